@@ -1,0 +1,31 @@
+#pragma once
+// The one Player of the process: replays a copy of the events on a playback thread with
+// exact timing, speed, passes and click fidelity, and releases held input at the end.
+
+#include <atomic>
+#include <vector>
+#include <windows.h>
+
+#include "script/macro_event.h"
+
+class Player {
+public:
+    Player() = default;
+    ~Player();
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    // Receiver of WM_APP_PLAYBACK_LOOP and WM_APP_PLAYBACK_ENDED; null posts nothing.
+    void setMainWindow(HWND mainWindow);
+
+    bool startPlayback(const std::vector<MacroEvent>& events, double speed, bool infinite, int loops,
+                       bool clickFidelity);
+    void stopPlayback();  // returns after the playback thread has ended
+    bool isPlaying() const;
+
+private:
+    // (state of the implementation)
+};
+
+// The single player, alive for the whole process.
+Player& thePlayer();

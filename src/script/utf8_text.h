@@ -1,0 +1,10 @@
+#pragma once
+// UTF-8 to UTF-16 conversion with the behaviour of MultiByteToWideChar(CP_UTF8, 0, ...):
+// malformed bytes become U+FFFD instead of failing the conversion.
+// Wide strings hold UTF-16 code units on every platform (also where wchar_t is 32 bits wide).
+
+#include <string>
+
+std::wstring utf8ToWide(const std::string& bytes);
+// UTF-16 code units back to UTF-8 (unpaired surrogates become U+FFFD); used for native file paths.
+std::string wideToUtf8(const std::wstring& units);
