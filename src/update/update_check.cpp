@@ -1,0 +1,90 @@
+#include "update/update_check.h"
+
+#include <string>
+
+#include "app/app_messages.h"
+#include "app/error_log.h"
+#include "app/message_box.h"
+#include "update/http_transfer.h"
+#include "update/update_manifest.h"
+#include "update/update_settings.h"
+#include "update/update_windows.h"
+
+void ReleaseCheckJob(CheckJob* job)
+{
+    if (InterlockedDecrement(&job->references) == 0) {
+        delete job;
+    }
+}
+
+unsigned __stdcall CheckWorker(void* argument)
+{
+    CheckJob* job = static_cast<CheckJob*>(argument);
+    const std::wstring manifestUrl = ManifestUrlFor(job->baseUrl);
+    std::string body;
+    std::string ver;
+    std::string url;
+    if (!HttpGetToMemory(manifestUrl, body, job->result.errorText)) {
+        job->result.ok = false;
+    } else if (!ExtractJsonString(body, "ver", ver) || !ExtractJsonString(body, "url", url)) {
+        job->result.errorText = L"version.json 内容不正确（缺少 ver 或 url 字段）";
+        job->result.ok = false;
+    } else if (!IsAcceptableVersionText(ver)) {
+        // The version becomes part of the download's file name; "..\..\x" would place the
+        // download outside the program's folder.
+        job->result.errorText = L"version.json 内容不正确（版本号含非法字符）";
+        job->result.ok = false;
+    } else {
+        std::string sha256;
+        std::string note;
+        ExtractJsonString(body, "sha256", sha256);
+        ExtractJsonString(body, "note", note);
+        job->result.version = Utf8ToWide(ver.c_str());
+        job->result.downloadUrl = ResolveUrl(manifestUrl, Utf8ToWide(url.c_str()));
+        job->result.sha256 = Utf8ToWide(sha256.c_str());
+        job->result.notes = Utf8ToWide(note.c_str());
+        job->result.ok = true;
+    }
+    PostMessageW(job->window, WM_APP_CHECK_DONE, 0, 0);
+    ReleaseCheckJob(job);
+    return 0;
+}
+
+void CheckForUpdates(HWND owner)
+{
+    const std::wstring base = SelectUpdateBaseUrl();
+    if (base.empty()) {
+        ShowMessageBox(owner,
+                       L"本机尚未配置更新服务器地址。\n\n请在本程序所在目录放一个文本文件 LorminRecorder.cfg，写入一行：\n"
+                       L"    UPDATE_URL=https://你的服务器地址/\n\n（填目录即可，程序会自动请求其中的 version.json）",
+                       L"在线更新", MB_ICONINFORMATION);
+        return;
+    }
+    ErrorLog::Write(L"[更新] 开始检查更新，地址 %ls", base.c_str());
+
+    UpdateInfo info;
+    if (!RunCheckWindow(base, info)) {
+        const std::wstring text = L"检查更新失败：\n" + info.errorText +
+                                  L"\n\n请确认网络可用。若长期失败，可到官网重新下载最新版本。";
+        ErrorLog::Write(L"[更新] 检查失败：%ls", info.errorText.c_str());
+        ShowMessageBox(owner, text.c_str(), L"在线更新", MB_ICONWARNING);
+        return;
+    }
+
+    wchar_t own[64] = {};
+    GetOwnVersion(own, 64);
+    ErrorLog::Write(L"[更新] 当前 %ls / 服务器 %ls", own, info.version.c_str());
+    if (CompareVersions(info.version, own) > 0) {
+        std::wstring text = L"发现新版本 v" + info.version + L"（当前 v" + own + L"）\n\n";
+        if (!info.notes.empty()) {
+            text += L"更新说明：\n" + info.notes + L"\n\n";
+        }
+        text += L"是否立即下载？\n\n· 下载到本程序所在目录，文件名带版本号\n· 不会结束当前程序，也不会覆盖任何现有文件";
+        if (ShowMessageBox(owner, text.c_str(), L"在线更新 - 发现新版本", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+            RunUpdateDialog(base, info);
+        }
+        return;
+    }
+    const std::wstring text = std::wstring(L"当前已是最新版本。\n\n当前版本：v") + own;
+    ShowMessageBox(owner, text.c_str(), L"在线更新", MB_ICONINFORMATION);
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Platform-free rules of the update: reading members of version.json, which offered versions
+// may become part of a file name, how sizes and progress are shown, and digest comparison.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Finds the first "name" (quoted) anywhere in text and returns the bytes between the next two
+// double quotes after the colon that follows it. Escapes are not decoded.
+bool ExtractJsonString(const std::string& text, const char* name, std::string& value);
+
+// True when the offered version can safely become part of a file name next to the executable:
+// only ASCII letters, digits, '.', '-', '_' and '+', at most 64 characters, no leading '.'.
+// An empty version passes (the download refuses empty versions on its own).
+bool IsAcceptableVersionText(const std::string& version);
+bool IsAcceptableVersionText(const std::wstring& version);
+
+// "LorminRecorder_v<version>.exe"
+std::wstring DownloadFileName(const std::wstring& version);
+
+// "512 B", "1.5 KB", "3.00 MB".
+std::wstring FormatSize(int64_t bytes);
+
+// received * 100 / total, truncated and capped at 100; total must be at least 1.
+int DownloadPercent(int64_t received, int64_t total);
+
+// Lower-case hexadecimal, two digits per byte, high nibble first.
+std::string HexDigest(const unsigned char* bytes, size_t count);
+
+// Compares a computed lower-case digest with the one published in the manifest, which may be
+// written in any letter case and broken up by spaces and tabs.
+bool DigestMatches(const std::string& computedHex, const std::wstring& expected);

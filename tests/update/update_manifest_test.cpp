@@ -1,0 +1,138 @@
+#include "update/update_manifest.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ExtractCase {
+    const char* label;
+    std::string text;
+    const char* name;
+    bool found;
+    std::string value;
+};
+
+TEST(ExtractJsonString, ReadsMembersTheWayTheScannerDefinesThem)
+{
+    const std::vector<ExtractCase> cases = {
+        {"plain", R"({"ver":"2.1.0","url":"a.exe"})", "ver", true, "2.1.0"},
+        {"second member", R"({"ver":"2.1.0","url":"a.exe"})", "url", true, "a.exe"},
+        {"spread over lines", "{\n  \"url\" :\r\n\t \"x/y.exe\" ,\n  \"ver\"\n:\n\"3\"\n}", "ver", true, "3"},
+        {"missing member", R"({"ver":"2.1.0"})", "url", false, ""},
+        {"name is case-sensitive", R"({"VER":"2.1.0"})", "ver", false, ""},
+        {"escapes are kept", R"({"note":"a\nb"})", "note", true, "a\\nb"},
+        {"number takes the next quoted text", R"({"ver": 2, "url": "a.exe"})", "ver", true, "url"},
+        {"empty value", R"({"ver":""})", "ver", true, ""},
+        {"name at the very end", R"(x "ver")", "ver", false, ""},
+        {"no colon", R"({"ver" "2"})", "ver", false, ""},
+        {"no opening quote", R"({"ver": 2})", "ver", false, ""},
+        {"no closing quote", R"({"ver": "2)", "ver", false, ""},
+        {"first occurrence wins, even a value", R"({"a":"ver","b":"x","ver":"9"})", "ver", true, "x"},
+        {"utf-8 bytes unchanged", "{\"note\":\"\xE4\xBF\xAE\xE5\xA4\x8D\"}", "note", true, "\xE4\xBF\xAE\xE5\xA4\x8D"},
+        {"longer name is not the member", R"({"version":"1","ver":"2"})", "ver", true, "2"},
+    };
+    for (const ExtractCase& c : cases) {
+        std::string value = "untouched";
+        EXPECT_EQ(ExtractJsonString(c.text, c.name, value), c.found) << c.label;
+        EXPECT_EQ(value, c.found ? c.value : std::string("untouched")) << c.label;
+    }
+}
+
+TEST(IsAcceptableVersionText, AllowsOnlyNamesThatStayInTheFolder)
+{
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"2.1.0", true},
+        {"2.1.0-beta_1+build.7", true},
+        {"v10.0", true},
+        {"", true},
+        {std::string(64, '1'), true},
+        {std::string(65, '1'), false},
+        {"..\\..\\x", false},
+        {"../x", false},
+        {".hidden", false},
+        {"2.1/0", false},
+        {"2.1\\0", false},
+        {"C:2", false},
+        {"2 1", false},
+        {"2.1\t", false},
+        {"2.1*", false},
+        {std::string("2.\0" "1", 4), false},
+        {"\xE7\x89\x88", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsAcceptableVersionText(c.first), c.second) << c.first;
+    }
+}
+
+TEST(IsAcceptableVersionText, WideTextOutsideAsciiIsRefusedEvenWhenItsLowByteIsPlain)
+{
+    // U+0132 has the low byte '2'; a narrowing copy would let it through.
+    EXPECT_FALSE(IsAcceptableVersionText(std::wstring(L"2.\x0132")));
+    EXPECT_FALSE(IsAcceptableVersionText(std::wstring(L"..\\x")));
+    EXPECT_TRUE(IsAcceptableVersionText(std::wstring(L"2.1.0")));
+}
+
+TEST(DownloadFileName, CarriesTheVersion)
+{
+    EXPECT_EQ(DownloadFileName(L"2.1.0"), L"LorminRecorder_v2.1.0.exe");
+}
+
+TEST(FormatSize, SwitchesUnitsAtTheBoundaries)
+{
+    const std::vector<std::pair<int64_t, std::wstring>> cases = {
+        {0, L"0 B"},
+        {-5, L"-5 B"},
+        {512, L"512 B"},
+        {1023, L"1023 B"},
+        {1024, L"1.0 KB"},
+        {1536, L"1.5 KB"},
+        {1048575, L"1024.0 KB"},
+        {1048576, L"1.00 MB"},
+        {3145728, L"3.00 MB"},
+        {5368709120LL, L"5120.00 MB"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatSize(c.first), c.second) << c.first;
+    }
+}
+
+TEST(DownloadPercent, TruncatesAndNeverPassesAHundred)
+{
+    EXPECT_EQ(DownloadPercent(0, 1000), 0);
+    EXPECT_EQ(DownloadPercent(999, 1000), 99);
+    EXPECT_EQ(DownloadPercent(1000, 1000), 100);
+    EXPECT_EQ(DownloadPercent(5000, 1000), 100);
+    EXPECT_EQ(DownloadPercent(1, 3), 33);
+    EXPECT_EQ(DownloadPercent(4000000000LL, 8000000000LL), 50);
+}
+
+TEST(HexDigest, LowerCaseHighNibbleFirst)
+{
+    const unsigned char bytes[] = {0x00, 0x0f, 0xa0, 0xff, 0x5c};
+    EXPECT_EQ(HexDigest(bytes, sizeof(bytes)), "000fa0ff5c");
+    EXPECT_EQ(HexDigest(bytes, 0), "");
+}
+
+TEST(DigestMatches, IgnoresCaseSpacesAndTabsOnly)
+{
+    const std::string computed = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    const std::vector<std::pair<std::wstring, bool>> cases = {
+        {L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", true},
+        {L"BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD", true},
+        {L"ba7816bf 8f01cfea\t414140de 5dae2223  b00361a3 96177a9c b410ff61 f20015ad ", true},
+        {L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ae", false},
+        {L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015", false},
+        {L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad00", false},
+        {L"   \t  ", false},
+        {L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015a\x0144", false},
+        {L"ba7816bf-8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DigestMatches(computed, c.first), c.second);
+    }
+}
+
+}  // namespace
