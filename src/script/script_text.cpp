@@ -1,0 +1,181 @@
+#include "script/script_file.h"
+
+#include <cmath>
+#include <cstdio>
+#include <exception>
+
+#include "script/json_reader.h"
+#include "script/utf8_text.h"
+
+namespace {
+
+// Delays are kept finite and bounded on load (about 11.6 days), so that every loaded script can
+// be saved and loaded back: "%.4f" of a bounded value always fits and always parses.
+constexpr double maxLoadedDelay = 1000000.0;
+
+int32_t toInt32(double value)
+{
+    // Truncated toward zero; outside the 32-bit range (and NaN) gives the smallest value.
+    if (!(value > -2147483649.0 && value < 2147483648.0)) {
+        return INT32_MIN;
+    }
+    return static_cast<int32_t>(value);
+}
+
+int32_t intMember(const JsonValue& object, const char* name)
+{
+    const JsonValue* value = findMember(object, name);
+    return value != nullptr && value->kind == Number ? toInt32(value->number) : 0;
+}
+
+void appendNumberMember(std::string& out, const char* prefix, double value)
+{
+    out += prefix;
+    out += formatJsonNumber(value);
+}
+
+}  // namespace
+
+std::string formatJsonNumber(double value)
+{
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, "%.4f", value);
+    std::string text = buffer;
+    if (text.find('.') != std::string::npos) {
+        while (!text.empty() && text.back() == '0') {
+            text.pop_back();
+        }
+        if (!text.empty() && text.back() == '.') {
+            text.pop_back();
+        }
+    }
+    if (text.empty() || text == "-0") {
+        text = "0";
+    }
+    return text;
+}
+
+void appendJsonString(std::string& out, const std::string& bytes)
+{
+    out.push_back('"');
+    for (const char c : bytes) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        switch (b) {
+        case 0x08: out += "\\b"; break;
+        case 0x09: out += "\\t"; break;
+        case 0x0A: out += "\\n"; break;
+        case 0x0C: out += "\\f"; break;
+        case 0x0D: out += "\\r"; break;
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        default:
+            if (b < 0x20) {
+                char escape[8];
+                std::snprintf(escape, sizeof escape, "\\u%04x", b);
+                out += escape;
+            } else {
+                out.push_back(c);
+            }
+        }
+    }
+    out.push_back('"');
+}
+
+std::string formatScriptText(const std::vector<MacroEvent>& events)
+{
+    std::string out;
+    out.reserve(events.size() * 48 + 64);
+    out += "{\n  \"v\": 4,\n  \"events\": [";
+    bool first = true;
+    for (const MacroEvent& event : events) {
+        out += first ? "\n" : ",\n";
+        first = false;
+        out += "    {\"t\": ";
+        appendJsonString(out, kindToken(event.kind));
+        appendNumberMember(out, ", \"d\": ", event.delay);
+        switch (event.kind) {
+        case Move:
+            appendNumberMember(out, ", \"x\": ", event.x);
+            appendNumberMember(out, ", \"y\": ", event.y);
+            break;
+        case Click:
+            appendNumberMember(out, ", \"x\": ", event.x);
+            appendNumberMember(out, ", \"y\": ", event.y);
+            out += ", \"b\": ";
+            appendJsonString(out, buttonName(event.button));
+            out += event.pressed ? ", \"p\": true" : ", \"p\": false";
+            break;
+        case Scroll:
+            appendNumberMember(out, ", \"x\": ", event.x);
+            appendNumberMember(out, ", \"y\": ", event.y);
+            appendNumberMember(out, ", \"dx\": ", event.dx);
+            appendNumberMember(out, ", \"dy\": ", event.dy);
+            break;
+        case KeyDown:
+        case KeyUp:
+            out += ", \"k\": ";
+            appendJsonString(out, event.key);
+            break;
+        }
+        out += "}";
+    }
+    out += events.empty() ? "]\n}\n" : "\n  ]\n}\n";
+    return out;
+}
+
+bool parseScriptText(const std::string& text, std::vector<MacroEvent>& events, std::wstring& error)
+{
+    try {
+        const JsonValue root = parseJson(text);
+        const JsonValue* array = nullptr;
+        if (root.kind == Object) {
+            array = findMember(root, "events");
+        } else if (root.kind == Array) {
+            array = &root;
+        }
+        if (array == nullptr || array->kind != Array) {
+            error = L"不是有效的宏脚本（缺少 events 数组）";
+            return false;
+        }
+        std::vector<MacroEvent> loaded;
+        loaded.reserve(array->items.size());
+        for (const JsonValue& item : array->items) {
+            if (item.kind != Object) {
+                continue;
+            }
+            const JsonValue* token = findMember(item, "t");
+            EventKind kind = Move;
+            if (token == nullptr || token->kind != String || !kindFromToken(token->text, kind)) {
+                continue;
+            }
+            MacroEvent event;
+            event.kind = kind;
+            const JsonValue* delay = findMember(item, "d");
+            if (delay != nullptr && delay->kind == Number && delay->number > 0.0) {
+                event.delay = std::isfinite(delay->number) && delay->number < maxLoadedDelay ? delay->number
+                                                                                               : maxLoadedDelay;
+            }
+            event.x = intMember(item, "x");
+            event.y = intMember(item, "y");
+            event.dx = intMember(item, "dx");
+            event.dy = intMember(item, "dy");
+            const JsonValue* pressed = findMember(item, "p");
+            event.pressed = pressed != nullptr && pressed->kind == Bool && pressed->boolean;
+            const JsonValue* button = findMember(item, "b");
+            if (button != nullptr && button->kind == String) {
+                const int32_t b = buttonFromName(button->text);
+                event.button = static_cast<MouseButton>(b < 0 ? 0 : b);
+            }
+            const JsonValue* key = findMember(item, "k");
+            if (key != nullptr && key->kind == String) {
+                event.key = key->text;
+            }
+            loaded.push_back(std::move(event));
+        }
+        events = std::move(loaded);
+        return true;
+    } catch (const std::exception& failure) {
+        error = utf8ToWide(failure.what());
+        return false;
+    }
+}

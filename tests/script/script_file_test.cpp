@@ -1,0 +1,220 @@
+#include "script/script_file.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "script/utf8_text.h"
+
+#ifdef _WIN32
+#include <direct.h>
+#define MAKE_DIR(p) _mkdir(p)
+#define REMOVE_DIR(p) _rmdir(p)
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#define MAKE_DIR(p) mkdir(p, 0755)
+#define REMOVE_DIR(p) rmdir(p)
+#endif
+
+namespace {
+
+MacroEvent click(double delay, int x, int y, MouseButton button, bool pressed)
+{
+    MacroEvent e;
+    e.kind = Click;
+    e.delay = delay;
+    e.x = x;
+    e.y = y;
+    e.button = button;
+    e.pressed = pressed;
+    return e;
+}
+
+MacroEvent key(EventKind kind, const std::string& name, double delay = 0)
+{
+    MacroEvent e;
+    e.kind = kind;
+    e.key = name;
+    e.delay = delay;
+    return e;
+}
+
+std::string readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeAll(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::wstring wide(const std::string& s)
+{
+    return utf8ToWide(s);
+}
+
+std::vector<MacroEvent> loadText(const std::string& text, std::wstring* error = nullptr)
+{
+    std::vector<MacroEvent> events;
+    std::wstring message;
+    EXPECT_TRUE(parseScriptText(text, events, message)) << text;
+    if (error != nullptr) {
+        *error = message;
+    }
+    return events;
+}
+
+std::wstring loadError(const std::string& text)
+{
+    std::vector<MacroEvent> events(1);
+    std::wstring error;
+    EXPECT_FALSE(parseScriptText(text, events, error)) << text;
+    EXPECT_EQ(events.size(), 1u) << "a failed load must keep the caller's events";
+    return error;
+}
+
+}  // namespace
+
+TEST(ScriptText, GoldenBytes)
+{
+    EXPECT_EQ(formatScriptText({}), "{\n  \"v\": 4,\n  \"events\": []\n}\n");
+    EXPECT_EQ(formatScriptText({}).size(), 29u);
+
+    MacroEvent move;
+    move.x = 10;
+    move.y = 20;
+    move.delay = 0.5;
+    MacroEvent scroll;
+    scroll.kind = Scroll;
+    scroll.dy = -2;
+    const std::string text = formatScriptText(
+        {move, click(0.25, 640, 360, Left, true), key(KeyDown, "A"), key(KeyUp, "\x01\"\\"), scroll});
+    EXPECT_EQ(text,
+              "{\n  \"v\": 4,\n  \"events\": [\n"
+              "    {\"t\": \"m\", \"d\": 0.5, \"x\": 10, \"y\": 20},\n"
+              "    {\"t\": \"c\", \"d\": 0.25, \"x\": 640, \"y\": 360, \"b\": \"\xE5\xB7\xA6\", \"p\": true},\n"
+              "    {\"t\": \"kd\", \"d\": 0, \"k\": \"A\"},\n"
+              "    {\"t\": \"ku\", \"d\": 0, \"k\": \"\\u0001\\\"\\\\\"},\n"
+              "    {\"t\": \"s\", \"d\": 0, \"x\": 0, \"y\": 0, \"dx\": 0, \"dy\": -2}\n"
+              "  ]\n}\n");
+}
+
+TEST(ScriptText, NumberFormat)
+{
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {0.25, "0.25"}, {1.5, "1.5"}, {2, "2"}, {640, "640"}, {-3, "-3"}, {0.123456, "0.1235"},
+        {0.00004, "0"}, {-0.00004, "0"}, {1234.5678, "1234.5678"}, {0, "0"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(formatJsonNumber(c.value), c.text) << c.value;
+    }
+}
+
+TEST(ScriptText, RoundTripKeepsEventsUpToDocumentedLosses)
+{
+    MacroEvent scroll;
+    scroll.kind = Scroll;
+    scroll.x = -5;
+    scroll.dx = 1;
+    scroll.delay = 0.123456;
+    const std::vector<MacroEvent> original = {click(1.5, 1, 2, Right, false), click(0, 3, 4, Middle, true),
+                                              key(KeyDown, "VK:186", 0.01), scroll, key(KeyUp, "Shift_R")};
+    const std::vector<MacroEvent> back = loadText(formatScriptText(original));
+    ASSERT_EQ(back.size(), original.size());
+    for (size_t i = 0; i < back.size(); ++i) {
+        EXPECT_EQ(back[i].kind, original[i].kind);
+        EXPECT_EQ(back[i].x, original[i].x);
+        EXPECT_EQ(back[i].dx, original[i].dx);
+        EXPECT_EQ(back[i].button, original[i].button);
+        EXPECT_EQ(back[i].pressed, original[i].pressed);
+        EXPECT_EQ(back[i].key, original[i].key);
+    }
+    EXPECT_DOUBLE_EQ(back[3].delay, 0.1235);
+}
+
+TEST(ScriptText, LenientLoading)
+{
+    auto events = loadText("[{\"t\":\"m\",\"x\":1,\"y\":2}]");
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].y, 2);
+
+    events = loadText("{\"events\":[1,\"s\",{},{\"t\":5},{\"t\":\"M\"},{\"t\":\"x\"},"
+                      "{\"t\":\"c\",\"t\":\"zz\",\"d\":-1,\"x\":12.9,\"y\":-12.9,\"p\":1,\"b\":\"Left\"},"
+                      "{\"t\":\"zz\",\"t\":\"c\"},{\"t\":\"kd\",\"d\":\"1\",\"k\":7,\"x\":1e12}]}");
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, Click);
+    EXPECT_EQ(events[0].delay, 0.0);
+    EXPECT_EQ(events[0].x, 12);
+    EXPECT_EQ(events[0].y, -12);
+    EXPECT_FALSE(events[0].pressed);
+    EXPECT_EQ(events[0].button, Left);
+    EXPECT_EQ(events[1].kind, KeyDown);
+    EXPECT_EQ(events[1].key, "");
+    EXPECT_EQ(events[1].x, INT32_MIN);
+}
+
+TEST(ScriptText, ExtremeDelaysStayFiniteAndSaveBack)
+{
+    for (const char* d : {"1e400", "1e300", "123456789"}) {
+        const auto events = loadText(std::string("[{\"t\":\"m\",\"d\":") + d + "}]");
+        ASSERT_EQ(events.size(), 1u);
+        EXPECT_EQ(events[0].delay, 1000000.0) << d;
+        EXPECT_EQ(loadText(formatScriptText(events))[0].delay, 1000000.0);
+    }
+}
+
+TEST(ScriptText, LoadErrors)
+{
+    const std::wstring noEvents = L"不是有效的宏脚本（缺少 events 数组）";
+    EXPECT_EQ(loadError("{\"v\":4}"), noEvents);
+    EXPECT_EQ(loadError("{\"events\":{}}"), noEvents);
+    EXPECT_EQ(loadError("{\"events\":3}"), noEvents);
+    EXPECT_EQ(loadError("\"x\""), noEvents);
+    EXPECT_EQ(loadError("42"), noEvents);
+    EXPECT_EQ(loadError("   "), wide("JSON 解析失败(意外结束) 位置 3"));
+    EXPECT_EQ(loadError("\xEF\xBB\xBF{}"), wide("JSON 解析失败(数字) 位置 0"));
+    EXPECT_EQ(loadError("{} x"), wide("JSON 尾部存在多余字符"));
+}
+
+TEST(ScriptFile, SaveLoadAndFailures)
+{
+    const std::string path = "lr_script_test.json";
+    std::vector<MacroEvent> events = {key(KeyDown, "A", 0.5)};
+    std::wstring error;
+    ASSERT_TRUE(saveScript(wide(path), events, error));
+    EXPECT_EQ(readAll(path), formatScriptText(events));
+
+    std::vector<MacroEvent> loaded;
+    ASSERT_TRUE(loadScript(wide(path), loaded, error));
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].key, "A");
+
+    // A save that cannot write its temporary file keeps the previous file byte for byte.
+    const std::string before = readAll(path);
+    const std::string blocker = path + ".saving";
+    ASSERT_EQ(MAKE_DIR(blocker.c_str()), 0);
+    EXPECT_FALSE(saveScript(wide(path), {}, error));
+    EXPECT_EQ(error, L"无法写入文件（可能被占用或无权限）");
+    EXPECT_EQ(readAll(path), before);
+    REMOVE_DIR(blocker.c_str());
+
+    writeAll(path, "");
+    loaded = events;
+    EXPECT_FALSE(loadScript(wide(path), loaded, error));
+    EXPECT_EQ(error, L"文件为空或过大");
+    EXPECT_EQ(loaded.size(), 1u);
+    std::remove(path.c_str());
+    EXPECT_FALSE(loadScript(wide(path), loaded, error));
+    EXPECT_EQ(error, L"无法打开文件");
+}
