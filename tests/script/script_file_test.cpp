@@ -61,6 +61,29 @@ std::wstring wide(const std::string& s)
     return utf8ToWide(s);
 }
 
+// Removes a file named in UTF-8 (narrow C runtime calls on Windows use the ANSI code page).
+int removeUtf8(const std::string& path)
+{
+#ifdef _WIN32
+    return _wremove(utf8ToWide(path).c_str());
+#else
+    return std::remove(path.c_str());
+#endif
+}
+
+bool existsUtf8(const std::string& path)
+{
+#ifdef _WIN32
+    std::FILE* file = _wfopen(utf8ToWide(path).c_str(), L"rb");
+#else
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+#endif
+    if (file != nullptr) {
+        std::fclose(file);
+    }
+    return file != nullptr;
+}
+
 std::vector<MacroEvent> loadText(const std::string& text, std::wstring* error = nullptr)
 {
     std::vector<MacroEvent> events;
@@ -208,6 +231,14 @@ TEST(ScriptFile, SaveLoadAndFailures)
     EXPECT_EQ(error, L"无法写入文件（可能被占用或无权限）");
     EXPECT_EQ(readAll(path), before);
     REMOVE_DIR(blocker.c_str());
+
+    // Paths are UTF-16 all the way down to the file system (wide C runtime calls on Windows).
+    const std::string chinesePath = "\xE5\xAE\x8F\xE8\x84\x9A\xE6\x9C\xAC.json";  // 宏脚本.json
+    ASSERT_TRUE(saveScript(wide(chinesePath), events, error));
+    EXPECT_TRUE(loadScript(wide(chinesePath), loaded, error));
+    EXPECT_EQ(loaded.size(), 1u);
+    EXPECT_FALSE(existsUtf8(chinesePath + ".saving")) << "no temporary file may stay behind";
+    EXPECT_EQ(removeUtf8(chinesePath), 0) << "the file must exist under its own name";
 
     writeAll(path, "");
     loaded = events;
