@@ -3,8 +3,11 @@
 // malformed bytes become U+FFFD instead of failing the conversion.
 // Wide strings hold UTF-16 code units on every platform (also where wchar_t is 32 bits wide).
 
+#include <cstdint>
 #include <string>
 
 std::wstring utf8ToWide(const std::string& bytes);
 // UTF-16 code units back to UTF-8 (unpaired surrogates become U+FFFD); used for native file paths.
 std::string wideToUtf8(const std::wstring& units);
+// Appends one code point as UTF-8 (1 to 4 bytes; surrogate values are encoded as they are).
+void appendUtf8(std::string& out, uint32_t codePoint);
