@@ -20,51 +20,90 @@ void appendCodePoint(std::wstring& out, uint32_t cp)
     }
 }
 
+// Decodes one sequence whose lead byte (0x80 or above) was just read; `next` points after it.
+// Returns the code point, or invalidSequence with `next` moved past the bytes that form one
+// replacement character. The rules are those of the system's CP_UTF8 decoder:
+// - C0, C1 and F5 to FF never start a sequence, and a lone continuation byte is one error each;
+// - a sequence that would run past the end of the input swallows the rest of it as one error;
+// - otherwise the continuation bytes are checked one by one, and an error is noticed as soon as
+//   the value can no longer be valid (overlong, surrogate, above U+10FFFF); the bytes read up to
+//   that point form the replacement, the rest are looked at again on their own.
+constexpr uint32_t invalidSequence = 0xFFFFFFFF;
+
+uint32_t decodeSequence(uint8_t lead, const std::string& bytes, size_t& next)
+{
+    size_t following = 0;
+    uint32_t value = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        following = 1;
+        value = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        following = 2;
+        value = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        following = 3;
+        value = lead & 0x07;
+    } else {
+        return invalidSequence;
+    }
+    if (following > bytes.size() - next) {
+        next = bytes.size();
+        return invalidSequence;
+    }
+    auto continuation = [&bytes](size_t at, uint32_t& bits) {
+        bits = static_cast<uint8_t>(bytes[at]) ^ 0x80u;
+        return bits < 0x40;
+    };
+    uint32_t bits = 0;
+    if (following == 3) {
+        if (!continuation(next, bits)) {
+            return invalidSequence;
+        }
+        value = (value << 6) | bits;
+        ++next;
+        if (value < 0x10) {  // overlong: below U+10000
+            return invalidSequence;
+        }
+    }
+    if (following >= 2) {
+        if (!continuation(next, bits)) {
+            return invalidSequence;
+        }
+        value = (value << 6) | bits;
+        if (value >= (0x110000 >> 6)) {  // above U+10FFFF; this byte is not part of the error
+            return invalidSequence;
+        }
+        ++next;
+        if (value < 0x20) {  // overlong: below U+0800
+            return invalidSequence;
+        }
+        if (value >= (0xD800 >> 6) && value <= (0xDFFF >> 6)) {  // a surrogate
+            return invalidSequence;
+        }
+    }
+    if (!continuation(next, bits)) {
+        return invalidSequence;
+    }
+    value = (value << 6) | bits;
+    ++next;
+    return value;
+}
+
 }  // namespace
 
 std::wstring utf8ToWide(const std::string& bytes)
 {
     std::wstring out;
     out.reserve(bytes.size());
-    size_t i = 0;
-    const size_t n = bytes.size();
-    while (i < n) {
-        const uint8_t lead = static_cast<uint8_t>(bytes[i]);
+    size_t next = 0;
+    while (next < bytes.size()) {
+        const uint8_t lead = static_cast<uint8_t>(bytes[next++]);
         if (lead < 0x80) {
             appendUnit(out, lead);
-            ++i;
             continue;
         }
-        size_t length = 0;
-        uint32_t cp = 0;
-        uint32_t minimum = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2; cp = lead & 0x1F; minimum = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3; cp = lead & 0x0F; minimum = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4; cp = lead & 0x07; minimum = 0x10000;
-        }
-        size_t taken = 1;
-        bool valid = length != 0;
-        while (valid && taken < length) {
-            if (i + taken >= n) { valid = false; break; }
-            const uint8_t next = static_cast<uint8_t>(bytes[i + taken]);
-            if ((next & 0xC0) != 0x80) { valid = false; break; }
-            cp = (cp << 6) | (next & 0x3F);
-            ++taken;
-        }
-        if (valid && (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) {
-            valid = false;
-        }
-        if (valid) {
-            appendCodePoint(out, cp);
-            i += length;
-        } else {
-            // One replacement character for the bytes of a broken sequence that were consumed.
-            appendUnit(out, 0xFFFD);
-            i += taken;
-        }
+        const uint32_t cp = decodeSequence(lead, bytes, next);
+        appendCodePoint(out, cp == invalidSequence ? 0xFFFD : cp);
     }
     return out;
 }

@@ -1,6 +1,11 @@
 #include "script/event_description.h"
 
+#include <climits>
+#include <cstdint>
+
 #include <gtest/gtest.h>
+
+#include "script/utf8_text.h"
 
 namespace {
 
@@ -64,4 +69,76 @@ TEST(EventRows, LongKeysAreCutWithoutSplittingASurrogatePair)
     EXPECT_FALSE(last >= 0xD800 && last <= 0xDBFF);
     EXPECT_EQ(text.size(), 254u);
     EXPECT_EQ(describeEvent(make(KeyDown, 0, 0, false, 0, std::string(400, 'k'))).size(), 255u);
+}
+
+TEST(EventRows, NumberingFromTheFirstRowOn)
+{
+    const struct {
+        uint32_t index;
+        const wchar_t* prefix;
+    } cases[] = {
+        {0, L"  #0001  "},    {8, L"  #0009  "},       {9, L"  #0010  "},
+        {9998, L"  #9999  "}, {9999, L"  #10000  "},   {123455, L"  #123456  "},
+        {4294967294u, L"  #4294967295  "},
+    };
+    MacroEvent down;
+    down.kind = KeyDown;
+    down.key = "F5";
+    for (const auto& c : cases) {
+        EXPECT_EQ(formatEventRow(c.index, down), std::wstring(c.prefix) + L"按键 [F5]") << c.index;
+    }
+}
+
+TEST(EventRows, ExtremeCoordinatesKeepTheirSigns)
+{
+    MacroEvent move;
+    move.kind = Move;
+    move.x = INT32_MIN;
+    move.y = INT32_MAX;
+    EXPECT_EQ(describeEvent(move), L"移动 (-2147483648,2147483647)");
+    MacroEvent wheel;
+    wheel.kind = Scroll;
+    wheel.x = 5;  // the pointer position is not shown for the wheel
+    wheel.dx = 3;
+    wheel.dy = -120;
+    EXPECT_EQ(describeEvent(wheel), L"滚轮 (3,-120)");
+    MacroEvent middle;
+    middle.kind = Click;
+    middle.button = Middle;
+    middle.pressed = false;
+    EXPECT_EQ(describeEvent(middle), L"释放 [中]");
+    MacroEvent negativeKind;
+    negativeKind.kind = static_cast<EventKind>(-1);
+    EXPECT_EQ(describeEvent(negativeKind), L"?");
+}
+
+TEST(EventRows, CutAtEveryPositionNeverLeavesHalfACharacter)
+{
+    // Key names of n ASCII letters followed by emojis put a surrogate pair across the 255-unit
+    // limit for every parity; the cut keeps the longest prefix of whole characters.
+    for (size_t letters = 240; letters <= 256; ++letters) {
+        SCOPED_TRACE(letters);
+        std::string key(letters, 'k');
+        for (int i = 0; i < 20; ++i) {
+            key += "\xF0\x9F\x98\x80";
+        }
+        key += "\xE5\xB7\xA6";
+        MacroEvent up;
+        up.kind = KeyUp;
+        up.key = key;
+        const std::wstring full = L"释放 [" + utf8ToWide(key) + L"]";
+        const std::wstring text = describeEvent(up);
+        ASSERT_LE(text.size(), 255u);
+        ASSERT_GE(text.size(), 254u);
+        EXPECT_EQ(full.compare(0, text.size(), text), 0) << "the description is a prefix of the full text";
+        const unsigned last = static_cast<unsigned>(text.back()) & 0xFFFF;
+        EXPECT_FALSE(last >= 0xD800 && last <= 0xDBFF) << "high surrogate left at the end";
+        const std::wstring row = formatEventRow(0, up);
+        EXPECT_LE(row.size(), 319u) << "the row fits its 320-unit buffer";
+    }
+    // Replacement characters from bad bytes count like any other unit.
+    MacroEvent bad;
+    bad.kind = KeyDown;
+    bad.key = std::string(300, '\x80');
+    EXPECT_EQ(describeEvent(bad), L"按键 [" + std::wstring(251, L'\xFFFD'));
 }
