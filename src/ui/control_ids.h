@@ -1,0 +1,33 @@
+#pragma once
+// Ids of the main window's child controls and of its system-menu item.
+
+constexpr int IDC_MOUSE = 1001;
+constexpr int IDC_KEYBOARD = 1002;
+constexpr int IDC_RECORD = 1003;
+constexpr int IDC_RECORD_STOP = 1004;
+constexpr int IDC_SPEED = 1005;
+constexpr int IDC_SPEED_SPIN = 1006;
+constexpr int IDC_LOOP = 1007;
+constexpr int IDC_PLAY = 1008;
+constexpr int IDC_PLAY_STOP = 1009;
+constexpr int IDC_EVENT_COUNT = 1010;
+constexpr int IDC_SAVE = 1011;
+constexpr int IDC_LOAD = 1012;
+constexpr int IDC_CLEAR = 1013;
+constexpr int IDC_EVENT_LIST = 1014;
+constexpr int IDC_STATUS = 1015;
+constexpr int IDC_COUNT_LABEL = 1016;
+constexpr int IDC_COUNT = 1017;
+constexpr int IDC_COUNT_SPIN = 1018;
+constexpr int IDC_CLICK_FIDELITY = 1019;
+constexpr int IDC_CHECK_UPDATE = 1020;
+
+constexpr int IDC_GROUP_CAPTURE = 2001;
+constexpr int IDC_GROUP_RECORD = 2002;
+constexpr int IDC_GROUP_PLAYBACK = 2003;
+constexpr int IDC_SPEED_LABEL = 2004;
+constexpr int IDC_GROUP_SCRIPT = 2005;
+constexpr int IDC_GROUP_EVENTS = 2006;
+
+// System-menu command "在线更新(&U)..."; system commands carry it in the bits above the low four.
+constexpr unsigned IDM_CHECK_UPDATE = 0x0BC0;

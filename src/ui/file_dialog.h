@@ -1,0 +1,13 @@
+#pragma once
+// The save and open dialogs of the script commands, behind a seam that tests answer.
+
+#include <string>
+#include <windows.h>
+
+enum class ScriptDialog { Save, Open };
+
+// Shows the dialog owned by owner; true with the full chosen path, false when cancelled.
+using ChooseScriptPathFn = bool (*)(HWND owner, ScriptDialog dialog, std::wstring& path);
+extern ChooseScriptPathFn chooseScriptPath;  // defaults to ShowScriptFileDialog
+
+bool ShowScriptFileDialog(HWND owner, ScriptDialog dialog, std::wstring& path);

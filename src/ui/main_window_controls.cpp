@@ -1,0 +1,204 @@
+// The main window's class, creation, child controls, fonts and layout.
+#include "ui/main_window.h"
+
+#include <commctrl.h>
+
+#include "ui/control_ids.h"
+#include "ui/window_layout.h"
+
+const wchar_t* const MainWindowClassName = L"ScriptRecorderWnd";
+const wchar_t* const MainWindowTitle = L"岚溪脚本录制软件";
+
+namespace {
+
+constexpr int mainIconId = 101;
+constexpr size_t maxChildrenForFonts = 64;
+
+enum class FontRole { Regular, Bold, Mono, Small, None };
+
+struct ControlSpec {
+    int id;
+    const wchar_t* className;
+    const wchar_t* text;
+    DWORD style;
+    DWORD exStyle;
+    FontRole font;
+};
+
+constexpr DWORD groupStyle = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
+constexpr DWORD checkStyle = WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX;
+constexpr DWORD actionStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
+constexpr DWORD labelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT;
+constexpr DWORD editStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD spinStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
+constexpr DWORD listStyle =
+    WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL;
+
+// Creation order is also z-order and tab order.
+const ControlSpec controlSpecs[] = {
+    {IDC_GROUP_CAPTURE, L"Button", L"录制设置", groupStyle, 0, FontRole::Bold},
+    {IDC_MOUSE, L"Button", L"鼠标", checkStyle, 0, FontRole::Regular},
+    {IDC_KEYBOARD, L"Button", L"键盘", checkStyle, 0, FontRole::Regular},
+    {IDC_GROUP_RECORD, L"Button", L"录制 (F8 开始 / F9 停止)", groupStyle, 0, FontRole::Bold},
+    {IDC_RECORD, L"Button", L"● 录制", actionStyle, 0, FontRole::Bold},
+    {IDC_RECORD_STOP, L"Button", L"■ 停止", actionStyle, 0, FontRole::Bold},
+    {IDC_GROUP_PLAYBACK, L"Button", L"回放 (F9 停止)", groupStyle, 0, FontRole::Bold},
+    {IDC_SPEED_LABEL, L"Static", L"倍速:", labelStyle, 0, FontRole::Regular},
+    {IDC_SPEED, L"Edit", L"1.0", editStyle, WS_EX_CLIENTEDGE, FontRole::Regular},
+    {IDC_SPEED_SPIN, UPDOWN_CLASSW, L"", spinStyle, WS_EX_CLIENTEDGE, FontRole::None},
+    {IDC_LOOP, L"Button", L"循环", checkStyle, 0, FontRole::Regular},
+    {IDC_CLICK_FIDELITY, L"Button", L"点击保真（点击节奏不随倍速缩放，保护双击）", checkStyle, 0, FontRole::Regular},
+    {IDC_COUNT_LABEL, L"Static", L"次数:", labelStyle, 0, FontRole::Regular},
+    {IDC_COUNT, L"Edit", L"1", editStyle, WS_EX_CLIENTEDGE, FontRole::Regular},
+    {IDC_COUNT_SPIN, UPDOWN_CLASSW, L"", spinStyle, WS_EX_CLIENTEDGE, FontRole::None},
+    {IDC_PLAY, L"Button", L"▶ 回放", actionStyle, 0, FontRole::Bold},
+    {IDC_PLAY_STOP, L"Button", L"■ 停止", actionStyle, 0, FontRole::Bold},
+    {IDC_EVENT_COUNT, L"Static", L"(0)", labelStyle, 0, FontRole::Regular},
+    {IDC_GROUP_SCRIPT, L"Button", L"脚本", groupStyle, 0, FontRole::Bold},
+    {IDC_SAVE, L"Button", L"保存", actionStyle, 0, FontRole::Regular},
+    {IDC_LOAD, L"Button", L"加载", actionStyle, 0, FontRole::Regular},
+    {IDC_CLEAR, L"Button", L"清空", actionStyle, 0, FontRole::Regular},
+    {IDC_GROUP_EVENTS, L"Button", L"事件列表", groupStyle, 0, FontRole::Bold},
+    {IDC_EVENT_LIST, L"ListBox", L"", listStyle, WS_EX_CLIENTEDGE, FontRole::Mono},
+    {IDC_STATUS, L"Static", L"就绪", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0, FontRole::Small},
+    {IDC_CHECK_UPDATE, L"Button", L"检查更新", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, FontRole::Small},
+};
+static_assert(sizeof controlSpecs / sizeof controlSpecs[0] == layoutControlCount, "one spec per placed control");
+
+HFONT fontFor(const UiFonts& fonts, FontRole role)
+{
+    switch (role) {
+    case FontRole::Regular:
+        return fonts.regular;
+    case FontRole::Bold:
+        return fonts.bold;
+    case FontRole::Mono:
+        return fonts.mono;
+    case FontRole::Small:
+        return fonts.small;
+    case FontRole::None:
+        break;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool MainWindow::RegisterWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(mainIconId), IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                                      LR_DEFAULTCOLOR));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(mainIconId), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = MainWindowClassName;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+HWND MainWindow::Create(HINSTANCE instance, int dpi)
+{
+    dpi_ = dpi;
+    RECT bounds{0, 0, InitialClientWidth(dpi), InitialClientHeight(dpi)};
+    AdjustWindowRectEx(&bounds, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    return CreateWindowExW(0, MainWindowClassName, MainWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                           CW_USEDEFAULT, bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr,
+                           instance, nullptr);
+}
+
+void MainWindow::ApplyStartupDpi(int dpi)
+{
+    if (dpi < 72 || dpi > 480) {
+        return;
+    }
+    dpi_ = dpi;
+    CreateUiFonts(fonts_, dpi_);
+    ApplyDpiFonts();
+    LayoutControls();
+}
+
+void MainWindow::CreateControls()
+{
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+    for (const ControlSpec& spec : controlSpecs) {
+        HWND control = CreateWindowExW(spec.exStyle, spec.className, spec.text, spec.style, 0, 0, 10, 10, window_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+        if (control == nullptr) {
+            continue;
+        }
+        if (HFONT font = fontFor(fonts_, spec.font)) {
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        }
+    }
+    list_ = GetDlgItem(window_, IDC_EVENT_LIST);
+    status_ = GetDlgItem(window_, IDC_STATUS);
+    speed_ = GetDlgItem(window_, IDC_SPEED);
+    speedSpin_ = GetDlgItem(window_, IDC_SPEED_SPIN);
+    count_ = GetDlgItem(window_, IDC_COUNT);
+    countSpin_ = GetDlgItem(window_, IDC_COUNT_SPIN);
+
+    CheckDlgButton(window_, IDC_MOUSE, BST_CHECKED);
+    CheckDlgButton(window_, IDC_KEYBOARD, BST_CHECKED);
+    CheckDlgButton(window_, IDC_CLICK_FIDELITY, BST_CHECKED);
+    SendMessageW(speedSpin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(speed_), 0);
+    SendMessageW(speedSpin_, UDM_SETRANGE, 0, MAKELPARAM(100, 1));
+    SendMessageW(speedSpin_, UDM_SETPOS, 0, MAKELPARAM(10, 0));
+    SendMessageW(countSpin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(count_), 0);
+    SendMessageW(countSpin_, UDM_SETRANGE32, 1, 999);
+    SendMessageW(countSpin_, UDM_SETPOS32, 0, 1);
+    EnableWindow(GetDlgItem(window_, IDC_RECORD_STOP), FALSE);
+    EnableWindow(GetDlgItem(window_, IDC_PLAY), FALSE);
+    EnableWindow(GetDlgItem(window_, IDC_PLAY_STOP), FALSE);
+}
+
+void MainWindow::LayoutControls()
+{
+    if (window_ == nullptr) {
+        return;
+    }
+    RECT client{};
+    GetClientRect(window_, &client);
+    for (const ControlPlacement& place : ComputeLayout(client.right - client.left, client.bottom - client.top, dpi_)) {
+        if (HWND control = GetDlgItem(window_, place.id)) {
+            MoveWindow(control, place.x, place.y, place.width, place.height, TRUE);
+        }
+    }
+}
+
+void MainWindow::ApplyDpiFonts()
+{
+    if (window_ == nullptr) {
+        return;
+    }
+    HWND child = GetWindow(window_, GW_CHILD);
+    for (size_t n = 0; child != nullptr && n < maxChildrenForFonts; ++n, child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[32] = L"";
+        GetClassNameW(child, className, 32);
+        const int id = GetDlgCtrlID(child);
+        HFONT font = fonts_.regular;
+        if (lstrcmpiW(className, L"ListBox") == 0) {
+            font = fonts_.mono;
+        } else if ((lstrcmpiW(className, L"Static") == 0 && id == IDC_STATUS) || id == IDC_CHECK_UPDATE) {
+            font = fonts_.small;
+        }
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+}
+
+void MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested)
+{
+    dpi_ = HIWORD(wParam);
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    CreateUiFonts(fonts_, dpi_);
+    ApplyDpiFonts();
+    LayoutControls();
+    InvalidateRect(window_, nullptr, TRUE);
+}

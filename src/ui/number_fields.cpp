@@ -1,0 +1,65 @@
+#include "ui/number_fields.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+
+namespace {
+
+constexpr size_t speedTextLimit = 31;
+constexpr size_t countTextLimit = 15;
+
+long long clampTo(long long value, long long low, long long high)
+{
+    return value < low ? low : (value > high ? high : value);
+}
+
+}  // namespace
+
+double ParseSpeedText(const std::wstring& text)
+{
+    const std::wstring head = text.substr(0, speedTextLimit);
+    double speed = std::wcstod(head.c_str(), nullptr);
+    if (std::isnan(speed) || !(speed > 0.0)) {
+        speed = 1.0;
+    }
+    if (speed < 0.1) {
+        speed = 0.1;
+    }
+    if (speed > 10.0) {
+        speed = 10.0;
+    }
+    return speed;
+}
+
+int ParseLoopCountText(const std::wstring& text)
+{
+    const std::wstring head = text.substr(0, countTextLimit);
+    // long long so that a 15-digit text saturates the same way where long is 32 bits.
+    const long long count = std::wcstoll(head.c_str(), nullptr, 10);
+    return static_cast<int>(clampTo(count, 1, 999));
+}
+
+std::wstring FormatSpeedText(double speed)
+{
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%.1f", speed);
+    return text;
+}
+
+int SpeedSpinPosition(double speed)
+{
+    return static_cast<int>(speed * 10.0 + 0.5);
+}
+
+int StepSpeedPosition(double currentSpeed, int delta)
+{
+    // The delta comes from the up-down control and may be large when it accelerates: add in 64 bits.
+    return static_cast<int>(clampTo(static_cast<long long>(delta) + SpeedSpinPosition(currentSpeed), 1, 100));
+}
+
+int StepLoopCount(int currentCount, int delta)
+{
+    return static_cast<int>(clampTo(static_cast<long long>(delta) + currentCount, 1, 999));
+}

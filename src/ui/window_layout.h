@@ -1,0 +1,41 @@
+#pragma once
+// Where every control of the main window goes for a client size and DPI, and the colours of the
+// owner-drawn action buttons. Pure arithmetic on design units at 96 DPI.
+
+#include <array>
+#include <cstdint>
+
+struct ControlPlacement {
+    int id = 0;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+constexpr int layoutControlCount = 26;
+using WindowLayout = std::array<ControlPlacement, layoutControlCount>;
+
+// MulDiv(value, dpi, 96): rounded to nearest, halves away from zero.
+int ScaleForDpi(int value, int dpi);
+// lfHeight of a font of the given point size: -MulDiv(points, dpi, 72).
+int FontHeightForDpi(int points, int dpi);
+
+// The placement of all 26 controls, in creation order.
+WindowLayout ComputeLayout(int clientWidth, int clientHeight, int dpi);
+
+// Client size of a fresh window and the minimum outer tracking size.
+int InitialClientWidth(int dpi);
+int InitialClientHeight(int dpi);
+int MinimumTrackWidth(int dpi);
+int MinimumTrackHeight(int dpi);
+
+struct ButtonColour {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+};
+bool operator==(const ButtonColour& a, const ButtonColour& b);
+
+// Fill colour of an owner-drawn button: by id, grey when disabled, darker while pressed.
+ButtonColour ActionButtonColour(int controlId, bool enabled, bool pressed);
