@@ -1,0 +1,108 @@
+#include "ui_test_support.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/message_box.h"
+#include "support/message_pump.h"
+#include "ui/file_dialog.h"
+#include "ui/main_window.h"
+
+MessageBoxScript messageBoxes;
+FileDialogScript fileDialogs;
+
+namespace {
+
+int answerMessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT type)
+{
+    messageBoxes.shown.push_back({text, caption, type});
+    if (messageBoxes.onShow != nullptr) {
+        messageBoxes.onShow();
+    }
+    if (messageBoxes.answers.empty()) {
+        return IDOK;
+    }
+    const int answer = messageBoxes.answers.front();
+    messageBoxes.answers.pop_front();
+    return answer;
+}
+
+bool answerFileDialog(HWND, ScriptDialog, std::wstring& path)
+{
+    ++fileDialogs.shown;
+    if (fileDialogs.paths.empty()) {
+        return false;
+    }
+    path = fileDialogs.paths.front();
+    fileDialogs.paths.pop_front();
+    return true;
+}
+
+}  // namespace
+
+HWND openMainWindow(int dpi)
+{
+    static bool registered = false;
+    if (!registered) {
+        INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+        InitCommonControlsEx(&controls);
+        registered = MainWindow::RegisterWindowClass(GetModuleHandleW(nullptr));
+    }
+    showMessageBox = &answerMessageBox;
+    chooseScriptPath = &answerFileDialog;
+    messageBoxes = MessageBoxScript{};
+    fileDialogs = FileDialogScript{};
+    MainWindow& window = theMainWindow();
+    HWND handle = window.Create(GetModuleHandleW(nullptr), dpi);
+    if (handle != nullptr) {
+        ShowWindow(handle, SW_SHOW);
+        UpdateWindow(handle);
+        window.ApplyStartupDpi(dpi);
+        pumpMessagesFor(50);
+    }
+    return handle;
+}
+
+void closeMainWindow()
+{
+    if (HWND handle = theMainWindow().Handle()) {
+        DestroyWindow(handle);
+    }
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message != WM_QUIT) {
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+std::wstring controlText(int id)
+{
+    wchar_t text[256] = L"";
+    GetDlgItemTextW(theMainWindow().Handle(), id, text, 256);
+    return text;
+}
+
+bool controlEnabled(int id)
+{
+    return IsWindowEnabled(GetDlgItem(theMainWindow().Handle(), id)) != FALSE;
+}
+
+std::vector<MacroEvent> sampleEvents(size_t count)
+{
+    std::vector<MacroEvent> events(count);
+    for (size_t i = 0; i < count; ++i) {
+        events[i].kind = Move;
+        events[i].x = static_cast<int32_t>(i % 1000);
+        events[i].y = static_cast<int32_t>(i / 1000);
+        events[i].delay = 0.01;
+    }
+    return events;
+}
+
+std::wstring tempPath(const wchar_t* name)
+{
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
