@@ -27,12 +27,12 @@ ensure_packages() {
     command -v clang++ >/dev/null || need+=(clang)
     command -v python3 >/dev/null || need+=(python3)
     command -v openssl >/dev/null || need+=(openssl)
-    command -v convert >/dev/null || need+=(imagemagick)
+    command -v import >/dev/null || need+=(imagemagick)
     [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
     [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
     [ -f /usr/include/rapidjson/document.h ] || need+=(rapidjson-dev)
     ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
-    [ -d /usr/share/fonts/truetype/wqy ] || need+=(fonts-wqy-zenhei)
+    [ -f /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || need+=(fonts-wqy-microhei)
     if [ ${#need[@]} -gt 0 ]; then
         log "installing: ${need[*]}"
         if [ "$(id -u)" != 0 ]; then
@@ -86,28 +86,32 @@ stop_display() {
 # Creates the build's own wine prefix once: a 1280x1024 virtual desktop (so that xdotool input
 # reaches the low-level hooks), 96 DPI, and font substitutes for the Chinese user interface.
 prepare_prefix() {
-    if [ ! -f "$WINEPREFIX/.lorminrecorder-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.lorminrecorder-ready-2" ]; then
         log "creating wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
         wine wineboot -i >/dev/null 2>&1 || true
         local reg=$BUILD/prefix-setup.reg
-        local zh='WenQuanYi Zen Hei'
+        local zh='WenQuanYi Micro Hei'
         printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
             '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
             '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1280x1024"' '' \
             '[HKEY_CURRENT_USER\Control Panel\Desktop]' '"LogPixels"=dword:00000060' '' \
             '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-            "\"Microsoft YaHei\"=\"$zh\"" "\"Consolas\"=\"WenQuanYi Zen Hei Mono\"" \
+            "\"Microsoft YaHei\"=\"$zh\"" "\"Consolas\"=\"WenQuanYi Micro Hei Mono\"" \
             "\"SimSun\"=\"$zh\"" "\"MS Shell Dlg\"=\"$zh\"" "\"MS Shell Dlg 2\"=\"$zh\"" "\"Tahoma\"=\"$zh\"" \
             "\"Segoe UI\"=\"$zh\"" '' >"$reg"
         wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
-        touch "$WINEPREFIX/.lorminrecorder-ready"
+        touch "$WINEPREFIX/.lorminrecorder-ready-2"
     fi
     # Start the server, the services and the virtual desktop here, with their output going
     # nowhere: started from inside a test they would inherit ctest's output pipe and keep the
     # test "running" long after the test program ended.
     wineserver -p >/dev/null 2>&1 || true
     wine wineboot >/dev/null 2>&1 </dev/null || true
+    # The screen scale of this run (96 = 100 %, 144 = 150 %); every run sets it, so that a run at
+    # another scale never leaks into the next.
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${LR_DPI:-96}" /f \
+        >/dev/null 2>&1 </dev/null || true
     wine explorer /desktop=Default,1280x1024 >/dev/null 2>&1 </dev/null &
     sleep 1
 }

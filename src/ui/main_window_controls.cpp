@@ -122,6 +122,9 @@ void MainWindow::ApplyStartupDpi(int dpi)
     CreateUiFonts(fonts_, dpi_);
     ApplyDpiFonts();
     LayoutControls();
+    // Group boxes are transparent: without a full repaint their frames stay where the 96-DPI
+    // layout drew them.
+    InvalidateRect(window_, nullptr, TRUE);
 }
 
 void MainWindow::CreateControls()
