@@ -1,6 +1,7 @@
 #include "app/crash_filter.h"
 
 #include "app/error_log.h"
+#include "app/message_box.h"
 
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception)
 {
@@ -12,7 +13,7 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception)
     }
     ErrorLog::Write(L"未捕获异常 code=0x%08X addr=%p", static_cast<unsigned>(code), address);
     // No owner: the main window may be what crashed.
-    MessageBoxW(nullptr, L"程序遇到未预期的错误，已记录日志。\n\n请重启软件后重试。", L"岚溪脚本录制软件",
-                MB_OK | MB_ICONERROR);
+    ShowMessageBox(nullptr, L"程序遇到未预期的错误，已记录日志。\n\n请重启软件后重试。", L"岚溪脚本录制软件",
+                   MB_OK | MB_ICONERROR);
     return EXCEPTION_EXECUTE_HANDLER;
 }
