@@ -3,9 +3,12 @@
 // exact timing, speed, passes and click fidelity, and releases held input at the end.
 
 #include <atomic>
+#include <thread>
 #include <vector>
 #include <windows.h>
 
+#include "player/input_injection.h"
+#include "player/playback_loop.h"
 #include "script/macro_event.h"
 
 class Player {
@@ -24,7 +27,14 @@ public:
     bool isPlaying() const;
 
 private:
-    // (state of the implementation)
+    void playbackThread(PlaybackJob job);
+    void joinPlaybackThread();
+
+    std::atomic<HWND> mainWindow_{nullptr};
+    std::thread thread_;
+    std::atomic<bool> playing_{false};
+    std::atomic<bool> stopRequested_{false};
+    HeldInput held_;
 };
 
 // The single player, alive for the whole process.

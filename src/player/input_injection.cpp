@@ -1,0 +1,147 @@
+#include "player/input_injection.h"
+
+#include <algorithm>
+
+namespace {
+
+InputRecord keyRecord(const InputSeam& seam, uint16_t virtualKey, bool release, bool extended)
+{
+    InputRecord record;
+    record.type = InputTypeKeyboard;
+    record.virtualKey = virtualKey;
+    // A scan code that does not fit is sent as 0, which the system treats as "none".
+    const uint32_t scan = seam.mapVirtualKey(seam.context, virtualKey);
+    record.scanCode = scan <= 0xFFFF ? static_cast<uint16_t>(scan) : 0;
+    record.keyFlags = (release ? KeyFlagUp : 0) | (extended ? KeyFlagExtended : 0);
+    return record;
+}
+
+void sendKey(const InputSeam& seam, uint16_t virtualKey, bool release)
+{
+    seam.sendInput(seam.context, keyRecord(seam, virtualKey, release, isExtendedKey(virtualKey)));
+}
+
+}  // namespace
+
+uint16_t sendableVirtualKey(const std::string& name)
+{
+    const int32_t code = virtualKeyForName(name);
+    // "VK:321" would otherwise lose its high bits in the record's 16-bit field and press 'A'.
+    if (code <= 0 || code > 0xFF) {
+        return 0;
+    }
+    return static_cast<uint16_t>(code);
+}
+
+InputRecord buttonRecord(int32_t button, bool pressed)
+{
+    InputRecord record;
+    record.type = InputTypeMouse;
+    if (button == Right) {
+        record.mouseFlags = pressed ? MouseFlagRightDown : MouseFlagRightUp;
+    } else if (button == Middle) {
+        record.mouseFlags = pressed ? MouseFlagMiddleDown : MouseFlagMiddleUp;
+    } else {
+        record.mouseFlags = pressed ? MouseFlagLeftDown : MouseFlagLeftUp;
+    }
+    return record;
+}
+
+void injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event)
+{
+    switch (event.kind) {
+    case Move:
+        seam.setCursorPos(seam.context, event.x, event.y);
+        break;
+    case Click:
+        // Only a press is positioned: a release acts wherever the moves of a drag left the cursor.
+        if (event.pressed) {
+            seam.setCursorPos(seam.context, event.x, event.y);
+        }
+        seam.sendInput(seam.context, buttonRecord(event.button, event.pressed));
+        trackHeld(held, event);
+        break;
+    case Scroll: {
+        InputRecord record;
+        record.type = InputTypeMouse;
+        if (event.dy != 0) {
+            record.mouseFlags = MouseFlagWheel;
+            record.mouseData = static_cast<int32_t>(static_cast<uint32_t>(event.dy) * WheelDelta);
+        } else if (event.dx != 0) {
+            record.mouseFlags = MouseFlagHorizontalWheel;
+            record.mouseData = static_cast<int32_t>(static_cast<uint32_t>(event.dx) * WheelDelta);
+        } else {
+            break;
+        }
+        seam.sendInput(seam.context, record);
+        break;
+    }
+    case KeyDown:
+    case KeyUp: {
+        const uint16_t code = sendableVirtualKey(event.key);
+        if (code == 0) {
+            break;
+        }
+        sendKey(seam, code, event.kind == KeyUp);
+        trackHeld(held, event);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void trackHeld(HeldInput& held, const MacroEvent& event)
+{
+    std::lock_guard<std::mutex> guard(held.lock);
+    if (event.kind == Click) {
+        auto found = std::find(held.heldButtons.begin(), held.heldButtons.end(), static_cast<int32_t>(event.button));
+        if (event.pressed && found == held.heldButtons.end()) {
+            held.heldButtons.push_back(event.button);
+        } else if (!event.pressed && found != held.heldButtons.end()) {
+            held.heldButtons.erase(found);
+        }
+    } else if (event.kind == KeyDown || event.kind == KeyUp) {
+        auto found = std::find(held.heldKeys.begin(), held.heldKeys.end(), event.key);
+        if (event.kind == KeyDown && found == held.heldKeys.end()) {
+            held.heldKeys.push_back(event.key);
+        } else if (event.kind == KeyUp && found != held.heldKeys.end()) {
+            held.heldKeys.erase(found);
+        }
+    }
+}
+
+void releaseHeld(const InputSeam& seam, HeldInput& held)
+{
+    std::vector<int32_t> buttons;
+    std::vector<std::string> keys;
+    {
+        std::lock_guard<std::mutex> guard(held.lock);
+        buttons.swap(held.heldButtons);
+        keys.swap(held.heldKeys);
+    }
+    for (int32_t button : buttons) {
+        seam.sendInput(seam.context, buttonRecord(button, false));
+    }
+    for (const std::string& name : keys) {
+        const uint16_t code = sendableVirtualKey(name);
+        if (code != 0) {
+            sendKey(seam, code, true);
+        }
+    }
+    // Whatever the lists say, no button may stay down: a press lost to a refused SendInput
+    // still counts as held, and one the system did take must not outlive the playback.
+    for (int32_t button : {Left, Right, Middle}) {
+        seam.sendInput(seam.context, buttonRecord(button, false));
+    }
+}
+
+void releaseModifiers(const InputSeam& seam)
+{
+    // Shift, Ctrl and Alt on both sides, then both Windows keys. These releases carry no
+    // extended flag, also for the right-hand keys that have it when a script presses them.
+    static constexpr uint16_t modifiers[] = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C};
+    for (uint16_t code : modifiers) {
+        seam.sendInput(seam.context, keyRecord(seam, code, true, false));
+    }
+}

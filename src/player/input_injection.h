@@ -1,0 +1,73 @@
+#pragma once
+// Turns one MacroEvent into synthetic input records and keeps account of the buttons and keys
+// that a playback holds down, so that no playback ends with input still pressed.
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "script/macro_event.h"
+
+// The values of the system's INPUT record fields that the player uses.
+constexpr uint32_t InputTypeMouse = 0;     // INPUT_MOUSE
+constexpr uint32_t InputTypeKeyboard = 1;  // INPUT_KEYBOARD
+
+constexpr uint32_t MouseFlagLeftDown = 0x0002;
+constexpr uint32_t MouseFlagLeftUp = 0x0004;
+constexpr uint32_t MouseFlagRightDown = 0x0008;
+constexpr uint32_t MouseFlagRightUp = 0x0010;
+constexpr uint32_t MouseFlagMiddleDown = 0x0020;
+constexpr uint32_t MouseFlagMiddleUp = 0x0040;
+constexpr uint32_t MouseFlagWheel = 0x0800;
+constexpr uint32_t MouseFlagHorizontalWheel = 0x1000;
+
+constexpr uint32_t KeyFlagExtended = 0x0001;  // KEYEVENTF_EXTENDEDKEY
+constexpr uint32_t KeyFlagUp = 0x0002;        // KEYEVENTF_KEYUP
+
+constexpr int32_t WheelDelta = 120;
+
+// One INPUT record, free of the platform's headers; fields not set stay 0.
+struct InputRecord {
+    uint32_t type = InputTypeMouse;
+    // MOUSEINPUT
+    int32_t dx = 0;
+    int32_t dy = 0;
+    int32_t mouseData = 0;
+    uint32_t mouseFlags = 0;
+    // KEYBDINPUT
+    uint16_t virtualKey = 0;
+    uint16_t scanCode = 0;
+    uint32_t keyFlags = 0;
+};
+
+// The platform calls of the injection: SetCursorPos, SendInput with one record, and
+// MapVirtualKeyW(code, MAPVK_VK_TO_VSC).
+struct InputSeam {
+    void* context = nullptr;
+    void (*setCursorPos)(void* context, int32_t x, int32_t y) = nullptr;
+    void (*sendInput)(void* context, const InputRecord& record) = nullptr;
+    uint32_t (*mapVirtualKey)(void* context, uint32_t virtualKey) = nullptr;
+};
+
+// Buttons (MouseButton values) and key names pressed by the playback and not yet released,
+// each at most once, in order of first press. The lock is never held while input is sent.
+struct HeldInput {
+    std::mutex lock;
+    std::vector<int32_t> heldButtons;
+    std::vector<std::string> heldKeys;
+};
+
+// Performs one event: positions the cursor and/or sends one record, then tracks held input.
+void injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event);
+// Updates the held lists after a click or key event was sent.
+void trackHeld(HeldInput& held, const MacroEvent& event);
+// Releases everything in the held lists, then the left, right and middle buttons.
+void releaseHeld(const InputSeam& seam, HeldInput& held);
+// A key-up for each of the eight modifier keys, without the extended flag.
+void releaseModifiers(const InputSeam& seam);
+
+// The virtual key of a key name as it can be sent, or 0 when the name gives none.
+uint16_t sendableVirtualKey(const std::string& name);
+// The press or release record of a button; values other than Right and Middle act as Left.
+InputRecord buttonRecord(int32_t button, bool pressed);

@@ -1,0 +1,122 @@
+#include "player/playback_loop.h"
+
+#include <cstddef>
+
+#include "player/click_fidelity.h"
+
+namespace {
+
+// While more than this remains, the wait sleeps in coarse steps so that a stop is noticed within
+// a few milliseconds; the rest goes to preciseSleep.
+constexpr double FineWaitSeconds = 0.02;
+constexpr uint32_t CoarseSleepMilliseconds = 5;
+// preciseSleep: sleep while more than 2.5 ms remain (waking about 1.5 ms early, the sleep's
+// usual overshoot under a 1 ms timer), yield down to 0.3 ms, then spin.
+constexpr double SleepAboveMilliseconds = 2.5;
+constexpr double SleepMarginMilliseconds = 1.5;
+constexpr double YieldAboveMilliseconds = 0.3;
+
+enum class WaitResult { Due, Stopped };
+
+WaitResult waitUntil(const PlaybackSeams& seams, double target, const std::atomic<bool>& stopRequested)
+{
+    for (;;) {
+        const double remaining = target - seams.now(seams.context);
+        if (!(remaining > 0.0)) {
+            return WaitResult::Due;
+        }
+        if (remaining > FineWaitSeconds) {
+            seams.sleepMilliseconds(seams.context, CoarseSleepMilliseconds);
+        } else {
+            preciseSleep(seams, remaining);
+        }
+        if (stopRequested.load()) {
+            return WaitResult::Stopped;
+        }
+    }
+}
+
+}  // namespace
+
+PlaybackJob makePlaybackJob(const std::vector<MacroEvent>& events, double speed, bool infinite, int loops,
+                            bool clickFidelity)
+{
+    PlaybackJob job;
+    job.events = events;
+    job.speed = speed > 0.0 ? speed : 1.0;
+    job.infinite = infinite;
+    job.loops = loops < 1 ? 1 : (loops > MaxPlaybackLoops ? MaxPlaybackLoops : loops);
+    job.clickFidelity = clickFidelity;
+    return job;
+}
+
+void preciseSleep(const PlaybackSeams& seams, double seconds)
+{
+    if (!(seconds > 0.0)) {
+        return;
+    }
+    const double start = seams.now(seams.context);
+    for (;;) {
+        const double remaining = seconds - (seams.now(seams.context) - start);
+        if (!(remaining > 0.0)) {
+            return;
+        }
+        const double remainingMs = remaining * 1000.0;
+        if (remainingMs > SleepAboveMilliseconds) {
+            seams.sleepMilliseconds(seams.context, static_cast<uint32_t>(remainingMs - SleepMarginMilliseconds));
+        } else if (remainingMs > YieldAboveMilliseconds) {
+            seams.sleepMilliseconds(seams.context, 0);
+        } else {
+            seams.pause(seams.context);
+        }
+    }
+}
+
+bool runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std::atomic<bool>& playing,
+                 const std::atomic<bool>& stopRequested)
+{
+    // A modifier the user still holds would turn injected keys and clicks into shortcuts.
+    seams.releaseModifiers(seams.context);
+
+    const double doubleClick = job.clickFidelity ? seams.doubleClickSeconds(seams.context) : 0.0;
+    const std::vector<double> scaledDelays = computeScaledDelays(job.events, job.speed, job.clickFidelity, doubleClick);
+
+    const int limit = job.infinite ? 0 : job.loops;
+    bool stopped = false;
+    for (int pass = 1;; ++pass) {
+        // The loop limit is tested before the stop request, so that a stop that arrives while
+        // the last event is injected still counts as a completed playback.
+        if (limit != 0 && pass > limit) {
+            break;
+        }
+        if (stopRequested.load()) {
+            stopped = true;
+            break;
+        }
+        seams.passStarted(seams.context, pass, limit);
+        // Targets accumulate from the pass start, not from each injection, so a late event does
+        // not push the later ones back and errors do not add up over a long script.
+        double target = seams.now(seams.context);
+        for (size_t i = 0; i < job.events.size(); ++i) {
+            if (stopRequested.load()) {
+                stopped = true;
+                break;
+            }
+            target += scaledDelays[i];
+            if (stopRequested.load() || waitUntil(seams, target, stopRequested) == WaitResult::Stopped) {
+                stopped = true;
+                break;
+            }
+            seams.inject(seams.context, job.events[i]);
+        }
+        if (stopped) {
+            break;
+        }
+    }
+
+    seams.releaseHeld(seams.context);
+    seams.releaseModifiers(seams.context);
+    playing.exchange(false);
+    seams.ended(seams.context, stopped);
+    return stopped;
+}

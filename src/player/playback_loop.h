@@ -1,0 +1,48 @@
+#pragma once
+// The body of a playback thread, free of the platform: waits out each event's time on a clock,
+// injects it, repeats the passes and reports them, and releases held input at the end.
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "script/macro_event.h"
+
+constexpr int MaxPlaybackLoops = 999;
+
+// Everything a playback needs from the outside world. Windows fills it with the performance
+// counter, Sleep, the pause hint, SendInput and PostMessageW; tests and benchmarks with fakes.
+struct PlaybackSeams {
+    void* context = nullptr;
+    double (*now)(void* context) = nullptr;  // seconds on a monotonic clock
+    void (*sleepMilliseconds)(void* context, uint32_t milliseconds) = nullptr;  // 0 yields the time slice
+    void (*pause)(void* context) = nullptr;  // one step of a busy wait
+    double (*doubleClickSeconds)(void* context) = nullptr;
+    void (*inject)(void* context, const MacroEvent& event) = nullptr;
+    void (*releaseHeld)(void* context) = nullptr;
+    void (*releaseModifiers)(void* context) = nullptr;
+    void (*passStarted)(void* context, int pass, int limit) = nullptr;  // limit 0 means endless
+    void (*ended)(void* context, bool stopped) = nullptr;
+};
+
+// What one playback plays, with speed and loop count already made valid.
+struct PlaybackJob {
+    std::vector<MacroEvent> events;
+    double speed = 1.0;
+    bool infinite = false;
+    int loops = 1;
+    bool clickFidelity = false;
+};
+
+// Copies the events; a speed of 0 or less (or not a number) becomes 1, loops are clamped to 1..999.
+PlaybackJob makePlaybackJob(const std::vector<MacroEvent>& events, double speed, bool infinite, int loops,
+                            bool clickFidelity);
+
+// Waits the given time with sub-millisecond accuracy: sleeps until about 1.5 ms before the end,
+// then yields the time slice, then spins for the last 0.3 ms.
+void preciseSleep(const PlaybackSeams& seams, double seconds);
+
+// Runs a whole playback on the calling thread. Clears playing as its last step before calling
+// ended. Returns true when it ended on a stop request.
+bool runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std::atomic<bool>& playing,
+                 const std::atomic<bool>& stopRequested);

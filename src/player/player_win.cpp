@@ -1,0 +1,106 @@
+#include "player/player.h"
+
+#include <system_error>
+#include <utility>
+
+#include "app/app_messages.h"
+#include "app/error_log.h"
+#include "player/player_thread.h"
+#include "player/system_seams.h"
+
+namespace {
+
+void launchStdThread(std::thread& thread, std::function<void()> body)
+{
+    thread = std::thread(std::move(body));
+}
+
+}  // namespace
+
+PlaybackThreadLauncher launchPlaybackThread = &launchStdThread;
+
+Player::~Player()
+{
+    stopRequested_.exchange(true);
+    joinPlaybackThread();
+}
+
+void Player::setMainWindow(HWND mainWindow)
+{
+    mainWindow_.store(mainWindow);
+}
+
+bool Player::isPlaying() const
+{
+    return playing_.load();
+}
+
+void Player::joinPlaybackThread()
+{
+    // The playback thread never joins itself; its own end leaves the object to the next start.
+    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) {
+        thread_.join();
+    }
+}
+
+bool Player::startPlayback(const std::vector<MacroEvent>& events, double speed, bool infinite, int loops,
+                           bool clickFidelity)
+{
+    if (playing_.load() || events.empty()) {
+        return false;
+    }
+    joinPlaybackThread();
+    if (thread_.joinable()) {
+        return false;  // called from the previous playback's own thread
+    }
+    stopRequested_.exchange(false);
+    playing_.exchange(true);
+    PlaybackJob job = makePlaybackJob(events, speed, infinite, loops, clickFidelity);
+    try {
+        launchPlaybackThread(thread_, [this, job = std::move(job)]() mutable { playbackThread(std::move(job)); });
+    } catch (const std::system_error& error) {
+        // Without a thread nobody would ever clear playing, and the window would stay in
+        // its playing state for good.
+        playing_.exchange(false);
+        ErrorLog::Write(L"无法创建回放线程：%hs", error.what());
+        return false;
+    }
+    return true;
+}
+
+void Player::stopPlayback()
+{
+    stopRequested_.exchange(true);
+    joinPlaybackThread();
+}
+
+void Player::playbackThread(PlaybackJob job)
+{
+    PlaybackSeams seams;
+    seams.context = this;
+    useSystemClock(seams);
+    seams.inject = [](void* context, const MacroEvent& event) {
+        injectEvent(systemInputSeam(), static_cast<Player*>(context)->held_, event);
+    };
+    seams.releaseHeld = [](void* context) { releaseHeld(systemInputSeam(), static_cast<Player*>(context)->held_); };
+    seams.releaseModifiers = [](void*) { releaseModifiers(systemInputSeam()); };
+    seams.passStarted = [](void* context, int pass, int limit) {
+        HWND window = static_cast<Player*>(context)->mainWindow_.load();
+        if (window != nullptr) {
+            PostMessageW(window, WM_APP_PLAYBACK_LOOP, static_cast<WPARAM>(pass), static_cast<LPARAM>(limit));
+        }
+    };
+    seams.ended = [](void* context, bool stopped) {
+        HWND window = static_cast<Player*>(context)->mainWindow_.load();
+        if (window != nullptr) {
+            PostMessageW(window, WM_APP_PLAYBACK_ENDED, stopped ? 1 : 0, 0);
+        }
+    };
+    runPlayback(job, seams, playing_, stopRequested_);
+}
+
+Player& thePlayer()
+{
+    static Player player;
+    return player;
+}

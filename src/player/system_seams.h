@@ -1,0 +1,15 @@
+#pragma once
+// The Windows fillers of the player's seams: SetCursorPos, SendInput and MapVirtualKeyW for the
+// injection; the performance counter, Sleep and the pause hint for the clock.
+
+#include "player/input_injection.h"
+#include "player/playback_loop.h"
+
+// Injection through the system; the context is unused.
+InputSeam systemInputSeam();
+// Sets now, sleepMilliseconds, pause and doubleClickSeconds of seams to the system's.
+void useSystemClock(PlaybackSeams& seams);
+// Seconds on the performance counter (the frequency is read once).
+double performanceSeconds();
+// preciseSleep on the system clock, for the playback thread.
+void preciseSleep(double seconds);

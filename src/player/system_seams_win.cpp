@@ -1,0 +1,97 @@
+#include "player/system_seams.h"
+
+#include <immintrin.h>
+#include <windows.h>
+
+namespace {
+
+void systemSetCursorPos(void*, int32_t x, int32_t y)
+{
+    SetCursorPos(x, y);
+}
+
+void systemSendInput(void*, const InputRecord& record)
+{
+    INPUT input{};
+    input.type = record.type;
+    if (record.type == InputTypeKeyboard) {
+        input.ki.wVk = record.virtualKey;
+        input.ki.wScan = record.scanCode;
+        input.ki.dwFlags = record.keyFlags;
+    } else {
+        input.mi.dx = record.dx;
+        input.mi.dy = record.dy;
+        // mouseData is a DWORD that carries a signed wheel amount.
+        input.mi.mouseData = static_cast<DWORD>(record.mouseData);
+        input.mi.dwFlags = record.mouseFlags;
+    }
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+uint32_t systemMapVirtualKey(void*, uint32_t virtualKey)
+{
+    return MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+}
+
+double counterFrequency()
+{
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    return frequency;
+}
+
+double systemNow(void*)
+{
+    return performanceSeconds();
+}
+
+void systemSleep(void*, uint32_t milliseconds)
+{
+    Sleep(milliseconds);
+}
+
+void systemPause(void*)
+{
+    _mm_pause();
+}
+
+double systemDoubleClickSeconds(void*)
+{
+    return static_cast<double>(GetDoubleClickTime()) / 1000.0;
+}
+
+}  // namespace
+
+InputSeam systemInputSeam()
+{
+    InputSeam seam;
+    seam.setCursorPos = &systemSetCursorPos;
+    seam.sendInput = &systemSendInput;
+    seam.mapVirtualKey = &systemMapVirtualKey;
+    return seam;
+}
+
+void useSystemClock(PlaybackSeams& seams)
+{
+    seams.now = &systemNow;
+    seams.sleepMilliseconds = &systemSleep;
+    seams.pause = &systemPause;
+    seams.doubleClickSeconds = &systemDoubleClickSeconds;
+}
+
+double performanceSeconds()
+{
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / counterFrequency();
+}
+
+void preciseSleep(double seconds)
+{
+    PlaybackSeams seams;
+    useSystemClock(seams);
+    preciseSleep(seams, seconds);
+}

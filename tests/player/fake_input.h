@@ -1,0 +1,115 @@
+#pragma once
+// A recording stand-in for SetCursorPos, SendInput and MapVirtualKeyW.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "player/input_injection.h"
+
+struct FakeInput {
+    // One entry per platform call, in order: either a cursor position or a sent record.
+    struct Call {
+        bool cursor = false;
+        int32_t x = 0;
+        int32_t y = 0;
+        InputRecord record;
+    };
+    std::vector<Call> calls;
+
+    InputSeam seam()
+    {
+        InputSeam s;
+        s.context = this;
+        s.setCursorPos = [](void* context, int32_t x, int32_t y) {
+            FakeInput::Call call;
+            call.cursor = true;
+            call.x = x;
+            call.y = y;
+            static_cast<FakeInput*>(context)->calls.push_back(call);
+        };
+        s.sendInput = [](void* context, const InputRecord& record) {
+            FakeInput::Call call;
+            call.record = record;
+            static_cast<FakeInput*>(context)->calls.push_back(call);
+        };
+        // A recognisable scan code per key.
+        s.mapVirtualKey = [](void*, uint32_t virtualKey) { return virtualKey + 0x1000u; };
+        return s;
+    }
+};
+
+inline InputRecord mouseRecord(uint32_t flags, int32_t data = 0)
+{
+    InputRecord r;
+    r.type = InputTypeMouse;
+    r.mouseFlags = flags;
+    r.mouseData = data;
+    return r;
+}
+
+inline InputRecord keyboardRecord(uint16_t virtualKey, uint32_t flags)
+{
+    InputRecord r;
+    r.type = InputTypeKeyboard;
+    r.virtualKey = virtualKey;
+    r.scanCode = static_cast<uint16_t>(virtualKey + 0x1000u);
+    r.keyFlags = flags;
+    return r;
+}
+
+inline bool operator==(const InputRecord& a, const InputRecord& b)
+{
+    return a.type == b.type && a.dx == b.dx && a.dy == b.dy && a.mouseData == b.mouseData &&
+           a.mouseFlags == b.mouseFlags && a.virtualKey == b.virtualKey && a.scanCode == b.scanCode &&
+           a.keyFlags == b.keyFlags;
+}
+
+inline std::string describe(const FakeInput::Call& call)
+{
+    if (call.cursor) {
+        return "cursor(" + std::to_string(call.x) + "," + std::to_string(call.y) + ")";
+    }
+    const InputRecord& r = call.record;
+    if (r.type == InputTypeKeyboard) {
+        return "key(vk=" + std::to_string(r.virtualKey) + ",scan=" + std::to_string(r.scanCode) +
+               ",flags=" + std::to_string(r.keyFlags) + ")";
+    }
+    return "mouse(flags=" + std::to_string(r.mouseFlags) + ",data=" + std::to_string(r.mouseData) +
+           ",dx=" + std::to_string(r.dx) + ",dy=" + std::to_string(r.dy) + ")";
+}
+
+inline FakeInput::Call cursorCall(int32_t x, int32_t y)
+{
+    FakeInput::Call c;
+    c.cursor = true;
+    c.x = x;
+    c.y = y;
+    return c;
+}
+
+inline FakeInput::Call recordCall(const InputRecord& record)
+{
+    FakeInput::Call c;
+    c.record = record;
+    return c;
+}
+
+// The records of releaseModifiers: eight key-ups without the extended flag.
+inline std::vector<FakeInput::Call> modifierReleases()
+{
+    std::vector<FakeInput::Call> calls;
+    for (uint16_t vk : {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C}) {
+        calls.push_back(recordCall(keyboardRecord(vk, KeyFlagUp)));
+    }
+    return calls;
+}
+
+inline std::vector<std::string> describeAll(const std::vector<FakeInput::Call>& calls)
+{
+    std::vector<std::string> out;
+    for (const auto& c : calls) {
+        out.push_back(describe(c));
+    }
+    return out;
+}

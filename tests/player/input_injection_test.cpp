@@ -1,0 +1,157 @@
+#include "player/input_injection.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_input.h"
+
+namespace {
+
+MacroEvent makeEvent(EventKind kind)
+{
+    MacroEvent e;
+    e.kind = kind;
+    return e;
+}
+
+MacroEvent click(int32_t button, bool pressed, int32_t x = 0, int32_t y = 0)
+{
+    MacroEvent e = makeEvent(Click);
+    e.button = static_cast<MouseButton>(button);
+    e.pressed = pressed;
+    e.x = x;
+    e.y = y;
+    return e;
+}
+
+MacroEvent scroll(int32_t dx, int32_t dy)
+{
+    MacroEvent e = makeEvent(Scroll);
+    e.dx = dx;
+    e.dy = dy;
+    e.x = 7;
+    e.y = 8;
+    return e;
+}
+
+MacroEvent keyEvent(EventKind kind, const char* name)
+{
+    MacroEvent e = makeEvent(kind);
+    e.key = name;
+    return e;
+}
+
+MacroEvent moveTo(int32_t x, int32_t y)
+{
+    MacroEvent e = makeEvent(Move);
+    e.x = x;
+    e.y = y;
+    return e;
+}
+
+}  // namespace
+
+TEST(InputInjection, RecordsOfEachEvent)
+{
+    const struct {
+        const char* name;
+        MacroEvent event;
+        std::vector<FakeInput::Call> expected;
+    } cases[] = {
+        {"move: cursor only", moveTo(300, 400), {cursorCall(300, 400)}},
+        {"left press: cursor, then a button-down without coordinates", click(Left, true, 100, 200),
+         {cursorCall(100, 200), recordCall(mouseRecord(MouseFlagLeftDown))}},
+        {"left release: no cursor", click(Left, false, 100, 200), {recordCall(mouseRecord(MouseFlagLeftUp))}},
+        {"right press", click(Right, true, 1, 2), {cursorCall(1, 2), recordCall(mouseRecord(MouseFlagRightDown))}},
+        {"right release", click(Right, false), {recordCall(mouseRecord(MouseFlagRightUp))}},
+        {"middle press", click(Middle, true, 3, 4), {cursorCall(3, 4), recordCall(mouseRecord(MouseFlagMiddleDown))}},
+        {"middle release", click(Middle, false), {recordCall(mouseRecord(MouseFlagMiddleUp))}},
+        {"button 5 acts as left", click(5, true, 5, 6), {cursorCall(5, 6), recordCall(mouseRecord(MouseFlagLeftDown))}},
+        {"wheel down two notches", scroll(0, -2), {recordCall(mouseRecord(MouseFlagWheel, -240))}},
+        {"horizontal wheel", scroll(1, 0), {recordCall(mouseRecord(MouseFlagHorizontalWheel, 120))}},
+        {"both wheels: only the vertical one", scroll(3, 1), {recordCall(mouseRecord(MouseFlagWheel, 120))}},
+        {"no wheel at all", scroll(0, 0), {}},
+        {"key down A", keyEvent(KeyDown, "A"), {recordCall(keyboardRecord(0x41, 0))}},
+        {"key up A", keyEvent(KeyUp, "A"), {recordCall(keyboardRecord(0x41, KeyFlagUp))}},
+        {"Ctrl_R down is extended", keyEvent(KeyDown, "Ctrl_R"), {recordCall(keyboardRecord(0xA3, KeyFlagExtended))}},
+        {"Home up is extended", keyEvent(KeyUp, "Home"),
+         {recordCall(keyboardRecord(0x24, KeyFlagUp | KeyFlagExtended))}},
+        {"left Ctrl is not extended", keyEvent(KeyDown, "Ctrl"), {recordCall(keyboardRecord(0xA2, 0))}},
+        {"VK:186 by code", keyEvent(KeyDown, "VK:186"), {recordCall(keyboardRecord(186, 0))}},
+        {"unknown name sends nothing", keyEvent(KeyDown, "NoSuchKey"), {}},
+        {"VK: without a number sends nothing", keyEvent(KeyDown, "VK:"), {}},
+        {"VK:0 sends nothing", keyEvent(KeyUp, "VK:0"), {}},
+        {"a code beyond one byte is not cut down to another key", keyEvent(KeyDown, "VK:321"), {}},
+        {"a negative code sends nothing", keyEvent(KeyDown, "VK:-65"), {}},
+        {"unknown kind does nothing", makeEvent(static_cast<EventKind>(9)), {}},
+    };
+    for (const auto& c : cases) {
+        FakeInput fake;
+        HeldInput held;
+        injectEvent(fake.seam(), held, c.event);
+        EXPECT_EQ(describeAll(fake.calls), describeAll(c.expected)) << c.name;
+    }
+}
+
+TEST(InputInjection, TracksHeldButtonsAndKeys)
+{
+    FakeInput fake;
+    HeldInput held;
+    const InputSeam seam = fake.seam();
+    injectEvent(seam, held, click(Right, true));
+    injectEvent(seam, held, click(Left, true));
+    injectEvent(seam, held, click(Right, true));  // already held: once only
+    injectEvent(seam, held, click(5, true));      // tracked under its own value
+    injectEvent(seam, held, keyEvent(KeyDown, "A"));
+    injectEvent(seam, held, keyEvent(KeyDown, "A"));
+    injectEvent(seam, held, keyEvent(KeyDown, "VK:65"));  // same key, other name: its own entry
+    injectEvent(seam, held, keyEvent(KeyDown, "Bogus"));  // nothing sent, nothing tracked
+    EXPECT_EQ(held.heldButtons, (std::vector<int32_t>{Right, Left, 5}));
+    EXPECT_EQ(held.heldKeys, (std::vector<std::string>{"A", "VK:65"}));
+
+    injectEvent(seam, held, click(Right, false));
+    injectEvent(seam, held, click(Middle, false));  // never pressed: nothing to remove
+    injectEvent(seam, held, keyEvent(KeyUp, "A"));   // one key-up empties the double press
+    EXPECT_EQ(held.heldButtons, (std::vector<int32_t>{Left, 5}));
+    EXPECT_EQ(held.heldKeys, (std::vector<std::string>{"VK:65"}));
+
+    // Moves and scrolls do not touch the lists.
+    injectEvent(seam, held, moveTo(1, 1));
+    injectEvent(seam, held, scroll(0, 1));
+    EXPECT_EQ(held.heldButtons.size(), 2u);
+    EXPECT_EQ(held.heldKeys.size(), 1u);
+}
+
+TEST(InputInjection, ReleaseHeldReleasesListsThenAllButtons)
+{
+    FakeInput fake;
+    HeldInput held;
+    held.heldButtons = {Middle, 5};
+    held.heldKeys = {"Home", "Bogus", "Shift"};
+    releaseHeld(fake.seam(), held);
+    const std::vector<FakeInput::Call> expected = {
+        recordCall(mouseRecord(MouseFlagMiddleUp)),
+        recordCall(mouseRecord(MouseFlagLeftUp)),  // button 5 is released as the left button
+        recordCall(keyboardRecord(0x24, KeyFlagUp | KeyFlagExtended)),
+        recordCall(keyboardRecord(0xA0, KeyFlagUp)),
+        recordCall(mouseRecord(MouseFlagLeftUp)),
+        recordCall(mouseRecord(MouseFlagRightUp)),
+        recordCall(mouseRecord(MouseFlagMiddleUp)),
+    };
+    EXPECT_EQ(describeAll(fake.calls), describeAll(expected));
+    EXPECT_TRUE(held.heldButtons.empty());
+    EXPECT_TRUE(held.heldKeys.empty());
+
+    // With nothing held the three button-ups are still sent.
+    fake.calls.clear();
+    releaseHeld(fake.seam(), held);
+    EXPECT_EQ(describeAll(fake.calls), describeAll({recordCall(mouseRecord(MouseFlagLeftUp)),
+                                                    recordCall(mouseRecord(MouseFlagRightUp)),
+                                                    recordCall(mouseRecord(MouseFlagMiddleUp))}));
+}
+
+TEST(InputInjection, ModifierReleasesCarryNoExtendedFlag)
+{
+    FakeInput fake;
+    releaseModifiers(fake.seam());
+    EXPECT_EQ(describeAll(fake.calls), describeAll(modifierReleases()));
+}

@@ -1,0 +1,298 @@
+#include "player/player.h"
+
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/app_messages.h"
+#include "input_hook_probe.h"
+#include "player/player_thread.h"
+#include "player/system_seams.h"
+#include "support/message_pump.h"
+
+namespace {
+
+// Collects what the player posts to "the main window": a message-only window of the test thread.
+struct PostedMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    size_t inputSeen;  // hook notifications seen when the message was handled
+};
+std::vector<PostedMessage> posted;
+
+LRESULT CALLBACK receiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_APP_PLAYBACK_LOOP || message == WM_APP_PLAYBACK_ENDED) {
+        posted.push_back({message, wParam, lParam, probedInput().size()});
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class WindowOwner {
+public:
+    WindowOwner()
+    {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &receiverProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"PlayerTestReceiver";
+        RegisterClassW(&wc);
+        window_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }
+    ~WindowOwner()
+    {
+        if (window_ != nullptr) {
+            DestroyWindow(window_);
+        }
+    }
+    WindowOwner(const WindowOwner&) = delete;
+    WindowOwner& operator=(const WindowOwner&) = delete;
+    HWND get() const { return window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+class PlayerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(receiver_.get(), nullptr);
+        player_.setMainWindow(receiver_.get());
+        posted.clear();
+        clearProbedInput();
+    }
+    void TearDown() override { player_.stopPlayback(); }
+
+    bool waitForEnd(unsigned timeoutMs = 10000)
+    {
+        return pumpMessagesUntil(
+            [] { return !posted.empty() && posted.back().message == WM_APP_PLAYBACK_ENDED; }, timeoutMs);
+    }
+
+    WindowOwner receiver_;
+    Player player_;
+};
+
+MacroEvent event(EventKind kind, double delay = 0.0)
+{
+    MacroEvent e;
+    e.kind = kind;
+    e.delay = delay;
+    return e;
+}
+
+MacroEvent click(MouseButton button, bool pressed, int32_t x, int32_t y, double delay = 0.0)
+{
+    MacroEvent e = event(Click, delay);
+    e.button = button;
+    e.pressed = pressed;
+    e.x = x;
+    e.y = y;
+    return e;
+}
+
+MacroEvent key(EventKind kind, const char* name, double delay = 0.0)
+{
+    MacroEvent e = event(kind, delay);
+    e.key = name;
+    return e;
+}
+
+ProbedInput mouseSeen(UINT message, LONG x, LONG y, short wheel = 0)
+{
+    ProbedInput p;
+    p.message = message;
+    p.point = {x, y};
+    p.mouseData = static_cast<DWORD>(static_cast<WORD>(wheel)) << 16;
+    p.flags = LLMHF_INJECTED;
+    return p;
+}
+
+ProbedInput keySeen(bool up, DWORD virtualKey, bool extended)
+{
+    ProbedInput p;
+    p.keyboard = true;
+    p.message = up ? WM_KEYUP : WM_KEYDOWN;
+    p.virtualKey = virtualKey;
+    p.scanCode = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+    p.flags = LLKHF_INJECTED | (up ? LLKHF_UP : 0) | (extended ? LLKHF_EXTENDED : 0);
+    return p;
+}
+
+std::string describe(const ProbedInput& p)
+{
+    char text[160];
+    if (p.keyboard) {
+        snprintf(text, sizeof text, "key msg=%#x vk=%#lx scan=%#lx flags=%#lx", p.message, p.virtualKey, p.scanCode,
+                 p.flags & (LLKHF_INJECTED | LLKHF_UP | LLKHF_EXTENDED));
+    } else {
+        snprintf(text, sizeof text, "mouse msg=%#x at %ld,%ld data=%#lx flags=%#lx", p.message, p.point.x,
+                 p.point.y, p.mouseData, p.flags & LLMHF_INJECTED);
+    }
+    return text;
+}
+
+std::vector<std::string> describeAll(const std::vector<ProbedInput>& list)
+{
+    std::vector<std::string> out;
+    for (const ProbedInput& p : list) {
+        out.push_back(describe(p));
+    }
+    return out;
+}
+
+// The releases at the end of every playback after the held input: three button-ups and the
+// eight modifier key-ups (without the extended flag), at the cursor position x, y.
+std::vector<ProbedInput> finalReleases(LONG x, LONG y)
+{
+    std::vector<ProbedInput> list = {mouseSeen(WM_LBUTTONUP, x, y), mouseSeen(WM_RBUTTONUP, x, y),
+                                     mouseSeen(WM_MBUTTONUP, x, y)};
+    for (DWORD vk : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN}) {
+        list.push_back(keySeen(true, vk, false));
+    }
+    return list;
+}
+
+}  // namespace
+
+TEST(InputInjectionWin, InjectedInputReachesTheHooksWithItsCodesAndFlags)
+{
+    const InputSeam seam = systemInputSeam();
+    HeldInput held;
+    MacroEvent wheelDown = event(Scroll);
+    wheelDown.dy = -2;
+    MacroEvent wheelRight = event(Scroll);
+    wheelRight.dx = 1;
+    const struct {
+        const char* name;
+        MacroEvent event;
+        ProbedInput expected;
+    } cases[] = {
+        {"left press positions the cursor", click(Left, true, 100, 200), mouseSeen(WM_LBUTTONDOWN, 100, 200)},
+        {"left release where the cursor is", click(Left, false, 5, 5), mouseSeen(WM_LBUTTONUP, 100, 200)},
+        {"right press", click(Right, true, 300, 250), mouseSeen(WM_RBUTTONDOWN, 300, 250)},
+        {"right release", click(Right, false, 0, 0), mouseSeen(WM_RBUTTONUP, 300, 250)},
+        {"middle press", click(Middle, true, 320, 260), mouseSeen(WM_MBUTTONDOWN, 320, 260)},
+        {"middle release", click(Middle, false, 0, 0), mouseSeen(WM_MBUTTONUP, 320, 260)},
+        {"wheel down two notches", wheelDown, mouseSeen(WM_MOUSEWHEEL, 320, 260, -240)},
+        {"horizontal wheel", wheelRight, mouseSeen(WM_MOUSEHWHEEL, 320, 260, 120)},
+        {"key A down", key(KeyDown, "A"), keySeen(false, 'A', false)},
+        {"key A up", key(KeyUp, "A"), keySeen(true, 'A', false)},
+        {"Home is extended", key(KeyDown, "Home"), keySeen(false, VK_HOME, true)},
+        {"Home up", key(KeyUp, "Home"), keySeen(true, VK_HOME, true)},
+        {"right Ctrl is extended", key(KeyDown, "Ctrl_R"), keySeen(false, VK_RCONTROL, true)},
+        {"right Ctrl up", key(KeyUp, "Ctrl_R"), keySeen(true, VK_RCONTROL, true)},
+    };
+    for (const auto& c : cases) {
+        clearProbedInput();
+        injectEvent(seam, held, c.event);
+        ASSERT_TRUE(waitForProbedInput(1, 3000)) << c.name;
+        const std::vector<ProbedInput> seen = probedInput();
+        EXPECT_EQ(describeAll(seen), describeAll({c.expected})) << c.name;
+    }
+    EXPECT_TRUE(held.heldButtons.empty());
+    EXPECT_TRUE(held.heldKeys.empty());
+}
+
+TEST(InputInjectionWin, MoveSetsTheCursorAndSendsNothing)
+{
+    HeldInput held;
+    MacroEvent move = event(Move);
+    move.x = 400;
+    move.y = 350;
+    clearProbedInput();
+    injectEvent(systemInputSeam(), held, move);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    EXPECT_EQ(cursor.x, 400);
+    EXPECT_EQ(cursor.y, 350);
+    Sleep(50);
+    EXPECT_TRUE(probedInput().empty());
+}
+
+TEST_F(PlayerTest, ThreePassesThenTheEnd)
+{
+    ASSERT_TRUE(player_.startPlayback({event(Move, 0.001)}, 1.0, false, 3, false));
+    ASSERT_TRUE(waitForEnd());
+    ASSERT_EQ(posted.size(), 4u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(posted[i].message, WM_APP_PLAYBACK_LOOP);
+        EXPECT_EQ(posted[i].wParam, i + 1);
+        EXPECT_EQ(posted[i].lParam, 3);
+    }
+    EXPECT_EQ(posted[3].wParam, 0u) << "all passes completed";
+    EXPECT_EQ(posted[3].lParam, 0);
+    EXPECT_FALSE(player_.isPlaying());
+}
+
+TEST_F(PlayerTest, EndlessUntilStopped)
+{
+    ASSERT_TRUE(player_.startPlayback({event(Move, 0.005)}, 1.0, true, 1, false));
+    ASSERT_TRUE(pumpMessagesUntil([] { return posted.size() >= 3; }, 10000));
+    EXPECT_TRUE(player_.isPlaying());
+    EXPECT_FALSE(player_.startPlayback({event(Move)}, 1.0, false, 1, false)) << "one playback at a time";
+    EXPECT_FALSE(player_.startPlayback({}, 1.0, false, 1, false));
+    const ULONGLONG before = GetTickCount64();
+    player_.stopPlayback();
+    // The thread notices a stop within 20 ms; the bound is generous for a loaded machine.
+    EXPECT_LT(GetTickCount64() - before, 1000u);
+    EXPECT_FALSE(player_.isPlaying());
+    ASSERT_TRUE(waitForEnd(2000));
+    for (size_t i = 0; i + 1 < posted.size(); ++i) {
+        EXPECT_EQ(posted[i].message, WM_APP_PLAYBACK_LOOP);
+        EXPECT_EQ(posted[i].wParam, i + 1);
+        EXPECT_EQ(posted[i].lParam, 0) << "endless";
+    }
+    EXPECT_EQ(posted.back().wParam, 1u) << "ended on a stop";
+}
+
+TEST_F(PlayerTest, StopInADragReleasesHeldInputBeforeTheEnd)
+{
+    // Press at (200, 300), drag to (260, 320), press the right Ctrl, then a long wait the stop cuts short.
+    MacroEvent drag = event(Move, 0.01);
+    drag.x = 260;
+    drag.y = 320;
+    ASSERT_TRUE(player_.startPlayback(
+        {click(Left, true, 200, 300), drag, key(KeyDown, "Ctrl_R", 0.01), event(Move, 30.0)}, 1.0, false, 1, false));
+    // Eight modifier releases at the start, the press and the key.
+    ASSERT_TRUE(waitForProbedInput(10, 5000));
+    player_.stopPlayback();
+    ASSERT_TRUE(waitForEnd(2000));
+    ASSERT_EQ(posted.back().wParam, 1u);
+
+    std::vector<ProbedInput> expected;
+    for (DWORD vk : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN}) {
+        expected.push_back(keySeen(true, vk, false));
+    }
+    expected.push_back(mouseSeen(WM_LBUTTONDOWN, 200, 300));
+    expected.push_back(keySeen(false, VK_RCONTROL, true));
+    // The held button and key, in that order, then the releases of every playback's end.
+    expected.push_back(mouseSeen(WM_LBUTTONUP, 260, 320));
+    expected.push_back(keySeen(true, VK_RCONTROL, true));
+    for (const ProbedInput& p : finalReleases(260, 320)) {
+        expected.push_back(p);
+    }
+    EXPECT_EQ(describeAll(probedInput()), describeAll(expected));
+    EXPECT_EQ(posted.back().inputSeen, expected.size()) << "every release comes before the end message";
+}
+
+TEST_F(PlayerTest, NoThreadMeansNoPlayback)
+{
+    const PlaybackThreadLauncher original = launchPlaybackThread;
+    launchPlaybackThread = [](std::thread&, std::function<void()>) {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    const bool started = player_.startPlayback({event(Move)}, 1.0, false, 1, false);
+    launchPlaybackThread = original;
+    EXPECT_FALSE(started);
+    EXPECT_FALSE(player_.isPlaying()) << "a playback without a thread must not stay playing";
+    // The player is usable again at once.
+    ASSERT_TRUE(player_.startPlayback({event(Move)}, 1.0, false, 1, false));
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_EQ(posted.back().wParam, 0u);
+}
