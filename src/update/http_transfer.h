@@ -19,3 +19,5 @@ bool HttpOpenGet(const std::wstring& url, std::wstring& error, DWORD& status, in
 bool HttpGetToMemory(const std::wstring& url, std::string& body, std::wstring& error);
 bool HttpGetToFile(const std::wstring& url, const std::wstring& path, ProgressCallback progress, void* context,
                    std::wstring& error);
+// Closes the open handles of a transfer (request, connection, session) and clears them.
+void HttpCloseHandles(HttpHandles& handles);

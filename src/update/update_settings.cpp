@@ -1,0 +1,162 @@
+#include "update/update_settings.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include "app/error_log.h"
+#include "update/config_scan.h"
+#include "update/url_rules.h"
+
+const wchar_t* const DefaultUpdateBaseUrl = L"" LR_DEFAULT_UPDATE_BASE_URL;
+
+namespace {
+
+const wchar_t configFileName[] = L"LorminRecorder.cfg";
+
+// wchar_t is one UTF-16 code unit on Windows, so the rules' char16_t text maps one to one.
+std::u16string toU16(const std::wstring& text)
+{
+    return std::u16string(text.begin(), text.end());
+}
+
+std::wstring fromU16(const std::u16string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+void copyTruncated(wchar_t* buffer, size_t capacity, const std::wstring& text)
+{
+    if (buffer == nullptr || capacity == 0) {
+        return;
+    }
+    const size_t count = text.size() < capacity - 1 ? text.size() : capacity - 1;
+    text.copy(buffer, count);
+    buffer[count] = L'\0';
+}
+
+// The full path of the running executable. A fixed 260-character buffer would silently cut a
+// longer path and send the configuration lookup and the downloads to a folder that does not
+// exist, so the buffer grows until the path fits.
+std::wstring moduleFileName()
+{
+    std::vector<wchar_t> buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            return std::wstring();
+        }
+        if (length < buffer.size() - 1 || buffer.size() >= 32768) {
+            return std::wstring(buffer.data(), length);
+        }
+        buffer.assign(buffer.size() * 2, L'\0');
+    }
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+bool GetOwnVersion(wchar_t* buffer, size_t capacity)
+{
+    copyTruncated(buffer, capacity, L"0.0.0");
+    const std::wstring path = moduleFileName();
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) {
+        ErrorLog::Write(L"[更新] 读取自身版本号失败 err=%lu", GetLastError());
+        return false;
+    }
+    std::vector<unsigned char> block(size, 0);
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) {
+        return false;
+    }
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT infoLength = 0;
+    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &infoLength) || info == nullptr) {
+        return false;
+    }
+    wchar_t text[64] = {};
+    const std::wstring version = fromU16(UpdateRules::FormatFileVersion(info->dwFileVersionMS, info->dwFileVersionLS));
+    copyTruncated(text, 64, version);
+    copyTruncated(buffer, capacity, text);
+    return true;
+}
+
+std::wstring GetModuleDir()
+{
+    const std::wstring path = moduleFileName();
+    const size_t slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? path : path.substr(0, slash);
+}
+
+std::wstring ReadConfiguredUpdateUrl()
+{
+    const std::wstring path = GetModuleDir() + L"\\" + configFileName;
+    std::string content;
+    {
+        std::unique_ptr<std::FILE, FileCloser> file(_wfopen(path.c_str(), L"rb"));
+        if (!file) {
+            return std::wstring();
+        }
+        char chunk[4096];
+        for (;;) {
+            const size_t count = std::fread(chunk, 1, sizeof chunk, file.get());
+            if (count == 0) {
+                break;
+            }
+            content.append(chunk, count);
+        }
+    }
+    std::string value;
+    if (!FindUpdateUrlSetting(content, value)) {
+        return std::wstring();
+    }
+    return Utf8ToWide(value.c_str());
+}
+
+std::wstring SelectUpdateBaseUrl()
+{
+    const std::wstring configured = ReadConfiguredUpdateUrl();
+    if (!configured.empty()) {
+        ErrorLog::Write(L"[更新] 使用 %ls 中的更新地址", configFileName);
+        return configured;
+    }
+    return DefaultUpdateBaseUrl;
+}
+
+std::wstring ManifestUrlFor(const std::wstring& baseUrl)
+{
+    return fromU16(UpdateRules::ManifestUrlFor(toU16(baseUrl)));
+}
+
+std::wstring ResolveUrl(const std::wstring& manifestUrl, const std::wstring& reference)
+{
+    return fromU16(UpdateRules::ResolveUrl(toU16(manifestUrl), toU16(reference)));
+}
+
+int CompareVersions(const std::wstring& a, const std::wstring& b)
+{
+    return UpdateRules::CompareVersions(toU16(a), toU16(b));
+}
+
+std::wstring Utf8ToWide(const char* text)
+{
+    if (text == nullptr || text[0] == '\0') {
+        return std::wstring();
+    }
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    if (length <= 1) {
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    if (MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], length) == 0) {
+        return std::wstring();
+    }
+    wide.resize(static_cast<size_t>(length) - 1);
+    return wide;
+}

@@ -1,0 +1,119 @@
+#include "update/update_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <windows.h>
+
+#include "test_files.h"
+
+namespace {
+
+std::wstring ownPath()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+TEST(GetModuleDir, IsTheExecutablesFolderWithoutTrailingBackslash)
+{
+    const std::wstring path = ownPath();
+    const std::wstring dir = GetModuleDir();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_NE(dir.back(), L'\\');
+    EXPECT_EQ(path, dir + L"\\http_tests.exe");
+}
+
+TEST(GetOwnVersion, ReadsTheFirstThreeNumbersOfTheFileVersion)
+{
+    // The test executable carries FILEVERSION 2,0,3,7 and a different product version.
+    wchar_t version[64];
+    wmemset(version, L'#', 64);
+    EXPECT_TRUE(GetOwnVersion(version, 64));
+    EXPECT_STREQ(version, L"2.0.3");
+}
+
+TEST(GetOwnVersion, TruncatesToTheCallersBuffer)
+{
+    wchar_t version[4];
+    wmemset(version, L'#', 4);
+    EXPECT_TRUE(GetOwnVersion(version, 4));
+    EXPECT_STREQ(version, L"2.0");
+    wchar_t untouched = L'#';
+    EXPECT_TRUE(GetOwnVersion(&untouched, 0));
+    EXPECT_EQ(untouched, L'#');
+}
+
+TEST(Utf8ToWide, ConvertsLikeTheSystem)
+{
+    EXPECT_EQ(Utf8ToWide(nullptr), L"");
+    EXPECT_EQ(Utf8ToWide(""), L"");
+    EXPECT_EQ(Utf8ToWide("https://h/r/"), L"https://h/r/");
+    EXPECT_EQ(Utf8ToWide("\xE4\xB8\xAD\xE6\x96\x87"), L"中文");
+    EXPECT_EQ(Utf8ToWide("a\xFF" "b"), L"a\xFFFD" L"b");
+    EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98\x80"), L"\xD83D\xDE00");
+}
+
+TEST(UpdateRulesOnWideStrings, PassNonAsciiTextThrough)
+{
+    EXPECT_EQ(ManifestUrlFor(L"https://h/更新"), L"https://h/更新/version.json");
+    EXPECT_EQ(ResolveUrl(L"https://h/更新/version.json", L"程序.exe"), L"https://h/更新/程序.exe");
+    EXPECT_EQ(CompareVersions(L"v2.0.10", L"2.0.9"), 1);
+    EXPECT_EQ(CompareVersions(L"", L"2.0.0"), -1);
+}
+
+class ConfigFileTest : public testing::Test {
+protected:
+    void TearDown() override { DeleteFileW(configPath.c_str()); }
+    void write(const std::string& content) { ASSERT_TRUE(writeWholeFile(configPath, content)); }
+
+    const std::wstring configPath = GetModuleDir() + L"\\LorminRecorder.cfg";
+};
+
+TEST_F(ConfigFileTest, MissingFileGivesTheDefault)
+{
+    DeleteFileW(configPath.c_str());
+    EXPECT_EQ(ReadConfiguredUpdateUrl(), L"");
+    EXPECT_EQ(SelectUpdateBaseUrl(), DefaultUpdateBaseUrl);
+    EXPECT_EQ(std::wstring(DefaultUpdateBaseUrl).rfind(L"https://", 0), 0u);
+    EXPECT_EQ(std::wstring(DefaultUpdateBaseUrl).back(), L'/');
+}
+
+TEST_F(ConfigFileTest, FileNextToTheExecutableIsRead)
+{
+    write("\xEF\xBB\xBF# UPDATE_URL=https://old/\r\n\t\tupdate_url =  \"https://h/\xE6\x9B\xB4\xE6\x96\xB0/\"  \r\n");
+    EXPECT_EQ(ReadConfiguredUpdateUrl(), L"https://h/更新/");
+    EXPECT_EQ(SelectUpdateBaseUrl(), L"https://h/更新/");
+}
+
+TEST_F(ConfigFileTest, EmptyValueFallsBackToTheDefault)
+{
+    write("UPDATE_URL=\r\nUPDATE_URL=https://second/\r\n");
+    EXPECT_EQ(ReadConfiguredUpdateUrl(), L"");
+    EXPECT_EQ(SelectUpdateBaseUrl(), DefaultUpdateBaseUrl);
+}
+
+TEST_F(ConfigFileTest, LargeFileIsReadPastTheFirstChunks)
+{
+    std::string content(20000, '#');
+    content += "\nUPDATE_URL=https://far/\n";
+    write(content);
+    EXPECT_EQ(ReadConfiguredUpdateUrl(), L"https://far/");
+}
+
+TEST_F(ConfigFileTest, EditedFileTakesEffectAtTheNextCall)
+{
+    write("UPDATE_URL=https://one/\n");
+    EXPECT_EQ(SelectUpdateBaseUrl(), L"https://one/");
+    write("UPDATE_URL=https://two/\n");
+    EXPECT_EQ(SelectUpdateBaseUrl(), L"https://two/");
+}
+
+TEST_F(ConfigFileTest, Utf16FileIsNotUnderstood)
+{
+    write(std::string("\xFF\xFEU\0P\0D\0A\0T\0E\0_\0U\0R\0L\0=\0x\0", 26));
+    EXPECT_EQ(ReadConfiguredUpdateUrl(), L"");
+}
+
+}  // namespace
