@@ -29,6 +29,7 @@ struct Shown {
     UINT type = 0;
     std::wstring updateStatus;  // the update window's status line when the box appeared
     int updateProgress = -1;
+    std::wstring current, latest, notes;  // the update window's version lines and notes
 };
 
 // Message boxes of the update, answered by the test. While a box is "open" the update window
@@ -53,10 +54,16 @@ std::wstring textOf(HWND window)
 
 int answerBox(HWND, const wchar_t* text, const wchar_t* caption, UINT type)
 {
-    Shown seen{text, caption, type, L"", -1};
+    Shown seen;
+    seen.text = text;
+    seen.caption = caption;
+    seen.type = type;
     if (HWND window = updateWindow()) {
         seen.updateStatus = textOf(GetDlgItem(window, IDC_UPD_STATUS));
         seen.updateProgress = static_cast<int>(SendDlgItemMessageW(window, IDC_UPD_PROGRESS, PBM_GETPOS, 0, 0));
+        seen.current = textOf(GetDlgItem(window, IDC_UPD_CURRENT));
+        seen.latest = textOf(GetDlgItem(window, IDC_UPD_LATEST));
+        seen.notes = textOf(GetDlgItem(window, IDC_UPD_NOTES));
         if (boxes.closeUpdateWindowAfterwards) {
             PostMessageW(window, WM_CLOSE, 0, 0);
         }
@@ -266,6 +273,9 @@ TEST_F(UpdateCheckTest, RelativeAndAbsoluteUrlsDownloadVerifyAndOfferToRun)
         EXPECT_EQ(boxes.shown[1].type, static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
         EXPECT_EQ(boxes.shown[1].updateStatus, L"下载完成");
         EXPECT_EQ(boxes.shown[1].updateProgress, 100);
+        EXPECT_EQ(boxes.shown[1].current, L"2.0.3");
+        EXPECT_EQ(boxes.shown[1].latest, L"最新版本：2.1.0");
+        EXPECT_EQ(boxes.shown[1].notes, L"（本次更新无说明）");
         std::string saved;
         ASSERT_TRUE(readWholeFile(path, saved));
         EXPECT_TRUE(saved == build);
@@ -340,7 +350,7 @@ TEST_F(UpdateCheckTest, DigestThatCannotBeComputedIsAFailedVerification)
 TEST_F(UpdateCheckTest, ExistingFileIsOfferedWithoutARequest)
 {
     ASSERT_TRUE(writeWholeFile(downloadPath(L"9.9.9"), "already here"));
-    manifest("{\"ver\": \"9.9.9\", \"url\": \"d.exe\"}");
+    manifest("{\"ver\": \"9.9.9\", \"url\": \"d.exe\", \"note\": \"第一行\\n第二行\"}");
     boxes.answers = {IDYES, IDYES};
     CheckForUpdates(nullptr);
     EXPECT_EQ(requestsFor("/rel/d.exe"), 0u);
@@ -348,6 +358,7 @@ TEST_F(UpdateCheckTest, ExistingFileIsOfferedWithoutARequest)
     EXPECT_EQ(boxes.shown[1].text, L"本地已存在该版本：\n\n" + downloadPath(L"9.9.9") + L"\n\n是否立即运行？");
     EXPECT_EQ(boxes.shown[1].updateStatus, L"该版本已存在于本地");
     EXPECT_EQ(boxes.shown[1].updateProgress, 100);
+    EXPECT_EQ(boxes.shown[1].notes, L"第一行\\n第二行") << "notes are shown as received, escapes and all";
     ASSERT_EQ(startedPrograms.size(), 1u);
     std::string kept;
     ASSERT_TRUE(readWholeFile(downloadPath(L"9.9.9"), kept));
