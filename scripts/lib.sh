@@ -102,6 +102,9 @@ prepare_prefix() {
             "\"Segoe UI\"=\"$zh\"" '' >"$reg"
         wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
         touch "$WINEPREFIX/.lorminrecorder-ready-2"
+        # The first boot left a server running with a desktop made before the settings above;
+        # without a restart that desktop is not the virtual one and xdotool input never arrives.
+        wineserver -k >/dev/null 2>&1 || true
     fi
     # Start the server, the services and the virtual desktop here, with their output going
     # nowhere: started from inside a test they would inherit ctest's output pipe and keep the

@@ -10,6 +10,8 @@
 #include <vector>
 #include <windows.h>
 
+#include "recorder/capture_rules.h"
+#include "recorder/win_handles.h"
 #include "script/macro_event.h"
 
 enum class HookState : int32_t { Pending = 0, Installed = 1, Failed = 2 };
@@ -43,7 +45,37 @@ public:
     void onMouseHook(WPARAM message, const MSLLHOOKSTRUCT& info);
 
 private:
-    // (state of the implementation)
+    static DWORD WINAPI threadProc(LPVOID parameter);
+    static LRESULT CALLBACK keyboardHookProc(int code, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK mouseHookProc(int code, WPARAM wParam, LPARAM lParam);
+
+    void runHookLoop();
+    void installHooks();
+    void removeHooks();
+    // Posts the hotkey's message if this is one; true when the notification ends here.
+    bool hotkeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info);
+    // Sleeps while the hook state is Pending, at most about a second; returns the final state.
+    HookState waitForHookAnswer() const;
+    void logRecordingStopped() const;
+    void appendEvent(const MacroEvent& event);
+
+    // Input hook thread. The main window is written before the thread exists and only read after.
+    HWND mainWindow = nullptr;
+    UniqueHandle thread;
+    UniqueHandle startEvent;
+    std::atomic<DWORD> threadId{0};
+    HookHandle mouseHook;     // written only on the hook thread
+    HookHandle keyboardHook;  // written only on the hook thread
+    std::atomic<HookState> state{HookState::Pending};
+
+    // Event capture.
+    mutable std::mutex eventLock;
+    std::vector<MacroEvent> events;  // guarded by eventLock
+    std::atomic<bool> recording{false};
+    std::atomic<bool> recordMouse{false};
+    std::atomic<bool> recordKeyboard{false};
+    // Written by startRecording while recording is false, then only by the hook thread.
+    CaptureState capture;
 };
 
 // The single recorder, alive for the whole process.

@@ -1,0 +1,83 @@
+#pragma once
+// The capture rules of the recorder as plain functions: the hotkey test, the move throttle, the
+// own-window and foreground filters with their swallowed buttons and keys, and the wheel notches.
+// The hook procedures unpack a notification, work out the few platform facts these rules need
+// (the clock, "is this window ours") and pass them in, so the rules run without Windows.
+
+#include <cstdint>
+
+#include "script/macro_event.h"
+
+// Message numbers as the low-level hooks deliver them; spelled out here so that this file stays
+// free of the Windows headers.
+namespace HookMessage {
+constexpr uint32_t KeyDown = 0x0100;
+constexpr uint32_t KeyUp = 0x0101;
+constexpr uint32_t SysKeyDown = 0x0104;
+constexpr uint32_t SysKeyUp = 0x0105;
+constexpr uint32_t MouseMove = 0x0200;
+constexpr uint32_t LButtonDown = 0x0201;
+constexpr uint32_t LButtonUp = 0x0202;
+constexpr uint32_t LButtonDblClk = 0x0203;
+constexpr uint32_t RButtonDown = 0x0204;
+constexpr uint32_t RButtonUp = 0x0205;
+constexpr uint32_t RButtonDblClk = 0x0206;
+constexpr uint32_t MButtonDown = 0x0207;
+constexpr uint32_t MButtonUp = 0x0208;
+constexpr uint32_t MButtonDblClk = 0x0209;
+constexpr uint32_t MouseWheel = 0x020A;
+constexpr uint32_t XButtonDown = 0x020B;
+constexpr uint32_t XButtonUp = 0x020C;
+constexpr uint32_t XButtonDblClk = 0x020D;
+constexpr uint32_t MouseHWheel = 0x020E;
+}  // namespace HookMessage
+
+constexpr uint32_t kKeyInjectedFlag = 0x10;   // LLKHF_INJECTED
+constexpr uint32_t kMouseInjectedFlag = 0x01;  // LLMHF_INJECTED
+constexpr uint32_t kVirtualKeyF7 = 0x76;
+constexpr uint32_t kVirtualKeyF8 = 0x77;
+constexpr uint32_t kVirtualKeyF9 = 0x78;
+
+// Moves closer than this to the last recorded move are dropped (at most 50 moves a second).
+constexpr double kMoveInterval = 0.02;
+
+enum class Hotkey { None, F7, F8, F9 };
+
+struct HotkeyDecision {
+    bool consumed = false;       // the notification ends here: it is a hotkey, never an event
+    Hotkey post = Hotkey::None;  // the hotkey whose message is to be posted
+};
+
+bool isKeyDownMessage(uint32_t message);
+
+// F7, F8 and F9 are consumed whether injected or not, so they are never recorded; only a real
+// key-down posts, so key-ups and presses made by software (our own playback included) do nothing.
+HotkeyDecision hotkeyStep(uint32_t message, uint32_t virtualKey, uint32_t flags);
+
+// The signed high word of mouseData in whole notches, truncated toward zero.
+int32_t wheelNotches(uint32_t mouseData);
+
+// Whether the rule for this mouse message asks "is the window under the point ours": only
+// presses and wheel turns do, so the shell skips the window lookup for every other message.
+bool mouseMessageNeedsOwnWindow(uint32_t message);
+
+// The state of one recording; the hook thread is its only writer while a recording runs.
+struct CaptureState {
+    double lastEventTime = 0.0;  // clock at the previous recorded event, or at the start
+    double lastMoveTime = 0.0;   // clock at the last recorded move; 0 before the first
+    bool swallowedButtons[3] = {};
+    bool swallowedKeys[256] = {};
+};
+
+// Fresh state for a recording that starts at time now.
+void resetCapture(CaptureState& state, double now);
+
+// One keyboard notification that passed the hotkey step. ownForeground is consulted only for
+// key-downs. Returns true when out holds an event to append (out is then fully assigned).
+bool captureKey(CaptureState& state, uint32_t message, uint32_t virtualKey, bool ownForeground, double now,
+                MacroEvent& out);
+
+// One real mouse notification. ownWindow matters only where mouseMessageNeedsOwnWindow says so.
+// Returns true when out holds an event to append (out is then fully assigned).
+bool captureMouse(CaptureState& state, uint32_t message, int32_t x, int32_t y, uint32_t mouseData, bool ownWindow,
+                  double now, MacroEvent& out);

@@ -1,0 +1,336 @@
+#include "recorder/capture_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace M = HookMessage;
+
+struct HotkeyRow {
+    uint32_t message;
+    uint32_t virtualKey;
+    uint32_t flags;
+    bool consumed;
+    Hotkey post;
+};
+
+TEST(HotkeyStep, DecidesByVirtualKeyMessageAndInjection)
+{
+    const HotkeyRow rows[] = {
+        {M::KeyDown, kVirtualKeyF8, 0, true, Hotkey::F8},
+        {M::KeyDown, kVirtualKeyF7, 0, true, Hotkey::F7},
+        {M::KeyDown, kVirtualKeyF9, 0, true, Hotkey::F9},
+        {M::SysKeyDown, kVirtualKeyF8, 0x20, true, Hotkey::F8},  // with Alt held (LLKHF_ALTDOWN)
+        {M::KeyUp, kVirtualKeyF8, 0x80, true, Hotkey::None},
+        {M::SysKeyUp, kVirtualKeyF9, 0x80, true, Hotkey::None},
+        {M::KeyDown, kVirtualKeyF9, kKeyInjectedFlag, true, Hotkey::None},
+        {M::KeyUp, kVirtualKeyF7, kKeyInjectedFlag | 0x80, true, Hotkey::None},
+        {M::KeyDown, 0x75, 0, false, Hotkey::None},  // F6
+        {M::KeyDown, 0x79, 0, false, Hotkey::None},  // F10
+        {M::KeyDown, 0x41, kKeyInjectedFlag, false, Hotkey::None},
+        {M::KeyDown, 0x177, 0, false, Hotkey::None},  // only the exact code counts, not its low byte
+    };
+    for (const HotkeyRow& row : rows) {
+        SCOPED_TRACE(testing::Message() << "message " << row.message << " vk " << row.virtualKey);
+        const HotkeyDecision decision = hotkeyStep(row.message, row.virtualKey, row.flags);
+        EXPECT_EQ(decision.consumed, row.consumed);
+        EXPECT_EQ(decision.post, row.post);
+    }
+}
+
+TEST(WheelNotches, TruncatesTheSignedHighWordTowardZero)
+{
+    const struct {
+        int16_t delta;
+        int32_t notches;
+    } rows[] = {{240, 2}, {-120, -1}, {119, 0}, {-119, 0}, {-250, -2}, {120, 1}, {0, 0}, {32767, 273}, {-32768, -273}};
+    for (const auto& row : rows) {
+        // The low word carries nothing for the wheel; noise there must not leak into the result.
+        const uint32_t mouseData = (static_cast<uint32_t>(static_cast<uint16_t>(row.delta)) << 16) | 0xBEEF;
+        EXPECT_EQ(wheelNotches(mouseData), row.notches) << row.delta;
+    }
+}
+
+TEST(OwnWindowLookup, OnlyPressesAndWheelTurnsNeedIt)
+{
+    for (uint32_t message = M::MouseMove; message <= M::MouseHWheel; ++message) {
+        const bool expected = message == M::LButtonDown || message == M::RButtonDown || message == M::MButtonDown ||
+                              message == M::MouseWheel || message == M::MouseHWheel;
+        EXPECT_EQ(mouseMessageNeedsOwnWindow(message), expected) << message;
+    }
+}
+
+class CaptureTest : public testing::Test {
+protected:
+    void SetUp() override { resetCapture(state, 100.0); }
+
+    bool mouse(uint32_t message, double now, bool ownWindow = false, uint32_t mouseData = 0, int32_t x = 10,
+               int32_t y = 20)
+    {
+        return captureMouse(state, message, x, y, mouseData, ownWindow, now, event);
+    }
+    bool key(uint32_t message, uint32_t vk, double now, bool ownForeground = false)
+    {
+        return captureKey(state, message, vk, ownForeground, now, event);
+    }
+
+    CaptureState state;
+    MacroEvent event;
+};
+
+TEST_F(CaptureTest, ResetClearsEverythingAndStartsTheBaseline)
+{
+    state.lastMoveTime = 5.0;
+    state.swallowedButtons[2] = true;
+    state.swallowedKeys[255] = true;
+    resetCapture(state, 42.5);
+    EXPECT_EQ(state.lastEventTime, 42.5);
+    EXPECT_EQ(state.lastMoveTime, 0.0);
+    for (bool b : state.swallowedButtons) {
+        EXPECT_FALSE(b);
+    }
+    for (bool k : state.swallowedKeys) {
+        EXPECT_FALSE(k);
+    }
+}
+
+TEST_F(CaptureTest, FirstEventDelayCountsFromTheStart)
+{
+    ASSERT_TRUE(mouse(M::LButtonDown, 100.25));
+    EXPECT_EQ(event.kind, Click);
+    EXPECT_NEAR(event.delay, 0.25, 1e-9);
+    EXPECT_EQ(state.lastEventTime, 100.25);
+}
+
+TEST_F(CaptureTest, ClicksCarryButtonPressedAndPoint)
+{
+    const struct {
+        uint32_t message;
+        MouseButton button;
+        bool pressed;
+    } rows[] = {
+        {M::LButtonDown, Left, true},    {M::LButtonUp, Left, false},   {M::RButtonDown, Right, true},
+        {M::RButtonUp, Right, false},    {M::MButtonDown, Middle, true}, {M::MButtonUp, Middle, false},
+    };
+    double now = 100.0;
+    for (const auto& row : rows) {
+        now += 0.5;
+        ASSERT_TRUE(mouse(row.message, now, false, 0, -7, 1234)) << row.message;
+        EXPECT_EQ(event.kind, Click);
+        EXPECT_EQ(event.button, row.button);
+        EXPECT_EQ(event.pressed, row.pressed);
+        EXPECT_EQ(event.x, -7);
+        EXPECT_EQ(event.y, 1234);
+        EXPECT_NEAR(event.delay, 0.5, 1e-9);
+        EXPECT_EQ(event.dx, 0);
+        EXPECT_EQ(event.dy, 0);
+        EXPECT_TRUE(event.key.empty());
+    }
+}
+
+TEST_F(CaptureTest, MoveThrottleComparesWithTheLastRecordedMove)
+{
+    // A move every 5 ms: one event per 20 ms, the dropped ones leave every time untouched.
+    int recorded = 0;
+    double lastRecorded = 0.0;
+    for (int i = 0; i <= 40; ++i) {
+        const double now = 100.001 + 0.005 * i;
+        if (mouse(M::MouseMove, now, false, 0, i, 0)) {
+            EXPECT_EQ(event.kind, Move);
+            EXPECT_EQ(event.x, i);
+            if (recorded > 0) {
+                EXPECT_GE(now - lastRecorded, kMoveInterval - 1e-9);
+                EXPECT_NEAR(event.delay, now - lastRecorded, 1e-9);
+            } else {
+                EXPECT_NEAR(event.delay, 0.001, 1e-9);  // the first move is always recorded
+            }
+            lastRecorded = now;
+            ++recorded;
+        } else {
+            EXPECT_EQ(state.lastEventTime, lastRecorded);
+            EXPECT_EQ(state.lastMoveTime, lastRecorded);
+        }
+    }
+    // 200 ms of moves; floating-point steps may push one interval onto the next notification.
+    EXPECT_GE(recorded, 8);
+    EXPECT_LE(recorded, 11);
+}
+
+TEST_F(CaptureTest, DroppedMoveDoesNotMoveTheDelayBaseline)
+{
+    ASSERT_TRUE(mouse(M::MouseMove, 101.0));
+    ASSERT_FALSE(mouse(M::MouseMove, 101.01));
+    EXPECT_FALSE(mouse(M::KeyDown, 101.012));  // a keyboard message is no mouse event
+    ASSERT_TRUE(mouse(M::LButtonDown, 101.015));
+    EXPECT_NEAR(event.delay, 0.015, 1e-9);
+    // A click does not reset the move throttle, which looks at moves only.
+    EXPECT_FALSE(mouse(M::MouseMove, 101.019));
+    EXPECT_TRUE(mouse(M::MouseMove, 101.021));
+    EXPECT_NEAR(event.delay, 0.006, 1e-9);
+}
+
+TEST_F(CaptureTest, MovesOverOwnWindowsAreRecorded)
+{
+    EXPECT_TRUE(mouse(M::MouseMove, 101.0, true));
+}
+
+TEST_F(CaptureTest, PressOnOwnWindowIsSwallowedWithItsRelease)
+{
+    EXPECT_FALSE(mouse(M::LButtonDown, 101.0, true));
+    EXPECT_TRUE(state.swallowedButtons[Left]);
+    EXPECT_EQ(state.lastEventTime, 100.0);
+    // The release elsewhere is dropped too, without asking where it happened.
+    EXPECT_FALSE(mouse(M::LButtonUp, 101.1, false));
+    EXPECT_FALSE(state.swallowedButtons[Left]);
+    EXPECT_EQ(state.lastEventTime, 100.0);
+    // The next press outside is recorded again, and so is its release.
+    EXPECT_TRUE(mouse(M::LButtonDown, 101.2, false));
+    EXPECT_NEAR(event.delay, 1.2, 1e-9);
+    EXPECT_TRUE(mouse(M::LButtonUp, 101.3, true));
+    EXPECT_FALSE(event.pressed);
+}
+
+TEST_F(CaptureTest, SwallowedButtonsAreKeptApart)
+{
+    EXPECT_FALSE(mouse(M::RButtonDown, 101.0, true));
+    EXPECT_TRUE(mouse(M::LButtonUp, 101.1));  // a release whose press came before the recording
+    EXPECT_FALSE(event.pressed);
+    EXPECT_EQ(event.button, Left);
+    EXPECT_TRUE(mouse(M::MButtonDown, 101.2));
+    EXPECT_TRUE(mouse(M::MButtonUp, 101.3));
+    EXPECT_FALSE(mouse(M::RButtonUp, 101.4));
+}
+
+TEST_F(CaptureTest, PressOutsideClearsAnEarlierSwallow)
+{
+    EXPECT_FALSE(mouse(M::LButtonDown, 101.0, true));
+    EXPECT_TRUE(mouse(M::LButtonDown, 101.1, false));  // the release of the first never came
+    EXPECT_TRUE(mouse(M::LButtonUp, 101.2, false));
+}
+
+TEST_F(CaptureTest, WheelTurnsBecomeScrollsWithNotches)
+{
+    const struct {
+        uint32_t message;
+        int16_t delta;
+        int32_t dx;
+        int32_t dy;
+    } rows[] = {
+        {M::MouseWheel, 240, 0, 2}, {M::MouseWheel, -120, 0, -1}, {M::MouseHWheel, 360, 3, 0},
+        {M::MouseHWheel, -250, -2, 0},
+    };
+    double now = 100.0;
+    for (const auto& row : rows) {
+        now += 0.1;
+        const uint32_t data = static_cast<uint32_t>(static_cast<uint16_t>(row.delta)) << 16;
+        ASSERT_TRUE(mouse(row.message, now, false, data, 3, 4)) << row.delta;
+        EXPECT_EQ(event.kind, Scroll);
+        EXPECT_EQ(event.dx, row.dx);
+        EXPECT_EQ(event.dy, row.dy);
+        EXPECT_EQ(event.x, 3);
+        EXPECT_EQ(event.y, 4);
+        EXPECT_NEAR(event.delay, 0.1, 1e-9);
+    }
+}
+
+TEST_F(CaptureTest, SubNotchWheelIsDroppedButMovesTheBaseline)
+{
+    EXPECT_FALSE(mouse(M::MouseWheel, 100.5, false, 119u << 16));
+    EXPECT_EQ(state.lastEventTime, 100.5);
+    ASSERT_TRUE(mouse(M::LButtonDown, 100.75));
+    EXPECT_NEAR(event.delay, 0.25, 1e-9);
+}
+
+TEST_F(CaptureTest, WheelOverOwnWindowLeavesTheBaseline)
+{
+    EXPECT_FALSE(mouse(M::MouseWheel, 100.5, true, 240u << 16));
+    EXPECT_FALSE(mouse(M::MouseHWheel, 100.6, true, 240u << 16));
+    EXPECT_EQ(state.lastEventTime, 100.0);
+}
+
+TEST_F(CaptureTest, DoubleClicksAndXButtonsNeverBecomeEvents)
+{
+    const uint32_t ignored[] = {M::LButtonDblClk, M::RButtonDblClk, M::MButtonDblClk, M::XButtonDown,
+                                M::XButtonUp,     M::XButtonDblClk, 0x0000,           0x02A3};
+    for (uint32_t message : ignored) {
+        EXPECT_FALSE(mouse(message, 101.0, false, 0x00010000)) << message;
+        EXPECT_EQ(state.lastEventTime, 100.0) << message;
+    }
+}
+
+TEST_F(CaptureTest, KeysBecomeNamedDownAndUpEvents)
+{
+    const struct {
+        uint32_t message;
+        uint32_t vk;
+        EventKind kind;
+        const char* name;
+    } rows[] = {
+        {M::KeyDown, 0x41, KeyDown, "A"},       {M::KeyUp, 0x41, KeyUp, "A"},
+        {M::SysKeyDown, 0xA4, KeyDown, "Alt"},  {M::SysKeyUp, 0x12, KeyUp, "Alt"},
+        {M::KeyDown, 0xA1, KeyDown, "Shift_R"},
+        {M::KeyDown, 0xBA, KeyDown, "VK:186"},  {M::KeyDown, 0x0D, KeyDown, "Enter"},
+        {M::KeyUp, 0x31, KeyUp, "1"},
+    };
+    double now = 100.0;
+    for (const auto& row : rows) {
+        now += 0.125;
+        ASSERT_TRUE(key(row.message, row.vk, now)) << row.vk;
+        EXPECT_EQ(event.kind, row.kind);
+        EXPECT_EQ(event.key, row.name);
+        EXPECT_NEAR(event.delay, 0.125, 1e-9);
+        EXPECT_FALSE(event.pressed);
+        EXPECT_EQ(event.x, 0);
+    }
+}
+
+TEST_F(CaptureTest, KeyDownInOwnForegroundIsSwallowedWithItsKeyUp)
+{
+    EXPECT_FALSE(key(M::KeyDown, 0x41, 101.0, true));
+    EXPECT_FALSE(key(M::KeyDown, 0x41, 101.03, true));  // auto-repeat while ours
+    EXPECT_EQ(state.lastEventTime, 100.0);
+    // The foreground changed before the release: still dropped, the foreground is not asked.
+    EXPECT_FALSE(key(M::KeyUp, 0x41, 101.1, false));
+    EXPECT_TRUE(key(M::KeyDown, 0x41, 101.2, false));
+    EXPECT_TRUE(key(M::KeyUp, 0x41, 101.3, true));
+}
+
+TEST_F(CaptureTest, KeyDownElsewhereClearsAnEarlierSwallow)
+{
+    EXPECT_FALSE(key(M::KeyDown, 0x42, 101.0, true));
+    EXPECT_TRUE(key(M::KeyDown, 0x42, 101.1, false));
+    EXPECT_TRUE(key(M::KeyUp, 0x42, 101.2, false));
+}
+
+TEST_F(CaptureTest, SwallowedKeysAreIndexedByTheLowByte)
+{
+    // Codes above 255 share a slot with their low byte instead of running off the table.
+    EXPECT_FALSE(key(M::KeyDown, 0x141, 101.0, true));
+    EXPECT_TRUE(state.swallowedKeys[0x41]);
+    EXPECT_FALSE(key(M::KeyUp, 0x41, 101.1, false));
+    EXPECT_TRUE(key(M::KeyDown, 0x1FF, 101.2, false));
+    EXPECT_EQ(event.key, keyNameForVirtualKey(0x1FF));
+}
+
+TEST_F(CaptureTest, KeyUpWithoutItsDownIsRecorded)
+{
+    ASSERT_TRUE(key(M::KeyUp, 0x20, 100.5, true));
+    EXPECT_EQ(event.kind, KeyUp);
+    EXPECT_EQ(event.key, "Space");
+}
+
+TEST_F(CaptureTest, DelaysAddUpToTheElapsedTime)
+{
+    double sum = 0.0;
+    const double times[] = {100.3, 100.31, 100.5, 100.9, 101.7};
+    int i = 0;
+    for (double t : times) {
+        const bool recorded = (i % 2 == 0) ? mouse(M::LButtonUp, t) : key(M::KeyDown, 0x41 + i, t);
+        ASSERT_TRUE(recorded);
+        sum += event.delay;
+        ++i;
+    }
+    EXPECT_NEAR(sum, 1.7, 1e-9);
+}
+
+}  // namespace
