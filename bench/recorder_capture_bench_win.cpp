@@ -26,16 +26,16 @@ double clockOffset = 0.0;
 double steppedClock()
 {
     clockOffset += clockStep;
-    return nowSeconds() + clockOffset;
+    return performanceSeconds() + clockOffset;
 }
 
 double ticksPerNanosecond()
 {
     const unsigned long long tsc0 = __rdtsc();
-    const double t0 = nowSeconds();
+    const double t0 = performanceSeconds();
     Sleep(300);
     const unsigned long long tsc1 = __rdtsc();
-    const double t1 = nowSeconds();
+    const double t1 = performanceSeconds();
     return static_cast<double>(tsc1 - tsc0) / ((t1 - t0) * 1e9);
 }
 
@@ -121,7 +121,7 @@ int wmain()
     });
 
     recorder.stopRecording();
-    captureClock = nowSeconds;
+    captureClock = performanceSeconds;
     recorder.stopHookThread();
     DestroyWindow(receiver);
     return 0;

@@ -2,6 +2,7 @@
 // The Windows fillers of the player's seams: SetCursorPos, SendInput and MapVirtualKeyW for the
 // injection; the performance counter, Sleep and the pause hint for the clock.
 
+#include "app/performance_clock.h"
 #include "player/input_injection.h"
 #include "player/playback_loop.h"
 
@@ -9,7 +10,5 @@
 InputSeam systemInputSeam();
 // Sets now, sleepMilliseconds, pause and doubleClickSeconds of seams to the system's.
 void useSystemClock(PlaybackSeams& seams);
-// Seconds on the performance counter (the frequency is read once).
-double performanceSeconds();
 // preciseSleep on the system clock, for the playback thread.
 void preciseSleep(double seconds);

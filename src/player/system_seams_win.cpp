@@ -33,16 +33,6 @@ uint32_t systemMapVirtualKey(void*, uint32_t virtualKey)
     return MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
 }
 
-double counterFrequency()
-{
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    return frequency;
-}
-
 double systemNow(void*)
 {
     return performanceSeconds();
@@ -80,13 +70,6 @@ void useSystemClock(PlaybackSeams& seams)
     seams.sleepMilliseconds = &systemSleep;
     seams.pause = &systemPause;
     seams.doubleClickSeconds = &systemDoubleClickSeconds;
-}
-
-double performanceSeconds()
-{
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / counterFrequency();
 }
 
 void preciseSleep(double seconds)

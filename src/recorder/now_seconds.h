@@ -1,10 +1,9 @@
 #pragma once
-// The recorder's clock: the performance counter in seconds.
+// The clock the capture reads.
 
-// Monotonic seconds; the counter frequency is read once, at the first call from any thread.
-double nowSeconds();
+#include "app/performance_clock.h"
 
-// The clock the capture reads: nowSeconds, unless a measurement replaced it to step time on
-// faster than real time (set it only while no recording runs).
+// performanceSeconds, unless a measurement replaced it to step time on faster than real time
+// (set it only while no recording runs).
 using CaptureClockFn = double (*)();
 extern CaptureClockFn captureClock;

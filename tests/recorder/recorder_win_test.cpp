@@ -146,12 +146,12 @@ TEST_F(RecorderTest, InjectedInputTriggersNoHotkeyAndIsNotRecorded)
 TEST_F(RecorderTest, RealInputBecomesEventsWithFieldsNamesAndDelays)
 {
     ASSERT_FALSE(isOwnForeground());
-    const double start = nowSeconds();
+    const double start = performanceSeconds();
     ASSERT_TRUE(recorder.startRecording(true, true));
     ASSERT_TRUE(sendRealInput(L"sleep 0.1 mousemove 300 310 sleep 0.1 click 1 sleep 0.1 click 3 sleep 0.1 click 2 "
                               L"sleep 0.1 click 4 click 5 click 6 click 7 sleep 0.1 key a sleep 0.1 key Return "
                               L"key 7 key shift"));
-    const double end = nowSeconds();
+    const double end = performanceSeconds();
     recorder.stopRecording();
 
     const std::vector<MacroEvent> events = eventsOf(recorder);
@@ -266,9 +266,9 @@ TEST_F(RecorderTest, FastMovesAreThinnedToOnePer20Milliseconds)
         script += L"mousemove " + std::to_wstring(300 + 3 * i) + L" 400 sleep 0.005 ";
     }
     ASSERT_TRUE(recorder.startRecording(true, true));
-    const double start = nowSeconds();
+    const double start = performanceSeconds();
     ASSERT_TRUE(sendRealInput(script));
-    const double elapsed = nowSeconds() - start;
+    const double elapsed = performanceSeconds() - start;
     recorder.stopRecording();
     const std::vector<MacroEvent> events = eventsOf(recorder);
     ASSERT_GE(events.size(), 3u);
