@@ -1,9 +1,84 @@
 #include "support/xdotool.h"
 
+#include <atomic>
+#include <string>
 #include <vector>
 #include <windows.h>
+#include <shellapi.h>
 
 namespace {
+
+// One argument in POSIX single quotes.
+std::wstring quoteForShell(const std::wstring& argument)
+{
+    std::wstring quoted = L"'";
+    for (wchar_t c : argument) {
+        if (c == L'\'') {
+            quoted += L"'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + L"'";
+}
+
+// One argument quoted so that the usual command-line splitting gives it back unchanged.
+std::wstring quoteForCommandLine(const std::wstring& argument)
+{
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
+// Splits the arguments as the program would have received them when started directly.
+std::vector<std::wstring> splitArguments(const std::wstring& arguments)
+{
+    std::vector<std::wstring> parts;
+    int count = 0;
+    // The first token is parsed as a program name (no escapes), so give it a dummy one.
+    const std::wstring line = L"program " + arguments;
+    wchar_t** argv = CommandLineToArgvW(line.c_str(), &count);
+    if (argv == nullptr) {
+        return parts;
+    }
+    for (int i = 1; i < count; ++i) {
+        parts.emplace_back(argv[i]);
+    }
+    LocalFree(argv);
+    return parts;
+}
+
+bool fileExists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string readSmallFile(const std::wstring& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return bytes;
+    }
+    char chunk[64];
+    DWORD got = 0;
+    if (ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+        bytes.assign(chunk, got);
+    }
+    CloseHandle(file);
+    return bytes;
+}
 
 bool launch(const std::wstring& arguments, PROCESS_INFORMATION& process)
 {
@@ -18,20 +93,57 @@ bool launch(const std::wstring& arguments, PROCESS_INFORMATION& process)
 
 }  // namespace
 
-bool runXdotool(const std::wstring& arguments, unsigned timeoutMs)
+bool runLinuxCommand(const std::wstring& program, const std::wstring& arguments, unsigned timeoutMs)
 {
+    // Wine starts Linux programs without a process handle that can be waited on, so the program
+    // runs under /bin/sh, which then writes its exit status into a file that is polled here
+    // (written under another name and renamed, so that it is never seen half-written).
+    // /tmp is shared with other wine prefixes, whose process ids may be the same as ours.
+    static std::atomic<unsigned> counter{0};
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const std::wstring name = L"lr-run-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(counter.fetch_add(1)) + L"-" + std::to_wstring(now.QuadPart) +
+                              L".status";
+    const std::wstring unixStatus = L"/tmp/" + name;
+    const std::wstring dosStatus = L"Z:\\tmp\\" + name;
+    DeleteFileW(dosStatus.c_str());
+    std::wstring script = quoteForShell(program);
+    for (const std::wstring& part : splitArguments(arguments)) {
+        script += L" " + quoteForShell(part);
+    }
+    script += L"; echo $? > " + unixStatus + L".part && mv " + unixStatus + L".part " + unixStatus;
+    std::wstring commandLine = L"/bin/sh -c " + quoteForCommandLine(script);
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!launch(arguments, process)) {
+    if (!CreateProcessW(L"/bin/sh", buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
         return false;
     }
-    DWORD exitCode = 1;
-    bool finished = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-    if (finished) {
-        GetExitCodeProcess(process.hProcess, &exitCode);
+    if (process.hThread != nullptr) {
+        CloseHandle(process.hThread);
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return finished && exitCode == 0;
+    if (process.hProcess != nullptr) {
+        CloseHandle(process.hProcess);
+    }
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!fileExists(dosStatus)) {
+        if (GetTickCount64() >= end) {
+            return false;
+        }
+        Sleep(2);
+    }
+    const std::string status = readSmallFile(dosStatus);
+    DeleteFileW(dosStatus.c_str());
+    return status == "0\n";
+}
+
+bool runXdotool(const std::wstring& arguments, unsigned timeoutMs)
+{
+    return runLinuxCommand(L"/usr/bin/xdotool", arguments, timeoutMs);
 }
 
 bool startXdotool(const std::wstring& arguments)

@@ -9,3 +9,6 @@ bool runXdotool(const std::wstring& arguments, unsigned timeoutMs = 15000);
 // Starts "xdotool <arguments>" without waiting; the process handle is closed. For input that
 // must arrive while the calling thread is busy (for example inside a modal loop).
 bool startXdotool(const std::wstring& arguments);
+// Runs any Linux program with arguments split like a Windows command line, and waits for it (at
+// most timeoutMs). True when it exited with 0.
+bool runLinuxCommand(const std::wstring& program, const std::wstring& arguments, unsigned timeoutMs = 15000);
