@@ -11,6 +11,7 @@
 #include "app/crash_filter.h"
 #include "app/message_box.h"
 #include "script/utf8_text.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -24,28 +25,6 @@ std::wstring uniqueTempDir()
     wchar_t name[64];
     swprintf(name, 64, L"lr_errorlog_%lu_%d", GetCurrentProcessId(), ++counter);
     return std::wstring(temp) + name;
-}
-
-std::string readFileBytes(const std::wstring& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return bytes;
-    }
-    char chunk[65536];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
-        bytes.append(chunk, got);
-    }
-    CloseHandle(file);
-    return bytes;
-}
-
-bool fileExists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Splits on CR LF; a trailing piece without a line end is returned as the last element.

@@ -9,6 +9,8 @@
 #include <vector>
 #include <windows.h>
 
+#include "support/file_bytes.h"
+
 // ---- paths -------------------------------------------------------------------------------
 
 // A Linux path as the Windows programs under wine see it ("/a/b" -> "Z:\a\b").
@@ -17,7 +19,6 @@ std::wstring dosPathOf(const std::string& unixPath);
 std::wstring unixPathOf(const std::wstring& dosPath);
 // Creates the folder (one level) and returns it.
 std::wstring ensureFolder(const std::wstring& path);
-std::string readFileBytes(const std::wstring& path);
 void removeFileIfPresent(const std::wstring& path);
 
 // ---- processes ---------------------------------------------------------------------------

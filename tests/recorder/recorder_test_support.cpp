@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "support/message_pump.h"
+#include "support/xdotool.h"
 
 namespace {
 
@@ -76,43 +77,10 @@ void pumpFor(unsigned milliseconds)
 
 bool sendRealInput(const std::wstring& arguments)
 {
-    // Wine starts a Unix program without a process object to wait on, so the shell that runs
-    // xdotool leaves its exit status in a file, and the end of the input is the file appearing.
-    static unsigned run = 0;
-    const std::wstring name = L"/tmp/lr_recorder_xdotool_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                              std::to_wstring(++run);
-    const std::wstring windowsName = L"Z:" + name;
-    DeleteFileW(windowsName.c_str());
-    std::wstring commandLine = L"/bin/sh -c \"/usr/bin/xdotool " + arguments + L"; echo $? > " + name + L".part; mv " +
-                               name + L".part " + name + L"\"";
-    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back(L'\0');
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(L"/bin/sh", buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return false;
-    }
-    if (process.hThread != nullptr) {
-        CloseHandle(process.hThread);
-    }
-    if (process.hProcess != nullptr) {
-        CloseHandle(process.hProcess);
-    }
-    // Input to windows of this process is read by this thread; it must keep pumping while
-    // xdotool types, or the notifications would all arrive in one burst afterwards.
-    const bool ended = pumpMessagesUntil(
-        [&] { return GetFileAttributesW(windowsName.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000);
-    std::string status;
-    if (FILE* file = _wfopen(windowsName.c_str(), L"rb")) {
-        char text[16] = {};
-        status.assign(text, fread(text, 1, sizeof text - 1, file));
-        fclose(file);
-    }
-    DeleteFileW(windowsName.c_str());
+    const bool ok = runXdotool(arguments);
+    // A little longer, so that the last notifications and posts have arrived.
     pumpMessagesFor(150);
-    return ended && status.size() > 0 && status[0] == '0';
+    return ok;
 }
 
 namespace {

@@ -6,6 +6,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "support/file_bytes.h"
+#include "support/message_pump.h"
+
 namespace {
 
 // One argument in POSIX single quotes.
@@ -58,28 +61,6 @@ std::vector<std::wstring> splitArguments(const std::wstring& arguments)
     return parts;
 }
 
-bool fileExists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string readSmallFile(const std::wstring& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return bytes;
-    }
-    char chunk[64];
-    DWORD got = 0;
-    if (ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
-        bytes.assign(chunk, got);
-    }
-    CloseHandle(file);
-    return bytes;
-}
-
 bool launch(const std::wstring& arguments, PROCESS_INFORMATION& process)
 {
     std::wstring commandLine = L"/usr/bin/xdotool " + arguments;
@@ -129,14 +110,12 @@ bool runLinuxCommand(const std::wstring& program, const std::wstring& arguments,
     if (process.hProcess != nullptr) {
         CloseHandle(process.hProcess);
     }
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    while (!fileExists(dosStatus)) {
-        if (GetTickCount64() >= end) {
-            return false;
-        }
-        Sleep(2);
+    // This thread's messages keep flowing meanwhile: input to its own windows and hooks is
+    // delivered through them, and would otherwise arrive in one burst afterwards.
+    if (!pumpMessagesUntil([&] { return fileExists(dosStatus); }, timeoutMs)) {
+        return false;
     }
-    const std::string status = readSmallFile(dosStatus);
+    const std::string status = readFileBytes(dosStatus);
     DeleteFileW(dosStatus.c_str());
     return status == "0\n";
 }

@@ -34,11 +34,6 @@ TempFolder::~TempFolder()
     RemoveDirectoryW(path_.c_str());
 }
 
-bool fileExists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool readWholeFile(const std::wstring& path, std::string& content)
 {
     content.clear();

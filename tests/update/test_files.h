@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "support/file_bytes.h"  // fileExists
+
 // A fresh, empty folder under the temporary directory; removed with everything in it by the destructor.
 class TempFolder {
 public:
@@ -17,7 +19,6 @@ private:
     std::wstring path_;
 };
 
-bool fileExists(const std::wstring& path);
 bool readWholeFile(const std::wstring& path, std::string& content);
 bool writeWholeFile(const std::wstring& path, const std::string& content);
 // Deterministic bytes of every value, so that a shifted or repeated chunk shows up as a mismatch.
