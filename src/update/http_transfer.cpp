@@ -157,22 +157,38 @@ bool HttpOpenGet(const std::wstring& url, std::wstring& error, DWORD& status, in
     return true;
 }
 
+namespace {
+
+// Opens the request and accepts only status 200; any other status becomes statusText (with the
+// status in place of %u) and closes the handles.
+bool openForStatus200(const std::wstring& url, const wchar_t* statusText, HttpHandles& handles,
+                      int64_t& contentLength, std::wstring& error)
+{
+    DWORD status = 0;
+    if (!HttpOpenGet(url, error, status, contentLength, handles)) {
+        return false;
+    }
+    if (status != 200) {
+        wchar_t text[128] = {};
+        swprintf(text, 128, statusText, static_cast<unsigned>(status));
+        error = text;
+        HttpCloseHandles(handles);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool HttpGetToMemory(const std::wstring& url, std::string& body, std::wstring& error)
 {
     body.clear();
     HttpHandles handles;
-    DWORD status = 0;
     int64_t contentLength = 0;
-    if (!HttpOpenGet(url, error, status, contentLength, handles)) {
+    if (!openForStatus200(url, L"更新服务器返回错误码 %u", handles, contentLength, error)) {
         return false;
     }
     TransferGuard guard(handles);
-    if (status != 200) {
-        wchar_t text[128] = {};
-        swprintf(text, 128, L"更新服务器返回错误码 %u", static_cast<unsigned>(status));
-        error = text;
-        return false;
-    }
 
     // A manifest is a few hundred bytes; the cap keeps a misconfigured URL that points at a
     // large file from filling memory. Whatever was read when a read stops is the body.
@@ -204,18 +220,11 @@ bool HttpGetToFile(const std::wstring& url, const std::wstring& path, ProgressCa
                    std::wstring& error)
 {
     HttpHandles handles;
-    DWORD status = 0;
     int64_t contentLength = 0;
-    if (!HttpOpenGet(url, error, status, contentLength, handles)) {
+    if (!openForStatus200(url, L"下载失败，服务器返回错误码 %u", handles, contentLength, error)) {
         return false;
     }
     TransferGuard guard(handles);
-    if (status != 200) {
-        wchar_t text[128] = {};
-        swprintf(text, 128, L"下载失败，服务器返回错误码 %u", static_cast<unsigned>(status));
-        error = text;
-        return false;
-    }
 
     FileHandle file(_wfopen(path.c_str(), L"wb"));
     if (!file) {
