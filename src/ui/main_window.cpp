@@ -401,6 +401,10 @@ void MainWindow::SetCaption(int id, const wchar_t* text)
 void MainWindow::SetStatus(const wchar_t* text)
 {
     SetWindowTextW(status_, text);
+    // The update button lies on the right end of the status line but below it in z-order: once
+    // the new text is painted, paint the button again, or it vanishes until the next full repaint.
+    UpdateWindow(status_);
+    RedrawWindow(GetDlgItem(window_, IDC_CHECK_UPDATE), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
 bool MainWindow::IsChecked(int id) const

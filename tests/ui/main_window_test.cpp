@@ -658,6 +658,24 @@ TEST_F(MainWindowTest, LoadAndClearKeepOrReplaceTheScript)
     expectIdle("zero events loaded", false);
 }
 
+TEST_F(MainWindowTest, UpdateButtonStaysVisibleOverTheStatusLine)
+{
+    // The button lies on top of the right end of the status line; a new status text must not
+    // paint over it.
+    HWND button = GetDlgItem(window, IDC_CHECK_UPDATE);
+    RECT box{};
+    GetWindowRect(button, &box);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
+    for (const wchar_t* text : {L"已加载脚本", L"▶ 回放中...（第 12/999 次）", L"就绪  ·  F8 录制 / F9 停止"}) {
+        theMainWindow().SetStatus(text);
+        pumpMessagesFor(100);
+        HDC dc = GetDC(window);
+        const COLORREF edge = GetPixel(dc, box.right - 1, box.bottom - 1);
+        ReleaseDC(window, dc);
+        EXPECT_NE(edge, GetSysColor(COLOR_BTNFACE)) << "the button's frame is gone after the status text";
+    }
+}
+
 TEST_F(MainWindowTest, HundredThousandRowsFillWithinSeconds)
 {
     const std::vector<MacroEvent> events = sampleEvents(100000);
