@@ -16,7 +16,7 @@ constexpr size_t maxChildrenForFonts = 64;
 
 enum class FontRole { Regular, Bold, Mono, Small, None };
 
-struct ControlSpec {
+struct ControlDefinition {
     int id;
     const wchar_t* className;
     const wchar_t* text;
@@ -35,7 +35,7 @@ constexpr DWORD listStyle =
     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL;
 
 // Creation order is also z-order and tab order.
-const ControlSpec controlSpecs[] = {
+const ControlDefinition controlDefinitions[] = {
     {IDC_GROUP_CAPTURE, L"Button", L"录制设置", groupStyle, 0, FontRole::Bold},
     {IDC_MOUSE, L"Button", L"鼠标", checkStyle, 0, FontRole::Regular},
     {IDC_KEYBOARD, L"Button", L"键盘", checkStyle, 0, FontRole::Regular},
@@ -63,7 +63,8 @@ const ControlSpec controlSpecs[] = {
     {IDC_STATUS, L"Static", L"就绪", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0, FontRole::Small},
     {IDC_CHECK_UPDATE, L"Button", L"检查更新", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, FontRole::Small},
 };
-static_assert(sizeof controlSpecs / sizeof controlSpecs[0] == layoutControlCount, "one spec per placed control");
+static_assert(sizeof controlDefinitions / sizeof controlDefinitions[0] == layoutControlCount,
+              "one definition per placed control");
 
 HFONT fontFor(const UiFonts& fonts, FontRole role)
 {
@@ -130,13 +131,14 @@ void MainWindow::ApplyStartupDpi(int dpi)
 void MainWindow::CreateControls()
 {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-    for (const ControlSpec& spec : controlSpecs) {
-        HWND control = CreateWindowExW(spec.exStyle, spec.className, spec.text, spec.style, 0, 0, 10, 10, window_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+    for (const ControlDefinition& definition : controlDefinitions) {
+        HWND control = CreateWindowExW(definition.exStyle, definition.className, definition.text, definition.style, 0,
+                                       0, 10, 10, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(definition.id)),
+                                       instance, nullptr);
         if (control == nullptr) {
             continue;
         }
-        if (HFONT font = fontFor(fonts_, spec.font)) {
+        if (HFONT font = fontFor(fonts_, definition.font)) {
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         }
     }
