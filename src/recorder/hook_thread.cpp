@@ -195,10 +195,8 @@ LRESULT CALLBACK Recorder::mouseHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HC_ACTION) {
         Recorder* recorder = activeRecorder.load();
-        const auto& info = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-        if (recorder != nullptr && recorder->recording.load() && recorder->recordMouse.load() &&
-            (info.flags & LLMHF_INJECTED) == 0) {
-            recorder->onMouseHook(wParam, info);
+        if (recorder != nullptr) {
+            recorder->onMouseHook(wParam, *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam));
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

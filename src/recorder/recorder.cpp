@@ -131,8 +131,7 @@ void Recorder::onKeyboardHook(WPARAM message, const KBDLLHOOKSTRUCT& info)
 
 void Recorder::onMouseHook(WPARAM message, const MSLLHOOKSTRUCT& info)
 {
-    // The hook procedure tests the same; repeated here so that a direct call outside a
-    // recording cannot touch the capture state while startRecording resets it.
+    // Outside a recording the capture state is left alone: startRecording may be resetting it.
     if (!recording.load() || !recordMouse.load() || (info.flags & LLMHF_INJECTED) != 0) {
         return;
     }
