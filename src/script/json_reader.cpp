@@ -191,57 +191,64 @@ private:
         }
     }
 
-    JsonValue readArray(unsigned depth)
+    // Steps over the opening bracket or brace; true when the closing one follows at once (and is
+    // consumed with it).
+    bool enterContainer(unsigned depth, char close)
     {
         if (depth > maxJsonDepth) {
             fail("嵌套过深");
         }
-        ++pos_;  // the opening bracket
-        JsonValue value;
-        value.kind = Array;
+        ++pos_;
         skipWhiteSpace();
         if (atEnd()) {
             fail("意外结束");
         }
-        if (peek() == ']') {
+        if (peek() == close) {
             ++pos_;
+            return true;
+        }
+        return false;
+    }
+
+    // After an element: true at a comma (consumed), false at the closing bracket (consumed).
+    bool nextElement(char close, const char* separatorError)
+    {
+        skipWhiteSpace();
+        if (atEnd()) {
+            fail("意外结束");
+        }
+        if (peek() == ',') {
+            ++pos_;
+            return true;
+        }
+        if (peek() == close) {
+            ++pos_;
+            return false;
+        }
+        fail(separatorError);
+    }
+
+    JsonValue readArray(unsigned depth)
+    {
+        JsonValue value;
+        value.kind = Array;
+        if (enterContainer(depth, ']')) {
             return value;
         }
-        for (;;) {
+        do {
             value.items.push_back(readValue(depth));
-            skipWhiteSpace();
-            if (atEnd()) {
-                fail("意外结束");
-            }
-            if (peek() == ',') {
-                ++pos_;
-                continue;
-            }
-            if (peek() == ']') {
-                ++pos_;
-                return value;
-            }
-            fail("数组分隔符");
-        }
+        } while (nextElement(']', "数组分隔符"));
+        return value;
     }
 
     JsonValue readObject(unsigned depth)
     {
-        if (depth > maxJsonDepth) {
-            fail("嵌套过深");
-        }
-        ++pos_;  // the opening brace
         JsonValue value;
         value.kind = Object;
-        skipWhiteSpace();
-        if (atEnd()) {
-            fail("意外结束");
-        }
-        if (peek() == '}') {
-            ++pos_;
+        if (enterContainer(depth, '}')) {
             return value;
         }
-        for (;;) {
+        do {
             skipWhiteSpace();
             JsonMember member;
             member.name = readString();
@@ -255,20 +262,8 @@ private:
             ++pos_;
             member.value = readValue(depth);
             value.members.push_back(std::move(member));
-            skipWhiteSpace();
-            if (atEnd()) {
-                fail("意外结束");
-            }
-            if (peek() == ',') {
-                ++pos_;
-                continue;
-            }
-            if (peek() == '}') {
-                ++pos_;
-                return value;
-            }
-            fail("对象分隔符");
-        }
+        } while (nextElement('}', "对象分隔符"));
+        return value;
     }
 
     const std::string& text_;

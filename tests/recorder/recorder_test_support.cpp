@@ -21,11 +21,6 @@ LRESULT CALLBACK receiverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK ownWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 }  // namespace
 
 bool createReceiverWindow()
@@ -35,7 +30,7 @@ bool createReceiverWindow()
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"LrRecorderTestReceiver";
     RegisterClassW(&windowClass);
-    windowClass.lpfnWndProc = ownWindowProc;
+    windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.lpszClassName = L"LrRecorderTestOwnWindow";
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
