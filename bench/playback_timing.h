@@ -32,11 +32,28 @@ inline std::vector<MacroEvent> makeScript(size_t count)
         e.x = static_cast<int32_t>(200 + next() % 800);
         e.y = static_cast<int32_t>(200 + next() % 600);
         switch (i % 8) {
-        case 2: e.kind = Click; e.pressed = true; e.button = Left; break;
-        case 3: e.kind = Click; e.pressed = false; e.button = Left; break;
-        case 5: e.kind = Scroll; e.dy = (i % 16 == 5) ? 1 : -1; break;
-        case 6: e.kind = KeyDown; e.key = "Shift"; break;
-        case 7: e.kind = KeyUp; e.key = "Shift"; break;
+        case 2:
+            e.kind = Click;
+            e.pressed = true;
+            e.button = Left;
+            break;
+        case 3:
+            e.kind = Click;
+            e.pressed = false;
+            e.button = Left;
+            break;
+        case 5:
+            e.kind = Scroll;
+            e.dy = (i % 16 == 5) ? 1 : -1;
+            break;
+        case 6:
+            e.kind = KeyDown;
+            e.key = "Shift";
+            break;
+        case 7:
+            e.kind = KeyUp;
+            e.key = "Shift";
+            break;
         default: e.kind = Move; break;
         }
     }

@@ -6,10 +6,10 @@
 #include <windows.h>
 #include <timeapi.h>
 
+#include "playback_timing.h"
 #include "player/input_injection.h"
 #include "player/player.h"
 #include "player/system_seams.h"
-#include "playback_timing.h"
 
 namespace {
 

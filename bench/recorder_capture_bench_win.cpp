@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-#include <intrin.h>
 #include <windows.h>
+#include <intrin.h>
 
 #include "recorder/now_seconds.h"
 #include "recorder/recorder.h"
@@ -16,8 +16,8 @@
 namespace {
 
 constexpr int kCalls = 1000000;
-constexpr int kDrainEvery = 1000;      // messages of the receiver drained outside the timing
-constexpr int kClearEvery = 100000;    // event list emptied outside the timing
+constexpr int kDrainEvery = 1000;    // messages of the receiver drained outside the timing
+constexpr int kClearEvery = 100000;  // event list emptied outside the timing
 
 // The capture clock used here: the real counter plus a step, so that "outside the throttle"
 // (every move recorded) can run a million times without waiting 20 ms between calls.
@@ -107,18 +107,15 @@ int wmain()
         recorder.onMouseHook(WM_MOUSEMOVE, mouse);
     });
     clockStep = 0.0;
-    measure("onMouseHook click (down, up)", recorder, receiver, ticksPerNs, [&](int i) {
-        recorder.onMouseHook((i & 1) != 0 ? WM_LBUTTONUP : WM_LBUTTONDOWN, mouse);
-    });
+    measure("onMouseHook click (down, up)", recorder, receiver, ticksPerNs,
+            [&](int i) { recorder.onMouseHook((i & 1) != 0 ? WM_LBUTTONUP : WM_LBUTTONDOWN, mouse); });
     KBDLLHOOKSTRUCT key{};
     key.vkCode = 'A';
-    measure("onKeyboardHook key (down, up)", recorder, receiver, ticksPerNs, [&](int i) {
-        recorder.onKeyboardHook((i & 1) != 0 ? WM_KEYUP : WM_KEYDOWN, key);
-    });
+    measure("onKeyboardHook key (down, up)", recorder, receiver, ticksPerNs,
+            [&](int i) { recorder.onKeyboardHook((i & 1) != 0 ? WM_KEYUP : WM_KEYDOWN, key); });
     key.vkCode = 0xBA;  // named "VK:186"
-    measure("onKeyboardHook key VK:186", recorder, receiver, ticksPerNs, [&](int i) {
-        recorder.onKeyboardHook((i & 1) != 0 ? WM_KEYUP : WM_KEYDOWN, key);
-    });
+    measure("onKeyboardHook key VK:186", recorder, receiver, ticksPerNs,
+            [&](int i) { recorder.onKeyboardHook((i & 1) != 0 ? WM_KEYUP : WM_KEYDOWN, key); });
 
     recorder.stopRecording();
     captureClock = performanceSeconds;

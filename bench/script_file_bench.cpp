@@ -44,8 +44,8 @@ const std::string& scriptText(size_t count)
 void report(benchmark::State& state, size_t bytes, size_t events)
 {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
-    state.counters["events/s"] = benchmark::Counter(static_cast<double>(state.iterations() * events),
-                                                    benchmark::Counter::kIsRate);
+    state.counters["events/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * events), benchmark::Counter::kIsRate);
 }
 
 void BM_FormatScript(benchmark::State& state)

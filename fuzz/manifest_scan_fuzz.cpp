@@ -15,9 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (value.size() > text.size() || text.find(value) == std::string::npos) {
                 __builtin_trap();
             }
-            if (IsAcceptableVersionText(value) && (value.find('\\') != std::string::npos ||
-                                                    value.find('/') != std::string::npos ||
-                                                    (!value.empty() && value[0] == '.'))) {
+            if (IsAcceptableVersionText(value) &&
+                (value.find('\\') != std::string::npos || value.find('/') != std::string::npos ||
+                 (!value.empty() && value[0] == '.'))) {
                 __builtin_trap();
             }
         }

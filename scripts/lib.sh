@@ -25,6 +25,7 @@ ensure_packages() {
     command -v cmake >/dev/null || need+=(cmake)
     command -v ninja >/dev/null || need+=(ninja-build)
     command -v clang++ >/dev/null || need+=(clang)
+    command -v clang-format >/dev/null || need+=(clang-format)
     command -v python3 >/dev/null || need+=(python3)
     command -v openssl >/dev/null || need+=(openssl)
     command -v import >/dev/null || need+=(imagemagick)

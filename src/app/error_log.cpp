@@ -128,8 +128,8 @@ void Write(const wchar_t* format, ...)
     // other threads or another instance of the program write at the same time. A stream that
     // seeks to the end and then writes loses or tears lines in that race.
     FileHandle file(CreateFileW(logPath.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         return;
     }

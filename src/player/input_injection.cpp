@@ -50,9 +50,7 @@ InputRecord buttonRecord(int32_t button, bool pressed)
 void injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event)
 {
     switch (event.kind) {
-    case Move:
-        seam.setCursorPos(seam.context, event.x, event.y);
-        break;
+    case Move: seam.setCursorPos(seam.context, event.x, event.y); break;
     case Click:
         // Only a press is positioned: a release acts wherever the moves of a drag left the cursor.
         if (event.pressed) {
@@ -86,8 +84,7 @@ void injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event
         trackHeld(held, event);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -14,9 +14,9 @@ constexpr int MaxPlaybackLoops = 999;
 // counter, Sleep, the pause hint, SendInput and PostMessageW; tests and benchmarks with fakes.
 struct PlaybackSeams {
     void* context = nullptr;
-    double (*now)(void* context) = nullptr;  // seconds on a monotonic clock
+    double (*now)(void* context) = nullptr;                                     // seconds on a monotonic clock
     void (*sleepMilliseconds)(void* context, uint32_t milliseconds) = nullptr;  // 0 yields the time slice
-    void (*pause)(void* context) = nullptr;  // one step of a busy wait
+    void (*pause)(void* context) = nullptr;                                     // one step of a busy wait
     double (*doubleClickSeconds)(void* context) = nullptr;
     void (*inject)(void* context, const MacroEvent& event) = nullptr;
     void (*releaseHeld)(void* context) = nullptr;

@@ -1,7 +1,7 @@
 #include "player/system_seams.h"
 
-#include <immintrin.h>
 #include <windows.h>
+#include <immintrin.h>
 
 namespace {
 

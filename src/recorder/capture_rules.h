@@ -32,7 +32,7 @@ constexpr uint32_t XButtonDblClk = 0x020D;
 constexpr uint32_t MouseHWheel = 0x020E;
 }  // namespace HookMessage
 
-constexpr uint32_t kKeyInjectedFlag = 0x10;   // LLKHF_INJECTED
+constexpr uint32_t kKeyInjectedFlag = 0x10;    // LLKHF_INJECTED
 constexpr uint32_t kMouseInjectedFlag = 0x01;  // LLMHF_INJECTED
 constexpr uint32_t kVirtualKeyF7 = 0x76;
 constexpr uint32_t kVirtualKeyF8 = 0x77;

@@ -44,24 +44,14 @@ std::wstring describeEvent(const MacroEvent& event)
 {
     std::wstring text;
     switch (event.kind) {
-    case Move:
-        text = L"移动 (" + decimal(event.x) + L"," + decimal(event.y) + L")";
-        break;
+    case Move: text = L"移动 (" + decimal(event.x) + L"," + decimal(event.y) + L")"; break;
     case Click:
         text = std::wstring(event.pressed ? L"按下" : L"释放") + L" [" + utf8ToWide(buttonName(event.button)) + L"]";
         break;
-    case Scroll:
-        text = L"滚轮 (" + decimal(event.dx) + L"," + decimal(event.dy) + L")";
-        break;
-    case KeyDown:
-        text = L"按键 [" + utf8ToWide(event.key) + L"]";
-        break;
-    case KeyUp:
-        text = L"释放 [" + utf8ToWide(event.key) + L"]";
-        break;
-    default:
-        text = L"?";
-        break;
+    case Scroll: text = L"滚轮 (" + decimal(event.dx) + L"," + decimal(event.dy) + L")"; break;
+    case KeyDown: text = L"按键 [" + utf8ToWide(event.key) + L"]"; break;
+    case KeyUp: text = L"释放 [" + utf8ToWide(event.key) + L"]"; break;
+    default: text = L"?"; break;
     }
     limitLength(text);
     return text;

@@ -53,17 +53,12 @@ private:
             value.kind = String;
             value.text = readString();
             return value;
-        case '[':
-            return readArray(depth + 1);
-        case '{':
-            return readObject(depth + 1);
+        case '[': return readArray(depth + 1);
+        case '{': return readObject(depth + 1);
         case 't':
-        case 'f':
-            return readBool();
-        case 'n':
-            return readNull();
-        default:
-            return readNumber();
+        case 'f': return readBool();
+        case 'n': return readNull();
+        default: return readNumber();
         }
     }
 
@@ -119,9 +114,12 @@ private:
 
     static int hexDigit(char c)
     {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
         return -1;
     }
 
@@ -185,8 +183,7 @@ private:
                 appendUtf8(out, c16);
                 break;
             }
-            default:
-                fail("未知转义");
+            default: fail("未知转义");
             }
         }
     }

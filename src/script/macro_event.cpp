@@ -13,14 +13,13 @@ struct KeyRow {
 // Names and codes are each unique, so both lookup directions are unambiguous. The generic
 // modifier codes (0x10 to 0x12) have no row: they are named as their left-hand keys.
 constexpr KeyRow keyTable[] = {
-    {"F1", 0x70},      {"F2", 0x71},     {"F3", 0x72},    {"F4", 0x73},     {"F5", 0x74},
-    {"F6", 0x75},      {"F7", 0x76},     {"F8", 0x77},    {"F9", 0x78},     {"F10", 0x79},
-    {"F11", 0x7A},     {"F12", 0x7B},    {"Enter", 0x0D}, {"Space", 0x20},  {"Tab", 0x09},
-    {"Esc", 0x1B},     {"BS", 0x08},     {"Del", 0x2E},   {"Shift", 0xA0},  {"Shift_R", 0xA1},
-    {"Ctrl", 0xA2},    {"Ctrl_R", 0xA3}, {"Alt", 0xA4},   {"Alt_R", 0xA5},  {"Win", 0x5B},
-    {"Win_R", 0x5C},   {"Caps", 0x14},   {"Up", 0x26},    {"Down", 0x28},   {"Left", 0x25},
-    {"Right", 0x27},   {"Home", 0x24},   {"End", 0x23},   {"PgUp", 0x21},   {"PgDn", 0x22},
-    {"Ins", 0x2D},     {"PrtSc", 0x2C},
+    {"F1", 0x70},    {"F2", 0x71},      {"F3", 0x72},   {"F4", 0x73},     {"F5", 0x74},   {"F6", 0x75},
+    {"F7", 0x76},    {"F8", 0x77},      {"F9", 0x78},   {"F10", 0x79},    {"F11", 0x7A},  {"F12", 0x7B},
+    {"Enter", 0x0D}, {"Space", 0x20},   {"Tab", 0x09},  {"Esc", 0x1B},    {"BS", 0x08},   {"Del", 0x2E},
+    {"Shift", 0xA0}, {"Shift_R", 0xA1}, {"Ctrl", 0xA2}, {"Ctrl_R", 0xA3}, {"Alt", 0xA4},  {"Alt_R", 0xA5},
+    {"Win", 0x5B},   {"Win_R", 0x5C},   {"Caps", 0x14}, {"Up", 0x26},     {"Down", 0x28}, {"Left", 0x25},
+    {"Right", 0x27}, {"Home", 0x24},    {"End", 0x23},  {"PgUp", 0x21},   {"PgDn", 0x22}, {"Ins", 0x2D},
+    {"PrtSc", 0x2C},
 };
 static_assert(sizeof keyTable / sizeof keyTable[0] == 37, "the key table has 37 rows");
 
@@ -73,12 +72,25 @@ int32_t virtualKeyForName(const std::string& name)
 bool isExtendedKey(uint32_t virtualKey)
 {
     switch (virtualKey) {
-    case 0x21: case 0x22: case 0x23: case 0x24: case 0x25: case 0x26: case 0x27: case 0x28:
-    case 0x2C: case 0x2D: case 0x2E: case 0x5B: case 0x5C: case 0x5D: case 0x6F: case 0x90:
-    case 0xA3: case 0xA5:
-        return true;
-    default:
-        return false;
+    case 0x21:
+    case 0x22:
+    case 0x23:
+    case 0x24:
+    case 0x25:
+    case 0x26:
+    case 0x27:
+    case 0x28:
+    case 0x2C:
+    case 0x2D:
+    case 0x2E:
+    case 0x5B:
+    case 0x5C:
+    case 0x5D:
+    case 0x6F:
+    case 0x90:
+    case 0xA3:
+    case 0xA5: return true;
+    default: return false;
     }
 }
 

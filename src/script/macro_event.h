@@ -35,7 +35,7 @@ std::string keyNameForVirtualKey(uint32_t virtualKey);
 int32_t virtualKeyForName(const std::string& name);  // 0 means no key
 bool isExtendedKey(uint32_t virtualKey);
 
-const char* buttonName(int32_t button);          // "左", "右" or "中"
+const char* buttonName(int32_t button);           // "左", "右" or "中"
 int32_t buttonFromName(const std::string& name);  // 0..2, -1 for anything else
 const char* kindToken(int32_t kind);              // "m", "c", "s", "kd", "ku"
 bool kindFromToken(const std::string& token, EventKind& kind);

@@ -152,8 +152,8 @@ bool parseScriptText(const std::string& text, std::vector<MacroEvent>& events, s
             event.kind = kind;
             const JsonValue* delay = findMember(item, "d");
             if (delay != nullptr && delay->kind == Number && delay->number > 0.0) {
-                event.delay = std::isfinite(delay->number) && delay->number < maxLoadedDelay ? delay->number
-                                                                                               : maxLoadedDelay;
+                event.delay =
+                    std::isfinite(delay->number) && delay->number < maxLoadedDelay ? delay->number : maxLoadedDelay;
             }
             event.x = intMember(item, "x");
             event.y = intMember(item, "y");

@@ -41,7 +41,8 @@ private:
 // itself is deleted, since the owners are declared first).
 class SelectedObject {
 public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object != nullptr ? SelectObject(dc, object) : nullptr) {}
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object != nullptr ? SelectObject(dc, object) : nullptr)
+    {}
     ~SelectedObject()
     {
         if (previous_ != nullptr) {

@@ -2,8 +2,8 @@
 // hotkeys, speed and loop-count fields, playback notifications and the close sequence.
 #include "ui/main_window.h"
 
-#include <commctrl.h>
 #include <cwchar>
+#include <commctrl.h>
 
 #include "app/app_messages.h"
 #include "app/message_box.h"
@@ -47,10 +47,8 @@ bool isHandledCommand(int id)
     case IDC_LOAD:
     case IDC_CLEAR:
     case IDC_COUNT:
-    case IDC_CHECK_UPDATE:
-        return true;
-    default:
-        return false;
+    case IDC_CHECK_UPDATE: return true;
+    default: return false;
     }
 }
 
@@ -70,30 +68,22 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CREATE:
-        OnCreate(window);
-        return 0;
-    case WM_SIZE:
-        LayoutControls();
-        return 0;
+    case WM_CREATE: OnCreate(window); return 0;
+    case WM_SIZE: LayoutControls(); return 0;
     case WM_GETMINMAXINFO: {
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
         limits->ptMinTrackSize.x = MinimumTrackWidth(dpi_);
         limits->ptMinTrackSize.y = MinimumTrackHeight(dpi_);
         return 0;
     }
-    case WM_DRAWITEM:
-        DrawActionButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
+    case WM_DRAWITEM: DrawActionButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(51, 51, 51));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
-    case WM_DPICHANGED:
-        OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam));
-        return 0;
+    case WM_DPICHANGED: OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_NOTIFY:
         if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam))) {
             return TRUE;
@@ -111,30 +101,15 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         }
         break;
-    case WM_CLOSE:
-        OnClose();
-        return 0;
-    case WM_DESTROY:
-        OnDestroy();
-        return 0;
-    case WM_APP_EVENT_ADDED:
-        AppendEventRow(static_cast<size_t>(wParam));
-        return 0;
+    case WM_CLOSE: OnClose(); return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
+    case WM_APP_EVENT_ADDED: AppendEventRow(static_cast<size_t>(wParam)); return 0;
     case WM_APP_HOTKEY_F7:
-    case WM_APP_HOTKEY_F8:
-        OnRecordHotkey();
-        return 0;
-    case WM_APP_HOTKEY_F9:
-        OnStopHotkey();
-        return 0;
-    case WM_APP_PLAYBACK_ENDED:
-        OnPlaybackEnded(wParam == 1);
-        return 0;
-    case WM_APP_PLAYBACK_LOOP:
-        OnPlaybackLoop(static_cast<int>(wParam), static_cast<int>(lParam));
-        return 0;
-    default:
-        break;
+    case WM_APP_HOTKEY_F8: OnRecordHotkey(); return 0;
+    case WM_APP_HOTKEY_F9: OnStopHotkey(); return 0;
+    case WM_APP_PLAYBACK_ENDED: OnPlaybackEnded(wParam == 1); return 0;
+    case WM_APP_PLAYBACK_LOOP: OnPlaybackLoop(static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
+    default: break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -164,9 +139,7 @@ void MainWindow::OnCommand(WPARAM wParam, LPARAM)
     const int code = HIWORD(wParam);
     switch (id) {
     case IDC_RECORD:
-    case IDC_RECORD_STOP:
-        ToggleRecording();
-        break;
+    case IDC_RECORD_STOP: ToggleRecording(); break;
     case IDC_SPEED:
         if (code == EN_KILLFOCUS) {
             NormalizeSpeedText();
@@ -179,28 +152,17 @@ void MainWindow::OnCommand(WPARAM wParam, LPARAM)
         break;
     }
     case IDC_PLAY:
-    case IDC_PLAY_STOP:
-        TogglePlayback();
-        break;
-    case IDC_SAVE:
-        SaveScriptCommand();
-        break;
-    case IDC_LOAD:
-        LoadScriptCommand();
-        break;
-    case IDC_CLEAR:
-        ClearScriptCommand();
-        break;
+    case IDC_PLAY_STOP: TogglePlayback(); break;
+    case IDC_SAVE: SaveScriptCommand(); break;
+    case IDC_LOAD: LoadScriptCommand(); break;
+    case IDC_CLEAR: ClearScriptCommand(); break;
     case IDC_COUNT:
         if (code == EN_KILLFOCUS) {
             NormalizeCountText();
         }
         break;
-    case IDC_CHECK_UPDATE:
-        OnCheckUpdateButton();
-        break;
-    default:
-        break;
+    case IDC_CHECK_UPDATE: OnCheckUpdateButton(); break;
+    default: break;
     }
 }
 
@@ -457,9 +419,8 @@ void MainWindow::OnRecordHotkey()
         return;
     }
     noticeOpen_ = true;
-    ShowMessageBox(window_,
-                   L"程序正在录制脚本，请勿重复按F8录制。\n\n如需停止录制，请按 F9，或点击「■ 停止录制」。", L"提示",
-                   MB_OK | MB_ICONINFORMATION);
+    ShowMessageBox(window_, L"程序正在录制脚本，请勿重复按F8录制。\n\n如需停止录制，请按 F9，或点击「■ 停止录制」。",
+                   L"提示", MB_OK | MB_ICONINFORMATION);
     noticeOpen_ = false;
 }
 
@@ -492,9 +453,9 @@ void MainWindow::OnPlaybackLoop(int pass, int limit)
 void MainWindow::OnClose()
 {
     if (unsaved_ && theRecorder().eventCount() > 0) {
-        const int answer = ShowMessageBox(window_,
-                                          L"当前脚本尚未保存，是否保存？\n\n选「否」将直接退出，本次录制的内容会丢失。",
-                                          L"关闭", MB_YESNOCANCEL | MB_ICONQUESTION);
+        const int answer =
+            ShowMessageBox(window_, L"当前脚本尚未保存，是否保存？\n\n选「否」将直接退出，本次录制的内容会丢失。",
+                           L"关闭", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) {
             return;
         }

@@ -69,16 +69,11 @@ static_assert(sizeof controlDefinitions / sizeof controlDefinitions[0] == layout
 HFONT fontFor(const UiFonts& fonts, FontRole role)
 {
     switch (role) {
-    case FontRole::Regular:
-        return fonts.regular;
-    case FontRole::Bold:
-        return fonts.bold;
-    case FontRole::Mono:
-        return fonts.mono;
-    case FontRole::Small:
-        return fonts.small;
-    case FontRole::None:
-        break;
+    case FontRole::Regular: return fonts.regular;
+    case FontRole::Bold: return fonts.bold;
+    case FontRole::Mono: return fonts.mono;
+    case FontRole::Small: return fonts.small;
+    case FontRole::None: break;
     }
     return nullptr;
 }
@@ -92,12 +87,12 @@ bool MainWindow::RegisterWindowClass(HINSTANCE instance)
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(mainIconId), IMAGE_ICON,
-                                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                                      LR_DEFAULTCOLOR));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(mainIconId), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    windowClass.hIcon =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(mainIconId), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                      GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    windowClass.hIconSm =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(mainIconId), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                      GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = MainWindowClassName;
@@ -109,9 +104,8 @@ HWND MainWindow::Create(HINSTANCE instance, int dpi)
     dpi_ = dpi;
     RECT bounds{0, 0, InitialClientWidth(dpi), InitialClientHeight(dpi)};
     AdjustWindowRectEx(&bounds, WS_OVERLAPPEDWINDOW, FALSE, 0);
-    return CreateWindowExW(0, MainWindowClassName, MainWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                           CW_USEDEFAULT, bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr,
-                           instance, nullptr);
+    return CreateWindowExW(0, MainWindowClassName, MainWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                           bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr, instance, nullptr);
 }
 
 void MainWindow::ApplyStartupDpi(int dpi)
@@ -132,9 +126,9 @@ void MainWindow::CreateControls()
 {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
     for (const ControlDefinition& definition : controlDefinitions) {
-        HWND control = CreateWindowExW(definition.exStyle, definition.className, definition.text, definition.style, 0,
-                                       0, 10, 10, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(definition.id)),
-                                       instance, nullptr);
+        HWND control =
+            CreateWindowExW(definition.exStyle, definition.className, definition.text, definition.style, 0, 0, 10, 10,
+                            window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(definition.id)), instance, nullptr);
         if (control == nullptr) {
             continue;
         }

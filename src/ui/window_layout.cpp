@@ -102,21 +102,14 @@ ButtonColour ActionButtonColour(int controlId, bool enabled, bool pressed)
     }
     ButtonColour base{96, 96, 96};
     switch (controlId) {
-    case IDC_RECORD:
-        base = {211, 47, 47};
-        break;
+    case IDC_RECORD: base = {211, 47, 47}; break;
     case IDC_RECORD_STOP:
     case IDC_PLAY:
-    case IDC_PLAY_STOP:
-        base = {56, 142, 60};
-        break;
+    case IDC_PLAY_STOP: base = {56, 142, 60}; break;
     case IDC_SAVE:
     case IDC_LOAD:
-    case IDC_CLEAR:
-        base = {25, 118, 210};
-        break;
-    default:
-        break;
+    case IDC_CLEAR: base = {25, 118, 210}; break;
+    default: break;
     }
     if (pressed) {
         const auto darker = [](uint8_t channel) { return static_cast<uint8_t>(channel * 8 / 10); };

@@ -107,8 +107,8 @@ bool HttpOpenGet(const std::wstring& url, std::wstring& error, DWORD& status, in
     const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
 
     TransferGuard guard(handles);
-    handles.session = WinHttpOpen(userAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                  WINHTTP_NO_PROXY_BYPASS, 0);
+    handles.session =
+        WinHttpOpen(userAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
     if (handles.session == nullptr) {
         error = L"无法初始化网络组件";
         return false;
@@ -123,9 +123,8 @@ bool HttpOpenGet(const std::wstring& url, std::wstring& error, DWORD& status, in
 
     const std::u16string pathText(path, path + wcslen(path));
     const std::wstring requestPath = fromU16(UpdateRules::RequestPathWithStamp(pathText, nextStamp()));
-    handles.request = WinHttpOpenRequest(handles.connection, L"GET", requestPath.c_str(), nullptr,
-                                         WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                         secure ? WINHTTP_FLAG_SECURE : 0);
+    handles.request = WinHttpOpenRequest(handles.connection, L"GET", requestPath.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                         WINHTTP_DEFAULT_ACCEPT_TYPES, secure ? WINHTTP_FLAG_SECURE : 0);
     if (handles.request == nullptr) {
         error = L"无法创建更新请求";
         return false;
@@ -161,8 +160,8 @@ namespace {
 
 // Opens the request and accepts only status 200; any other status becomes statusText (with the
 // status in place of %u) and closes the handles.
-bool openForStatus200(const std::wstring& url, const wchar_t* statusText, HttpHandles& handles,
-                      int64_t& contentLength, std::wstring& error)
+bool openForStatus200(const std::wstring& url, const wchar_t* statusText, HttpHandles& handles, int64_t& contentLength,
+                      std::wstring& error)
 {
     DWORD status = 0;
     if (!HttpOpenGet(url, error, status, contentLength, handles)) {

@@ -54,18 +54,19 @@ void CheckForUpdates(HWND owner)
 {
     const std::wstring base = SelectUpdateBaseUrl();
     if (base.empty()) {
-        ShowMessageBox(owner,
-                       L"本机尚未配置更新服务器地址。\n\n请在本程序所在目录放一个文本文件 LorminRecorder.cfg，写入一行：\n"
-                       L"    UPDATE_URL=https://你的服务器地址/\n\n（填目录即可，程序会自动请求其中的 version.json）",
-                       L"在线更新", MB_ICONINFORMATION);
+        ShowMessageBox(
+            owner,
+            L"本机尚未配置更新服务器地址。\n\n请在本程序所在目录放一个文本文件 LorminRecorder.cfg，写入一行：\n"
+            L"    UPDATE_URL=https://你的服务器地址/\n\n（填目录即可，程序会自动请求其中的 version.json）",
+            L"在线更新", MB_ICONINFORMATION);
         return;
     }
     ErrorLog::Write(L"[更新] 开始检查更新，地址 %ls", base.c_str());
 
     UpdateInfo info;
     if (!RunCheckWindow(base, info)) {
-        const std::wstring text = L"检查更新失败：\n" + info.errorText +
-                                  L"\n\n请确认网络可用。若长期失败，可到官网重新下载最新版本。";
+        const std::wstring text =
+            L"检查更新失败：\n" + info.errorText + L"\n\n请确认网络可用。若长期失败，可到官网重新下载最新版本。";
         ErrorLog::Write(L"[更新] 检查失败：%ls", info.errorText.c_str());
         ShowMessageBox(owner, text.c_str(), L"在线更新", MB_ICONWARNING);
         return;

@@ -51,8 +51,8 @@ DWORD ReadHashProperty(BCRYPT_ALG_HANDLE algorithm, const wchar_t* name)
 {
     DWORD value = 0;
     ULONG written = 0;
-    if (!BCRYPT_SUCCESS(BCryptGetProperty(algorithm, name, reinterpret_cast<PUCHAR>(&value), sizeof(value),
-                                          &written, 0))) {
+    if (!BCRYPT_SUCCESS(
+            BCryptGetProperty(algorithm, name, reinterpret_cast<PUCHAR>(&value), sizeof(value), &written, 0))) {
         return 0;
     }
     return value;
@@ -82,9 +82,10 @@ void RejectDownload(UpdateDialogState& state, HWND owner, const std::wstring& pa
     DeleteFileW(path.c_str());
     SetBusy(state, false);
     SetStatus(state, L"校验失败，文件已丢弃");
-    ShowMessageBox(owner,
-                   L"下载到的文件与服务器登记的校验值不一致，已自动丢弃。\n\n可能是下载过程中被篡改或网络中断，请稍后重试。",
-                   L"在线更新", MB_ICONERROR);
+    ShowMessageBox(
+        owner,
+        L"下载到的文件与服务器登记的校验值不一致，已自动丢弃。\n\n可能是下载过程中被篡改或网络中断，请稍后重试。",
+        L"在线更新", MB_ICONERROR);
 }
 
 }  // namespace
@@ -105,8 +106,8 @@ bool Sha256File(const std::wstring& path, std::string& digest)
     std::vector<UCHAR> hashObject(objectLength, 0);
     std::vector<UCHAR> digestBytes(digestLength, 0);
     HashHandle hash;
-    if (!BCRYPT_SUCCESS(BCryptCreateHash(algorithm.handle, &hash.handle, hashObject.data(), objectLength, nullptr, 0,
-                                         0))) {
+    if (!BCRYPT_SUCCESS(
+            BCryptCreateHash(algorithm.handle, &hash.handle, hashObject.data(), objectLength, nullptr, 0, 0))) {
         hash.handle = nullptr;
         return false;
     }
@@ -220,9 +221,10 @@ void DownloadUpdate(UpdateDialogState& state)
     SetBusy(state, false);
     SetProgress(state, 100);
     SetStatus(state, L"下载完成");
-    const std::wstring text = L"新版本已下载完成：\n\n" + path +
-                              L"\n\n新版本与当前版本共用相同的设置，以后双击该文件即可启动；确认新版本正常后，可自行删除旧版本。"
-                              L"\n\n是否立即运行新版本？";
+    const std::wstring text =
+        L"新版本已下载完成：\n\n" + path +
+        L"\n\n新版本与当前版本共用相同的设置，以后双击该文件即可启动；确认新版本正常后，可自行删除旧版本。"
+        L"\n\n是否立即运行新版本？";
     if (ShowMessageBox(owner, text.c_str(), L"在线更新", MB_YESNO | MB_ICONINFORMATION) == IDYES) {
         updateSeams.shellExecute(owner, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }

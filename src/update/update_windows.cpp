@@ -1,8 +1,8 @@
 #include "update/update_windows.h"
 
-#include <process.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <process.h>
 #include <shellapi.h>
 
 #include "app/app_messages.h"
@@ -30,7 +30,8 @@ void RegisterUpdateClass(const wchar_t* name, WNDPROC procedure, bool& registere
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
-    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(101), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+    windowClass.hIcon =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(101), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = name;
@@ -161,14 +162,12 @@ LRESULT CALLBACK CheckWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_CLOSE:
         // The check cannot be cancelled by the user; the window closes when the worker reports.
         return 0;
-    case WM_DESTROY:
-        return 0;
+    case WM_DESTROY: return 0;
     case WM_APP_CHECK_DONE:
         job->done = true;
         DestroyWindow(window);
         return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -179,10 +178,9 @@ bool RunCheckWindow(const std::wstring& baseUrl, UpdateInfo& info)
 
     CheckJob* job = new CheckJob;
     job->baseUrl = baseUrl;
-    const HWND window = CreateWindowExW(0, L"LorminUpdChkCls", L"在线更新", WS_CAPTION | WS_SYSMENU,
-                                        (GetSystemMetrics(SM_CXSCREEN) - 400) / 2,
-                                        (GetSystemMetrics(SM_CYSCREEN) - 150) / 2, 400, 150, nullptr, nullptr,
-                                        GetModuleHandleW(nullptr), job);
+    const HWND window = CreateWindowExW(
+        0, L"LorminUpdChkCls", L"在线更新", WS_CAPTION | WS_SYSMENU, (GetSystemMetrics(SM_CXSCREEN) - 400) / 2,
+        (GetSystemMetrics(SM_CYSCREEN) - 150) / 2, 400, 150, nullptr, nullptr, GetModuleHandleW(nullptr), job);
     if (window == nullptr) {
         ReleaseCheckJob(job);
         info.errorText = L"无法创建检查窗口";
@@ -235,16 +233,10 @@ LRESULT CALLBACK UpdateDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
             CloseUpdateDialog(window, *state);
         }
         return 0;
-    case WM_CLOSE:
-        CloseUpdateDialog(window, *state);
-        return 0;
-    case WM_DESTROY:
-        return 0;
-    case WM_APP_START_DOWNLOAD:
-        DownloadUpdate(*state);
-        return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+    case WM_CLOSE: CloseUpdateDialog(window, *state); return 0;
+    case WM_DESTROY: return 0;
+    case WM_APP_START_DOWNLOAD: DownloadUpdate(*state); return 0;
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -259,9 +251,9 @@ void RunUpdateDialog(const std::wstring& baseUrl, const UpdateInfo& info)
     state.downloadUrl = info.downloadUrl;
     state.sha256 = info.sha256;
     state.notes = info.notes;
-    const HWND window = CreateWindowExW(0, L"LorminUpdCls", L"在线更新 - 下载新版本", WS_CAPTION | WS_SYSMENU,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, 524, 340, nullptr, nullptr,
-                                        GetModuleHandleW(nullptr), &state);
+    const HWND window =
+        CreateWindowExW(0, L"LorminUpdCls", L"在线更新 - 下载新版本", WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 524, 340, nullptr, nullptr, GetModuleHandleW(nullptr), &state);
     if (window == nullptr) {
         ShowMessageBox(nullptr, L"无法创建更新窗口。", L"在线更新", MB_ICONWARNING);
         return;

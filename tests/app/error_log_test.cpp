@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "app/crash_filter.h"
 #include "app/message_box.h"
@@ -172,7 +172,7 @@ TEST_F(ErrorLogTest, LongMessagesAreCutTo1023CharactersAndKeepTheLineEnd)
         wchar_t fill;
         size_t expected;
     } cases[] = {
-        {1022, L'x', 1022}, {1023, L'x', 1023}, {1024, L'x', 1023}, {5000, L'x', 1023},
+        {1022, L'x', 1022},  {1023, L'x', 1023},  {1024, L'x', 1023},  {5000, L'x', 1023},
         {1023, L'汉', 1023}, {1024, L'汉', 1023}, {3000, L'汉', 1023},
     };
     for (const auto& c : cases) {

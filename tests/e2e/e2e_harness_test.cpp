@@ -59,8 +59,8 @@ TEST(E2eHarness, TargetLogsClicksKeysAndWheelWhereTheyHappened)
         long a;
         long b;
     } expected[] = {
-        {"ldown", a.x, a.y}, {"lup", a.x, a.y},  {"ldown", b.x, b.y}, {"lup", b.x, b.y},
-        {"ldbl", b.x, b.y},  {"lup", b.x, b.y},  {"keydown", 'A', -1}, {"keyup", 'A', -1},
+        {"ldown", a.x, a.y},  {"lup", a.x, a.y},  {"ldown", b.x, b.y},  {"lup", b.x, b.y},
+        {"ldbl", b.x, b.y},   {"lup", b.x, b.y},  {"keydown", 'A', -1}, {"keyup", 'A', -1},
         {"keydown", 'B', -1}, {"keyup", 'B', -1}, {"wheel", b.x, b.y},
     };
     std::vector<TargetEntry> actions;
@@ -138,7 +138,8 @@ TEST(E2eHarness, SaveDialogTakesATypedPath)
             return std::any_of(entries.begin(), entries.end(), [](const TargetEntry& e) { return e.name == "path"; });
         },
         3000));
-    const auto chosen = std::find_if(entries.begin(), entries.end(), [](const TargetEntry& e) { return e.name == "path"; });
+    const auto chosen =
+        std::find_if(entries.begin(), entries.end(), [](const TargetEntry& e) { return e.name == "path"; });
     EXPECT_EQ(chosen->text, wideToUtf8(folder + L"\\typed_name.json"));
 }
 

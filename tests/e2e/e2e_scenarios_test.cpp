@@ -361,8 +361,8 @@ bool writeTextFile(const std::wstring& path, const std::string& text)
         return false;
     }
     DWORD written = 0;
-    const bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                    written == text.size();
+    const bool ok =
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
     CloseHandle(file);
     return ok;
 }
@@ -562,7 +562,8 @@ TEST_F(E2e, RecordSaveClearLoadAndReplayIntoAnotherProgram)
     EXPECT_TRUE(waitUntil([&] { return controlText(app.window, idSpeed) == L"4.0"; }, 2000))
         << wideToUtf8(controlText(app.window, idSpeed));
     ASSERT_TRUE(replayMatches("replay at speed 4"));
-    const auto dbl = std::find_if(recorded.begin(), recorded.end(), [](const TargetEntry& e) { return e.name == "ldbl"; });
+    const auto dbl =
+        std::find_if(recorded.begin(), recorded.end(), [](const TargetEntry& e) { return e.name == "ldbl"; });
     ASSERT_NE(dbl, recorded.end());
     const size_t dblIndex = static_cast<size_t>(dbl - recorded.begin());
     const double recordedDoubleGap = scriptTimes[dblIndex] - scriptTimes[dblIndex - 2];
@@ -676,8 +677,7 @@ TEST_F(E2e, HotkeysWorkFromAnotherProgramAndAStopLeavesNothingPressed)
         return std::find(held.begin(), held.end(), vk) != held.end() ||
                std::find(heldByThread.begin(), heldByThread.end(), vk) != heldByThread.end();
     };
-    ASSERT_TRUE(waitUntil([&] { return target.heldKeys(held, heldByThread) && down('X') && down(VK_LBUTTON); },
-                          15000))
+    ASSERT_TRUE(waitUntil([&] { return target.heldKeys(held, heldByThread) && down('X') && down(VK_LBUTTON); }, 15000))
         << "the replay never held X and the left button; recorded rows:\n"
         << rows;
     const auto shows = [](const std::vector<int>& keys, int vk) {
@@ -841,8 +841,8 @@ TEST_F(E2e, UpdateFromALoopbackServerDownloadsVerifiesAndDiscardsABadBuild)
     // A newer version: asked, downloaded next to the executable, verified, offered to run.
     ASSERT_TRUE(app.click(idCheckUpdate));
     MessageBoxSeen box;
-    ASSERT_TRUE(waitForMessageBox(app.processId(), L"在线更新 - 发现新版本", box, 15000))
-        << "no offer; error log:\n" << app.errorLog();
+    ASSERT_TRUE(waitForMessageBox(app.processId(), L"在线更新 - 发现新版本", box, 15000)) << "no offer; error log:\n"
+                                                                                          << app.errorLog();
     EXPECT_EQ(box.text.rfind(L"发现新版本 v9.9.9（当前 v2.0.0）\n\n更新说明：\ne2e build\n\n是否立即下载？", 0), 0u)
         << wideToUtf8(box.text);
     ASSERT_TRUE(answerMessageBox(box, IDYES));
@@ -864,7 +864,9 @@ TEST_F(E2e, UpdateFromALoopbackServerDownloadsVerifiesAndDiscardsABadBuild)
     ASSERT_TRUE(waitForMessageBox(app.processId(), L"在线更新 - 发现新版本", box, 15000)) << app.errorLog();
     ASSERT_TRUE(answerMessageBox(box, IDYES));
     ASSERT_TRUE(waitForMessageBox(app.processId(), L"在线更新", box, 20000)) << app.errorLog();
-    EXPECT_EQ(box.text, L"下载到的文件与服务器登记的校验值不一致，已自动丢弃。\n\n可能是下载过程中被篡改或网络中断，请稍后重试。");
+    EXPECT_EQ(
+        box.text,
+        L"下载到的文件与服务器登记的校验值不一致，已自动丢弃。\n\n可能是下载过程中被篡改或网络中断，请稍后重试。");
     EXPECT_FALSE(fileExists(bad)) << "the bad build was left behind";
     ASSERT_TRUE(answerMessageBox(box, IDOK));
     updateWindow = waitForTopLevel(app.processId(), L"LorminUpdCls", nullptr, 3000);

@@ -23,8 +23,8 @@ std::wstring dosPathOf(const std::string& unixPath)
 
 std::wstring unixPathOf(const std::wstring& dosPath)
 {
-    std::wstring path = dosPath.compare(0, 2, L"Z:") == 0 || dosPath.compare(0, 2, L"z:") == 0 ? dosPath.substr(2)
-                                                                                              : dosPath;
+    std::wstring path =
+        dosPath.compare(0, 2, L"Z:") == 0 || dosPath.compare(0, 2, L"z:") == 0 ? dosPath.substr(2) : dosPath;
     std::replace(path.begin(), path.end(), L'\\', L'/');
     return path;
 }
@@ -45,10 +45,7 @@ void removeFileIfPresent(const std::wstring& path)
 namespace {
 
 struct CaseInsensitiveLess {
-    bool operator()(const std::wstring& a, const std::wstring& b) const
-    {
-        return _wcsicmp(a.c_str(), b.c_str()) < 0;
-    }
+    bool operator()(const std::wstring& a, const std::wstring& b) const { return _wcsicmp(a.c_str(), b.c_str()) < 0; }
 };
 
 std::vector<wchar_t> environmentBlock(const std::vector<std::pair<std::wstring, std::wstring>>& changes)
@@ -102,8 +99,8 @@ bool ChildProcess::start(const std::wstring& exe, const std::wstring& arguments,
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                        block.data(), nullptr, &startup, &info)) {
+    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, block.data(),
+                        nullptr, &startup, &info)) {
         return false;
     }
     CloseHandle(info.hThread);
@@ -316,8 +313,8 @@ bool doubleClickAt(int x, int y, unsigned gapMs)
 
 bool clickAndMoveOn(POINT click, POINT then)
 {
-    return runXdotool(L"mousemove " + std::to_wstring(click.x) + L" " + std::to_wstring(click.y) + L" click 1 mousemove " +
-                      std::to_wstring(then.x) + L" " + std::to_wstring(then.y));
+    return runXdotool(L"mousemove " + std::to_wstring(click.x) + L" " + std::to_wstring(click.y) +
+                      L" click 1 mousemove " + std::to_wstring(then.x) + L" " + std::to_wstring(then.y));
 }
 
 bool clickControl(HWND parent, int id)
@@ -542,9 +539,8 @@ bool isMouseMove(const TargetEntry& entry)
 
 bool isInputAction(const TargetEntry& entry)
 {
-    static const char* const names[] = {"ldown", "lup",   "ldbl",    "rdown",   "rup",        "rdbl",     "mdown",
-                                        "mup",   "mdbl",  "wheel",   "hwheel",  "keydown",    "keyup",    "syskeydown",
-                                        "syskeyup"};
+    static const char* const names[] = {"ldown", "lup",   "ldbl",   "rdown",   "rup",   "rdbl",       "mdown",   "mup",
+                                        "mdbl",  "wheel", "hwheel", "keydown", "keyup", "syskeydown", "syskeyup"};
     return std::find(std::begin(names), std::end(names), entry.name) != std::end(names);
 }
 
@@ -573,8 +569,8 @@ bool TargetWindow::start(const std::wstring& logPath, const RECT& rect)
 {
     log = logPath;
     removeFileIfPresent(log);
-    const std::wstring arguments = L"\"" + log + L"\" " + std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) +
-                                   L" " + std::to_wstring(rect.right - rect.left) + L" " +
+    const std::wstring arguments = L"\"" + log + L"\" " + std::to_wstring(rect.left) + L" " +
+                                   std::to_wstring(rect.top) + L" " + std::to_wstring(rect.right - rect.left) + L" " +
                                    std::to_wstring(rect.bottom - rect.top);
     if (!child.start(targetExe(), arguments)) {
         return false;

@@ -54,8 +54,7 @@ bool waitUntil(const std::function<bool()>& done, unsigned timeoutMs, unsigned s
 // ---- windows -----------------------------------------------------------------------------
 
 // Visible top-level windows of a process, optionally only of one class and title.
-std::vector<HWND> topLevelWindows(DWORD processId, const wchar_t* className = nullptr,
-                                  const wchar_t* title = nullptr);
+std::vector<HWND> topLevelWindows(DWORD processId, const wchar_t* className = nullptr, const wchar_t* title = nullptr);
 HWND waitForTopLevel(DWORD processId, const wchar_t* className, const wchar_t* title, unsigned timeoutMs);
 std::wstring windowText(HWND window);
 std::wstring windowClass(HWND window);
@@ -119,12 +118,12 @@ bool chooseFileInDialog(DWORD processId, const std::wstring& path, unsigned time
 struct TargetEntry {
     double time = 0;
     std::string name;
-    long a = 0;  // mouse: screen x; key: virtual key; char: unit
-    long b = 0;  // mouse: screen y; key: scan code | 0x100 when extended
-    long c = 0;  // mouse: key-state flags or wheel delta; key: repeat count
+    long a = 0;                     // mouse: screen x; key: virtual key; char: unit
+    long b = 0;                     // mouse: screen y; key: scan code | 0x100 when extended
+    long c = 0;                     // mouse: key-state flags or wheel delta; key: repeat count
     std::vector<int> held;          // "held" lines only: down for GetAsyncKeyState
     std::vector<int> heldByThread;  // "held" lines only: down for GetKeyState
-    std::string text;       // "path" lines only: the rest of the line
+    std::string text;               // "path" lines only: the rest of the line
 };
 std::vector<TargetEntry> readTargetLog(const std::wstring& path);
 bool isMouseMove(const TargetEntry& entry);

@@ -17,8 +17,8 @@
 #include <cwchar>
 #include <string>
 #include <windows.h>
-#include <shellapi.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 namespace {
 
@@ -150,26 +150,15 @@ LRESULT CALLBACK targetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         logLine(message == WM_MOUSEWHEEL ? "wheel" : "hwheel", static_cast<short>(LOWORD(lParam)),
                 static_cast<short>(HIWORD(lParam)), static_cast<short>(HIWORD(wParam)));
         return 0;
-    case WM_CHAR:
-        logLine("char", static_cast<long>(wParam), 0, 0);
-        return 0;
-    case WM_ACTIVATE:
-        logLine("activate", LOWORD(wParam), 0, 0);
-        break;
-    case WM_APP_REPORT_HELD:
-        reportHeld();
-        return 0;
+    case WM_CHAR: logLine("char", static_cast<long>(wParam), 0, 0); return 0;
+    case WM_ACTIVATE: logLine("activate", LOWORD(wParam), 0, 0); break;
+    case WM_APP_REPORT_HELD: reportHeld(); return 0;
     case WM_APP_SHOW_MESSAGE:
         logLine("msgbox", MessageBoxW(window, L"测试消息", L"提示", MB_YESNO | MB_ICONQUESTION), 0, 0);
         return 0;
-    case WM_APP_SHOW_SAVE_DIALOG:
-        showSaveDialog(window);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        break;
+    case WM_APP_SHOW_SAVE_DIALOG: showSaveDialog(window); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

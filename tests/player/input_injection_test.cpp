@@ -58,7 +58,8 @@ TEST(InputInjection, RecordsOfEachEvent)
         std::vector<FakeInput::Call> expected;
     } cases[] = {
         {"move: cursor only", moveTo(300, 400), {cursorCall(300, 400)}},
-        {"left press: cursor, then a button-down without coordinates", click(Left, true, 100, 200),
+        {"left press: cursor, then a button-down without coordinates",
+         click(Left, true, 100, 200),
          {cursorCall(100, 200), recordCall(mouseRecord(MouseFlagLeftDown))}},
         {"left release: no cursor", click(Left, false, 100, 200), {recordCall(mouseRecord(MouseFlagLeftUp))}},
         {"right press", click(Right, true, 1, 2), {cursorCall(1, 2), recordCall(mouseRecord(MouseFlagRightDown))}},
@@ -73,7 +74,8 @@ TEST(InputInjection, RecordsOfEachEvent)
         {"key down A", keyEvent(KeyDown, "A"), {recordCall(keyboardRecord(0x41, 0))}},
         {"key up A", keyEvent(KeyUp, "A"), {recordCall(keyboardRecord(0x41, KeyFlagUp))}},
         {"Ctrl_R down is extended", keyEvent(KeyDown, "Ctrl_R"), {recordCall(keyboardRecord(0xA3, KeyFlagExtended))}},
-        {"Home up is extended", keyEvent(KeyUp, "Home"),
+        {"Home up is extended",
+         keyEvent(KeyUp, "Home"),
          {recordCall(keyboardRecord(0x24, KeyFlagUp | KeyFlagExtended))}},
         {"left Ctrl is not extended", keyEvent(KeyDown, "Ctrl"), {recordCall(keyboardRecord(0xA2, 0))}},
         {"VK:186 by code", keyEvent(KeyDown, "VK:186"), {recordCall(keyboardRecord(186, 0))}},
@@ -110,7 +112,7 @@ TEST(InputInjection, TracksHeldButtonsAndKeys)
 
     injectEvent(seam, held, click(Right, false));
     injectEvent(seam, held, click(Middle, false));  // never pressed: nothing to remove
-    injectEvent(seam, held, keyEvent(KeyUp, "A"));   // one key-up empties the double press
+    injectEvent(seam, held, keyEvent(KeyUp, "A"));  // one key-up empties the double press
     EXPECT_EQ(held.heldButtons, (std::vector<int32_t>{Left, 5}));
     EXPECT_EQ(held.heldKeys, (std::vector<std::string>{"VK:65"}));
 
@@ -144,9 +146,9 @@ TEST(InputInjection, ReleaseHeldReleasesListsThenAllButtons)
     // With nothing held the three button-ups are still sent.
     fake.calls.clear();
     releaseHeld(fake.seam(), held);
-    EXPECT_EQ(describeAll(fake.calls), describeAll({recordCall(mouseRecord(MouseFlagLeftUp)),
-                                                    recordCall(mouseRecord(MouseFlagRightUp)),
-                                                    recordCall(mouseRecord(MouseFlagMiddleUp))}));
+    EXPECT_EQ(describeAll(fake.calls),
+              describeAll({recordCall(mouseRecord(MouseFlagLeftUp)), recordCall(mouseRecord(MouseFlagRightUp)),
+                           recordCall(mouseRecord(MouseFlagMiddleUp))}));
 }
 
 TEST(InputInjection, ModifierReleasesCarryNoExtendedFlag)

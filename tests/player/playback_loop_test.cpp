@@ -112,7 +112,7 @@ TEST(PlaybackJob, NormalisesSpeedAndLoops)
         double expectedSpeed;
         int expectedLoops;
     } cases[] = {
-        {2.0, 3, 2.0, 3},   {0.0, 0, 1.0, 1},       {-3.0, -7, 1.0, 1},   {0.1, 999, 0.1, 999},
+        {2.0, 3, 2.0, 3},        {0.0, 0, 1.0, 1},      {-3.0, -7, 1.0, 1},        {0.1, 999, 0.1, 999},
         {10.0, 1000, 10.0, 999}, {1.0, 5000, 1.0, 999}, {std::nan(""), 1, 1.0, 1},
     };
     for (const auto& c : cases) {
@@ -163,8 +163,8 @@ TEST(PlaybackLoop, EndlessUntilStopped)
     };
     // The loop count is ignored when endless.
     EXPECT_TRUE(w.run(makePlaybackJob(moves({0.001}), 1.0, true, 1, false)));
-    EXPECT_EQ(w.log, (Log{"releaseModifiers", "pass 1/0", "inject 0", "pass 2/0", "inject 0", "pass 3/0",
-                          "releaseHeld", "releaseModifiers", "ended 1"}));
+    EXPECT_EQ(w.log, (Log{"releaseModifiers", "pass 1/0", "inject 0", "pass 2/0", "inject 0", "pass 3/0", "releaseHeld",
+                          "releaseModifiers", "ended 1"}));
 }
 
 TEST(PlaybackLoop, StopWhileTheLastEventIsInjectedCountsAsCompleted)
@@ -322,9 +322,7 @@ TEST(PreciseSleep, SleepsThenYieldsThenSpins)
         {0.010, {8, 0}, true},  // 10 ms: sleep 8.5 -> 8, then 2 ms of yields, then the spin
         {0.0024, {0}, true},    // below the sleep threshold: yield at once
         {0.0002, {}, true},     // below 0.3 ms: spin only
-        {0.0, {}, false},
-        {-1.0, {}, false},
-        {std::nan(""), {}, false},
+        {0.0, {}, false},      {-1.0, {}, false}, {std::nan(""), {}, false},
     };
     for (const auto& c : cases) {
         FakeWorld w;

@@ -1,7 +1,7 @@
 #include <cstdio>
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <timeapi.h>
 
 #include "input_hook_probe.h"

@@ -41,7 +41,8 @@ public:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"PlayerTestReceiver";
         RegisterClassW(&wc);
-        window_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        window_ =
+            CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
     }
     ~WindowOwner()
     {
@@ -70,8 +71,8 @@ protected:
 
     bool waitForEnd(unsigned timeoutMs = 10000)
     {
-        return pumpMessagesUntil(
-            [] { return !posted.empty() && posted.back().message == WM_APP_PLAYBACK_ENDED; }, timeoutMs);
+        return pumpMessagesUntil([] { return !posted.empty() && posted.back().message == WM_APP_PLAYBACK_ENDED; },
+                                 timeoutMs);
     }
 
     WindowOwner receiver_;
@@ -131,8 +132,8 @@ std::string describe(const ProbedInput& p)
         snprintf(text, sizeof text, "key msg=%#x vk=%#lx scan=%#lx flags=%#lx", p.message, p.virtualKey, p.scanCode,
                  p.flags & (LLKHF_INJECTED | LLKHF_UP | LLKHF_EXTENDED));
     } else {
-        snprintf(text, sizeof text, "mouse msg=%#x at %ld,%ld data=%#lx flags=%#lx", p.message, p.point.x,
-                 p.point.y, p.mouseData, p.flags & LLMHF_INJECTED);
+        snprintf(text, sizeof text, "mouse msg=%#x at %ld,%ld data=%#lx flags=%#lx", p.message, p.point.x, p.point.y,
+                 p.mouseData, p.flags & LLMHF_INJECTED);
     }
     return text;
 }

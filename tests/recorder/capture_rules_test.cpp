@@ -109,8 +109,8 @@ TEST_F(CaptureTest, ClicksCarryButtonPressedAndPoint)
         MouseButton button;
         bool pressed;
     } rows[] = {
-        {M::LButtonDown, Left, true},    {M::LButtonUp, Left, false},   {M::RButtonDown, Right, true},
-        {M::RButtonUp, Right, false},    {M::MButtonDown, Middle, true}, {M::MButtonUp, Middle, false},
+        {M::LButtonDown, Left, true}, {M::LButtonUp, Left, false},    {M::RButtonDown, Right, true},
+        {M::RButtonUp, Right, false}, {M::MButtonDown, Middle, true}, {M::MButtonUp, Middle, false},
     };
     double now = 100.0;
     for (const auto& row : rows) {
@@ -216,7 +216,9 @@ TEST_F(CaptureTest, WheelTurnsBecomeScrollsWithNotches)
         int32_t dx;
         int32_t dy;
     } rows[] = {
-        {M::MouseWheel, 240, 0, 2}, {M::MouseWheel, -120, 0, -1}, {M::MouseHWheel, 360, 3, 0},
+        {M::MouseWheel, 240, 0, 2},
+        {M::MouseWheel, -120, 0, -1},
+        {M::MouseHWheel, 360, 3, 0},
         {M::MouseHWheel, -250, -2, 0},
     };
     double now = 100.0;
@@ -268,9 +270,8 @@ TEST_F(CaptureTest, KeysBecomeNamedDownAndUpEvents)
     } rows[] = {
         {M::KeyDown, 0x41, KeyDown, "A"},       {M::KeyUp, 0x41, KeyUp, "A"},
         {M::SysKeyDown, 0xA4, KeyDown, "Alt"},  {M::SysKeyUp, 0x12, KeyUp, "Alt"},
-        {M::KeyDown, 0xA1, KeyDown, "Shift_R"},
-        {M::KeyDown, 0xBA, KeyDown, "VK:186"},  {M::KeyDown, 0x0D, KeyDown, "Enter"},
-        {M::KeyUp, 0x31, KeyUp, "1"},
+        {M::KeyDown, 0xA1, KeyDown, "Shift_R"}, {M::KeyDown, 0xBA, KeyDown, "VK:186"},
+        {M::KeyDown, 0x0D, KeyDown, "Enter"},   {M::KeyUp, 0x31, KeyUp, "1"},
     };
     double now = 100.0;
     for (const auto& row : rows) {

@@ -35,8 +35,8 @@ bool createReceiverWindow()
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     RegisterClassW(&windowClass);
-    receiver = CreateWindowExW(0, L"LrRecorderTestReceiver", L"receiver", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                               nullptr, GetModuleHandleW(nullptr), nullptr);
+    receiver = CreateWindowExW(0, L"LrRecorderTestReceiver", L"receiver", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
     return receiver != nullptr;
 }
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "app/error_log.h"
 #include "recorder/recorder_test_support.h"

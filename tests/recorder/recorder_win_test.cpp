@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "app/app_messages.h"
 #include "recorder/hook_seam.h"
@@ -49,7 +49,8 @@ std::vector<MacroEvent> eventsOf(const Recorder& recorder)
 std::vector<MacroEvent> withoutMoves(const std::vector<MacroEvent>& events)
 {
     std::vector<MacroEvent> rest;
-    std::copy_if(events.begin(), events.end(), std::back_inserter(rest), [](const MacroEvent& e) { return e.kind != Move; });
+    std::copy_if(events.begin(), events.end(), std::back_inserter(rest),
+                 [](const MacroEvent& e) { return e.kind != Move; });
     return rest;
 }
 
@@ -165,12 +166,14 @@ TEST_F(RecorderTest, RealInputBecomesEventsWithFieldsNamesAndDelays)
         int dy;
         const char* key;
     } expected[] = {
-        {Click, Left, true, 0, 0, ""},     {Click, Left, false, 0, 0, ""},   {Click, Right, true, 0, 0, ""},
-        {Click, Right, false, 0, 0, ""},   {Click, Middle, true, 0, 0, ""},  {Click, Middle, false, 0, 0, ""},
-        {Scroll, Left, false, 0, 1, ""},   {Scroll, Left, false, 0, -1, ""}, {Scroll, Left, false, -1, 0, ""},
-        {Scroll, Left, false, 1, 0, ""},   {KeyDown, Left, false, 0, 0, "A"}, {KeyUp, Left, false, 0, 0, "A"},
+        {Click, Left, true, 0, 0, ""},         {Click, Left, false, 0, 0, ""},
+        {Click, Right, true, 0, 0, ""},        {Click, Right, false, 0, 0, ""},
+        {Click, Middle, true, 0, 0, ""},       {Click, Middle, false, 0, 0, ""},
+        {Scroll, Left, false, 0, 1, ""},       {Scroll, Left, false, 0, -1, ""},
+        {Scroll, Left, false, -1, 0, ""},      {Scroll, Left, false, 1, 0, ""},
+        {KeyDown, Left, false, 0, 0, "A"},     {KeyUp, Left, false, 0, 0, "A"},
         {KeyDown, Left, false, 0, 0, "Enter"}, {KeyUp, Left, false, 0, 0, "Enter"},
-        {KeyDown, Left, false, 0, 0, "7"}, {KeyUp, Left, false, 0, 0, "7"},
+        {KeyDown, Left, false, 0, 0, "7"},     {KeyUp, Left, false, 0, 0, "7"},
         {KeyDown, Left, false, 0, 0, "Shift"}, {KeyUp, Left, false, 0, 0, "Shift"},
     };
     ASSERT_EQ(rest.size(), std::size(expected));
@@ -310,7 +313,7 @@ TEST_F(RecorderTest, SynthesisedNotificationsFollowTheRules)
     MSLLHOOKSTRUCT mouse{};
     mouse.pt = {600, 600};  // over our window
     recorder.onMouseHook(WM_LBUTTONDOWN, mouse);
-    mouse.pt = {-5000, -5000};  // over nothing at all
+    mouse.pt = {-5000, -5000};                  // over nothing at all
     recorder.onMouseHook(WM_LBUTTONUP, mouse);  // swallowed with its press
     mouse.mouseData = static_cast<DWORD>(-240) << 16;
     recorder.onMouseHook(WM_MOUSEWHEEL, mouse);  // no window there: recorded

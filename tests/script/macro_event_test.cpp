@@ -8,9 +8,13 @@ TEST(KeyNames, NameForVirtualKey)
         uint32_t code;
         const char* name;
     } cases[] = {
-        {0x10, "Shift"}, {0x11, "Ctrl"},  {0x12, "Alt"},    {0xA1, "Shift_R"}, {0x41, "A"},
-        {0x39, "9"},     {0x08, "BS"},    {0x7B, "F12"},    {0x7C, "VK:124"},  {0x60, "VK:96"},
-        {0xBA, "VK:186"}, {0, "VK:0"},    {0x2C, "PrtSc"},  {4294967295u, "VK:4294967295"},
+        {0x10, "Shift"},  {0x11, "Ctrl"},
+        {0x12, "Alt"},    {0xA1, "Shift_R"},
+        {0x41, "A"},      {0x39, "9"},
+        {0x08, "BS"},     {0x7B, "F12"},
+        {0x7C, "VK:124"}, {0x60, "VK:96"},
+        {0xBA, "VK:186"}, {0, "VK:0"},
+        {0x2C, "PrtSc"},  {4294967295u, "VK:4294967295"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(keyNameForVirtualKey(c.code), c.name) << std::hex << c.code;
@@ -23,9 +27,8 @@ TEST(KeyNames, VirtualKeyForName)
         const char* name;
         int32_t code;
     } cases[] = {
-        {"Shift", 0xA0}, {"shift", 0},   {"VK:186", 186}, {"VK:", 0},    {"VK:12abc", 12},
-        {"vk:186", 0},   {"F13", 0},     {"", 0},         {"A", 0x41},   {"a", 0x41},
-        {"/", 0xBF},     {"Ctrl_R", 0xA3}, {"PgDn", 0x22},
+        {"Shift", 0xA0}, {"shift", 0}, {"VK:186", 186}, {"VK:", 0},  {"VK:12abc", 12}, {"vk:186", 0},  {"F13", 0},
+        {"", 0},         {"A", 0x41},  {"a", 0x41},     {"/", 0xBF}, {"Ctrl_R", 0xA3}, {"PgDn", 0x22},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(virtualKeyForName(c.name), c.code) << c.name;

@@ -118,16 +118,15 @@ TEST(ScriptText, GoldenBytes)
     MacroEvent scroll;
     scroll.kind = Scroll;
     scroll.dy = -2;
-    const std::string text = formatScriptText(
-        {move, click(0.25, 640, 360, Left, true), key(KeyDown, "A"), key(KeyUp, "\x01\"\\"), scroll});
-    EXPECT_EQ(text,
-              "{\n  \"v\": 4,\n  \"events\": [\n"
-              "    {\"t\": \"m\", \"d\": 0.5, \"x\": 10, \"y\": 20},\n"
-              "    {\"t\": \"c\", \"d\": 0.25, \"x\": 640, \"y\": 360, \"b\": \"\xE5\xB7\xA6\", \"p\": true},\n"
-              "    {\"t\": \"kd\", \"d\": 0, \"k\": \"A\"},\n"
-              "    {\"t\": \"ku\", \"d\": 0, \"k\": \"\\u0001\\\"\\\\\"},\n"
-              "    {\"t\": \"s\", \"d\": 0, \"x\": 0, \"y\": 0, \"dx\": 0, \"dy\": -2}\n"
-              "  ]\n}\n");
+    const std::string text =
+        formatScriptText({move, click(0.25, 640, 360, Left, true), key(KeyDown, "A"), key(KeyUp, "\x01\"\\"), scroll});
+    EXPECT_EQ(text, "{\n  \"v\": 4,\n  \"events\": [\n"
+                    "    {\"t\": \"m\", \"d\": 0.5, \"x\": 10, \"y\": 20},\n"
+                    "    {\"t\": \"c\", \"d\": 0.25, \"x\": 640, \"y\": 360, \"b\": \"\xE5\xB7\xA6\", \"p\": true},\n"
+                    "    {\"t\": \"kd\", \"d\": 0, \"k\": \"A\"},\n"
+                    "    {\"t\": \"ku\", \"d\": 0, \"k\": \"\\u0001\\\"\\\\\"},\n"
+                    "    {\"t\": \"s\", \"d\": 0, \"x\": 0, \"y\": 0, \"dx\": 0, \"dy\": -2}\n"
+                    "  ]\n}\n");
 }
 
 TEST(ScriptText, NumberFormat)
@@ -136,8 +135,10 @@ TEST(ScriptText, NumberFormat)
         double value;
         const char* text;
     } cases[] = {
-        {0.25, "0.25"}, {1.5, "1.5"}, {2, "2"}, {640, "640"}, {-3, "-3"}, {0.123456, "0.1235"},
-        {0.00004, "0"}, {-0.00004, "0"}, {1234.5678, "1234.5678"}, {0, "0"},
+        {0.25, "0.25"}, {1.5, "1.5"},    {2, "2"},
+        {640, "640"},   {-3, "-3"},      {0.123456, "0.1235"},
+        {0.00004, "0"}, {-0.00004, "0"}, {1234.5678, "1234.5678"},
+        {0, "0"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(formatJsonNumber(c.value), c.text) << c.value;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -62,27 +62,70 @@ TEST(Utf8TextAgainstSystem, TrickyInputs)
     const char* const inputs[] = {
         "",
         "plain ascii",
-        "\xE5\xB7\xA6\xE5\x8F\xB3",              // valid CJK
-        "\xF0\x9F\x98\x80",                      // valid U+1F600
-        "\xF4\x8F\xBF\xBF",                      // U+10FFFF, the last code point
-        "\xEF\xBF\xBF\xEF\xBF\xBE",              // noncharacters U+FFFF, U+FFFE
-        "\xEF\xBB\xBF" "A",                      // byte-order mark kept as U+FEFF
+        "\xE5\xB7\xA6\xE5\x8F\xB3",  // valid CJK
+        "\xF0\x9F\x98\x80",          // valid U+1F600
+        "\xF4\x8F\xBF\xBF",          // U+10FFFF, the last code point
+        "\xEF\xBF\xBF\xEF\xBF\xBE",  // noncharacters U+FFFF, U+FFFE
+        "\xEF\xBB\xBF"
+        "A",  // byte-order mark kept as U+FEFF
         // Lone continuation bytes.
-        "\x80", "\xBF", "\x80\x80\x80", "A\x80" "B",
+        "\x80",
+        "\xBF",
+        "\x80\x80\x80",
+        "A\x80"
+        "B",
         // Truncated sequences: at the end and followed by ASCII or a new lead byte.
-        "\xC3", "\xE5", "\xE5\xB7", "\xF0", "\xF0\x9F", "\xF0\x9F\x98",
-        "\xC3" "A", "\xE5\xB7" "A", "\xF0\x9F\x98" "A", "\xE5\xB7\xE5\xB7\xA6", "\xF0\x9F\xF0\x9F\x98\x80",
+        "\xC3",
+        "\xE5",
+        "\xE5\xB7",
+        "\xF0",
+        "\xF0\x9F",
+        "\xF0\x9F\x98",
+        "\xC3"
+        "A",
+        "\xE5\xB7"
+        "A",
+        "\xF0\x9F\x98"
+        "A",
+        "\xE5\xB7\xE5\xB7\xA6",
+        "\xF0\x9F\xF0\x9F\x98\x80",
         // Overlong forms.
-        "\xC0\x80", "\xC1\xBF", "\xC0\xAF", "\xE0\x80\x80", "\xE0\x80\xAF", "\xE0\x9F\xBF",
-        "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF", "\xF0\x80\x80\xAF",
+        "\xC0\x80",
+        "\xC1\xBF",
+        "\xC0\xAF",
+        "\xE0\x80\x80",
+        "\xE0\x80\xAF",
+        "\xE0\x9F\xBF",
+        "\xF0\x80\x80\x80",
+        "\xF0\x8F\xBF\xBF",
+        "\xF0\x80\x80\xAF",
         // UTF-16 surrogates encoded directly (CESU-style pairs too).
-        "\xED\xA0\x80", "\xED\xBF\xBF", "\xED\xA0\xBD\xED\xB8\x80", "\xED\x9F\xBF",
+        "\xED\xA0\x80",
+        "\xED\xBF\xBF",
+        "\xED\xA0\xBD\xED\xB8\x80",
+        "\xED\x9F\xBF",
         // Beyond U+10FFFF and bytes that never occur.
-        "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xF7\xBF\xBF\xBF", "\xF8\x88\x80\x80\x80",
-        "\xFC\x84\x80\x80\x80\x80", "\xFE", "\xFF", "\xFE\xFF", "\xFF\xFE",
+        "\xF4\x90\x80\x80",
+        "\xF5\x80\x80\x80",
+        "\xF7\xBF\xBF\xBF",
+        "\xF8\x88\x80\x80\x80",
+        "\xFC\x84\x80\x80\x80\x80",
+        "\xFE",
+        "\xFF",
+        "\xFE\xFF",
+        "\xFF\xFE",
         // Mixtures.
-        "a\xC3\xA9" "b\xE2\x82\xAC" "c\xF0\x90\x8D\x88" "d",
-        "\xE2\x82" "\xC3\xA9", "\xE2" "\x82\xAC\xAC", "\xC2\xC2\xA9", "\xED\xA0\x80" "A\xED\xB0\x80",
+        "a\xC3\xA9"
+        "b\xE2\x82\xAC"
+        "c\xF0\x90\x8D\x88"
+        "d",
+        "\xE2\x82"
+        "\xC3\xA9",
+        "\xE2"
+        "\x82\xAC\xAC",
+        "\xC2\xC2\xA9",
+        "\xED\xA0\x80"
+        "A\xED\xB0\x80",
     };
     for (const char* input : inputs) {
         expectSameAsSystem(input);
@@ -128,9 +171,9 @@ TEST(Utf8TextAgainstSystem, EveryLeadWithEveryThreeContinuationPatterns)
 TEST(Utf8TextAgainstSystem, RandomByteStrings)
 {
     // Bytes drawn mostly from the classes that start, continue or break sequences.
-    const unsigned char alphabet[] = {0x00, 0x20, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1,
-                                      0xC2, 0xDF, 0xE0, 0xE1, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF3, 0xF4,
-                                      0xF5, 0xF7, 0xF8, 0xFB, 0xFC, 0xFE, 0xFF};
+    const unsigned char alphabet[] = {0x00, 0x20, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0,
+                                      0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1,
+                                      0xF3, 0xF4, 0xF5, 0xF7, 0xF8, 0xFB, 0xFC, 0xFE, 0xFF};
     std::mt19937 random(20261209);
     std::uniform_int_distribution<int> pickLength(1, 24);
     std::uniform_int_distribution<int> pickClass(0, static_cast<int>(sizeof alphabet) - 1);

@@ -68,8 +68,8 @@ bool launch(const std::wstring& arguments, PROCESS_INFORMATION& process)
     buffer.push_back(L'\0');
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    return CreateProcessW(L"/usr/bin/xdotool", buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process) != FALSE;
+    return CreateProcessW(L"/usr/bin/xdotool", buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process) != FALSE;
 }
 
 }  // namespace
@@ -84,8 +84,7 @@ bool runLinuxCommand(const std::wstring& program, const std::wstring& arguments,
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     const std::wstring name = L"lr-run-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(counter.fetch_add(1)) + L"-" + std::to_wstring(now.QuadPart) +
-                              L".status";
+                              std::to_wstring(counter.fetch_add(1)) + L"-" + std::to_wstring(now.QuadPart) + L".status";
     const std::wstring unixStatus = L"/tmp/" + name;
     const std::wstring dosStatus = L"Z:\\tmp\\" + name;
     DeleteFileW(dosStatus.c_str());
@@ -100,8 +99,7 @@ bool runLinuxCommand(const std::wstring& program, const std::wstring& arguments,
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(L"/bin/sh", buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessW(L"/bin/sh", buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         return false;
     }
     if (process.hThread != nullptr) {

@@ -1,8 +1,8 @@
 // The main window on real windows under wine: layout, controls, drawing, controller and script commands.
 #include <cstdio>
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include "app/app_messages.h"
 #include "player/player.h"
@@ -239,7 +239,8 @@ TEST_F(MainWindowTest, ControlsHaveTheirClassesTextsStylesAndFonts)
         GetClassNameW(control, className, 64);
         EXPECT_EQ(lstrcmpiW(className, c.className), 0) << c.id << " is " << className;
         EXPECT_EQ(controlText(c.id), c.text) << c.id;
-        const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(control, GWL_STYLE)) & ~static_cast<DWORD>(WS_DISABLED);
+        const DWORD style =
+            static_cast<DWORD>(GetWindowLongPtrW(control, GWL_STYLE)) & ~static_cast<DWORD>(WS_DISABLED);
         EXPECT_EQ(style & c.style, c.style) << c.id << std::hex << " style " << style;
         const bool clientEdge = (GetWindowLongPtrW(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0;
         EXPECT_EQ(clientEdge, c.clientEdge) << c.id;
@@ -316,9 +317,12 @@ TEST_F(MainWindowTest, ActionButtonsAreDrawnInTheirColours)
         UINT state;
         COLORREF fill;
     } cases[] = {
-        {IDC_RECORD, 0, RGB(211, 47, 47)},          {IDC_RECORD, ODS_SELECTED, RGB(168, 37, 37)},
-        {IDC_SAVE, 0, RGB(25, 118, 210)},           {IDC_LOAD, ODS_SELECTED, RGB(20, 94, 168)},
-        {IDC_PLAY, 0, RGB(158, 158, 158)},          {IDC_PLAY_STOP, ODS_SELECTED, RGB(158, 158, 158)},
+        {IDC_RECORD, 0, RGB(211, 47, 47)},
+        {IDC_RECORD, ODS_SELECTED, RGB(168, 37, 37)},
+        {IDC_SAVE, 0, RGB(25, 118, 210)},
+        {IDC_LOAD, ODS_SELECTED, RGB(20, 94, 168)},
+        {IDC_PLAY, 0, RGB(158, 158, 158)},
+        {IDC_PLAY_STOP, ODS_SELECTED, RGB(158, 158, 158)},
         {IDC_RECORD_STOP, ODS_FOCUS, RGB(158, 158, 158)},
     };
     for (const Case& c : cases) {
@@ -558,7 +562,8 @@ TEST_F(MainWindowTest, CloseWithUnsavedEventsAsksAndCancelKeepsTheWindow)
     SendMessageW(window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(IsWindow(window));
     ASSERT_EQ(messageBoxes.shown.size(), 1u);
-    EXPECT_EQ(messageBoxes.shown[0].text, L"当前脚本尚未保存，是否保存？\n\n选「否」将直接退出，本次录制的内容会丢失。");
+    EXPECT_EQ(messageBoxes.shown[0].text,
+              L"当前脚本尚未保存，是否保存？\n\n选「否」将直接退出，本次录制的内容会丢失。");
     EXPECT_EQ(messageBoxes.shown[0].caption, L"关闭");
 
     messageBoxes.answers = {IDYES};  // the save dialog is cancelled: the window stays
@@ -589,7 +594,8 @@ TEST_F(MainWindowTest, SaveWritesTheScriptAndReportsFailures)
     fileDialogs.paths = {L"Z:\\no\\such\\folder\\x.json", path};
     command(IDC_SAVE);
     ASSERT_EQ(messageBoxes.shown.size(), 2u);
-    EXPECT_EQ(messageBoxes.shown[1].text.rfind(L"保存失败: ", 0), 0u) << "got: " << std::string(messageBoxes.shown[1].text.begin(), messageBoxes.shown[1].text.end());
+    EXPECT_EQ(messageBoxes.shown[1].text.rfind(L"保存失败: ", 0), 0u)
+        << "got: " << std::string(messageBoxes.shown[1].text.begin(), messageBoxes.shown[1].text.end());
     EXPECT_EQ(messageBoxes.shown[1].caption, L"错误");
     EXPECT_TRUE(theMainWindow().IsUnsaved());
 

@@ -11,7 +11,7 @@ TEST(NumberFields, SpeedTextIsPrefixParsedDefaultedAndClamped)
         double speed;
         const wchar_t* shown;
     } cases[] = {
-        {L"abc", 1.0, L"1.0"},   {L"0", 1.0, L"1.0"},     {L"-2", 1.0, L"1.0"},    {L"0.05", 0.1, L"0.1"},
+        {L"abc", 1.0, L"1.0"},   {L"0", 1.0, L"1.0"},     {L"-2", 1.0, L"1.0"},     {L"0.05", 0.1, L"0.1"},
         {L"25", 10.0, L"10.0"},  {L"1.26", 1.26, L"1.3"}, {L"  2.5x", 2.5, L"2.5"}, {L"", 1.0, L"1.0"},
         {L"1e1", 10.0, L"10.0"}, {L"inf", 10.0, L"10.0"}, {L"nan", 1.0, L"1.0"},    {L"+0.1", 0.1, L"0.1"},
         {L"3.", 3.0, L"3.0"},    {L".5", 0.5, L"0.5"},
@@ -34,9 +34,19 @@ TEST(NumberFields, LoopCountTextIsPrefixParsedAndClamped)
     struct Case {
         const wchar_t* text;
         int count;
-    } cases[] = {{L"0", 1},       {L"1500", 999},    {L"7abc", 7}, {L"", 1},           {L"abc", 1},
-                 {L"-5", 1},      {L"  42", 42},     {L"999", 999}, {L"1", 1},         {L"+3", 3},
-                 {L"99999999999999", 999}, {L"-99999999999999", 1}, {L"4.9", 4}};
+    } cases[] = {{L"0", 1},
+                 {L"1500", 999},
+                 {L"7abc", 7},
+                 {L"", 1},
+                 {L"abc", 1},
+                 {L"-5", 1},
+                 {L"  42", 42},
+                 {L"999", 999},
+                 {L"1", 1},
+                 {L"+3", 3},
+                 {L"99999999999999", 999},
+                 {L"-99999999999999", 1},
+                 {L"4.9", 4}};
     for (const Case& c : cases) {
         EXPECT_EQ(ParseLoopCountText(c.text), c.count) << c.text;
     }
@@ -49,7 +59,7 @@ TEST(NumberFields, ArrowStepsStayInRange)
         double speed;
         int delta;
         int position;
-    } speeds[] = {{10.0, 1, 100}, {0.1, -1, 1},   {1.0, 1, 11},     {1.0, -1, 9},
+    } speeds[] = {{10.0, 1, 100}, {0.1, -1, 1},    {1.0, 1, 11},           {1.0, -1, 9},
                   {1.25, 1, 14},  {5.0, -1000, 1}, {5.0, 2147483647, 100}, {0.1, -2147483647 - 1, 1}};
     for (const SpeedCase& c : speeds) {
         EXPECT_EQ(StepSpeedPosition(c.speed, c.delta), c.position) << c.speed << " " << c.delta;

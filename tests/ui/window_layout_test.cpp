@@ -37,8 +37,8 @@ TEST(WindowLayout, ScalingRoundsHalvesAwayFromZeroLikeMulDiv)
 {
     struct Case {
         int value, dpi, scaled;
-    } cases[] = {{10, 96, 10}, {10, 144, 15}, {1, 144, 2}, {3, 120, 4}, {5, 120, 6}, {-1, 144, -2},
-                 {7, 168, 12}, {276, 144, 414}, {0, 480, 0}, {1, 72, 1}, {3, 72, 2}};
+    } cases[] = {{10, 96, 10}, {10, 144, 15},   {1, 144, 2}, {3, 120, 4}, {5, 120, 6}, {-1, 144, -2},
+                 {7, 168, 12}, {276, 144, 414}, {0, 480, 0}, {1, 72, 1},  {3, 72, 2}};
     for (const Case& c : cases) {
         EXPECT_EQ(ScaleForDpi(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
     }
@@ -53,33 +53,20 @@ TEST(WindowLayout, InitialSizeAt96Dpi)
     EXPECT_EQ(InitialClientWidth(96), 620);
     EXPECT_EQ(InitialClientHeight(96), 482);
     expectPlacements(layout, {
-        {IDC_GROUP_CAPTURE, 10, 6, 600, 52},
-        {IDC_MOUSE, 28, 26, 72, 22},
-        {IDC_KEYBOARD, 120, 26, 72, 22},
-        {IDC_GROUP_RECORD, 10, 64, 600, 58},
-        {IDC_RECORD, 22, 86, 112, 30},
-        {IDC_RECORD_STOP, 142, 86, 90, 30},
-        {IDC_GROUP_PLAYBACK, 10, 128, 600, 80},
-        {IDC_SPEED_LABEL, 26, 152, 35, 20},
-        {IDC_SPEED, 62, 149, 46, 24},
-        {IDC_SPEED_SPIN, 108, 149, 16, 24},
-        {IDC_LOOP, 130, 152, 56, 20},
-        {IDC_COUNT_LABEL, 196, 152, 35, 20},
-        {IDC_COUNT, 232, 149, 46, 24},
-        {IDC_COUNT_SPIN, 278, 149, 16, 24},
-        {IDC_PLAY, 306, 146, 104, 30},
-        {IDC_PLAY_STOP, 416, 146, 84, 30},
-        {IDC_EVENT_COUNT, 506, 152, 60, 20},
-        {IDC_CLICK_FIDELITY, 26, 180, 340, 20},
-        {IDC_GROUP_SCRIPT, 10, 214, 600, 56},
-        {IDC_SAVE, 22, 236, 84, 26},
-        {IDC_LOAD, 114, 236, 84, 26},
-        {IDC_CLEAR, 206, 236, 84, 26},
-        {IDC_GROUP_EVENTS, 10, 276, 600, 172},
-        {IDC_EVENT_LIST, 20, 296, 580, 142},
-        {IDC_STATUS, 0, 458, 620, 24},
-        {IDC_CHECK_UPDATE, 530, 460, 84, 20},
-    });
+                                 {IDC_GROUP_CAPTURE, 10, 6, 600, 52},    {IDC_MOUSE, 28, 26, 72, 22},
+                                 {IDC_KEYBOARD, 120, 26, 72, 22},        {IDC_GROUP_RECORD, 10, 64, 600, 58},
+                                 {IDC_RECORD, 22, 86, 112, 30},          {IDC_RECORD_STOP, 142, 86, 90, 30},
+                                 {IDC_GROUP_PLAYBACK, 10, 128, 600, 80}, {IDC_SPEED_LABEL, 26, 152, 35, 20},
+                                 {IDC_SPEED, 62, 149, 46, 24},           {IDC_SPEED_SPIN, 108, 149, 16, 24},
+                                 {IDC_LOOP, 130, 152, 56, 20},           {IDC_COUNT_LABEL, 196, 152, 35, 20},
+                                 {IDC_COUNT, 232, 149, 46, 24},          {IDC_COUNT_SPIN, 278, 149, 16, 24},
+                                 {IDC_PLAY, 306, 146, 104, 30},          {IDC_PLAY_STOP, 416, 146, 84, 30},
+                                 {IDC_EVENT_COUNT, 506, 152, 60, 20},    {IDC_CLICK_FIDELITY, 26, 180, 340, 20},
+                                 {IDC_GROUP_SCRIPT, 10, 214, 600, 56},   {IDC_SAVE, 22, 236, 84, 26},
+                                 {IDC_LOAD, 114, 236, 84, 26},           {IDC_CLEAR, 206, 236, 84, 26},
+                                 {IDC_GROUP_EVENTS, 10, 276, 600, 172},  {IDC_EVENT_LIST, 20, 296, 580, 142},
+                                 {IDC_STATUS, 0, 458, 620, 24},          {IDC_CHECK_UPDATE, 530, 460, 84, 20},
+                             });
 }
 
 TEST(WindowLayout, InitialSizeAt144DpiScalesEveryTermOnItsOwn)
@@ -88,13 +75,13 @@ TEST(WindowLayout, InitialSizeAt144DpiScalesEveryTermOnItsOwn)
     EXPECT_EQ(InitialClientHeight(144), 723);
     const WindowLayout layout = ComputeLayout(930, 723, 144);
     expectPlacements(layout, {
-        {IDC_EVENT_LIST, 30, 444, 870, 213},
-        {IDC_GROUP_EVENTS, 15, 414, 900, 258},
-        {IDC_STATUS, 0, 687, 930, 36},
-        {IDC_CHECK_UPDATE, 930 - 9 - 126, 687 + (36 - 30) / 2, 126, 30},
-        {IDC_MOUSE, 15 + 27, 9 + 30, 108, 33},
-        {IDC_SPEED, 15 + 78, 192 + 32, 69, 36},  // 21 * 1.5 = 31.5 rounds to 32 on its own
-    });
+                                 {IDC_EVENT_LIST, 30, 444, 870, 213},
+                                 {IDC_GROUP_EVENTS, 15, 414, 900, 258},
+                                 {IDC_STATUS, 0, 687, 930, 36},
+                                 {IDC_CHECK_UPDATE, 930 - 9 - 126, 687 + (36 - 30) / 2, 126, 30},
+                                 {IDC_MOUSE, 15 + 27, 9 + 30, 108, 33},
+                                 {IDC_SPEED, 15 + 78, 192 + 32, 69, 36},  // 21 * 1.5 = 31.5 rounds to 32 on its own
+                             });
     // At 120 DPI the sum of separately rounded terms differs from rounding the sum:
     // 214 and 22 scale to 268 and 28 (296), while 236 would scale to 295.
     const WindowLayout at120 = ComputeLayout(775, 603, 120);
@@ -146,7 +133,7 @@ TEST(ActionButtonColour, ByIdStateAndPress)
         bool enabled, pressed;
         ButtonColour colour;
     } cases[] = {
-        {IDC_RECORD, true, false, {211, 47, 47}},     {IDC_RECORD, true, true, {168, 37, 37}},
+        {IDC_RECORD, true, false, {211, 47, 47}},      {IDC_RECORD, true, true, {168, 37, 37}},
         {IDC_RECORD_STOP, true, false, {56, 142, 60}}, {IDC_PLAY, true, false, {56, 142, 60}},
         {IDC_PLAY_STOP, true, true, {44, 113, 48}},    {IDC_SAVE, true, false, {25, 118, 210}},
         {IDC_LOAD, true, true, {20, 94, 168}},         {IDC_CLEAR, true, false, {25, 118, 210}},

@@ -72,10 +72,8 @@ public:
     {
         store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"ROOT");
         if (store_ != nullptr) {
-            CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING,
-                                             reinterpret_cast<const BYTE*>(der.data()),
-                                             static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING,
-                                             &added_);
+            CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                             static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &added_);
             // The store keeps changes in memory until it is committed or closed; the chain
             // engine reads the registry on its own and would not see the certificate yet.
             CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
@@ -146,8 +144,7 @@ TEST(HttpsDownload, TrustedLoopbackCertificate)
 
         const std::wstring target = folder.file(L"build.exe");
         std::wstring error;
-        EXPECT_TRUE(HttpGetToFile(L"https://127.0.0.1:" + trustedPort + L"/build.bin", target, nullptr, nullptr,
-                                  error))
+        EXPECT_TRUE(HttpGetToFile(L"https://127.0.0.1:" + trustedPort + L"/build.bin", target, nullptr, nullptr, error))
             << narrow(error);
         std::string stored;
         EXPECT_TRUE(readWholeFile(target, stored));
@@ -157,8 +154,8 @@ TEST(HttpsDownload, TrustedLoopbackCertificate)
         // the set-up refuses it.
         const std::wstring refused = folder.file(L"refused.exe");
         error.clear();
-        EXPECT_FALSE(HttpGetToFile(L"https://127.0.0.1:" + strangerPort + L"/build.bin", refused, nullptr, nullptr,
-                                   error));
+        EXPECT_FALSE(
+            HttpGetToFile(L"https://127.0.0.1:" + strangerPort + L"/build.bin", refused, nullptr, nullptr, error));
         EXPECT_EQ(error, L"无法访问更新服务器（连接超时或地址不可达）");
         EXPECT_FALSE(fileExists(refused));
     }

@@ -12,10 +12,10 @@
 #include <winsock2.h>
 
 struct ScriptedAnswer {
-    std::string head;           // status line and headers, each ending in CR LF, without the blank line
+    std::string head;  // status line and headers, each ending in CR LF, without the blank line
     std::string body;
     size_t bytesToSend = std::string::npos;  // body bytes sent before the connection is closed
-    bool reset = false;         // close with a reset (RST) instead of an orderly shutdown
+    bool reset = false;                      // close with a reset (RST) instead of an orderly shutdown
 };
 
 struct SeenRequest {

@@ -2,9 +2,9 @@
 // messages and log lines, the checking window, the update window, the download and its digest.
 #include <gtest/gtest.h>
 
-#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <winsock2.h>
 
 #include <deque>
 #include <functional>
@@ -210,8 +210,7 @@ TEST_F(UpdateCheckTest, FailuresEndInTheWarningAndTheLog)
          L"version.json 内容不正确（缺少 ver 或 url 字段）"},
         {"404", [](UpdateCheckTest& t) { t.server.answer("/rel/version.json", makeAnswer(404, "gone")); },
          L"更新服务器返回错误码 404"},
-        {"path traversal",
-         [](UpdateCheckTest& t) { t.manifest("{\"ver\": \"..\\\\..\\\\x\", \"url\": \"x.exe\"}"); },
+        {"path traversal", [](UpdateCheckTest& t) { t.manifest("{\"ver\": \"..\\\\..\\\\x\", \"url\": \"x.exe\"}"); },
          L"version.json 内容不正确（版本号含非法字符）"},
         {"unreachable",
          [](UpdateCheckTest& t) { t.configure(L"http://127.0.0.1:" + std::to_wstring(unusedLoopbackPort()) + L"/"); },
@@ -319,8 +318,8 @@ TEST_F(UpdateCheckTest, DigestsMatchIgnoringCaseAndBlanksAndMismatchesAreDeleted
             EXPECT_EQ(boxes.shown[1].updateStatus, L"下载完成");
         } else {
             EXPECT_EQ(boxes.shown[1].updateStatus, L"校验失败，文件已丢弃");
-            EXPECT_EQ(boxes.shown[1].text,
-                      L"下载到的文件与服务器登记的校验值不一致，已自动丢弃。\n\n可能是下载过程中被篡改或网络中断，请稍后重试。");
+            EXPECT_EQ(boxes.shown[1].text, L"下载到的文件与服务器登记的校验值不一致，已自动丢弃。\n\n可能是下载过程中被"
+                                           L"篡改或网络中断，请稍后重试。");
             EXPECT_EQ(boxes.shown[1].type, static_cast<UINT>(MB_ICONERROR));
         }
     }

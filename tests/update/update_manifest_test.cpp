@@ -59,7 +59,10 @@ TEST(IsAcceptableVersionText, AllowsOnlyNamesThatStayInTheFolder)
         {"2 1", false},
         {"2.1\t", false},
         {"2.1*", false},
-        {std::string("2.\0" "1", 4), false},
+        {std::string("2.\0"
+                     "1",
+                     4),
+         false},
         {"\xE7\x89\x88", false},
     };
     for (const auto& c : cases) {

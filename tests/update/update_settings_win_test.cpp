@@ -51,7 +51,10 @@ TEST(Utf8ToWide, ConvertsLikeTheSystem)
     EXPECT_EQ(Utf8ToWide(""), L"");
     EXPECT_EQ(Utf8ToWide("https://h/r/"), L"https://h/r/");
     EXPECT_EQ(Utf8ToWide("\xE4\xB8\xAD\xE6\x96\x87"), L"中文");
-    EXPECT_EQ(Utf8ToWide("a\xFF" "b"), L"a\xFFFD" L"b");
+    EXPECT_EQ(Utf8ToWide("a\xFF"
+                         "b"),
+              L"a\xFFFD"
+              L"b");
     EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98\x80"), L"\xD83D\xDE00");
 }
 

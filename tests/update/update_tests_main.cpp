@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <winsock2.h>
 
 #include "app/error_log.h"
 #include "test_files.h"
