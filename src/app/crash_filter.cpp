@@ -1,7 +1,7 @@
 #include "app/crash_filter.h"
 
-#include "app/error_log.h"
-#include "app/message_box.h"
+#include "base/error_log.h"
+#include "base/message_box.h"
 
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception)
 {

@@ -4,8 +4,8 @@
 #include <mmsystem.h>
 
 #include "app/crash_filter.h"
-#include "app/error_log.h"
-#include "app/message_box.h"
+#include "base/error_log.h"
+#include "base/message_box.h"
 #include "player/player.h"
 #include "recorder/recorder.h"
 #include "ui/control_ids.h"

@@ -3,8 +3,8 @@
 #include <system_error>
 #include <utility>
 
-#include "app/app_messages.h"
-#include "app/error_log.h"
+#include "base/error_log.h"
+#include "player/player_messages.h"
 #include "player/player_thread.h"
 #include "player/system_seams.h"
 

@@ -2,7 +2,7 @@
 // The Windows fillers of the player's seams: SetCursorPos, SendInput and MapVirtualKeyW for the
 // injection; the performance counter, Sleep and the pause hint for the clock.
 
-#include "app/performance_clock.h"
+#include "base/performance_clock.h"
 #include "player/input_injection.h"
 #include "player/playback_loop.h"
 

@@ -2,9 +2,9 @@
 // main window and hands every other notification to the event capture.
 #include "recorder/recorder.h"
 
-#include "app/app_messages.h"
-#include "app/error_log.h"
+#include "base/error_log.h"
 #include "recorder/hook_seam.h"
+#include "recorder/recorder_messages.h"
 
 InstallHookFn installHook = SetWindowsHookExW;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The clock the capture reads.
 
-#include "app/performance_clock.h"
+#include "base/performance_clock.h"
 
 // performanceSeconds, unless a measurement replaced it to step time on faster than real time
 // (set it only while no recording runs).

@@ -1,8 +1,8 @@
 #include "recorder/recorder.h"
 
-#include "app/app_messages.h"
-#include "app/error_log.h"
+#include "base/error_log.h"
 #include "recorder/now_seconds.h"
+#include "recorder/recorder_messages.h"
 
 namespace {
 

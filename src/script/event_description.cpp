@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "script/utf8_text.h"
+#include "base/text_encoding.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "script/utf8_text.h"
+#include "base/text_encoding.h"
 
 namespace {
 

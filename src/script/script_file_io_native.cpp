@@ -1,6 +1,6 @@
 #include "script/script_file_io.h"
 
-#include "script/utf8_text.h"
+#include "base/text_encoding.h"
 
 FILE* openScriptFile(const std::wstring& path, const wchar_t* mode)
 {

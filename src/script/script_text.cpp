@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <exception>
 
+#include "base/text_encoding.h"
 #include "script/json_reader.h"
-#include "script/utf8_text.h"
 
 namespace {
 

@@ -5,10 +5,11 @@
 #include <cwchar>
 #include <commctrl.h>
 
-#include "app/app_messages.h"
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "player/player.h"
+#include "player/player_messages.h"
 #include "recorder/recorder.h"
+#include "recorder/recorder_messages.h"
 #include "script/event_description.h"
 #include "ui/control_ids.h"
 #include "ui/number_fields.h"

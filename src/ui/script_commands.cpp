@@ -3,7 +3,7 @@
 
 #include <cwchar>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "player/player.h"
 #include "recorder/recorder.h"
 #include "script/event_description.h"

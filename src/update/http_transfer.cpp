@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include "base/text_encoding.h"
 #include "update/url_rules.h"
 
 namespace {
@@ -42,11 +43,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-std::wstring fromU16(const std::u16string& text)
-{
-    return std::wstring(text.begin(), text.end());
-}
 
 // GetTickCount64 moves in steps of 10 to 16 ms; two requests inside one step would carry the
 // same parameter and a cache between us and the server could answer the second from the first.

@@ -2,11 +2,12 @@
 
 #include <string>
 
-#include "app/app_messages.h"
-#include "app/error_log.h"
-#include "app/message_box.h"
+#include "base/error_log.h"
+#include "base/message_box.h"
+#include "base/text_encoding.h"
 #include "update/http_transfer.h"
 #include "update/update_manifest.h"
+#include "update/update_messages.h"
 #include "update/update_settings.h"
 #include "update/update_windows.h"
 
@@ -39,10 +40,10 @@ unsigned __stdcall CheckWorker(void* argument)
         std::string note;
         ExtractJsonString(body, "sha256", sha256);
         ExtractJsonString(body, "note", note);
-        job->result.version = Utf8ToWide(ver.c_str());
-        job->result.downloadUrl = ResolveUrl(manifestUrl, Utf8ToWide(url.c_str()));
-        job->result.sha256 = Utf8ToWide(sha256.c_str());
-        job->result.notes = Utf8ToWide(note.c_str());
+        job->result.version = utf8ToWide(ver);
+        job->result.downloadUrl = ResolveUrl(manifestUrl, utf8ToWide(url));
+        job->result.sha256 = utf8ToWide(sha256);
+        job->result.notes = utf8ToWide(note);
         job->result.ok = true;
     }
     PostMessageW(job->window, WM_APP_CHECK_DONE, 0, 0);

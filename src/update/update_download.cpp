@@ -6,8 +6,8 @@
 #include <bcrypt.h>
 #include <commctrl.h>
 
-#include "app/error_log.h"
-#include "app/message_box.h"
+#include "base/error_log.h"
+#include "base/message_box.h"
 #include "update/http_transfer.h"
 #include "update/update_manifest.h"
 #include "update/update_settings.h"

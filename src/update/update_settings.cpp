@@ -6,7 +6,8 @@
 #include <vector>
 #include <windows.h>
 
-#include "app/error_log.h"
+#include "base/error_log.h"
+#include "base/text_encoding.h"
 #include "update/config_scan.h"
 #include "update/url_rules.h"
 
@@ -15,17 +16,6 @@ const wchar_t* const DefaultUpdateBaseUrl = L"" LR_DEFAULT_UPDATE_BASE_URL;
 namespace {
 
 const wchar_t configFileName[] = L"LorminRecorder.cfg";
-
-// wchar_t is one UTF-16 code unit on Windows, so the rules' char16_t text maps one to one.
-std::u16string toU16(const std::wstring& text)
-{
-    return std::u16string(text.begin(), text.end());
-}
-
-std::wstring fromU16(const std::u16string& text)
-{
-    return std::wstring(text.begin(), text.end());
-}
 
 void copyTruncated(wchar_t* buffer, size_t capacity, const std::wstring& text)
 {
@@ -116,7 +106,7 @@ std::wstring ReadConfiguredUpdateUrl()
     if (!FindUpdateUrlSetting(content, value)) {
         return std::wstring();
     }
-    return Utf8ToWide(value.c_str());
+    return utf8ToWide(value);
 }
 
 std::wstring SelectUpdateBaseUrl()
@@ -142,21 +132,4 @@ std::wstring ResolveUrl(const std::wstring& manifestUrl, const std::wstring& ref
 int CompareVersions(const std::wstring& a, const std::wstring& b)
 {
     return UpdateRules::CompareVersions(toU16(a), toU16(b));
-}
-
-std::wstring Utf8ToWide(const char* text)
-{
-    if (text == nullptr || text[0] == '\0') {
-        return std::wstring();
-    }
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    if (length <= 1) {
-        return std::wstring();
-    }
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    if (MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], length) == 0) {
-        return std::wstring();
-    }
-    wide.resize(static_cast<size_t>(length) - 1);
-    return wide;
 }

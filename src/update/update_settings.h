@@ -14,4 +14,3 @@ std::wstring SelectUpdateBaseUrl();
 std::wstring ManifestUrlFor(const std::wstring& baseUrl);
 std::wstring ResolveUrl(const std::wstring& manifestUrl, const std::wstring& reference);
 int CompareVersions(const std::wstring& a, const std::wstring& b);
-std::wstring Utf8ToWide(const char* text);

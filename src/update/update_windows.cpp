@@ -5,8 +5,8 @@
 #include <process.h>
 #include <shellapi.h>
 
-#include "app/app_messages.h"
-#include "app/message_box.h"
+#include "base/message_box.h"
+#include "update/update_messages.h"
 #include "update/update_settings.h"
 
 namespace {

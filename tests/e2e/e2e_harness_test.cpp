@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text_encoding.h"
 #include "e2e/e2e_support.h"
 #include "e2e/target_protocol.h"
-#include "script/utf8_text.h"
 #include "support/xdotool.h"
 
 namespace {

@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text_encoding.h"
 #include "e2e/e2e_support.h"
 #include "script/event_description.h"
 #include "script/script_file.h"
-#include "script/utf8_text.h"
 #include "support/xdotool.h"
 
 namespace {

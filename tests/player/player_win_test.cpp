@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_messages.h"
 #include "input_hook_probe.h"
+#include "player/player_messages.h"
 #include "player/player_thread.h"
 #include "player/system_seams.h"
 #include "support/message_pump.h"

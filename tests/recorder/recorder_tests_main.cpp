@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include "app/error_log.h"
+#include "base/error_log.h"
 #include "recorder/recorder_test_support.h"
 
 int wmain(int argc, wchar_t** argv)

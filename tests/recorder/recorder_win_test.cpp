@@ -8,10 +8,10 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include "app/app_messages.h"
 #include "recorder/hook_seam.h"
 #include "recorder/now_seconds.h"
 #include "recorder/recorder.h"
+#include "recorder/recorder_messages.h"
 #include "recorder/recorder_test_support.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "script/utf8_text.h"
+#include "base/text_encoding.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "script/utf8_text.h"
+#include "base/text_encoding.h"
 
 #ifdef _WIN32
 #include <direct.h>

@@ -4,9 +4,9 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "app/app_messages.h"
 #include "player/player.h"
 #include "recorder/recorder.h"
+#include "recorder/recorder_messages.h"
 #include "script/script_file.h"
 #include "support/message_pump.h"
 #include "ui/control_ids.h"

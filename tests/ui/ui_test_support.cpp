@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "support/message_pump.h"
 #include "ui/file_dialog.h"
 #include "ui/main_window.h"
@@ -48,7 +48,7 @@ HWND openMainWindow(int dpi)
         InitCommonControlsEx(&controls);
         registered = MainWindow::RegisterWindowClass(GetModuleHandleW(nullptr));
     }
-    showMessageBox = &answerMessageBox;
+    messageBoxSeam = &answerMessageBox;
     chooseScriptPath = &answerFileDialog;
     messageBoxes = MessageBoxScript{};
     fileDialogs = FileDialogScript{};

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
+#include "base/text_encoding.h"
 #include "loopback_server.h"
-#include "script/utf8_text.h"
 #include "test_files.h"
 #include "update/update_check.h"
 #include "update/update_settings.h"
@@ -108,8 +108,8 @@ protected:
         ASSERT_TRUE(server.running());
         boxes = Boxes{};
         startedPrograms.clear();
-        previousBox = showMessageBox;
-        showMessageBox = &answerBox;
+        previousBox = messageBoxSeam;
+        messageBoxSeam = &answerBox;
         previousSeams = updateSeams;
         updateSeams.shellExecute = &recordShellExecute;
         config = GetModuleDir() + L"\\LorminRecorder.cfg";
@@ -118,7 +118,7 @@ protected:
     }
     void TearDown() override
     {
-        showMessageBox = previousBox;
+        messageBoxSeam = previousBox;
         updateSeams = previousSeams;
         DeleteFileW(config.c_str());
         for (const wchar_t* version : {L"2.1.0", L"9.9.9", L"3.0.0"}) {
@@ -155,7 +155,7 @@ public:
     LoopbackServer server;
     std::wstring config;
     size_t logBefore = 0;
-    ShowMessageBoxFn previousBox = nullptr;
+    MessageBoxFn previousBox = nullptr;
     UpdateSeams previousSeams{};
 };
 

@@ -45,19 +45,6 @@ TEST(GetOwnVersion, TruncatesToTheCallersBuffer)
     EXPECT_EQ(untouched, L'#');
 }
 
-TEST(Utf8ToWide, ConvertsLikeTheSystem)
-{
-    EXPECT_EQ(Utf8ToWide(nullptr), L"");
-    EXPECT_EQ(Utf8ToWide(""), L"");
-    EXPECT_EQ(Utf8ToWide("https://h/r/"), L"https://h/r/");
-    EXPECT_EQ(Utf8ToWide("\xE4\xB8\xAD\xE6\x96\x87"), L"中文");
-    EXPECT_EQ(Utf8ToWide("a\xFF"
-                         "b"),
-              L"a\xFFFD"
-              L"b");
-    EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98\x80"), L"\xD83D\xDE00");
-}
-
 TEST(UpdateRulesOnWideStrings, PassNonAsciiTextThrough)
 {
     EXPECT_EQ(ManifestUrlFor(L"https://h/更新"), L"https://h/更新/version.json");

@@ -4,7 +4,7 @@
 #include <commctrl.h>
 #include <winsock2.h>
 
-#include "app/error_log.h"
+#include "base/error_log.h"
 #include "test_files.h"
 
 std::wstring updateTestLogFolder;

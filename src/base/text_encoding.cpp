@@ -1,4 +1,4 @@
-#include "script/utf8_text.h"
+#include "base/text_encoding.h"
 
 #include <cstdint>
 
@@ -146,4 +146,19 @@ void appendUtf8(std::string& out, uint32_t cp)
         out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
+}
+
+std::u16string toU16(const std::wstring& units)
+{
+    std::u16string out;
+    out.reserve(units.size());
+    for (const wchar_t unit : units) {
+        out.push_back(static_cast<char16_t>(unit));
+    }
+    return out;
+}
+
+std::wstring fromU16(const std::u16string& units)
+{
+    return std::wstring(units.begin(), units.end());
 }

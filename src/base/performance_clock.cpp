@@ -1,4 +1,4 @@
-#include "app/performance_clock.h"
+#include "base/performance_clock.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "app/error_log.h"
+#include "base/error_log.h"
 
 #include <cstdio>
 #include <string>
@@ -8,9 +8,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include "app/crash_filter.h"
-#include "app/message_box.h"
-#include "script/utf8_text.h"
+#include "base/text_encoding.h"
 #include "support/file_bytes.h"
 
 namespace {
@@ -347,46 +345,6 @@ TEST_F(ErrorLogTest, LinesFromManyThreadsAreAllCompleteAndNotInterleaved)
     for (int t = 0; t < threads; ++t) {
         EXPECT_EQ(next[t], perThread);
     }
-}
-
-}  // namespace
-
-namespace {
-
-struct CrashBox {
-    std::wstring text, caption;
-    UINT type = 0;
-    HWND owner = nullptr;
-};
-CrashBox crashBox;
-
-int recordCrashBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)
-{
-    crashBox = {text, caption, type, owner};
-    return IDOK;
-}
-
-TEST_F(ErrorLogTest, CrashFilterLogsCodeAndAddressTellsTheUserAndEndsTheProcess)
-{
-    ShowMessageBoxFn previous = showMessageBox;
-    showMessageBox = &recordCrashBox;
-    EXCEPTION_RECORD record{};
-    record.ExceptionCode = 0xC0000005;
-    record.ExceptionAddress = reinterpret_cast<void*>(0x1234ABCD);
-    EXCEPTION_POINTERS pointers{&record, nullptr};
-    EXPECT_EQ(CrashFilter(&pointers), EXCEPTION_EXECUTE_HANDLER);
-    EXPECT_EQ(CrashFilter(nullptr), EXCEPTION_EXECUTE_HANDLER);
-    showMessageBox = previous;
-
-    EXPECT_EQ(crashBox.text, L"程序遇到未预期的错误，已记录日志。\n\n请重启软件后重试。");
-    EXPECT_EQ(crashBox.caption, L"岚溪脚本录制软件");
-    EXPECT_EQ(crashBox.type, static_cast<UINT>(MB_OK | MB_ICONERROR));
-    EXPECT_EQ(crashBox.owner, nullptr);
-    const std::vector<std::string> lines = linesAfterBom();
-    ASSERT_EQ(lines.size(), 2u);
-    // The address as the runtime's %p prints it: 16 upper-case hexadecimal digits.
-    EXPECT_EQ(lines[0].substr(stampLength), "未捕获异常 code=0xC0000005 addr=000000001234ABCD");
-    EXPECT_EQ(lines[1].substr(stampLength), "未捕获异常 code=0x00000000 addr=0000000000000000");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Compares the core's UTF-8 decoder with the system's MultiByteToWideChar(CP_UTF8, 0, ...), which the
 // program's Windows parts use for the same texts: both must give the same units for any bytes.
-#include "script/utf8_text.h"
+#include "base/text_encoding.h"
 
 #include <cstdio>
 #include <random>

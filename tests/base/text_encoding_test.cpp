@@ -1,4 +1,4 @@
-#include "script/utf8_text.h"
+#include "base/text_encoding.h"
 
 #include <gtest/gtest.h>
 

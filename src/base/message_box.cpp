@@ -1,0 +1,8 @@
+#include "base/message_box.h"
+
+MessageBoxFn messageBoxSeam = &MessageBoxW;
+
+int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)
+{
+    return messageBoxSeam(owner, text, caption, type);
+}
