@@ -33,28 +33,28 @@ inline std::vector<MacroEvent> makeScript(size_t count)
         e.y = static_cast<int32_t>(200 + next() % 600);
         switch (i % 8) {
         case 2:
-            e.kind = Click;
+            e.kind = EventKind::Click;
             e.pressed = true;
-            e.button = Left;
+            e.button = MouseButton::Left;
             break;
         case 3:
-            e.kind = Click;
+            e.kind = EventKind::Click;
             e.pressed = false;
-            e.button = Left;
+            e.button = MouseButton::Left;
             break;
         case 5:
-            e.kind = Scroll;
+            e.kind = EventKind::Scroll;
             e.dy = (i % 16 == 5) ? 1 : -1;
             break;
         case 6:
-            e.kind = KeyDown;
+            e.kind = EventKind::KeyDown;
             e.key = "Shift";
             break;
         case 7:
-            e.kind = KeyUp;
+            e.kind = EventKind::KeyUp;
             e.key = "Shift";
             break;
-        default: e.kind = Move; break;
+        default: e.kind = EventKind::Move; break;
         }
     }
     return events;

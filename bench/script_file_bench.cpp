@@ -19,10 +19,10 @@ std::vector<MacroEvent> makeScript(size_t count)
         e.delay = 0.001 * static_cast<double>(i % 97);
         e.x = static_cast<int32_t>(i % 1920);
         e.y = static_cast<int32_t>(i % 1080);
-        e.dy = e.kind == Scroll ? -1 : 0;
+        e.dy = e.kind == EventKind::Scroll ? -1 : 0;
         e.pressed = (i & 1) != 0;
         e.button = static_cast<MouseButton>(i % 3);
-        if (e.kind == KeyDown || e.kind == KeyUp) {
+        if (e.kind == EventKind::KeyDown || e.kind == EventKind::KeyUp) {
             e.key = (i % 2) != 0 ? "Shift" : "A";
         }
     }

@@ -28,7 +28,7 @@ void appendCodePoint(std::wstring& out, uint32_t cp)
 // - otherwise the continuation bytes are checked one by one, and an error is noticed as soon as
 //   the value can no longer be valid (overlong, surrogate, above U+10FFFF); the bytes read up to
 //   that point form the replacement, the rest are looked at again on their own.
-constexpr uint32_t invalidSequence = 0xFFFFFFFF;
+constexpr uint32_t kInvalidSequence = 0xFFFFFFFF;
 
 uint32_t decodeSequence(uint8_t lead, const std::string& bytes, size_t& next)
 {
@@ -44,11 +44,11 @@ uint32_t decodeSequence(uint8_t lead, const std::string& bytes, size_t& next)
         following = 3;
         value = lead & 0x07;
     } else {
-        return invalidSequence;
+        return kInvalidSequence;
     }
     if (following > bytes.size() - next) {
         next = bytes.size();
-        return invalidSequence;
+        return kInvalidSequence;
     }
     auto continuation = [&bytes](size_t at, uint32_t& bits) {
         bits = static_cast<uint8_t>(bytes[at]) ^ 0x80u;
@@ -57,32 +57,32 @@ uint32_t decodeSequence(uint8_t lead, const std::string& bytes, size_t& next)
     uint32_t bits = 0;
     if (following == 3) {
         if (!continuation(next, bits)) {
-            return invalidSequence;
+            return kInvalidSequence;
         }
         value = (value << 6) | bits;
         ++next;
         if (value < 0x10) {  // overlong: below U+10000
-            return invalidSequence;
+            return kInvalidSequence;
         }
     }
     if (following >= 2) {
         if (!continuation(next, bits)) {
-            return invalidSequence;
+            return kInvalidSequence;
         }
         value = (value << 6) | bits;
         if (value >= (0x110000 >> 6)) {  // above U+10FFFF; this byte is not part of the error
-            return invalidSequence;
+            return kInvalidSequence;
         }
         ++next;
         if (value < 0x20) {  // overlong: below U+0800
-            return invalidSequence;
+            return kInvalidSequence;
         }
         if (value >= (0xD800 >> 6) && value <= (0xDFFF >> 6)) {  // a surrogate
-            return invalidSequence;
+            return kInvalidSequence;
         }
     }
     if (!continuation(next, bits)) {
-        return invalidSequence;
+        return kInvalidSequence;
     }
     value = (value << 6) | bits;
     ++next;
@@ -103,7 +103,7 @@ std::wstring utf8ToWide(const std::string& bytes)
             continue;
         }
         const uint32_t cp = decodeSequence(lead, bytes, next);
-        appendCodePoint(out, cp == invalidSequence ? 0xFFFD : cp);
+        appendCodePoint(out, cp == kInvalidSequence ? 0xFFFD : cp);
     }
     return out;
 }

@@ -32,14 +32,14 @@ std::vector<bool> clickFidelityKeep(const std::vector<MacroEvent>& events, doubl
 
     std::vector<bool> keep(count, false);
     constexpr size_t none = static_cast<size_t>(-1);
-    for (int32_t button : {Left, Right, Middle}) {
+    for (MouseButton button : {MouseButton::Left, MouseButton::Right, MouseButton::Middle}) {
         // The last press is remembered across its release, so that a double-click pairs the two
         // presses although a release lies between them.
         size_t lastPress = none;
         size_t openPress = none;
         for (size_t k = 0; k < count; ++k) {
             const MacroEvent& e = events[k];
-            if (e.kind != Click || e.button != button) {
+            if (e.kind != EventKind::Click || e.button != button) {
                 continue;
             }
             if (e.pressed) {

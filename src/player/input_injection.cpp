@@ -7,12 +7,12 @@ namespace {
 InputRecord keyRecord(const InputSeam& seam, uint16_t virtualKey, bool release, bool extended)
 {
     InputRecord record;
-    record.type = InputTypeKeyboard;
+    record.type = kInputTypeKeyboard;
     record.virtualKey = virtualKey;
     // A scan code that does not fit is sent as 0, which the system treats as "none".
     const uint32_t scan = seam.mapVirtualKey(seam.context, virtualKey);
     record.scanCode = scan <= 0xFFFF ? static_cast<uint16_t>(scan) : 0;
-    record.keyFlags = (release ? KeyFlagUp : 0) | (extended ? KeyFlagExtended : 0);
+    record.keyFlags = (release ? kKeyFlagUp : 0) | (extended ? kKeyFlagExtended : 0);
     return record;
 }
 
@@ -33,16 +33,16 @@ uint16_t sendableVirtualKey(const std::string& name)
     return static_cast<uint16_t>(code);
 }
 
-InputRecord buttonRecord(int32_t button, bool pressed)
+InputRecord buttonRecord(MouseButton button, bool pressed)
 {
     InputRecord record;
-    record.type = InputTypeMouse;
-    if (button == Right) {
-        record.mouseFlags = pressed ? MouseFlagRightDown : MouseFlagRightUp;
-    } else if (button == Middle) {
-        record.mouseFlags = pressed ? MouseFlagMiddleDown : MouseFlagMiddleUp;
+    record.type = kInputTypeMouse;
+    if (button == MouseButton::Right) {
+        record.mouseFlags = pressed ? kMouseFlagRightDown : kMouseFlagRightUp;
+    } else if (button == MouseButton::Middle) {
+        record.mouseFlags = pressed ? kMouseFlagMiddleDown : kMouseFlagMiddleUp;
     } else {
-        record.mouseFlags = pressed ? MouseFlagLeftDown : MouseFlagLeftUp;
+        record.mouseFlags = pressed ? kMouseFlagLeftDown : kMouseFlagLeftUp;
     }
     return record;
 }
@@ -50,8 +50,8 @@ InputRecord buttonRecord(int32_t button, bool pressed)
 void injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event)
 {
     switch (event.kind) {
-    case Move: seam.setCursorPos(seam.context, event.x, event.y); break;
-    case Click:
+    case EventKind::Move: seam.setCursorPos(seam.context, event.x, event.y); break;
+    case EventKind::Click:
         // Only a press is positioned: a release acts wherever the moves of a drag left the cursor.
         if (event.pressed) {
             seam.setCursorPos(seam.context, event.x, event.y);
@@ -59,28 +59,28 @@ void injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event
         seam.sendInput(seam.context, buttonRecord(event.button, event.pressed));
         trackHeld(held, event);
         break;
-    case Scroll: {
+    case EventKind::Scroll: {
         InputRecord record;
-        record.type = InputTypeMouse;
+        record.type = kInputTypeMouse;
         if (event.dy != 0) {
-            record.mouseFlags = MouseFlagWheel;
-            record.mouseData = static_cast<int32_t>(static_cast<uint32_t>(event.dy) * WheelDelta);
+            record.mouseFlags = kMouseFlagWheel;
+            record.mouseData = static_cast<int32_t>(static_cast<uint32_t>(event.dy) * kWheelDelta);
         } else if (event.dx != 0) {
-            record.mouseFlags = MouseFlagHorizontalWheel;
-            record.mouseData = static_cast<int32_t>(static_cast<uint32_t>(event.dx) * WheelDelta);
+            record.mouseFlags = kMouseFlagHorizontalWheel;
+            record.mouseData = static_cast<int32_t>(static_cast<uint32_t>(event.dx) * kWheelDelta);
         } else {
             break;
         }
         seam.sendInput(seam.context, record);
         break;
     }
-    case KeyDown:
-    case KeyUp: {
+    case EventKind::KeyDown:
+    case EventKind::KeyUp: {
         const uint16_t code = sendableVirtualKey(event.key);
         if (code == 0) {
             break;
         }
-        sendKey(seam, code, event.kind == KeyUp);
+        sendKey(seam, code, event.kind == EventKind::KeyUp);
         trackHeld(held, event);
         break;
     }
@@ -91,18 +91,18 @@ void injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event
 void trackHeld(HeldInput& held, const MacroEvent& event)
 {
     std::lock_guard<std::mutex> guard(held.lock);
-    if (event.kind == Click) {
-        auto found = std::find(held.heldButtons.begin(), held.heldButtons.end(), static_cast<int32_t>(event.button));
+    if (event.kind == EventKind::Click) {
+        auto found = std::find(held.heldButtons.begin(), held.heldButtons.end(), event.button);
         if (event.pressed && found == held.heldButtons.end()) {
             held.heldButtons.push_back(event.button);
         } else if (!event.pressed && found != held.heldButtons.end()) {
             held.heldButtons.erase(found);
         }
-    } else if (event.kind == KeyDown || event.kind == KeyUp) {
+    } else if (event.kind == EventKind::KeyDown || event.kind == EventKind::KeyUp) {
         auto found = std::find(held.heldKeys.begin(), held.heldKeys.end(), event.key);
-        if (event.kind == KeyDown && found == held.heldKeys.end()) {
+        if (event.kind == EventKind::KeyDown && found == held.heldKeys.end()) {
             held.heldKeys.push_back(event.key);
-        } else if (event.kind == KeyUp && found != held.heldKeys.end()) {
+        } else if (event.kind == EventKind::KeyUp && found != held.heldKeys.end()) {
             held.heldKeys.erase(found);
         }
     }
@@ -110,14 +110,14 @@ void trackHeld(HeldInput& held, const MacroEvent& event)
 
 void releaseHeld(const InputSeam& seam, HeldInput& held)
 {
-    std::vector<int32_t> buttons;
+    std::vector<MouseButton> buttons;
     std::vector<std::string> keys;
     {
         std::lock_guard<std::mutex> guard(held.lock);
         buttons.swap(held.heldButtons);
         keys.swap(held.heldKeys);
     }
-    for (int32_t button : buttons) {
+    for (MouseButton button : buttons) {
         seam.sendInput(seam.context, buttonRecord(button, false));
     }
     for (const std::string& name : keys) {
@@ -128,7 +128,7 @@ void releaseHeld(const InputSeam& seam, HeldInput& held)
     }
     // Whatever the lists say, no button may stay down: a press lost to a refused SendInput
     // still counts as held, and one the system did take must not outlive the playback.
-    for (int32_t button : {Left, Right, Middle}) {
+    for (MouseButton button : {MouseButton::Left, MouseButton::Right, MouseButton::Middle}) {
         seam.sendInput(seam.context, buttonRecord(button, false));
     }
 }

@@ -10,26 +10,26 @@
 #include "script/macro_event.h"
 
 // The values of the system's INPUT record fields that the player uses.
-constexpr uint32_t InputTypeMouse = 0;     // INPUT_MOUSE
-constexpr uint32_t InputTypeKeyboard = 1;  // INPUT_KEYBOARD
+constexpr uint32_t kInputTypeMouse = 0;     // INPUT_MOUSE
+constexpr uint32_t kInputTypeKeyboard = 1;  // INPUT_KEYBOARD
 
-constexpr uint32_t MouseFlagLeftDown = 0x0002;
-constexpr uint32_t MouseFlagLeftUp = 0x0004;
-constexpr uint32_t MouseFlagRightDown = 0x0008;
-constexpr uint32_t MouseFlagRightUp = 0x0010;
-constexpr uint32_t MouseFlagMiddleDown = 0x0020;
-constexpr uint32_t MouseFlagMiddleUp = 0x0040;
-constexpr uint32_t MouseFlagWheel = 0x0800;
-constexpr uint32_t MouseFlagHorizontalWheel = 0x1000;
+constexpr uint32_t kMouseFlagLeftDown = 0x0002;
+constexpr uint32_t kMouseFlagLeftUp = 0x0004;
+constexpr uint32_t kMouseFlagRightDown = 0x0008;
+constexpr uint32_t kMouseFlagRightUp = 0x0010;
+constexpr uint32_t kMouseFlagMiddleDown = 0x0020;
+constexpr uint32_t kMouseFlagMiddleUp = 0x0040;
+constexpr uint32_t kMouseFlagWheel = 0x0800;
+constexpr uint32_t kMouseFlagHorizontalWheel = 0x1000;
 
-constexpr uint32_t KeyFlagExtended = 0x0001;  // KEYEVENTF_EXTENDEDKEY
-constexpr uint32_t KeyFlagUp = 0x0002;        // KEYEVENTF_KEYUP
+constexpr uint32_t kKeyFlagExtended = 0x0001;  // KEYEVENTF_EXTENDEDKEY
+constexpr uint32_t kKeyFlagUp = 0x0002;        // KEYEVENTF_KEYUP
 
-constexpr int32_t WheelDelta = 120;
+constexpr int32_t kWheelDelta = 120;
 
 // One INPUT record, free of the platform's headers; fields not set stay 0.
 struct InputRecord {
-    uint32_t type = InputTypeMouse;
+    uint32_t type = kInputTypeMouse;
     // MOUSEINPUT
     int32_t dx = 0;
     int32_t dy = 0;
@@ -54,7 +54,7 @@ struct InputSeam {
 // each at most once, in order of first press. The lock is never held while input is sent.
 struct HeldInput {
     std::mutex lock;
-    std::vector<int32_t> heldButtons;
+    std::vector<MouseButton> heldButtons;
     std::vector<std::string> heldKeys;
 };
 
@@ -70,4 +70,4 @@ void releaseModifiers(const InputSeam& seam);
 // The virtual key of a key name as it can be sent, or 0 when the name gives none.
 uint16_t sendableVirtualKey(const std::string& name);
 // The press or release record of a button; values other than Right and Middle act as Left.
-InputRecord buttonRecord(int32_t button, bool pressed);
+InputRecord buttonRecord(MouseButton button, bool pressed);

@@ -8,13 +8,13 @@ namespace {
 
 // While more than this remains, the wait sleeps in coarse steps so that a stop is noticed within
 // a few milliseconds; the rest goes to preciseSleep.
-constexpr double FineWaitSeconds = 0.02;
-constexpr uint32_t CoarseSleepMilliseconds = 5;
+constexpr double kFineWaitSeconds = 0.02;
+constexpr uint32_t kCoarseSleepMilliseconds = 5;
 // preciseSleep: sleep while more than 2.5 ms remain (waking about 1.5 ms early, the sleep's
 // usual overshoot under a 1 ms timer), yield down to 0.3 ms, then spin.
-constexpr double SleepAboveMilliseconds = 2.5;
-constexpr double SleepMarginMilliseconds = 1.5;
-constexpr double YieldAboveMilliseconds = 0.3;
+constexpr double kSleepAboveMilliseconds = 2.5;
+constexpr double kSleepMarginMilliseconds = 1.5;
+constexpr double kYieldAboveMilliseconds = 0.3;
 
 enum class WaitResult { Due, Stopped };
 
@@ -25,8 +25,8 @@ WaitResult waitUntil(const PlaybackSeams& seams, double target, const std::atomi
         if (!(remaining > 0.0)) {
             return WaitResult::Due;
         }
-        if (remaining > FineWaitSeconds) {
-            seams.sleepMilliseconds(seams.context, CoarseSleepMilliseconds);
+        if (remaining > kFineWaitSeconds) {
+            seams.sleepMilliseconds(seams.context, kCoarseSleepMilliseconds);
         } else {
             preciseSleep(seams, remaining);
         }
@@ -45,7 +45,7 @@ PlaybackJob makePlaybackJob(const std::vector<MacroEvent>& events, double speed,
     job.events = events;
     job.speed = speed > 0.0 ? speed : 1.0;
     job.infinite = infinite;
-    job.loops = loops < 1 ? 1 : (loops > MaxPlaybackLoops ? MaxPlaybackLoops : loops);
+    job.loops = loops < 1 ? 1 : (loops > kMaxPlaybackLoops ? kMaxPlaybackLoops : loops);
     job.clickFidelity = clickFidelity;
     return job;
 }
@@ -62,9 +62,9 @@ void preciseSleep(const PlaybackSeams& seams, double seconds)
             return;
         }
         const double remainingMs = remaining * 1000.0;
-        if (remainingMs > SleepAboveMilliseconds) {
-            seams.sleepMilliseconds(seams.context, static_cast<uint32_t>(remainingMs - SleepMarginMilliseconds));
-        } else if (remainingMs > YieldAboveMilliseconds) {
+        if (remainingMs > kSleepAboveMilliseconds) {
+            seams.sleepMilliseconds(seams.context, static_cast<uint32_t>(remainingMs - kSleepMarginMilliseconds));
+        } else if (remainingMs > kYieldAboveMilliseconds) {
             seams.sleepMilliseconds(seams.context, 0);
         } else {
             seams.pause(seams.context);

@@ -8,7 +8,7 @@
 
 #include "script/macro_event.h"
 
-constexpr int MaxPlaybackLoops = 999;
+constexpr int kMaxPlaybackLoops = 999;
 
 // Everything a playback needs from the outside world. Windows fills it with the performance
 // counter, Sleep, the pause hint, SendInput and PostMessageW; tests and benchmarks with fakes.

@@ -14,7 +14,7 @@ void systemSendInput(void*, const InputRecord& record)
 {
     INPUT input{};
     input.type = record.type;
-    if (record.type == InputTypeKeyboard) {
+    if (record.type == kInputTypeKeyboard) {
         input.ki.wVk = record.virtualKey;
         input.ki.wScan = record.scanCode;
         input.ki.dwFlags = record.keyFlags;

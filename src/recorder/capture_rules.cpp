@@ -2,25 +2,30 @@
 
 namespace {
 
-// Button index 0..2 of a press or release, -1 for any other message.
-int buttonOfPress(uint32_t message)
+// The button of a press, or false for any other message.
+bool buttonOfPress(uint32_t message, MouseButton& button)
 {
     switch (message) {
-    case HookMessage::LButtonDown: return Left;
-    case HookMessage::RButtonDown: return Right;
-    case HookMessage::MButtonDown: return Middle;
-    default: return -1;
+    case HookMessage::kLButtonDown: button = MouseButton::Left; return true;
+    case HookMessage::kRButtonDown: button = MouseButton::Right; return true;
+    case HookMessage::kMButtonDown: button = MouseButton::Middle; return true;
+    default: return false;
     }
 }
 
-int buttonOfRelease(uint32_t message)
+bool buttonOfRelease(uint32_t message, MouseButton& button)
 {
     switch (message) {
-    case HookMessage::LButtonUp: return Left;
-    case HookMessage::RButtonUp: return Right;
-    case HookMessage::MButtonUp: return Middle;
-    default: return -1;
+    case HookMessage::kLButtonUp: button = MouseButton::Left; return true;
+    case HookMessage::kRButtonUp: button = MouseButton::Right; return true;
+    case HookMessage::kMButtonUp: button = MouseButton::Middle; return true;
+    default: return false;
     }
+}
+
+bool isWheelMessage(uint32_t message)
+{
+    return message == HookMessage::kMouseWheel || message == HookMessage::kMouseHWheel;
 }
 
 // Takes the time of a recorded event and moves the delay baseline on.
@@ -44,7 +49,7 @@ void fillMouseEvent(MacroEvent& out, EventKind kind, double delay, int32_t x, in
 
 bool isKeyDownMessage(uint32_t message)
 {
-    return message == HookMessage::KeyDown || message == HookMessage::SysKeyDown;
+    return message == HookMessage::kKeyDown || message == HookMessage::kSysKeyDown;
 }
 
 HotkeyDecision hotkeyStep(uint32_t message, uint32_t virtualKey, uint32_t flags)
@@ -73,7 +78,8 @@ int32_t wheelNotches(uint32_t mouseData)
 
 bool mouseMessageNeedsOwnWindow(uint32_t message)
 {
-    return buttonOfPress(message) >= 0 || message == HookMessage::MouseWheel || message == HookMessage::MouseHWheel;
+    MouseButton button = MouseButton::Left;
+    return buttonOfPress(message, button) || isWheelMessage(message);
 }
 
 void resetCapture(CaptureState& state, double now)
@@ -102,68 +108,93 @@ bool captureKey(CaptureState& state, uint32_t message, uint32_t virtualKey, bool
         }
     }
     out = MacroEvent{};
-    out.kind = down ? KeyDown : KeyUp;
+    out.kind = down ? EventKind::KeyDown : EventKind::KeyUp;
     out.delay = takeDelay(state, now);
     out.key = keyNameForVirtualKey(virtualKey);
     return true;
 }
 
+namespace {
+
+bool captureMove(CaptureState& state, int32_t x, int32_t y, double now, MacroEvent& out)
+{
+    // Compared with the last recorded move, not the last notification: a steady stream of
+    // fast moves still yields one event per interval instead of none at all.
+    if (state.lastMoveTime != 0.0 && now - state.lastMoveTime < kMoveInterval) {
+        return false;
+    }
+    state.lastMoveTime = now;
+    fillMouseEvent(out, EventKind::Move, takeDelay(state, now), x, y);
+    return true;
+}
+
+bool capturePress(CaptureState& state, MouseButton button, int32_t x, int32_t y, bool ownWindow, double now,
+                  MacroEvent& out)
+{
+    // A click on our own window (the stop button, say) must not end up in the macro, and
+    // neither must its release, even when the pointer has left the window by then.
+    state.swallowedButtons[static_cast<size_t>(button)] = ownWindow;
+    if (ownWindow) {
+        return false;
+    }
+    fillMouseEvent(out, EventKind::Click, takeDelay(state, now), x, y);
+    out.button = button;
+    out.pressed = true;
+    return true;
+}
+
+bool captureRelease(CaptureState& state, MouseButton button, int32_t x, int32_t y, double now, MacroEvent& out)
+{
+    bool& swallowed = state.swallowedButtons[static_cast<size_t>(button)];
+    if (swallowed) {
+        swallowed = false;
+        return false;
+    }
+    fillMouseEvent(out, EventKind::Click, takeDelay(state, now), x, y);
+    out.button = button;
+    out.pressed = false;
+    return true;
+}
+
+bool captureWheel(CaptureState& state, uint32_t message, int32_t x, int32_t y, uint32_t mouseData, bool ownWindow,
+                  double now, MacroEvent& out)
+{
+    if (ownWindow) {
+        return false;
+    }
+    // The baseline moves on before the zero test: a sub-notch turn still marks a moment of
+    // activity, and the next event's delay counts from it.
+    const double delay = takeDelay(state, now);
+    const int32_t notches = wheelNotches(mouseData);
+    if (notches == 0) {
+        return false;
+    }
+    fillMouseEvent(out, EventKind::Scroll, delay, x, y);
+    if (message == HookMessage::kMouseWheel) {
+        out.dy = notches;
+    } else {
+        out.dx = notches;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool captureMouse(CaptureState& state, uint32_t message, int32_t x, int32_t y, uint32_t mouseData, bool ownWindow,
                   double now, MacroEvent& out)
 {
-    if (message == HookMessage::MouseMove) {
-        // Compared with the last recorded move, not the last notification: a steady stream of
-        // fast moves still yields one event per interval instead of none at all.
-        if (state.lastMoveTime != 0.0 && now - state.lastMoveTime < kMoveInterval) {
-            return false;
-        }
-        state.lastMoveTime = now;
-        fillMouseEvent(out, Move, takeDelay(state, now), x, y);
-        return true;
+    MouseButton button = MouseButton::Left;
+    if (message == HookMessage::kMouseMove) {
+        return captureMove(state, x, y, now, out);
     }
-    int button = buttonOfPress(message);
-    if (button >= 0) {
-        // A click on our own window (the stop button, say) must not end up in the macro, and
-        // neither must its release, even when the pointer has left the window by then.
-        state.swallowedButtons[button] = ownWindow;
-        if (ownWindow) {
-            return false;
-        }
-        fillMouseEvent(out, Click, takeDelay(state, now), x, y);
-        out.button = static_cast<MouseButton>(button);
-        out.pressed = true;
-        return true;
+    if (buttonOfPress(message, button)) {
+        return capturePress(state, button, x, y, ownWindow, now, out);
     }
-    button = buttonOfRelease(message);
-    if (button >= 0) {
-        const bool swallowed = state.swallowedButtons[button];
-        state.swallowedButtons[button] = false;
-        if (swallowed) {
-            return false;
-        }
-        fillMouseEvent(out, Click, takeDelay(state, now), x, y);
-        out.button = static_cast<MouseButton>(button);
-        out.pressed = false;
-        return true;
+    if (buttonOfRelease(message, button)) {
+        return captureRelease(state, button, x, y, now, out);
     }
-    if (message == HookMessage::MouseWheel || message == HookMessage::MouseHWheel) {
-        if (ownWindow) {
-            return false;
-        }
-        // The baseline moves on before the zero test: a sub-notch turn still marks a moment of
-        // activity, and the next event's delay counts from it.
-        const double delay = takeDelay(state, now);
-        const int32_t notches = wheelNotches(mouseData);
-        if (notches == 0) {
-            return false;
-        }
-        fillMouseEvent(out, Scroll, delay, x, y);
-        if (message == HookMessage::MouseWheel) {
-            out.dy = notches;
-        } else {
-            out.dx = notches;
-        }
-        return true;
+    if (isWheelMessage(message)) {
+        return captureWheel(state, message, x, y, mouseData, ownWindow, now, out);
     }
     // Double-click messages, X buttons and anything else are not part of the vocabulary.
     return false;

@@ -11,25 +11,25 @@
 // Message numbers as the low-level hooks deliver them; spelled out here so that this file stays
 // free of the Windows headers.
 namespace HookMessage {
-constexpr uint32_t KeyDown = 0x0100;
-constexpr uint32_t KeyUp = 0x0101;
-constexpr uint32_t SysKeyDown = 0x0104;
-constexpr uint32_t SysKeyUp = 0x0105;
-constexpr uint32_t MouseMove = 0x0200;
-constexpr uint32_t LButtonDown = 0x0201;
-constexpr uint32_t LButtonUp = 0x0202;
-constexpr uint32_t LButtonDblClk = 0x0203;
-constexpr uint32_t RButtonDown = 0x0204;
-constexpr uint32_t RButtonUp = 0x0205;
-constexpr uint32_t RButtonDblClk = 0x0206;
-constexpr uint32_t MButtonDown = 0x0207;
-constexpr uint32_t MButtonUp = 0x0208;
-constexpr uint32_t MButtonDblClk = 0x0209;
-constexpr uint32_t MouseWheel = 0x020A;
-constexpr uint32_t XButtonDown = 0x020B;
-constexpr uint32_t XButtonUp = 0x020C;
-constexpr uint32_t XButtonDblClk = 0x020D;
-constexpr uint32_t MouseHWheel = 0x020E;
+constexpr uint32_t kKeyDown = 0x0100;
+constexpr uint32_t kKeyUp = 0x0101;
+constexpr uint32_t kSysKeyDown = 0x0104;
+constexpr uint32_t kSysKeyUp = 0x0105;
+constexpr uint32_t kMouseMove = 0x0200;
+constexpr uint32_t kLButtonDown = 0x0201;
+constexpr uint32_t kLButtonUp = 0x0202;
+constexpr uint32_t kLButtonDblClk = 0x0203;
+constexpr uint32_t kRButtonDown = 0x0204;
+constexpr uint32_t kRButtonUp = 0x0205;
+constexpr uint32_t kRButtonDblClk = 0x0206;
+constexpr uint32_t kMButtonDown = 0x0207;
+constexpr uint32_t kMButtonUp = 0x0208;
+constexpr uint32_t kMButtonDblClk = 0x0209;
+constexpr uint32_t kMouseWheel = 0x020A;
+constexpr uint32_t kXButtonDown = 0x020B;
+constexpr uint32_t kXButtonUp = 0x020C;
+constexpr uint32_t kXButtonDblClk = 0x020D;
+constexpr uint32_t kMouseHWheel = 0x020E;
 }  // namespace HookMessage
 
 constexpr uint32_t kKeyInjectedFlag = 0x10;    // LLKHF_INJECTED

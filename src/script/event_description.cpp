@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr size_t maxDescriptionUnits = 255;
+constexpr size_t kMaxDescriptionUnits = 255;
 
 std::wstring fromAscii(const char* text)
 {
@@ -27,10 +27,10 @@ std::wstring decimal(long long value)
 // Cuts to at most maxDescriptionUnits UTF-16 units without splitting a surrogate pair.
 void limitLength(std::wstring& text)
 {
-    if (text.size() <= maxDescriptionUnits) {
+    if (text.size() <= kMaxDescriptionUnits) {
         return;
     }
-    size_t cut = maxDescriptionUnits;
+    size_t cut = kMaxDescriptionUnits;
     const unsigned last = static_cast<unsigned>(text[cut - 1]) & 0xFFFF;
     if (last >= 0xD800 && last <= 0xDBFF) {
         --cut;
@@ -44,13 +44,13 @@ std::wstring describeEvent(const MacroEvent& event)
 {
     std::wstring text;
     switch (event.kind) {
-    case Move: text = L"移动 (" + decimal(event.x) + L"," + decimal(event.y) + L")"; break;
-    case Click:
+    case EventKind::Move: text = L"移动 (" + decimal(event.x) + L"," + decimal(event.y) + L")"; break;
+    case EventKind::Click:
         text = std::wstring(event.pressed ? L"按下" : L"释放") + L" [" + utf8ToWide(buttonName(event.button)) + L"]";
         break;
-    case Scroll: text = L"滚轮 (" + decimal(event.dx) + L"," + decimal(event.dy) + L")"; break;
-    case KeyDown: text = L"按键 [" + utf8ToWide(event.key) + L"]"; break;
-    case KeyUp: text = L"释放 [" + utf8ToWide(event.key) + L"]"; break;
+    case EventKind::Scroll: text = L"滚轮 (" + decimal(event.dx) + L"," + decimal(event.dy) + L")"; break;
+    case EventKind::KeyDown: text = L"按键 [" + utf8ToWide(event.key) + L"]"; break;
+    case EventKind::KeyUp: text = L"释放 [" + utf8ToWide(event.key) + L"]"; break;
     default: text = L"?"; break;
     }
     limitLength(text);

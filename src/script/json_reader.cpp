@@ -50,7 +50,7 @@ private:
         JsonValue value;
         switch (peek()) {
         case '"':
-            value.kind = String;
+            value.kind = JsonKind::String;
             value.text = readString();
             return value;
         case '[': return readArray(depth + 1);
@@ -65,7 +65,7 @@ private:
     JsonValue readBool()
     {
         JsonValue value;
-        value.kind = Bool;
+        value.kind = JsonKind::Bool;
         const size_t left = text_.size() - pos_;
         if (left >= 4 && text_.compare(pos_, 4, "true") == 0) {
             value.boolean = true;
@@ -107,7 +107,7 @@ private:
         // atof in the "C" locale: the longest leading valid part counts, the rest of the run is ignored.
         const std::string run = text_.substr(start, pos_ - start);
         JsonValue value;
-        value.kind = Number;
+        value.kind = JsonKind::Number;
         value.number = std::strtod(run.c_str(), nullptr);
         return value;
     }
@@ -192,7 +192,7 @@ private:
     // consumed with it).
     bool enterContainer(unsigned depth, char close)
     {
-        if (depth > maxJsonDepth) {
+        if (depth > kMaxJsonDepth) {
             fail("嵌套过深");
         }
         ++pos_;
@@ -228,7 +228,7 @@ private:
     JsonValue readArray(unsigned depth)
     {
         JsonValue value;
-        value.kind = Array;
+        value.kind = JsonKind::Array;
         if (enterContainer(depth, ']')) {
             return value;
         }
@@ -241,7 +241,7 @@ private:
     JsonValue readObject(unsigned depth)
     {
         JsonValue value;
-        value.kind = Object;
+        value.kind = JsonKind::Object;
         if (enterContainer(depth, '}')) {
             return value;
         }

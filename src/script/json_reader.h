@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-enum JsonKind : int32_t { Null = 0, Bool = 1, Number = 2, String = 3, Array = 4, Object = 5 };
+enum class JsonKind : int32_t { Null = 0, Bool = 1, Number = 2, String = 3, Array = 4, Object = 5 };
 
 struct JsonMember;
 
 struct JsonValue {
-    JsonKind kind = Null;
+    JsonKind kind = JsonKind::Null;
     bool boolean = false;
     double number = 0.0;
     std::string text;
@@ -26,7 +26,7 @@ struct JsonMember {
 };
 
 // Deep enough for any script, shallow enough that the recursion cannot exhaust the stack.
-constexpr unsigned maxJsonDepth = 256;
+constexpr unsigned kMaxJsonDepth = 256;
 
 JsonValue parseJson(const std::string& text);
 // The first member of an object with exactly this name, or null.

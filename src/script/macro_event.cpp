@@ -12,7 +12,7 @@ struct KeyRow {
 
 // Names and codes are each unique, so both lookup directions are unambiguous. The generic
 // modifier codes (0x10 to 0x12) have no row: they are named as their left-hand keys.
-constexpr KeyRow keyTable[] = {
+constexpr KeyRow kKeyTable[] = {
     {"F1", 0x70},    {"F2", 0x71},      {"F3", 0x72},   {"F4", 0x73},     {"F5", 0x74},   {"F6", 0x75},
     {"F7", 0x76},    {"F8", 0x77},      {"F9", 0x78},   {"F10", 0x79},    {"F11", 0x7A},  {"F12", 0x7B},
     {"Enter", 0x0D}, {"Space", 0x20},   {"Tab", 0x09},  {"Esc", 0x1B},    {"BS", 0x08},   {"Del", 0x2E},
@@ -21,7 +21,7 @@ constexpr KeyRow keyTable[] = {
     {"Right", 0x27}, {"Home", 0x24},    {"End", 0x23},  {"PgUp", 0x21},   {"PgDn", 0x22}, {"Ins", 0x2D},
     {"PrtSc", 0x2C},
 };
-static_assert(sizeof keyTable / sizeof keyTable[0] == 37, "the key table has 37 rows");
+static_assert(sizeof kKeyTable / sizeof kKeyTable[0] == 37, "the key table has 37 rows");
 
 }  // namespace
 
@@ -38,7 +38,7 @@ std::string keyNameForVirtualKey(uint32_t virtualKey)
     if ((v >= 0x41 && v <= 0x5A) || (v >= 0x30 && v <= 0x39)) {
         return std::string(1, static_cast<char>(v));
     }
-    for (const KeyRow& row : keyTable) {
+    for (const KeyRow& row : kKeyTable) {
         if (row.virtualKey == v) {
             return row.name;
         }
@@ -61,7 +61,7 @@ int32_t virtualKeyForName(const std::string& name)
         const int32_t code = charToVirtualKey(static_cast<uint16_t>(static_cast<unsigned char>(name[0])));
         return code < 0 ? 0 : (code & 0xFF);
     }
-    for (const KeyRow& row : keyTable) {
+    for (const KeyRow& row : kKeyTable) {
         if (name == row.name) {
             return static_cast<int32_t>(row.virtualKey);
         }
@@ -94,41 +94,41 @@ bool isExtendedKey(uint32_t virtualKey)
     }
 }
 
-const char* buttonName(int32_t button)
+const char* buttonName(MouseButton button)
 {
-    if (button == 1) {
-        return "\xE5\x8F\xB3";  // 右
+    switch (button) {
+    case MouseButton::Right: return "\xE5\x8F\xB3";   // 右
+    case MouseButton::Middle: return "\xE4\xB8\xAD";  // 中
+    default: return "\xE5\xB7\xA6";                   // 左
     }
-    if (button == 2) {
-        return "\xE4\xB8\xAD";  // 中
-    }
-    return "\xE5\xB7\xA6";  // 左
 }
 
-int32_t buttonFromName(const std::string& name)
+bool buttonFromName(const std::string& name, MouseButton& button)
 {
-    for (int32_t b = 0; b <= 2; ++b) {
+    for (MouseButton b : {MouseButton::Left, MouseButton::Right, MouseButton::Middle}) {
         if (name == buttonName(b)) {
-            return b;
+            button = b;
+            return true;
         }
     }
-    return -1;
+    return false;
 }
 
-const char* kindToken(int32_t kind)
+const char* kindToken(EventKind kind)
 {
     switch (kind) {
-    case Click: return "c";
-    case Scroll: return "s";
-    case KeyDown: return "kd";
-    case KeyUp: return "ku";
+    case EventKind::Click: return "c";
+    case EventKind::Scroll: return "s";
+    case EventKind::KeyDown: return "kd";
+    case EventKind::KeyUp: return "ku";
     default: return "m";
     }
 }
 
 bool kindFromToken(const std::string& token, EventKind& kind)
 {
-    static constexpr EventKind kinds[] = {Move, Click, Scroll, KeyDown, KeyUp};
+    static constexpr EventKind kinds[] = {EventKind::Move, EventKind::Click, EventKind::Scroll, EventKind::KeyDown,
+                                          EventKind::KeyUp};
     for (EventKind k : kinds) {
         if (token == kindToken(k)) {
             kind = k;

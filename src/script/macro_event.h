@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-enum EventKind : int32_t {
+enum class EventKind : int32_t {
     Move = 0,
     Click = 1,
     Scroll = 2,
@@ -12,20 +12,20 @@ enum EventKind : int32_t {
     KeyUp = 4,
 };
 
-enum MouseButton : int32_t {
+enum class MouseButton : int32_t {
     Left = 0,
     Right = 1,
     Middle = 2,
 };
 
 struct MacroEvent {
-    EventKind kind = Move;
+    EventKind kind = EventKind::Move;
     double delay = 0.0;  // seconds since the previous event (or the start)
     int32_t x = 0;
     int32_t y = 0;
     int32_t dx = 0;  // horizontal wheel notches
     int32_t dy = 0;  // vertical wheel notches
-    MouseButton button = Left;
+    MouseButton button = MouseButton::Left;
     bool pressed = false;
     std::string key;  // UTF-8 key name
 };
@@ -35,9 +35,9 @@ std::string keyNameForVirtualKey(uint32_t virtualKey);
 int32_t virtualKeyForName(const std::string& name);  // 0 means no key
 bool isExtendedKey(uint32_t virtualKey);
 
-const char* buttonName(int32_t button);           // "左", "右" or "中"
-int32_t buttonFromName(const std::string& name);  // 0..2, -1 for anything else
-const char* kindToken(int32_t kind);              // "m", "c", "s", "kd", "ku"
+const char* buttonName(MouseButton button);                         // "左", "右" or "中"
+bool buttonFromName(const std::string& name, MouseButton& button);  // false for anything else
+const char* kindToken(EventKind kind);                              // "m", "c", "s", "kd", "ku"
 bool kindFromToken(const std::string& token, EventKind& kind);
 
 // Seam for one-character key names: maps a character to a virtual key under the current

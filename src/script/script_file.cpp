@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr long maxScriptBytes = 0x10000000;  // 256 MiB
+constexpr long kMaxScriptBytes = 0x10000000;  // 256 MiB
 
 struct FileCloser {
     FILE* file;
@@ -66,7 +66,7 @@ bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::
         size = std::ftell(closer.file);
         std::fseek(closer.file, 0, SEEK_SET);
     }
-    if (size < 1 || size > maxScriptBytes) {
+    if (size < 1 || size > kMaxScriptBytes) {
         error = L"文件为空或过大";
         return false;
     }

@@ -11,7 +11,7 @@ namespace {
 
 // Delays are kept finite and bounded on load (about 11.6 days), so that every loaded script can
 // be saved and loaded back: "%.4f" of a bounded value always fits and always parses.
-constexpr double maxLoadedDelay = 1000000.0;
+constexpr double kMaxLoadedDelay = 1000000.0;
 
 int32_t toInt32(double value)
 {
@@ -25,7 +25,7 @@ int32_t toInt32(double value)
 int32_t intMember(const JsonValue& object, const char* name)
 {
     const JsonValue* value = findMember(object, name);
-    return value != nullptr && value->kind == Number ? toInt32(value->number) : 0;
+    return value != nullptr && value->kind == JsonKind::Number ? toInt32(value->number) : 0;
 }
 
 void appendNumberMember(std::string& out, const char* prefix, double value)
@@ -94,25 +94,25 @@ std::string formatScriptText(const std::vector<MacroEvent>& events)
         appendJsonString(out, kindToken(event.kind));
         appendNumberMember(out, ", \"d\": ", event.delay);
         switch (event.kind) {
-        case Move:
+        case EventKind::Move:
             appendNumberMember(out, ", \"x\": ", event.x);
             appendNumberMember(out, ", \"y\": ", event.y);
             break;
-        case Click:
+        case EventKind::Click:
             appendNumberMember(out, ", \"x\": ", event.x);
             appendNumberMember(out, ", \"y\": ", event.y);
             out += ", \"b\": ";
             appendJsonString(out, buttonName(event.button));
             out += event.pressed ? ", \"p\": true" : ", \"p\": false";
             break;
-        case Scroll:
+        case EventKind::Scroll:
             appendNumberMember(out, ", \"x\": ", event.x);
             appendNumberMember(out, ", \"y\": ", event.y);
             appendNumberMember(out, ", \"dx\": ", event.dx);
             appendNumberMember(out, ", \"dy\": ", event.dy);
             break;
-        case KeyDown:
-        case KeyUp:
+        case EventKind::KeyDown:
+        case EventKind::KeyUp:
             out += ", \"k\": ";
             appendJsonString(out, event.key);
             break;
@@ -128,46 +128,47 @@ bool parseScriptText(const std::string& text, std::vector<MacroEvent>& events, s
     try {
         const JsonValue root = parseJson(text);
         const JsonValue* array = nullptr;
-        if (root.kind == Object) {
+        if (root.kind == JsonKind::Object) {
             array = findMember(root, "events");
-        } else if (root.kind == Array) {
+        } else if (root.kind == JsonKind::Array) {
             array = &root;
         }
-        if (array == nullptr || array->kind != Array) {
+        if (array == nullptr || array->kind != JsonKind::Array) {
             error = L"不是有效的宏脚本（缺少 events 数组）";
             return false;
         }
         std::vector<MacroEvent> loaded;
         loaded.reserve(array->items.size());
         for (const JsonValue& item : array->items) {
-            if (item.kind != Object) {
+            if (item.kind != JsonKind::Object) {
                 continue;
             }
             const JsonValue* token = findMember(item, "t");
-            EventKind kind = Move;
-            if (token == nullptr || token->kind != String || !kindFromToken(token->text, kind)) {
+            EventKind kind = EventKind::Move;
+            if (token == nullptr || token->kind != JsonKind::String || !kindFromToken(token->text, kind)) {
                 continue;
             }
             MacroEvent event;
             event.kind = kind;
             const JsonValue* delay = findMember(item, "d");
-            if (delay != nullptr && delay->kind == Number && delay->number > 0.0) {
+            if (delay != nullptr && delay->kind == JsonKind::Number && delay->number > 0.0) {
                 event.delay =
-                    std::isfinite(delay->number) && delay->number < maxLoadedDelay ? delay->number : maxLoadedDelay;
+                    std::isfinite(delay->number) && delay->number < kMaxLoadedDelay ? delay->number : kMaxLoadedDelay;
             }
             event.x = intMember(item, "x");
             event.y = intMember(item, "y");
             event.dx = intMember(item, "dx");
             event.dy = intMember(item, "dy");
             const JsonValue* pressed = findMember(item, "p");
-            event.pressed = pressed != nullptr && pressed->kind == Bool && pressed->boolean;
+            event.pressed = pressed != nullptr && pressed->kind == JsonKind::Bool && pressed->boolean;
             const JsonValue* button = findMember(item, "b");
-            if (button != nullptr && button->kind == String) {
-                const int32_t b = buttonFromName(button->text);
-                event.button = static_cast<MouseButton>(b < 0 ? 0 : b);
+            if (button != nullptr && button->kind == JsonKind::String) {
+                if (!buttonFromName(button->text, event.button)) {
+                    event.button = MouseButton::Left;
+                }
             }
             const JsonValue* key = findMember(item, "k");
-            if (key != nullptr && key->kind == String) {
+            if (key != nullptr && key->kind == JsonKind::String) {
                 event.key = key->text;
             }
             loaded.push_back(std::move(event));

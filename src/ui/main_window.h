@@ -10,8 +10,8 @@
 #include "script/macro_event.h"
 #include "ui/ui_fonts.h"
 
-extern const wchar_t* const MainWindowClassName;  // "ScriptRecorderWnd"
-extern const wchar_t* const MainWindowTitle;      // "岚溪脚本录制软件"
+extern const wchar_t* const kMainWindowClassName;  // "ScriptRecorderWnd"
+extern const wchar_t* const kMainWindowTitle;      // "岚溪脚本录制软件"
 
 class MainWindow {
 public:

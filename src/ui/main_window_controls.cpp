@@ -6,13 +6,13 @@
 #include "ui/control_ids.h"
 #include "ui/window_layout.h"
 
-const wchar_t* const MainWindowClassName = L"ScriptRecorderWnd";
-const wchar_t* const MainWindowTitle = L"岚溪脚本录制软件";
+const wchar_t* const kMainWindowClassName = L"ScriptRecorderWnd";
+const wchar_t* const kMainWindowTitle = L"岚溪脚本录制软件";
 
 namespace {
 
-constexpr int mainIconId = 101;
-constexpr size_t maxChildrenForFonts = 64;
+constexpr int kMainIconId = 101;
+constexpr size_t kMaxChildrenForFonts = 64;
 
 enum class FontRole { Regular, Bold, Mono, Small, None };
 
@@ -25,45 +25,45 @@ struct ControlDefinition {
     FontRole font;
 };
 
-constexpr DWORD groupStyle = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
-constexpr DWORD checkStyle = WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX;
-constexpr DWORD actionStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
-constexpr DWORD labelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT;
-constexpr DWORD editStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
-constexpr DWORD spinStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
-constexpr DWORD listStyle =
+constexpr DWORD kGroupStyle = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
+constexpr DWORD kCheckStyle = WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX;
+constexpr DWORD kActionStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
+constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT;
+constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD kSpinStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
+constexpr DWORD kListStyle =
     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL;
 
 // Creation order is also z-order and tab order.
-const ControlDefinition controlDefinitions[] = {
-    {IDC_GROUP_CAPTURE, L"Button", L"录制设置", groupStyle, 0, FontRole::Bold},
-    {IDC_MOUSE, L"Button", L"鼠标", checkStyle, 0, FontRole::Regular},
-    {IDC_KEYBOARD, L"Button", L"键盘", checkStyle, 0, FontRole::Regular},
-    {IDC_GROUP_RECORD, L"Button", L"录制 (F8 开始 / F9 停止)", groupStyle, 0, FontRole::Bold},
-    {IDC_RECORD, L"Button", L"● 录制", actionStyle, 0, FontRole::Bold},
-    {IDC_RECORD_STOP, L"Button", L"■ 停止", actionStyle, 0, FontRole::Bold},
-    {IDC_GROUP_PLAYBACK, L"Button", L"回放 (F9 停止)", groupStyle, 0, FontRole::Bold},
-    {IDC_SPEED_LABEL, L"Static", L"倍速:", labelStyle, 0, FontRole::Regular},
-    {IDC_SPEED, L"Edit", L"1.0", editStyle, WS_EX_CLIENTEDGE, FontRole::Regular},
-    {IDC_SPEED_SPIN, UPDOWN_CLASSW, L"", spinStyle, WS_EX_CLIENTEDGE, FontRole::None},
-    {IDC_LOOP, L"Button", L"循环", checkStyle, 0, FontRole::Regular},
-    {IDC_CLICK_FIDELITY, L"Button", L"点击保真（点击节奏不随倍速缩放，保护双击）", checkStyle, 0, FontRole::Regular},
-    {IDC_COUNT_LABEL, L"Static", L"次数:", labelStyle, 0, FontRole::Regular},
-    {IDC_COUNT, L"Edit", L"1", editStyle, WS_EX_CLIENTEDGE, FontRole::Regular},
-    {IDC_COUNT_SPIN, UPDOWN_CLASSW, L"", spinStyle, WS_EX_CLIENTEDGE, FontRole::None},
-    {IDC_PLAY, L"Button", L"▶ 回放", actionStyle, 0, FontRole::Bold},
-    {IDC_PLAY_STOP, L"Button", L"■ 停止", actionStyle, 0, FontRole::Bold},
-    {IDC_EVENT_COUNT, L"Static", L"(0)", labelStyle, 0, FontRole::Regular},
-    {IDC_GROUP_SCRIPT, L"Button", L"脚本", groupStyle, 0, FontRole::Bold},
-    {IDC_SAVE, L"Button", L"保存", actionStyle, 0, FontRole::Regular},
-    {IDC_LOAD, L"Button", L"加载", actionStyle, 0, FontRole::Regular},
-    {IDC_CLEAR, L"Button", L"清空", actionStyle, 0, FontRole::Regular},
-    {IDC_GROUP_EVENTS, L"Button", L"事件列表", groupStyle, 0, FontRole::Bold},
-    {IDC_EVENT_LIST, L"ListBox", L"", listStyle, WS_EX_CLIENTEDGE, FontRole::Mono},
+const ControlDefinition kControlDefinitions[] = {
+    {IDC_GROUP_CAPTURE, L"Button", L"录制设置", kGroupStyle, 0, FontRole::Bold},
+    {IDC_MOUSE, L"Button", L"鼠标", kCheckStyle, 0, FontRole::Regular},
+    {IDC_KEYBOARD, L"Button", L"键盘", kCheckStyle, 0, FontRole::Regular},
+    {IDC_GROUP_RECORD, L"Button", L"录制 (F8 开始 / F9 停止)", kGroupStyle, 0, FontRole::Bold},
+    {IDC_RECORD, L"Button", L"● 录制", kActionStyle, 0, FontRole::Bold},
+    {IDC_RECORD_STOP, L"Button", L"■ 停止", kActionStyle, 0, FontRole::Bold},
+    {IDC_GROUP_PLAYBACK, L"Button", L"回放 (F9 停止)", kGroupStyle, 0, FontRole::Bold},
+    {IDC_SPEED_LABEL, L"Static", L"倍速:", kLabelStyle, 0, FontRole::Regular},
+    {IDC_SPEED, L"Edit", L"1.0", kEditStyle, WS_EX_CLIENTEDGE, FontRole::Regular},
+    {IDC_SPEED_SPIN, UPDOWN_CLASSW, L"", kSpinStyle, WS_EX_CLIENTEDGE, FontRole::None},
+    {IDC_LOOP, L"Button", L"循环", kCheckStyle, 0, FontRole::Regular},
+    {IDC_CLICK_FIDELITY, L"Button", L"点击保真（点击节奏不随倍速缩放，保护双击）", kCheckStyle, 0, FontRole::Regular},
+    {IDC_COUNT_LABEL, L"Static", L"次数:", kLabelStyle, 0, FontRole::Regular},
+    {IDC_COUNT, L"Edit", L"1", kEditStyle, WS_EX_CLIENTEDGE, FontRole::Regular},
+    {IDC_COUNT_SPIN, UPDOWN_CLASSW, L"", kSpinStyle, WS_EX_CLIENTEDGE, FontRole::None},
+    {IDC_PLAY, L"Button", L"▶ 回放", kActionStyle, 0, FontRole::Bold},
+    {IDC_PLAY_STOP, L"Button", L"■ 停止", kActionStyle, 0, FontRole::Bold},
+    {IDC_EVENT_COUNT, L"Static", L"(0)", kLabelStyle, 0, FontRole::Regular},
+    {IDC_GROUP_SCRIPT, L"Button", L"脚本", kGroupStyle, 0, FontRole::Bold},
+    {IDC_SAVE, L"Button", L"保存", kActionStyle, 0, FontRole::Regular},
+    {IDC_LOAD, L"Button", L"加载", kActionStyle, 0, FontRole::Regular},
+    {IDC_CLEAR, L"Button", L"清空", kActionStyle, 0, FontRole::Regular},
+    {IDC_GROUP_EVENTS, L"Button", L"事件列表", kGroupStyle, 0, FontRole::Bold},
+    {IDC_EVENT_LIST, L"ListBox", L"", kListStyle, WS_EX_CLIENTEDGE, FontRole::Mono},
     {IDC_STATUS, L"Static", L"就绪", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0, FontRole::Small},
     {IDC_CHECK_UPDATE, L"Button", L"检查更新", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, FontRole::Small},
 };
-static_assert(sizeof controlDefinitions / sizeof controlDefinitions[0] == layoutControlCount,
+static_assert(sizeof kControlDefinitions / sizeof kControlDefinitions[0] == kLayoutControlCount,
               "one definition per placed control");
 
 HFONT fontFor(const UiFonts& fonts, FontRole role)
@@ -88,14 +88,14 @@ bool MainWindow::RegisterWindowClass(HINSTANCE instance)
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon =
-        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(mainIconId), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                       GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
     windowClass.hIconSm =
-        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(mainIconId), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                      GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = MainWindowClassName;
+    windowClass.lpszClassName = kMainWindowClassName;
     return RegisterClassExW(&windowClass) != 0;
 }
 
@@ -104,7 +104,7 @@ HWND MainWindow::Create(HINSTANCE instance, int dpi)
     dpi_ = dpi;
     RECT bounds{0, 0, InitialClientWidth(dpi), InitialClientHeight(dpi)};
     AdjustWindowRectEx(&bounds, WS_OVERLAPPEDWINDOW, FALSE, 0);
-    return CreateWindowExW(0, MainWindowClassName, MainWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+    return CreateWindowExW(0, kMainWindowClassName, kMainWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                            bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr, instance, nullptr);
 }
 
@@ -125,7 +125,7 @@ void MainWindow::ApplyStartupDpi(int dpi)
 void MainWindow::CreateControls()
 {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-    for (const ControlDefinition& definition : controlDefinitions) {
+    for (const ControlDefinition& definition : kControlDefinitions) {
         HWND control =
             CreateWindowExW(definition.exStyle, definition.className, definition.text, definition.style, 0, 0, 10, 10,
                             window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(definition.id)), instance, nullptr);
@@ -177,7 +177,7 @@ void MainWindow::ApplyDpiFonts()
         return;
     }
     HWND child = GetWindow(window_, GW_CHILD);
-    for (size_t n = 0; child != nullptr && n < maxChildrenForFonts; ++n, child = GetWindow(child, GW_HWNDNEXT)) {
+    for (size_t n = 0; child != nullptr && n < kMaxChildrenForFonts; ++n, child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t className[32] = L"";
         GetClassNameW(child, className, 32);
         const int id = GetDlgCtrlID(child);

@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr size_t speedTextLimit = 31;
-constexpr size_t countTextLimit = 15;
+constexpr size_t kSpeedTextLimit = 31;
+constexpr size_t kCountTextLimit = 15;
 
 long long clampTo(long long value, long long low, long long high)
 {
@@ -19,7 +19,7 @@ long long clampTo(long long value, long long low, long long high)
 
 double ParseSpeedText(const std::wstring& text)
 {
-    const std::wstring head = text.substr(0, speedTextLimit);
+    const std::wstring head = text.substr(0, kSpeedTextLimit);
     double speed = std::wcstod(head.c_str(), nullptr);
     if (std::isnan(speed) || !(speed > 0.0)) {
         speed = 1.0;
@@ -35,7 +35,7 @@ double ParseSpeedText(const std::wstring& text)
 
 int ParseLoopCountText(const std::wstring& text)
 {
-    const std::wstring head = text.substr(0, countTextLimit);
+    const std::wstring head = text.substr(0, kCountTextLimit);
     // long long so that a 15-digit text saturates the same way where long is 32 bits.
     const long long count = std::wcstoll(head.c_str(), nullptr, 10);
     return static_cast<int>(clampTo(count, 1, 999));

@@ -14,7 +14,7 @@
 namespace {
 
 // Average bytes of one row, for reserving list storage up front.
-constexpr size_t rowBytesEstimate = 40 * sizeof(wchar_t);
+constexpr size_t kRowBytesEstimate = 40 * sizeof(wchar_t);
 
 // Stops a window from repainting while it is rebuilt, and repaints it once afterwards.
 class RedrawSuspended {
@@ -112,7 +112,7 @@ void MainWindow::FillEventList(const std::vector<MacroEvent>& events)
     // and the storage reserved it takes about a second.
     RedrawSuspended suspended(list_);
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-    SendMessageW(list_, LB_INITSTORAGE, events.size(), events.size() * rowBytesEstimate);
+    SendMessageW(list_, LB_INITSTORAGE, events.size(), events.size() * kRowBytesEstimate);
     for (size_t i = 0; i < events.size(); ++i) {
         const std::wstring row = formatEventRow(static_cast<uint32_t>(i), events[i]);
         SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));

@@ -13,8 +13,8 @@ struct ControlPlacement {
     int height = 0;
 };
 
-constexpr int layoutControlCount = 26;
-using WindowLayout = std::array<ControlPlacement, layoutControlCount>;
+constexpr int kLayoutControlCount = 26;
+using WindowLayout = std::array<ControlPlacement, kLayoutControlCount>;
 
 // MulDiv(value, dpi, 96): rounded to nearest, halves away from zero.
 int ScaleForDpi(int value, int dpi);

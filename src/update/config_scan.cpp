@@ -4,8 +4,8 @@
 
 namespace {
 
-const char updateUrlKey[] = "UPDATE_URL";
-constexpr size_t updateUrlKeyLength = sizeof updateUrlKey - 1;
+const char kUpdateUrlKey[] = "UPDATE_URL";
+constexpr size_t kUpdateUrlKeyLength = sizeof kUpdateUrlKey - 1;
 
 bool isBlank(char c)
 {
@@ -21,8 +21,8 @@ char upperAscii(char c)
 
 bool startsWithKey(const std::string& line, size_t from)
 {
-    for (size_t i = 0; i < updateUrlKeyLength; ++i) {
-        if (upperAscii(line[from + i]) != updateUrlKey[i]) {
+    for (size_t i = 0; i < kUpdateUrlKeyLength; ++i) {
+        if (upperAscii(line[from + i]) != kUpdateUrlKey[i]) {
             return false;
         }
     }
@@ -43,12 +43,12 @@ bool matchLine(std::string line, std::string& value)
         return false;
     }
     const size_t length = line.size() - start;
-    if (length <= updateUrlKeyLength || !startsWithKey(line, start)) {
+    if (length <= kUpdateUrlKeyLength || !startsWithKey(line, start)) {
         return false;
     }
     // Whatever stands between the key and the equals sign is not examined, so "UPDATE_URL =" and
     // longer keys beginning with UPDATE_URL both count.
-    const size_t equals = line.find('=', start + updateUrlKeyLength);
+    const size_t equals = line.find('=', start + kUpdateUrlKeyLength);
     if (equals == std::string::npos) {
         return false;
     }

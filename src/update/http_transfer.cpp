@@ -13,11 +13,11 @@
 
 namespace {
 
-const wchar_t userAgent[] = L"LorminRecorder/2.0";
-constexpr int resolveTimeoutMs = 8000;
-constexpr int connectTimeoutMs = 8000;
-constexpr int sendTimeoutMs = 10000;
-constexpr int receiveTimeoutMs = 30000;
+const wchar_t kUserAgent[] = L"LorminRecorder/2.0";
+constexpr int kResolveTimeoutMs = 8000;
+constexpr int kConnectTimeoutMs = 8000;
+constexpr int kSendTimeoutMs = 10000;
+constexpr int kReceiveTimeoutMs = 30000;
 
 // Closes whatever part of a transfer is open, request first, when it goes out of scope.
 class TransferGuard {
@@ -104,12 +104,12 @@ bool HttpOpenGet(const std::wstring& url, std::wstring& error, DWORD& status, in
 
     TransferGuard guard(handles);
     handles.session =
-        WinHttpOpen(userAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+        WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
     if (handles.session == nullptr) {
         error = L"无法初始化网络组件";
         return false;
     }
-    WinHttpSetTimeouts(handles.session, resolveTimeoutMs, connectTimeoutMs, sendTimeoutMs, receiveTimeoutMs);
+    WinHttpSetTimeouts(handles.session, kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs, kReceiveTimeoutMs);
 
     handles.connection = WinHttpConnect(handles.session, host, parts.nPort, 0);
     if (handles.connection == nullptr) {
@@ -187,7 +187,7 @@ bool HttpGetToMemory(const std::wstring& url, std::string& body, std::wstring& e
 
     // A manifest is a few hundred bytes; the cap keeps a misconfigured URL that points at a
     // large file from filling memory. Whatever was read when a read stops is the body.
-    char chunk[UpdateRules::ManifestReadChunk];
+    char chunk[UpdateRules::kManifestReadChunk];
     DWORD available = 0;
     bool more = queryAvailable(handles.request, available);
     while (more && available > 0) {
@@ -197,7 +197,7 @@ bool HttpGetToMemory(const std::wstring& url, std::string& body, std::wstring& e
             break;
         }
         body.append(chunk, delivered);
-        if (body.size() > UpdateRules::ManifestBodyCap) {
+        if (body.size() > UpdateRules::kManifestBodyCap) {
             break;
         }
         more = queryAvailable(handles.request, available);
@@ -235,7 +235,7 @@ bool HttpGetToFile(const std::wstring& url, const std::wstring& path, ProgressCa
         return false;
     };
 
-    std::vector<char> chunk(UpdateRules::DownloadReadChunk);
+    std::vector<char> chunk(UpdateRules::kDownloadReadChunk);
     int64_t received = 0;
     bool broken = false;
     DWORD available = 0;

@@ -11,11 +11,11 @@
 #include "update/config_scan.h"
 #include "update/url_rules.h"
 
-const wchar_t* const DefaultUpdateBaseUrl = L"" LR_DEFAULT_UPDATE_BASE_URL;
+const wchar_t* const kDefaultUpdateBaseUrl = L"" LR_DEFAULT_UPDATE_BASE_URL;
 
 namespace {
 
-const wchar_t configFileName[] = L"LorminRecorder.cfg";
+const wchar_t kConfigFileName[] = L"LorminRecorder.cfg";
 
 void copyTruncated(wchar_t* buffer, size_t capacity, const std::wstring& text)
 {
@@ -86,7 +86,7 @@ std::wstring GetModuleDir()
 
 std::wstring ReadConfiguredUpdateUrl()
 {
-    const std::wstring path = GetModuleDir() + L"\\" + configFileName;
+    const std::wstring path = GetModuleDir() + L"\\" + kConfigFileName;
     std::string content;
     {
         std::unique_ptr<std::FILE, FileCloser> file(_wfopen(path.c_str(), L"rb"));
@@ -113,10 +113,10 @@ std::wstring SelectUpdateBaseUrl()
 {
     const std::wstring configured = ReadConfiguredUpdateUrl();
     if (!configured.empty()) {
-        ErrorLog::Write(L"[更新] 使用 %ls 中的更新地址", configFileName);
+        ErrorLog::Write(L"[更新] 使用 %ls 中的更新地址", kConfigFileName);
         return configured;
     }
-    return DefaultUpdateBaseUrl;
+    return kDefaultUpdateBaseUrl;
 }
 
 std::wstring ManifestUrlFor(const std::wstring& baseUrl)

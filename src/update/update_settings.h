@@ -5,7 +5,7 @@
 #include <string>
 #include <windows.h>
 
-extern const wchar_t* const DefaultUpdateBaseUrl;
+extern const wchar_t* const kDefaultUpdateBaseUrl;
 
 bool GetOwnVersion(wchar_t* buffer, size_t capacity);
 std::wstring GetModuleDir();

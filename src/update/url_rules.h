@@ -13,9 +13,9 @@
 namespace UpdateRules {
 
 // A manifest answer is read until it passes this size; the rest of a longer answer is dropped.
-constexpr size_t ManifestBodyCap = 262144;
-constexpr size_t ManifestReadChunk = 4096;
-constexpr size_t DownloadReadChunk = 16384;
+constexpr size_t kManifestBodyCap = 262144;
+constexpr size_t kManifestReadChunk = 4096;
+constexpr size_t kDownloadReadChunk = 16384;
 
 // The base URL itself when it names a .json file (case-sensitive suffix), else the base with
 // "version.json" appended (and a "/" before it when the base does not end in one). Empty stays

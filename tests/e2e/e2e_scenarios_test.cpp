@@ -138,7 +138,7 @@ std::vector<double> actionTimesOf(const std::vector<MacroEvent>& events)
     double t = 0;
     for (const MacroEvent& e : events) {
         t += e.delay;
-        if (e.kind != Move) {
+        if (e.kind != EventKind::Move) {
             times.push_back(t);
         }
     }

@@ -42,7 +42,7 @@ struct FakeInput {
 inline InputRecord mouseRecord(uint32_t flags, int32_t data = 0)
 {
     InputRecord r;
-    r.type = InputTypeMouse;
+    r.type = kInputTypeMouse;
     r.mouseFlags = flags;
     r.mouseData = data;
     return r;
@@ -51,7 +51,7 @@ inline InputRecord mouseRecord(uint32_t flags, int32_t data = 0)
 inline InputRecord keyboardRecord(uint16_t virtualKey, uint32_t flags)
 {
     InputRecord r;
-    r.type = InputTypeKeyboard;
+    r.type = kInputTypeKeyboard;
     r.virtualKey = virtualKey;
     r.scanCode = static_cast<uint16_t>(virtualKey + 0x1000u);
     r.keyFlags = flags;
@@ -71,7 +71,7 @@ inline std::string describe(const FakeInput::Call& call)
         return "cursor(" + std::to_string(call.x) + "," + std::to_string(call.y) + ")";
     }
     const InputRecord& r = call.record;
-    if (r.type == InputTypeKeyboard) {
+    if (r.type == kInputTypeKeyboard) {
         return "key(vk=" + std::to_string(r.virtualKey) + ",scan=" + std::to_string(r.scanCode) +
                ",flags=" + std::to_string(r.keyFlags) + ")";
     }
@@ -100,7 +100,7 @@ inline std::vector<FakeInput::Call> modifierReleases()
 {
     std::vector<FakeInput::Call> calls;
     for (uint16_t vk : {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C}) {
-        calls.push_back(recordCall(keyboardRecord(vk, KeyFlagUp)));
+        calls.push_back(recordCall(keyboardRecord(vk, kKeyFlagUp)));
     }
     return calls;
 }

@@ -13,10 +13,13 @@ MacroEvent makeEvent(EventKind kind)
     return e;
 }
 
-MacroEvent click(int32_t button, bool pressed, int32_t x = 0, int32_t y = 0)
+// A value outside the vocabulary, as a hand-edited script could hold.
+constexpr MouseButton kButton5 = static_cast<MouseButton>(5);
+
+MacroEvent click(MouseButton button, bool pressed, int32_t x = 0, int32_t y = 0)
 {
-    MacroEvent e = makeEvent(Click);
-    e.button = static_cast<MouseButton>(button);
+    MacroEvent e = makeEvent(EventKind::Click);
+    e.button = button;
     e.pressed = pressed;
     e.x = x;
     e.y = y;
@@ -25,7 +28,7 @@ MacroEvent click(int32_t button, bool pressed, int32_t x = 0, int32_t y = 0)
 
 MacroEvent scroll(int32_t dx, int32_t dy)
 {
-    MacroEvent e = makeEvent(Scroll);
+    MacroEvent e = makeEvent(EventKind::Scroll);
     e.dx = dx;
     e.dy = dy;
     e.x = 7;
@@ -42,7 +45,7 @@ MacroEvent keyEvent(EventKind kind, const char* name)
 
 MacroEvent moveTo(int32_t x, int32_t y)
 {
-    MacroEvent e = makeEvent(Move);
+    MacroEvent e = makeEvent(EventKind::Move);
     e.x = x;
     e.y = y;
     return e;
@@ -59,31 +62,41 @@ TEST(InputInjection, RecordsOfEachEvent)
     } cases[] = {
         {"move: cursor only", moveTo(300, 400), {cursorCall(300, 400)}},
         {"left press: cursor, then a button-down without coordinates",
-         click(Left, true, 100, 200),
-         {cursorCall(100, 200), recordCall(mouseRecord(MouseFlagLeftDown))}},
-        {"left release: no cursor", click(Left, false, 100, 200), {recordCall(mouseRecord(MouseFlagLeftUp))}},
-        {"right press", click(Right, true, 1, 2), {cursorCall(1, 2), recordCall(mouseRecord(MouseFlagRightDown))}},
-        {"right release", click(Right, false), {recordCall(mouseRecord(MouseFlagRightUp))}},
-        {"middle press", click(Middle, true, 3, 4), {cursorCall(3, 4), recordCall(mouseRecord(MouseFlagMiddleDown))}},
-        {"middle release", click(Middle, false), {recordCall(mouseRecord(MouseFlagMiddleUp))}},
-        {"button 5 acts as left", click(5, true, 5, 6), {cursorCall(5, 6), recordCall(mouseRecord(MouseFlagLeftDown))}},
-        {"wheel down two notches", scroll(0, -2), {recordCall(mouseRecord(MouseFlagWheel, -240))}},
-        {"horizontal wheel", scroll(1, 0), {recordCall(mouseRecord(MouseFlagHorizontalWheel, 120))}},
-        {"both wheels: only the vertical one", scroll(3, 1), {recordCall(mouseRecord(MouseFlagWheel, 120))}},
+         click(MouseButton::Left, true, 100, 200),
+         {cursorCall(100, 200), recordCall(mouseRecord(kMouseFlagLeftDown))}},
+        {"left release: no cursor",
+         click(MouseButton::Left, false, 100, 200),
+         {recordCall(mouseRecord(kMouseFlagLeftUp))}},
+        {"right press",
+         click(MouseButton::Right, true, 1, 2),
+         {cursorCall(1, 2), recordCall(mouseRecord(kMouseFlagRightDown))}},
+        {"right release", click(MouseButton::Right, false), {recordCall(mouseRecord(kMouseFlagRightUp))}},
+        {"middle press",
+         click(MouseButton::Middle, true, 3, 4),
+         {cursorCall(3, 4), recordCall(mouseRecord(kMouseFlagMiddleDown))}},
+        {"middle release", click(MouseButton::Middle, false), {recordCall(mouseRecord(kMouseFlagMiddleUp))}},
+        {"button 5 acts as left",
+         click(kButton5, true, 5, 6),
+         {cursorCall(5, 6), recordCall(mouseRecord(kMouseFlagLeftDown))}},
+        {"wheel down two notches", scroll(0, -2), {recordCall(mouseRecord(kMouseFlagWheel, -240))}},
+        {"horizontal wheel", scroll(1, 0), {recordCall(mouseRecord(kMouseFlagHorizontalWheel, 120))}},
+        {"both wheels: only the vertical one", scroll(3, 1), {recordCall(mouseRecord(kMouseFlagWheel, 120))}},
         {"no wheel at all", scroll(0, 0), {}},
-        {"key down A", keyEvent(KeyDown, "A"), {recordCall(keyboardRecord(0x41, 0))}},
-        {"key up A", keyEvent(KeyUp, "A"), {recordCall(keyboardRecord(0x41, KeyFlagUp))}},
-        {"Ctrl_R down is extended", keyEvent(KeyDown, "Ctrl_R"), {recordCall(keyboardRecord(0xA3, KeyFlagExtended))}},
+        {"key down A", keyEvent(EventKind::KeyDown, "A"), {recordCall(keyboardRecord(0x41, 0))}},
+        {"key up A", keyEvent(EventKind::KeyUp, "A"), {recordCall(keyboardRecord(0x41, kKeyFlagUp))}},
+        {"Ctrl_R down is extended",
+         keyEvent(EventKind::KeyDown, "Ctrl_R"),
+         {recordCall(keyboardRecord(0xA3, kKeyFlagExtended))}},
         {"Home up is extended",
-         keyEvent(KeyUp, "Home"),
-         {recordCall(keyboardRecord(0x24, KeyFlagUp | KeyFlagExtended))}},
-        {"left Ctrl is not extended", keyEvent(KeyDown, "Ctrl"), {recordCall(keyboardRecord(0xA2, 0))}},
-        {"VK:186 by code", keyEvent(KeyDown, "VK:186"), {recordCall(keyboardRecord(186, 0))}},
-        {"unknown name sends nothing", keyEvent(KeyDown, "NoSuchKey"), {}},
-        {"VK: without a number sends nothing", keyEvent(KeyDown, "VK:"), {}},
-        {"VK:0 sends nothing", keyEvent(KeyUp, "VK:0"), {}},
-        {"a code beyond one byte is not cut down to another key", keyEvent(KeyDown, "VK:321"), {}},
-        {"a negative code sends nothing", keyEvent(KeyDown, "VK:-65"), {}},
+         keyEvent(EventKind::KeyUp, "Home"),
+         {recordCall(keyboardRecord(0x24, kKeyFlagUp | kKeyFlagExtended))}},
+        {"left Ctrl is not extended", keyEvent(EventKind::KeyDown, "Ctrl"), {recordCall(keyboardRecord(0xA2, 0))}},
+        {"VK:186 by code", keyEvent(EventKind::KeyDown, "VK:186"), {recordCall(keyboardRecord(186, 0))}},
+        {"unknown name sends nothing", keyEvent(EventKind::KeyDown, "NoSuchKey"), {}},
+        {"VK: without a number sends nothing", keyEvent(EventKind::KeyDown, "VK:"), {}},
+        {"VK:0 sends nothing", keyEvent(EventKind::KeyUp, "VK:0"), {}},
+        {"a code beyond one byte is not cut down to another key", keyEvent(EventKind::KeyDown, "VK:321"), {}},
+        {"a negative code sends nothing", keyEvent(EventKind::KeyDown, "VK:-65"), {}},
         {"unknown kind does nothing", makeEvent(static_cast<EventKind>(9)), {}},
     };
     for (const auto& c : cases) {
@@ -99,21 +112,21 @@ TEST(InputInjection, TracksHeldButtonsAndKeys)
     FakeInput fake;
     HeldInput held;
     const InputSeam seam = fake.seam();
-    injectEvent(seam, held, click(Right, true));
-    injectEvent(seam, held, click(Left, true));
-    injectEvent(seam, held, click(Right, true));  // already held: once only
-    injectEvent(seam, held, click(5, true));      // tracked under its own value
-    injectEvent(seam, held, keyEvent(KeyDown, "A"));
-    injectEvent(seam, held, keyEvent(KeyDown, "A"));
-    injectEvent(seam, held, keyEvent(KeyDown, "VK:65"));  // same key, other name: its own entry
-    injectEvent(seam, held, keyEvent(KeyDown, "Bogus"));  // nothing sent, nothing tracked
-    EXPECT_EQ(held.heldButtons, (std::vector<int32_t>{Right, Left, 5}));
+    injectEvent(seam, held, click(MouseButton::Right, true));
+    injectEvent(seam, held, click(MouseButton::Left, true));
+    injectEvent(seam, held, click(MouseButton::Right, true));  // already held: once only
+    injectEvent(seam, held, click(kButton5, true));            // tracked under its own value
+    injectEvent(seam, held, keyEvent(EventKind::KeyDown, "A"));
+    injectEvent(seam, held, keyEvent(EventKind::KeyDown, "A"));
+    injectEvent(seam, held, keyEvent(EventKind::KeyDown, "VK:65"));  // same key, other name: its own entry
+    injectEvent(seam, held, keyEvent(EventKind::KeyDown, "Bogus"));  // nothing sent, nothing tracked
+    EXPECT_EQ(held.heldButtons, (std::vector<MouseButton>{MouseButton::Right, MouseButton::Left, kButton5}));
     EXPECT_EQ(held.heldKeys, (std::vector<std::string>{"A", "VK:65"}));
 
-    injectEvent(seam, held, click(Right, false));
-    injectEvent(seam, held, click(Middle, false));  // never pressed: nothing to remove
-    injectEvent(seam, held, keyEvent(KeyUp, "A"));  // one key-up empties the double press
-    EXPECT_EQ(held.heldButtons, (std::vector<int32_t>{Left, 5}));
+    injectEvent(seam, held, click(MouseButton::Right, false));
+    injectEvent(seam, held, click(MouseButton::Middle, false));  // never pressed: nothing to remove
+    injectEvent(seam, held, keyEvent(EventKind::KeyUp, "A"));    // one key-up empties the double press
+    EXPECT_EQ(held.heldButtons, (std::vector<MouseButton>{MouseButton::Left, kButton5}));
     EXPECT_EQ(held.heldKeys, (std::vector<std::string>{"VK:65"}));
 
     // Moves and scrolls do not touch the lists.
@@ -127,17 +140,17 @@ TEST(InputInjection, ReleaseHeldReleasesListsThenAllButtons)
 {
     FakeInput fake;
     HeldInput held;
-    held.heldButtons = {Middle, 5};
+    held.heldButtons = {MouseButton::Middle, kButton5};
     held.heldKeys = {"Home", "Bogus", "Shift"};
     releaseHeld(fake.seam(), held);
     const std::vector<FakeInput::Call> expected = {
-        recordCall(mouseRecord(MouseFlagMiddleUp)),
-        recordCall(mouseRecord(MouseFlagLeftUp)),  // button 5 is released as the left button
-        recordCall(keyboardRecord(0x24, KeyFlagUp | KeyFlagExtended)),
-        recordCall(keyboardRecord(0xA0, KeyFlagUp)),
-        recordCall(mouseRecord(MouseFlagLeftUp)),
-        recordCall(mouseRecord(MouseFlagRightUp)),
-        recordCall(mouseRecord(MouseFlagMiddleUp)),
+        recordCall(mouseRecord(kMouseFlagMiddleUp)),
+        recordCall(mouseRecord(kMouseFlagLeftUp)),  // button 5 is released as the left button
+        recordCall(keyboardRecord(0x24, kKeyFlagUp | kKeyFlagExtended)),
+        recordCall(keyboardRecord(0xA0, kKeyFlagUp)),
+        recordCall(mouseRecord(kMouseFlagLeftUp)),
+        recordCall(mouseRecord(kMouseFlagRightUp)),
+        recordCall(mouseRecord(kMouseFlagMiddleUp)),
     };
     EXPECT_EQ(describeAll(fake.calls), describeAll(expected));
     EXPECT_TRUE(held.heldButtons.empty());
@@ -147,8 +160,8 @@ TEST(InputInjection, ReleaseHeldReleasesListsThenAllButtons)
     fake.calls.clear();
     releaseHeld(fake.seam(), held);
     EXPECT_EQ(describeAll(fake.calls),
-              describeAll({recordCall(mouseRecord(MouseFlagLeftUp)), recordCall(mouseRecord(MouseFlagRightUp)),
-                           recordCall(mouseRecord(MouseFlagMiddleUp))}));
+              describeAll({recordCall(mouseRecord(kMouseFlagLeftUp)), recordCall(mouseRecord(kMouseFlagRightUp)),
+                           recordCall(mouseRecord(kMouseFlagMiddleUp))}));
 }
 
 TEST(InputInjection, ModifierReleasesCarryNoExtendedFlag)

@@ -92,7 +92,7 @@ std::vector<MacroEvent> moves(const std::vector<double>& delays)
     std::vector<MacroEvent> events;
     for (size_t i = 0; i < delays.size(); ++i) {
         MacroEvent e;
-        e.kind = Move;
+        e.kind = EventKind::Move;
         e.delay = delays[i];
         e.x = static_cast<int32_t>(i);
         events.push_back(e);
@@ -255,11 +255,11 @@ TEST(PlaybackLoop, SpeedAndClickFidelityShapeTheWaits)
     // move 1.0; left press 0.5; left release 0.1; left press 0.15; left release 0.1; move 1.0 at speed 2.
     std::vector<MacroEvent> events = moves({1.0, 0.5, 0.1, 0.15, 0.1, 1.0});
     for (int i : {1, 3}) {
-        events[i].kind = Click;
+        events[i].kind = EventKind::Click;
         events[i].pressed = true;
     }
     for (int i : {2, 4}) {
-        events[i].kind = Click;
+        events[i].kind = EventKind::Click;
         events[i].pressed = false;
     }
     const struct {
@@ -287,7 +287,7 @@ TEST(PlaybackLoop, StopInADragReleasesTheButtonThenEverythingBeforeTheEnd)
 {
     FakeWorld w;
     std::vector<MacroEvent> events = moves({0.0, 0.0, 1.0});
-    events[0].kind = Click;
+    events[0].kind = EventKind::Click;
     events[0].pressed = true;
     events[0].x = 10;
     events[0].y = 20;
@@ -299,12 +299,12 @@ TEST(PlaybackLoop, StopInADragReleasesTheButtonThenEverythingBeforeTheEnd)
     EXPECT_TRUE(w.run(makePlaybackJob(events, 1.0, false, 1, false)));
     std::vector<FakeInput::Call> expected = modifierReleases();
     expected.push_back(cursorCall(10, 20));
-    expected.push_back(recordCall(mouseRecord(MouseFlagLeftDown)));
+    expected.push_back(recordCall(mouseRecord(kMouseFlagLeftDown)));
     expected.push_back(cursorCall(1, 0));
-    expected.push_back(recordCall(mouseRecord(MouseFlagLeftUp)));  // the held button
-    expected.push_back(recordCall(mouseRecord(MouseFlagLeftUp)));
-    expected.push_back(recordCall(mouseRecord(MouseFlagRightUp)));
-    expected.push_back(recordCall(mouseRecord(MouseFlagMiddleUp)));
+    expected.push_back(recordCall(mouseRecord(kMouseFlagLeftUp)));  // the held button
+    expected.push_back(recordCall(mouseRecord(kMouseFlagLeftUp)));
+    expected.push_back(recordCall(mouseRecord(kMouseFlagRightUp)));
+    expected.push_back(recordCall(mouseRecord(kMouseFlagMiddleUp)));
     for (const auto& call : modifierReleases()) {
         expected.push_back(call);
     }

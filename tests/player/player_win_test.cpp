@@ -89,7 +89,7 @@ MacroEvent event(EventKind kind, double delay = 0.0)
 
 MacroEvent click(MouseButton button, bool pressed, int32_t x, int32_t y, double delay = 0.0)
 {
-    MacroEvent e = event(Click, delay);
+    MacroEvent e = event(EventKind::Click, delay);
     e.button = button;
     e.pressed = pressed;
     e.x = x;
@@ -165,29 +165,30 @@ TEST(InputInjectionWin, InjectedInputReachesTheHooksWithItsCodesAndFlags)
 {
     const InputSeam seam = systemInputSeam();
     HeldInput held;
-    MacroEvent wheelDown = event(Scroll);
+    MacroEvent wheelDown = event(EventKind::Scroll);
     wheelDown.dy = -2;
-    MacroEvent wheelRight = event(Scroll);
+    MacroEvent wheelRight = event(EventKind::Scroll);
     wheelRight.dx = 1;
     const struct {
         const char* name;
         MacroEvent event;
         ProbedInput expected;
     } cases[] = {
-        {"left press positions the cursor", click(Left, true, 100, 200), mouseSeen(WM_LBUTTONDOWN, 100, 200)},
-        {"left release where the cursor is", click(Left, false, 5, 5), mouseSeen(WM_LBUTTONUP, 100, 200)},
-        {"right press", click(Right, true, 300, 250), mouseSeen(WM_RBUTTONDOWN, 300, 250)},
-        {"right release", click(Right, false, 0, 0), mouseSeen(WM_RBUTTONUP, 300, 250)},
-        {"middle press", click(Middle, true, 320, 260), mouseSeen(WM_MBUTTONDOWN, 320, 260)},
-        {"middle release", click(Middle, false, 0, 0), mouseSeen(WM_MBUTTONUP, 320, 260)},
+        {"left press positions the cursor", click(MouseButton::Left, true, 100, 200),
+         mouseSeen(WM_LBUTTONDOWN, 100, 200)},
+        {"left release where the cursor is", click(MouseButton::Left, false, 5, 5), mouseSeen(WM_LBUTTONUP, 100, 200)},
+        {"right press", click(MouseButton::Right, true, 300, 250), mouseSeen(WM_RBUTTONDOWN, 300, 250)},
+        {"right release", click(MouseButton::Right, false, 0, 0), mouseSeen(WM_RBUTTONUP, 300, 250)},
+        {"middle press", click(MouseButton::Middle, true, 320, 260), mouseSeen(WM_MBUTTONDOWN, 320, 260)},
+        {"middle release", click(MouseButton::Middle, false, 0, 0), mouseSeen(WM_MBUTTONUP, 320, 260)},
         {"wheel down two notches", wheelDown, mouseSeen(WM_MOUSEWHEEL, 320, 260, -240)},
         {"horizontal wheel", wheelRight, mouseSeen(WM_MOUSEHWHEEL, 320, 260, 120)},
-        {"key A down", key(KeyDown, "A"), keySeen(false, 'A', false)},
-        {"key A up", key(KeyUp, "A"), keySeen(true, 'A', false)},
-        {"Home is extended", key(KeyDown, "Home"), keySeen(false, VK_HOME, true)},
-        {"Home up", key(KeyUp, "Home"), keySeen(true, VK_HOME, true)},
-        {"right Ctrl is extended", key(KeyDown, "Ctrl_R"), keySeen(false, VK_RCONTROL, true)},
-        {"right Ctrl up", key(KeyUp, "Ctrl_R"), keySeen(true, VK_RCONTROL, true)},
+        {"key A down", key(EventKind::KeyDown, "A"), keySeen(false, 'A', false)},
+        {"key A up", key(EventKind::KeyUp, "A"), keySeen(true, 'A', false)},
+        {"Home is extended", key(EventKind::KeyDown, "Home"), keySeen(false, VK_HOME, true)},
+        {"Home up", key(EventKind::KeyUp, "Home"), keySeen(true, VK_HOME, true)},
+        {"right Ctrl is extended", key(EventKind::KeyDown, "Ctrl_R"), keySeen(false, VK_RCONTROL, true)},
+        {"right Ctrl up", key(EventKind::KeyUp, "Ctrl_R"), keySeen(true, VK_RCONTROL, true)},
     };
     for (const auto& c : cases) {
         clearProbedInput();
@@ -203,7 +204,7 @@ TEST(InputInjectionWin, InjectedInputReachesTheHooksWithItsCodesAndFlags)
 TEST(InputInjectionWin, MoveSetsTheCursorAndSendsNothing)
 {
     HeldInput held;
-    MacroEvent move = event(Move);
+    MacroEvent move = event(EventKind::Move);
     move.x = 400;
     move.y = 350;
     clearProbedInput();
@@ -218,7 +219,7 @@ TEST(InputInjectionWin, MoveSetsTheCursorAndSendsNothing)
 
 TEST_F(PlayerTest, ThreePassesThenTheEnd)
 {
-    ASSERT_TRUE(player_.startPlayback({event(Move, 0.001)}, 1.0, false, 3, false));
+    ASSERT_TRUE(player_.startPlayback({event(EventKind::Move, 0.001)}, 1.0, false, 3, false));
     ASSERT_TRUE(waitForEnd());
     ASSERT_EQ(posted.size(), 4u);
     for (size_t i = 0; i < 3; ++i) {
@@ -233,10 +234,10 @@ TEST_F(PlayerTest, ThreePassesThenTheEnd)
 
 TEST_F(PlayerTest, EndlessUntilStopped)
 {
-    ASSERT_TRUE(player_.startPlayback({event(Move, 0.005)}, 1.0, true, 1, false));
+    ASSERT_TRUE(player_.startPlayback({event(EventKind::Move, 0.005)}, 1.0, true, 1, false));
     ASSERT_TRUE(pumpMessagesUntil([] { return posted.size() >= 3; }, 10000));
     EXPECT_TRUE(player_.isPlaying());
-    EXPECT_FALSE(player_.startPlayback({event(Move)}, 1.0, false, 1, false)) << "one playback at a time";
+    EXPECT_FALSE(player_.startPlayback({event(EventKind::Move)}, 1.0, false, 1, false)) << "one playback at a time";
     EXPECT_FALSE(player_.startPlayback({}, 1.0, false, 1, false));
     const ULONGLONG before = GetTickCount64();
     player_.stopPlayback();
@@ -255,11 +256,12 @@ TEST_F(PlayerTest, EndlessUntilStopped)
 TEST_F(PlayerTest, StopInADragReleasesHeldInputBeforeTheEnd)
 {
     // Press at (200, 300), drag to (260, 320), press the right Ctrl, then a long wait the stop cuts short.
-    MacroEvent drag = event(Move, 0.01);
+    MacroEvent drag = event(EventKind::Move, 0.01);
     drag.x = 260;
     drag.y = 320;
-    ASSERT_TRUE(player_.startPlayback(
-        {click(Left, true, 200, 300), drag, key(KeyDown, "Ctrl_R", 0.01), event(Move, 30.0)}, 1.0, false, 1, false));
+    ASSERT_TRUE(player_.startPlayback({click(MouseButton::Left, true, 200, 300), drag,
+                                       key(EventKind::KeyDown, "Ctrl_R", 0.01), event(EventKind::Move, 30.0)},
+                                      1.0, false, 1, false));
     // Eight modifier releases at the start, the press and the key.
     ASSERT_TRUE(waitForProbedInput(10, 5000));
     player_.stopPlayback();
@@ -288,12 +290,12 @@ TEST_F(PlayerTest, NoThreadMeansNoPlayback)
     launchPlaybackThread = [](std::thread&, std::function<void()>) {
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     };
-    const bool started = player_.startPlayback({event(Move)}, 1.0, false, 1, false);
+    const bool started = player_.startPlayback({event(EventKind::Move)}, 1.0, false, 1, false);
     launchPlaybackThread = original;
     EXPECT_FALSE(started);
     EXPECT_FALSE(player_.isPlaying()) << "a playback without a thread must not stay playing";
     // The player is usable again at once.
-    ASSERT_TRUE(player_.startPlayback({event(Move)}, 1.0, false, 1, false));
+    ASSERT_TRUE(player_.startPlayback({event(EventKind::Move)}, 1.0, false, 1, false));
     ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(posted.back().wParam, 0u);
 }

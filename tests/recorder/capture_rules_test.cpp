@@ -17,18 +17,18 @@ struct HotkeyRow {
 TEST(HotkeyStep, DecidesByVirtualKeyMessageAndInjection)
 {
     const HotkeyRow rows[] = {
-        {M::KeyDown, kVirtualKeyF8, 0, true, Hotkey::F8},
-        {M::KeyDown, kVirtualKeyF7, 0, true, Hotkey::F7},
-        {M::KeyDown, kVirtualKeyF9, 0, true, Hotkey::F9},
-        {M::SysKeyDown, kVirtualKeyF8, 0x20, true, Hotkey::F8},  // with Alt held (LLKHF_ALTDOWN)
-        {M::KeyUp, kVirtualKeyF8, 0x80, true, Hotkey::None},
-        {M::SysKeyUp, kVirtualKeyF9, 0x80, true, Hotkey::None},
-        {M::KeyDown, kVirtualKeyF9, kKeyInjectedFlag, true, Hotkey::None},
-        {M::KeyUp, kVirtualKeyF7, kKeyInjectedFlag | 0x80, true, Hotkey::None},
-        {M::KeyDown, 0x75, 0, false, Hotkey::None},  // F6
-        {M::KeyDown, 0x79, 0, false, Hotkey::None},  // F10
-        {M::KeyDown, 0x41, kKeyInjectedFlag, false, Hotkey::None},
-        {M::KeyDown, 0x177, 0, false, Hotkey::None},  // only the exact code counts, not its low byte
+        {M::kKeyDown, kVirtualKeyF8, 0, true, Hotkey::F8},
+        {M::kKeyDown, kVirtualKeyF7, 0, true, Hotkey::F7},
+        {M::kKeyDown, kVirtualKeyF9, 0, true, Hotkey::F9},
+        {M::kSysKeyDown, kVirtualKeyF8, 0x20, true, Hotkey::F8},  // with Alt held (LLKHF_ALTDOWN)
+        {M::kKeyUp, kVirtualKeyF8, 0x80, true, Hotkey::None},
+        {M::kSysKeyUp, kVirtualKeyF9, 0x80, true, Hotkey::None},
+        {M::kKeyDown, kVirtualKeyF9, kKeyInjectedFlag, true, Hotkey::None},
+        {M::kKeyUp, kVirtualKeyF7, kKeyInjectedFlag | 0x80, true, Hotkey::None},
+        {M::kKeyDown, 0x75, 0, false, Hotkey::None},  // F6
+        {M::kKeyDown, 0x79, 0, false, Hotkey::None},  // F10
+        {M::kKeyDown, 0x41, kKeyInjectedFlag, false, Hotkey::None},
+        {M::kKeyDown, 0x177, 0, false, Hotkey::None},  // only the exact code counts, not its low byte
     };
     for (const HotkeyRow& row : rows) {
         SCOPED_TRACE(testing::Message() << "message " << row.message << " vk " << row.virtualKey);
@@ -53,9 +53,9 @@ TEST(WheelNotches, TruncatesTheSignedHighWordTowardZero)
 
 TEST(OwnWindowLookup, OnlyPressesAndWheelTurnsNeedIt)
 {
-    for (uint32_t message = M::MouseMove; message <= M::MouseHWheel; ++message) {
-        const bool expected = message == M::LButtonDown || message == M::RButtonDown || message == M::MButtonDown ||
-                              message == M::MouseWheel || message == M::MouseHWheel;
+    for (uint32_t message = M::kMouseMove; message <= M::kMouseHWheel; ++message) {
+        const bool expected = message == M::kLButtonDown || message == M::kRButtonDown || message == M::kMButtonDown ||
+                              message == M::kMouseWheel || message == M::kMouseHWheel;
         EXPECT_EQ(mouseMessageNeedsOwnWindow(message), expected) << message;
     }
 }
@@ -96,8 +96,8 @@ TEST_F(CaptureTest, ResetClearsEverythingAndStartsTheBaseline)
 
 TEST_F(CaptureTest, FirstEventDelayCountsFromTheStart)
 {
-    ASSERT_TRUE(mouse(M::LButtonDown, 100.25));
-    EXPECT_EQ(event.kind, Click);
+    ASSERT_TRUE(mouse(M::kLButtonDown, 100.25));
+    EXPECT_EQ(event.kind, EventKind::Click);
     EXPECT_NEAR(event.delay, 0.25, 1e-9);
     EXPECT_EQ(state.lastEventTime, 100.25);
 }
@@ -109,14 +109,15 @@ TEST_F(CaptureTest, ClicksCarryButtonPressedAndPoint)
         MouseButton button;
         bool pressed;
     } rows[] = {
-        {M::LButtonDown, Left, true}, {M::LButtonUp, Left, false},    {M::RButtonDown, Right, true},
-        {M::RButtonUp, Right, false}, {M::MButtonDown, Middle, true}, {M::MButtonUp, Middle, false},
+        {M::kLButtonDown, MouseButton::Left, true},   {M::kLButtonUp, MouseButton::Left, false},
+        {M::kRButtonDown, MouseButton::Right, true},  {M::kRButtonUp, MouseButton::Right, false},
+        {M::kMButtonDown, MouseButton::Middle, true}, {M::kMButtonUp, MouseButton::Middle, false},
     };
     double now = 100.0;
     for (const auto& row : rows) {
         now += 0.5;
         ASSERT_TRUE(mouse(row.message, now, false, 0, -7, 1234)) << row.message;
-        EXPECT_EQ(event.kind, Click);
+        EXPECT_EQ(event.kind, EventKind::Click);
         EXPECT_EQ(event.button, row.button);
         EXPECT_EQ(event.pressed, row.pressed);
         EXPECT_EQ(event.x, -7);
@@ -135,8 +136,8 @@ TEST_F(CaptureTest, MoveThrottleComparesWithTheLastRecordedMove)
     double lastRecorded = 0.0;
     for (int i = 0; i <= 40; ++i) {
         const double now = 100.001 + 0.005 * i;
-        if (mouse(M::MouseMove, now, false, 0, i, 0)) {
-            EXPECT_EQ(event.kind, Move);
+        if (mouse(M::kMouseMove, now, false, 0, i, 0)) {
+            EXPECT_EQ(event.kind, EventKind::Move);
             EXPECT_EQ(event.x, i);
             if (recorded > 0) {
                 EXPECT_GE(now - lastRecorded, kMoveInterval - 1e-9);
@@ -158,54 +159,54 @@ TEST_F(CaptureTest, MoveThrottleComparesWithTheLastRecordedMove)
 
 TEST_F(CaptureTest, DroppedMoveDoesNotMoveTheDelayBaseline)
 {
-    ASSERT_TRUE(mouse(M::MouseMove, 101.0));
-    ASSERT_FALSE(mouse(M::MouseMove, 101.01));
-    EXPECT_FALSE(mouse(M::KeyDown, 101.012));  // a keyboard message is no mouse event
-    ASSERT_TRUE(mouse(M::LButtonDown, 101.015));
+    ASSERT_TRUE(mouse(M::kMouseMove, 101.0));
+    ASSERT_FALSE(mouse(M::kMouseMove, 101.01));
+    EXPECT_FALSE(mouse(M::kKeyDown, 101.012));  // a keyboard message is no mouse event
+    ASSERT_TRUE(mouse(M::kLButtonDown, 101.015));
     EXPECT_NEAR(event.delay, 0.015, 1e-9);
     // A click does not reset the move throttle, which looks at moves only.
-    EXPECT_FALSE(mouse(M::MouseMove, 101.019));
-    EXPECT_TRUE(mouse(M::MouseMove, 101.021));
+    EXPECT_FALSE(mouse(M::kMouseMove, 101.019));
+    EXPECT_TRUE(mouse(M::kMouseMove, 101.021));
     EXPECT_NEAR(event.delay, 0.006, 1e-9);
 }
 
 TEST_F(CaptureTest, MovesOverOwnWindowsAreRecorded)
 {
-    EXPECT_TRUE(mouse(M::MouseMove, 101.0, true));
+    EXPECT_TRUE(mouse(M::kMouseMove, 101.0, true));
 }
 
 TEST_F(CaptureTest, PressOnOwnWindowIsSwallowedWithItsRelease)
 {
-    EXPECT_FALSE(mouse(M::LButtonDown, 101.0, true));
-    EXPECT_TRUE(state.swallowedButtons[Left]);
+    EXPECT_FALSE(mouse(M::kLButtonDown, 101.0, true));
+    EXPECT_TRUE(state.swallowedButtons[0]);
     EXPECT_EQ(state.lastEventTime, 100.0);
     // The release elsewhere is dropped too, without asking where it happened.
-    EXPECT_FALSE(mouse(M::LButtonUp, 101.1, false));
-    EXPECT_FALSE(state.swallowedButtons[Left]);
+    EXPECT_FALSE(mouse(M::kLButtonUp, 101.1, false));
+    EXPECT_FALSE(state.swallowedButtons[0]);
     EXPECT_EQ(state.lastEventTime, 100.0);
     // The next press outside is recorded again, and so is its release.
-    EXPECT_TRUE(mouse(M::LButtonDown, 101.2, false));
+    EXPECT_TRUE(mouse(M::kLButtonDown, 101.2, false));
     EXPECT_NEAR(event.delay, 1.2, 1e-9);
-    EXPECT_TRUE(mouse(M::LButtonUp, 101.3, true));
+    EXPECT_TRUE(mouse(M::kLButtonUp, 101.3, true));
     EXPECT_FALSE(event.pressed);
 }
 
 TEST_F(CaptureTest, SwallowedButtonsAreKeptApart)
 {
-    EXPECT_FALSE(mouse(M::RButtonDown, 101.0, true));
-    EXPECT_TRUE(mouse(M::LButtonUp, 101.1));  // a release whose press came before the recording
+    EXPECT_FALSE(mouse(M::kRButtonDown, 101.0, true));
+    EXPECT_TRUE(mouse(M::kLButtonUp, 101.1));  // a release whose press came before the recording
     EXPECT_FALSE(event.pressed);
-    EXPECT_EQ(event.button, Left);
-    EXPECT_TRUE(mouse(M::MButtonDown, 101.2));
-    EXPECT_TRUE(mouse(M::MButtonUp, 101.3));
-    EXPECT_FALSE(mouse(M::RButtonUp, 101.4));
+    EXPECT_EQ(event.button, MouseButton::Left);
+    EXPECT_TRUE(mouse(M::kMButtonDown, 101.2));
+    EXPECT_TRUE(mouse(M::kMButtonUp, 101.3));
+    EXPECT_FALSE(mouse(M::kRButtonUp, 101.4));
 }
 
 TEST_F(CaptureTest, PressOutsideClearsAnEarlierSwallow)
 {
-    EXPECT_FALSE(mouse(M::LButtonDown, 101.0, true));
-    EXPECT_TRUE(mouse(M::LButtonDown, 101.1, false));  // the release of the first never came
-    EXPECT_TRUE(mouse(M::LButtonUp, 101.2, false));
+    EXPECT_FALSE(mouse(M::kLButtonDown, 101.0, true));
+    EXPECT_TRUE(mouse(M::kLButtonDown, 101.1, false));  // the release of the first never came
+    EXPECT_TRUE(mouse(M::kLButtonUp, 101.2, false));
 }
 
 TEST_F(CaptureTest, WheelTurnsBecomeScrollsWithNotches)
@@ -216,17 +217,17 @@ TEST_F(CaptureTest, WheelTurnsBecomeScrollsWithNotches)
         int32_t dx;
         int32_t dy;
     } rows[] = {
-        {M::MouseWheel, 240, 0, 2},
-        {M::MouseWheel, -120, 0, -1},
-        {M::MouseHWheel, 360, 3, 0},
-        {M::MouseHWheel, -250, -2, 0},
+        {M::kMouseWheel, 240, 0, 2},
+        {M::kMouseWheel, -120, 0, -1},
+        {M::kMouseHWheel, 360, 3, 0},
+        {M::kMouseHWheel, -250, -2, 0},
     };
     double now = 100.0;
     for (const auto& row : rows) {
         now += 0.1;
         const uint32_t data = static_cast<uint32_t>(static_cast<uint16_t>(row.delta)) << 16;
         ASSERT_TRUE(mouse(row.message, now, false, data, 3, 4)) << row.delta;
-        EXPECT_EQ(event.kind, Scroll);
+        EXPECT_EQ(event.kind, EventKind::Scroll);
         EXPECT_EQ(event.dx, row.dx);
         EXPECT_EQ(event.dy, row.dy);
         EXPECT_EQ(event.x, 3);
@@ -237,23 +238,29 @@ TEST_F(CaptureTest, WheelTurnsBecomeScrollsWithNotches)
 
 TEST_F(CaptureTest, SubNotchWheelIsDroppedButMovesTheBaseline)
 {
-    EXPECT_FALSE(mouse(M::MouseWheel, 100.5, false, 119u << 16));
+    EXPECT_FALSE(mouse(M::kMouseWheel, 100.5, false, 119u << 16));
     EXPECT_EQ(state.lastEventTime, 100.5);
-    ASSERT_TRUE(mouse(M::LButtonDown, 100.75));
+    ASSERT_TRUE(mouse(M::kLButtonDown, 100.75));
     EXPECT_NEAR(event.delay, 0.25, 1e-9);
 }
 
 TEST_F(CaptureTest, WheelOverOwnWindowLeavesTheBaseline)
 {
-    EXPECT_FALSE(mouse(M::MouseWheel, 100.5, true, 240u << 16));
-    EXPECT_FALSE(mouse(M::MouseHWheel, 100.6, true, 240u << 16));
+    EXPECT_FALSE(mouse(M::kMouseWheel, 100.5, true, 240u << 16));
+    EXPECT_FALSE(mouse(M::kMouseHWheel, 100.6, true, 240u << 16));
     EXPECT_EQ(state.lastEventTime, 100.0);
 }
 
 TEST_F(CaptureTest, DoubleClicksAndXButtonsNeverBecomeEvents)
 {
-    const uint32_t ignored[] = {M::LButtonDblClk, M::RButtonDblClk, M::MButtonDblClk, M::XButtonDown,
-                                M::XButtonUp,     M::XButtonDblClk, 0x0000,           0x02A3};
+    const uint32_t ignored[] = {M::kLButtonDblClk,
+                                M::kRButtonDblClk,
+                                M::kMButtonDblClk,
+                                M::kXButtonDown,
+                                M::kXButtonUp,
+                                M::kXButtonDblClk,
+                                0x0000,
+                                0x02A3};
     for (uint32_t message : ignored) {
         EXPECT_FALSE(mouse(message, 101.0, false, 0x00010000)) << message;
         EXPECT_EQ(state.lastEventTime, 100.0) << message;
@@ -268,10 +275,10 @@ TEST_F(CaptureTest, KeysBecomeNamedDownAndUpEvents)
         EventKind kind;
         const char* name;
     } rows[] = {
-        {M::KeyDown, 0x41, KeyDown, "A"},       {M::KeyUp, 0x41, KeyUp, "A"},
-        {M::SysKeyDown, 0xA4, KeyDown, "Alt"},  {M::SysKeyUp, 0x12, KeyUp, "Alt"},
-        {M::KeyDown, 0xA1, KeyDown, "Shift_R"}, {M::KeyDown, 0xBA, KeyDown, "VK:186"},
-        {M::KeyDown, 0x0D, KeyDown, "Enter"},   {M::KeyUp, 0x31, KeyUp, "1"},
+        {M::kKeyDown, 0x41, EventKind::KeyDown, "A"},       {M::kKeyUp, 0x41, EventKind::KeyUp, "A"},
+        {M::kSysKeyDown, 0xA4, EventKind::KeyDown, "Alt"},  {M::kSysKeyUp, 0x12, EventKind::KeyUp, "Alt"},
+        {M::kKeyDown, 0xA1, EventKind::KeyDown, "Shift_R"}, {M::kKeyDown, 0xBA, EventKind::KeyDown, "VK:186"},
+        {M::kKeyDown, 0x0D, EventKind::KeyDown, "Enter"},   {M::kKeyUp, 0x31, EventKind::KeyUp, "1"},
     };
     double now = 100.0;
     for (const auto& row : rows) {
@@ -287,36 +294,36 @@ TEST_F(CaptureTest, KeysBecomeNamedDownAndUpEvents)
 
 TEST_F(CaptureTest, KeyDownInOwnForegroundIsSwallowedWithItsKeyUp)
 {
-    EXPECT_FALSE(key(M::KeyDown, 0x41, 101.0, true));
-    EXPECT_FALSE(key(M::KeyDown, 0x41, 101.03, true));  // auto-repeat while ours
+    EXPECT_FALSE(key(M::kKeyDown, 0x41, 101.0, true));
+    EXPECT_FALSE(key(M::kKeyDown, 0x41, 101.03, true));  // auto-repeat while ours
     EXPECT_EQ(state.lastEventTime, 100.0);
     // The foreground changed before the release: still dropped, the foreground is not asked.
-    EXPECT_FALSE(key(M::KeyUp, 0x41, 101.1, false));
-    EXPECT_TRUE(key(M::KeyDown, 0x41, 101.2, false));
-    EXPECT_TRUE(key(M::KeyUp, 0x41, 101.3, true));
+    EXPECT_FALSE(key(M::kKeyUp, 0x41, 101.1, false));
+    EXPECT_TRUE(key(M::kKeyDown, 0x41, 101.2, false));
+    EXPECT_TRUE(key(M::kKeyUp, 0x41, 101.3, true));
 }
 
 TEST_F(CaptureTest, KeyDownElsewhereClearsAnEarlierSwallow)
 {
-    EXPECT_FALSE(key(M::KeyDown, 0x42, 101.0, true));
-    EXPECT_TRUE(key(M::KeyDown, 0x42, 101.1, false));
-    EXPECT_TRUE(key(M::KeyUp, 0x42, 101.2, false));
+    EXPECT_FALSE(key(M::kKeyDown, 0x42, 101.0, true));
+    EXPECT_TRUE(key(M::kKeyDown, 0x42, 101.1, false));
+    EXPECT_TRUE(key(M::kKeyUp, 0x42, 101.2, false));
 }
 
 TEST_F(CaptureTest, SwallowedKeysAreIndexedByTheLowByte)
 {
     // Codes above 255 share a slot with their low byte instead of running off the table.
-    EXPECT_FALSE(key(M::KeyDown, 0x141, 101.0, true));
+    EXPECT_FALSE(key(M::kKeyDown, 0x141, 101.0, true));
     EXPECT_TRUE(state.swallowedKeys[0x41]);
-    EXPECT_FALSE(key(M::KeyUp, 0x41, 101.1, false));
-    EXPECT_TRUE(key(M::KeyDown, 0x1FF, 101.2, false));
+    EXPECT_FALSE(key(M::kKeyUp, 0x41, 101.1, false));
+    EXPECT_TRUE(key(M::kKeyDown, 0x1FF, 101.2, false));
     EXPECT_EQ(event.key, keyNameForVirtualKey(0x1FF));
 }
 
 TEST_F(CaptureTest, KeyUpWithoutItsDownIsRecorded)
 {
-    ASSERT_TRUE(key(M::KeyUp, 0x20, 100.5, true));
-    EXPECT_EQ(event.kind, KeyUp);
+    ASSERT_TRUE(key(M::kKeyUp, 0x20, 100.5, true));
+    EXPECT_EQ(event.kind, EventKind::KeyUp);
     EXPECT_EQ(event.key, "Space");
 }
 
@@ -326,7 +333,7 @@ TEST_F(CaptureTest, DelaysAddUpToTheElapsedTime)
     const double times[] = {100.3, 100.31, 100.5, 100.9, 101.7};
     int i = 0;
     for (double t : times) {
-        const bool recorded = (i % 2 == 0) ? mouse(M::LButtonUp, t) : key(M::KeyDown, 0x41 + i, t);
+        const bool recorded = (i % 2 == 0) ? mouse(M::kLButtonUp, t) : key(M::kKeyDown, 0x41 + i, t);
         ASSERT_TRUE(recorded);
         sum += event.delay;
         ++i;

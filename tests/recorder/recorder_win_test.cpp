@@ -50,7 +50,7 @@ std::vector<MacroEvent> withoutMoves(const std::vector<MacroEvent>& events)
 {
     std::vector<MacroEvent> rest;
     std::copy_if(events.begin(), events.end(), std::back_inserter(rest),
-                 [](const MacroEvent& e) { return e.kind != Move; });
+                 [](const MacroEvent& e) { return e.kind != EventKind::Move; });
     return rest;
 }
 
@@ -166,15 +166,24 @@ TEST_F(RecorderTest, RealInputBecomesEventsWithFieldsNamesAndDelays)
         int dy;
         const char* key;
     } expected[] = {
-        {Click, Left, true, 0, 0, ""},         {Click, Left, false, 0, 0, ""},
-        {Click, Right, true, 0, 0, ""},        {Click, Right, false, 0, 0, ""},
-        {Click, Middle, true, 0, 0, ""},       {Click, Middle, false, 0, 0, ""},
-        {Scroll, Left, false, 0, 1, ""},       {Scroll, Left, false, 0, -1, ""},
-        {Scroll, Left, false, -1, 0, ""},      {Scroll, Left, false, 1, 0, ""},
-        {KeyDown, Left, false, 0, 0, "A"},     {KeyUp, Left, false, 0, 0, "A"},
-        {KeyDown, Left, false, 0, 0, "Enter"}, {KeyUp, Left, false, 0, 0, "Enter"},
-        {KeyDown, Left, false, 0, 0, "7"},     {KeyUp, Left, false, 0, 0, "7"},
-        {KeyDown, Left, false, 0, 0, "Shift"}, {KeyUp, Left, false, 0, 0, "Shift"},
+        {EventKind::Click, MouseButton::Left, true, 0, 0, ""},
+        {EventKind::Click, MouseButton::Left, false, 0, 0, ""},
+        {EventKind::Click, MouseButton::Right, true, 0, 0, ""},
+        {EventKind::Click, MouseButton::Right, false, 0, 0, ""},
+        {EventKind::Click, MouseButton::Middle, true, 0, 0, ""},
+        {EventKind::Click, MouseButton::Middle, false, 0, 0, ""},
+        {EventKind::Scroll, MouseButton::Left, false, 0, 1, ""},
+        {EventKind::Scroll, MouseButton::Left, false, 0, -1, ""},
+        {EventKind::Scroll, MouseButton::Left, false, -1, 0, ""},
+        {EventKind::Scroll, MouseButton::Left, false, 1, 0, ""},
+        {EventKind::KeyDown, MouseButton::Left, false, 0, 0, "A"},
+        {EventKind::KeyUp, MouseButton::Left, false, 0, 0, "A"},
+        {EventKind::KeyDown, MouseButton::Left, false, 0, 0, "Enter"},
+        {EventKind::KeyUp, MouseButton::Left, false, 0, 0, "Enter"},
+        {EventKind::KeyDown, MouseButton::Left, false, 0, 0, "7"},
+        {EventKind::KeyUp, MouseButton::Left, false, 0, 0, "7"},
+        {EventKind::KeyDown, MouseButton::Left, false, 0, 0, "Shift"},
+        {EventKind::KeyUp, MouseButton::Left, false, 0, 0, "Shift"},
     };
     ASSERT_EQ(rest.size(), std::size(expected));
     for (size_t i = 0; i < rest.size(); ++i) {
@@ -183,17 +192,18 @@ TEST_F(RecorderTest, RealInputBecomesEventsWithFieldsNamesAndDelays)
         EXPECT_EQ(rest[i].key, expected[i].key);
         EXPECT_EQ(rest[i].dx, expected[i].dx);
         EXPECT_EQ(rest[i].dy, expected[i].dy);
-        if (rest[i].kind == Click) {
+        if (rest[i].kind == EventKind::Click) {
             EXPECT_EQ(rest[i].button, expected[i].button);
             EXPECT_EQ(rest[i].pressed, expected[i].pressed);
         }
-        if (rest[i].kind == Click || rest[i].kind == Scroll) {
+        if (rest[i].kind == EventKind::Click || rest[i].kind == EventKind::Scroll) {
             EXPECT_EQ(rest[i].x, 300);
             EXPECT_EQ(rest[i].y, 310);
         }
     }
     // The pointer's way to (300, 310) was recorded, ending there.
-    auto lastMove = std::find_if(events.rbegin(), events.rend(), [](const MacroEvent& e) { return e.kind == Move; });
+    auto lastMove =
+        std::find_if(events.rbegin(), events.rend(), [](const MacroEvent& e) { return e.kind == EventKind::Move; });
     ASSERT_NE(lastMove, events.rend());
     EXPECT_EQ(lastMove->x, 300);
     EXPECT_EQ(lastMove->y, 310);
@@ -232,14 +242,14 @@ TEST_F(RecorderTest, PressOnOwnWindowIsSwallowedWithItsRelease)
     const std::vector<MacroEvent> rest = withoutMoves(events);
     // Only the right click away from our window remains; the wheel over it is dropped.
     ASSERT_EQ(rest.size(), 2u);
-    EXPECT_EQ(rest[0].button, Right);
+    EXPECT_EQ(rest[0].button, MouseButton::Right);
     EXPECT_TRUE(rest[0].pressed);
-    EXPECT_EQ(rest[1].button, Right);
+    EXPECT_EQ(rest[1].button, MouseButton::Right);
     EXPECT_FALSE(rest[1].pressed);
     EXPECT_EQ(rest[0].x, 900);
     // Moves over our window are recorded all the same.
     EXPECT_TRUE(std::any_of(events.begin(), events.end(),
-                            [](const MacroEvent& e) { return e.kind == Move && e.x == 600 && e.y == 600; }));
+                            [](const MacroEvent& e) { return e.kind == EventKind::Move && e.x == 600 && e.y == 600; }));
 }
 
 TEST_F(RecorderTest, KeyInOwnForegroundIsSwallowedWithItsKeyUp)
@@ -256,9 +266,9 @@ TEST_F(RecorderTest, KeyInOwnForegroundIsSwallowedWithItsKeyUp)
     recorder.stopRecording();
     const std::vector<MacroEvent> events = eventsOf(recorder);
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].kind, KeyDown);
+    EXPECT_EQ(events[0].kind, EventKind::KeyDown);
     EXPECT_EQ(events[0].key, "D");
-    EXPECT_EQ(events[1].kind, KeyUp);
+    EXPECT_EQ(events[1].kind, EventKind::KeyUp);
     EXPECT_EQ(events[1].key, "D");
 }
 
@@ -278,7 +288,7 @@ TEST_F(RecorderTest, FastMovesAreThinnedToOnePer20Milliseconds)
     EXPECT_LT(events.size(), 60u);
     EXPECT_LE(static_cast<double>(events.size()), elapsed / 0.02 + 1.0);
     for (size_t i = 0; i < events.size(); ++i) {
-        EXPECT_EQ(events[i].kind, Move);
+        EXPECT_EQ(events[i].kind, EventKind::Move);
         if (i > 0) {
             // Only moves were recorded, so each delay is the gap between two recorded moves.
             EXPECT_GE(events[i].delay, 0.02 - 1e-9) << i;
@@ -301,8 +311,8 @@ TEST_F(RecorderTest, KeyboardOnlyRecordingIgnoresTheMouseAndTheOtherWayRound)
     recorder.stopRecording();
     events = eventsOf(recorder);
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].kind, Click);
-    EXPECT_EQ(events[1].kind, Click);
+    EXPECT_EQ(events[0].kind, EventKind::Click);
+    EXPECT_EQ(events[1].kind, EventKind::Click);
 }
 
 TEST_F(RecorderTest, SynthesisedNotificationsFollowTheRules)
@@ -335,7 +345,7 @@ TEST_F(RecorderTest, SynthesisedNotificationsFollowTheRules)
 
     std::vector<MacroEvent> events = eventsOf(recorder);
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].kind, Scroll);
+    EXPECT_EQ(events[0].kind, EventKind::Scroll);
     EXPECT_EQ(events[0].dy, -2);
     EXPECT_EQ(events[0].x, -5000);
     ASSERT_EQ(countReceived(WM_APP_EVENT_ADDED), 1u);

@@ -9,10 +9,10 @@
 
 namespace {
 
-MacroEvent make(int32_t kind, int x = 0, int y = 0, bool pressed = false, int button = 0, std::string key = {})
+MacroEvent make(EventKind kind, int x = 0, int y = 0, bool pressed = false, int button = 0, std::string key = {})
 {
     MacroEvent e;
-    e.kind = static_cast<EventKind>(kind);
+    e.kind = kind;
     e.x = x;
     e.y = y;
     e.dx = x;
@@ -31,18 +31,18 @@ TEST(EventRows, TextsOfEveryKind)
         MacroEvent event;
         const wchar_t* row;
     } cases[] = {
-        {make(Move, 100, 200), L"  #0001  移动 (100,200)"},
-        {make(Click, 0, 0, true, 0), L"  #0001  按下 [左]"},
-        {make(Click, 0, 0, false, 1), L"  #0001  释放 [右]"},
-        {make(Click, 0, 0, true, 7), L"  #0001  按下 [左]"},
-        {make(Scroll, 0, -2), L"  #0001  滚轮 (0,-2)"},
-        {make(Scroll, -1, 0), L"  #0001  滚轮 (-1,0)"},
-        {make(KeyDown, 0, 0, false, 0, "A"), L"  #0001  按键 [A]"},
-        {make(KeyUp, 0, 0, false, 0, "Shift"), L"  #0001  释放 [Shift]"},
-        {make(KeyDown, 0, 0, false, 0, "VK:186"), L"  #0001  按键 [VK:186]"},
-        {make(KeyUp), L"  #0001  释放 []"},
-        {make(9), L"  #0001  ?"},
-        {make(KeyDown, 0, 0, false, 0, "\xFF"), L"  #0001  按键 [\xFFFD]"},
+        {make(EventKind::Move, 100, 200), L"  #0001  移动 (100,200)"},
+        {make(EventKind::Click, 0, 0, true, 0), L"  #0001  按下 [左]"},
+        {make(EventKind::Click, 0, 0, false, 1), L"  #0001  释放 [右]"},
+        {make(EventKind::Click, 0, 0, true, 7), L"  #0001  按下 [左]"},
+        {make(EventKind::Scroll, 0, -2), L"  #0001  滚轮 (0,-2)"},
+        {make(EventKind::Scroll, -1, 0), L"  #0001  滚轮 (-1,0)"},
+        {make(EventKind::KeyDown, 0, 0, false, 0, "A"), L"  #0001  按键 [A]"},
+        {make(EventKind::KeyUp, 0, 0, false, 0, "Shift"), L"  #0001  释放 [Shift]"},
+        {make(EventKind::KeyDown, 0, 0, false, 0, "VK:186"), L"  #0001  按键 [VK:186]"},
+        {make(EventKind::KeyUp), L"  #0001  释放 []"},
+        {make(static_cast<EventKind>(9)), L"  #0001  ?"},
+        {make(EventKind::KeyDown, 0, 0, false, 0, "\xFF"), L"  #0001  按键 [\xFFFD]"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(formatEventRow(0, c.event), c.row);
@@ -51,8 +51,8 @@ TEST(EventRows, TextsOfEveryKind)
 
 TEST(EventRows, NumbersGrowBeyondFourDigits)
 {
-    EXPECT_EQ(formatEventRow(9999, make(Move)), L"  #10000  移动 (0,0)");
-    EXPECT_EQ(formatEventRow(123455, make(Move)), L"  #123456  移动 (0,0)");
+    EXPECT_EQ(formatEventRow(9999, make(EventKind::Move)), L"  #10000  移动 (0,0)");
+    EXPECT_EQ(formatEventRow(123455, make(EventKind::Move)), L"  #123456  移动 (0,0)");
 }
 
 TEST(EventRows, LongKeysAreCutWithoutSplittingASurrogatePair)
@@ -63,12 +63,12 @@ TEST(EventRows, LongKeysAreCutWithoutSplittingASurrogatePair)
     for (int i = 0; i < 10; ++i) {
         key += "\xF0\x9F\x98\x80";
     }
-    const std::wstring text = describeEvent(make(KeyDown, 0, 0, false, 0, key));
+    const std::wstring text = describeEvent(make(EventKind::KeyDown, 0, 0, false, 0, key));
     ASSERT_LE(text.size(), 255u);
     const unsigned last = static_cast<unsigned>(text.back()) & 0xFFFF;
     EXPECT_FALSE(last >= 0xD800 && last <= 0xDBFF);
     EXPECT_EQ(text.size(), 254u);
-    EXPECT_EQ(describeEvent(make(KeyDown, 0, 0, false, 0, std::string(400, 'k'))).size(), 255u);
+    EXPECT_EQ(describeEvent(make(EventKind::KeyDown, 0, 0, false, 0, std::string(400, 'k'))).size(), 255u);
 }
 
 TEST(EventRows, NumberingFromTheFirstRowOn)
@@ -86,7 +86,7 @@ TEST(EventRows, NumberingFromTheFirstRowOn)
         {4294967294u, L"  #4294967295  "},
     };
     MacroEvent down;
-    down.kind = KeyDown;
+    down.kind = EventKind::KeyDown;
     down.key = "F5";
     for (const auto& c : cases) {
         EXPECT_EQ(formatEventRow(c.index, down), std::wstring(c.prefix) + L"按键 [F5]") << c.index;
@@ -96,19 +96,19 @@ TEST(EventRows, NumberingFromTheFirstRowOn)
 TEST(EventRows, ExtremeCoordinatesKeepTheirSigns)
 {
     MacroEvent move;
-    move.kind = Move;
+    move.kind = EventKind::Move;
     move.x = INT32_MIN;
     move.y = INT32_MAX;
     EXPECT_EQ(describeEvent(move), L"移动 (-2147483648,2147483647)");
     MacroEvent wheel;
-    wheel.kind = Scroll;
+    wheel.kind = EventKind::Scroll;
     wheel.x = 5;  // the pointer position is not shown for the wheel
     wheel.dx = 3;
     wheel.dy = -120;
     EXPECT_EQ(describeEvent(wheel), L"滚轮 (3,-120)");
     MacroEvent middle;
-    middle.kind = Click;
-    middle.button = Middle;
+    middle.kind = EventKind::Click;
+    middle.button = MouseButton::Middle;
     middle.pressed = false;
     EXPECT_EQ(describeEvent(middle), L"释放 [中]");
     MacroEvent negativeKind;
@@ -128,7 +128,7 @@ TEST(EventRows, CutAtEveryPositionNeverLeavesHalfACharacter)
         }
         key += "\xE5\xB7\xA6";
         MacroEvent up;
-        up.kind = KeyUp;
+        up.kind = EventKind::KeyUp;
         up.key = key;
         const std::wstring full = L"释放 [" + utf8ToWide(key) + L"]";
         const std::wstring text = describeEvent(up);
@@ -142,7 +142,7 @@ TEST(EventRows, CutAtEveryPositionNeverLeavesHalfACharacter)
     }
     // Replacement characters from bad bytes count like any other unit.
     MacroEvent bad;
-    bad.kind = KeyDown;
+    bad.kind = EventKind::KeyDown;
     bad.key = std::string(300, '\x80');
     EXPECT_EQ(describeEvent(bad), L"按键 [" + std::wstring(251, L'\xFFFD'));
 }

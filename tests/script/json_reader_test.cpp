@@ -60,7 +60,7 @@ TEST(JsonReader, NumbersReadLikeAtof)
     };
     for (const auto& c : cases) {
         const JsonValue value = parseJson(c.text);
-        EXPECT_EQ(value.kind, Number) << c.text;
+        EXPECT_EQ(value.kind, JsonKind::Number) << c.text;
         EXPECT_DOUBLE_EQ(value.number, c.value) << c.text;
     }
 }
@@ -86,14 +86,14 @@ TEST(JsonReader, ObjectsKeepOrderAndDuplicates)
 
 TEST(JsonReader, NestingIsLimitedAtTheBracketOneTooDeep)
 {
-    const std::string ok = std::string(maxJsonDepth, '[') + std::string(maxJsonDepth, ']');
-    EXPECT_EQ(parseJson(ok).kind, Array);
-    const std::string deep(maxJsonDepth + 1000, '[');
-    EXPECT_EQ(parseError(deep), "JSON 解析失败(嵌套过深) 位置 " + std::to_string(maxJsonDepth));
+    const std::string ok = std::string(kMaxJsonDepth, '[') + std::string(kMaxJsonDepth, ']');
+    EXPECT_EQ(parseJson(ok).kind, JsonKind::Array);
+    const std::string deep(kMaxJsonDepth + 1000, '[');
+    EXPECT_EQ(parseError(deep), "JSON 解析失败(嵌套过深) 位置 " + std::to_string(kMaxJsonDepth));
     std::string deepObjects;
-    for (unsigned i = 0; i <= maxJsonDepth; ++i) {
+    for (unsigned i = 0; i <= kMaxJsonDepth; ++i) {
         deepObjects += "{\"a\":";
     }
     // Each level is five bytes long; the brace one too deep stands at the last level.
-    EXPECT_EQ(parseError(deepObjects), "JSON 解析失败(嵌套过深) 位置 " + std::to_string(maxJsonDepth * 5));
+    EXPECT_EQ(parseError(deepObjects), "JSON 解析失败(嵌套过深) 位置 " + std::to_string(kMaxJsonDepth * 5));
 }

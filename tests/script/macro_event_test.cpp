@@ -63,16 +63,19 @@ TEST(KeyNames, ExtendedKeysAreExactlyTheEighteen)
 
 TEST(Vocabulary, ButtonsAndKinds)
 {
-    EXPECT_STREQ(buttonName(7), "\xE5\xB7\xA6");
-    EXPECT_STREQ(buttonName(1), "\xE5\x8F\xB3");
-    EXPECT_EQ(buttonFromName("\xE4\xB8\xAD"), 2);
-    EXPECT_EQ(buttonFromName("Left"), -1);
-    EXPECT_EQ(buttonFromName("\xE5\xB7\xA6\xE5\xB7\xA6"), -1);
-    EXPECT_STREQ(kindToken(9), "m");
-    EXPECT_STREQ(kindToken(KeyUp), "ku");
-    EventKind kind = Move;
+    EXPECT_STREQ(buttonName(static_cast<MouseButton>(7)), "\xE5\xB7\xA6");
+    EXPECT_STREQ(buttonName(MouseButton::Right), "\xE5\x8F\xB3");
+    MouseButton button = MouseButton::Left;
+    EXPECT_TRUE(buttonFromName("\xE4\xB8\xAD", button));
+    EXPECT_EQ(button, MouseButton::Middle);
+    EXPECT_FALSE(buttonFromName("Left", button));
+    EXPECT_FALSE(buttonFromName("\xE5\xB7\xA6\xE5\xB7\xA6", button));
+    EXPECT_EQ(button, MouseButton::Middle);
+    EXPECT_STREQ(kindToken(static_cast<EventKind>(9)), "m");
+    EXPECT_STREQ(kindToken(EventKind::KeyUp), "ku");
+    EventKind kind = EventKind::Move;
     EXPECT_TRUE(kindFromToken("kd", kind));
-    EXPECT_EQ(kind, KeyDown);
+    EXPECT_EQ(kind, EventKind::KeyDown);
     for (const char* bad : {"K", "kdx", "", "M"}) {
         EXPECT_FALSE(kindFromToken(bad, kind)) << bad;
     }

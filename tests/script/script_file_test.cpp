@@ -25,7 +25,7 @@ namespace {
 MacroEvent click(double delay, int x, int y, MouseButton button, bool pressed)
 {
     MacroEvent e;
-    e.kind = Click;
+    e.kind = EventKind::Click;
     e.delay = delay;
     e.x = x;
     e.y = y;
@@ -116,10 +116,11 @@ TEST(ScriptText, GoldenBytes)
     move.y = 20;
     move.delay = 0.5;
     MacroEvent scroll;
-    scroll.kind = Scroll;
+    scroll.kind = EventKind::Scroll;
     scroll.dy = -2;
     const std::string text =
-        formatScriptText({move, click(0.25, 640, 360, Left, true), key(KeyDown, "A"), key(KeyUp, "\x01\"\\"), scroll});
+        formatScriptText({move, click(0.25, 640, 360, MouseButton::Left, true), key(EventKind::KeyDown, "A"),
+                          key(EventKind::KeyUp, "\x01\"\\"), scroll});
     EXPECT_EQ(text, "{\n  \"v\": 4,\n  \"events\": [\n"
                     "    {\"t\": \"m\", \"d\": 0.5, \"x\": 10, \"y\": 20},\n"
                     "    {\"t\": \"c\", \"d\": 0.25, \"x\": 640, \"y\": 360, \"b\": \"\xE5\xB7\xA6\", \"p\": true},\n"
@@ -148,12 +149,13 @@ TEST(ScriptText, NumberFormat)
 TEST(ScriptText, RoundTripKeepsEventsUpToDocumentedLosses)
 {
     MacroEvent scroll;
-    scroll.kind = Scroll;
+    scroll.kind = EventKind::Scroll;
     scroll.x = -5;
     scroll.dx = 1;
     scroll.delay = 0.123456;
-    const std::vector<MacroEvent> original = {click(1.5, 1, 2, Right, false), click(0, 3, 4, Middle, true),
-                                              key(KeyDown, "VK:186", 0.01), scroll, key(KeyUp, "Shift_R")};
+    const std::vector<MacroEvent> original = {
+        click(1.5, 1, 2, MouseButton::Right, false), click(0, 3, 4, MouseButton::Middle, true),
+        key(EventKind::KeyDown, "VK:186", 0.01), scroll, key(EventKind::KeyUp, "Shift_R")};
     const std::vector<MacroEvent> back = loadText(formatScriptText(original));
     ASSERT_EQ(back.size(), original.size());
     for (size_t i = 0; i < back.size(); ++i) {
@@ -177,13 +179,13 @@ TEST(ScriptText, LenientLoading)
                       "{\"t\":\"c\",\"t\":\"zz\",\"d\":-1,\"x\":12.9,\"y\":-12.9,\"p\":1,\"b\":\"Left\"},"
                       "{\"t\":\"zz\",\"t\":\"c\"},{\"t\":\"kd\",\"d\":\"1\",\"k\":7,\"x\":1e12}]}");
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].kind, Click);
+    EXPECT_EQ(events[0].kind, EventKind::Click);
     EXPECT_EQ(events[0].delay, 0.0);
     EXPECT_EQ(events[0].x, 12);
     EXPECT_EQ(events[0].y, -12);
     EXPECT_FALSE(events[0].pressed);
-    EXPECT_EQ(events[0].button, Left);
-    EXPECT_EQ(events[1].kind, KeyDown);
+    EXPECT_EQ(events[0].button, MouseButton::Left);
+    EXPECT_EQ(events[1].kind, EventKind::KeyDown);
     EXPECT_EQ(events[1].key, "");
     EXPECT_EQ(events[1].x, INT32_MIN);
 }
@@ -214,7 +216,7 @@ TEST(ScriptText, LoadErrors)
 TEST(ScriptFile, SaveLoadAndFailures)
 {
     const std::string path = "lr_script_test.json";
-    std::vector<MacroEvent> events = {key(KeyDown, "A", 0.5)};
+    std::vector<MacroEvent> events = {key(EventKind::KeyDown, "A", 0.5)};
     std::wstring error;
     ASSERT_TRUE(saveScript(wide(path), events, error));
     EXPECT_EQ(readAll(path), formatScriptText(events));

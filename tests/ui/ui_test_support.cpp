@@ -92,7 +92,7 @@ std::vector<MacroEvent> sampleEvents(size_t count)
 {
     std::vector<MacroEvent> events(count);
     for (size_t i = 0; i < count; ++i) {
-        events[i].kind = Move;
+        events[i].kind = EventKind::Move;
         events[i].x = static_cast<int32_t>(i % 1000);
         events[i].y = static_cast<int32_t>(i / 1000);
         events[i].delay = 0.01;

@@ -48,7 +48,7 @@ TEST_F(HttpTransferTest, ManifestIsReadWithUserAgentAndTimeStamp)
     const std::vector<SeenRequest> seen = server.requests();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(std::regex_match(seen[0].target, std::regex(R"(/r/version\.json\?t=[0-9]+)"))) << seen[0].target;
-    EXPECT_EQ(seen[0].userAgent, "LorminRecorder/2.0");
+    EXPECT_EQ(seen[0].kUserAgent, "LorminRecorder/2.0");
 }
 
 TEST_F(HttpTransferTest, TimeStampJoinsTheQueryWithTheRightSeparator)

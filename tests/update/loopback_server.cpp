@@ -160,7 +160,7 @@ void LoopbackServer::handle(SOCKET client)
     }
     SeenRequest request;
     request.target = head.substr(firstSpace + 1, secondSpace - firstSpace - 1);
-    request.userAgent = headerValue(head, "User-Agent");
+    request.kUserAgent = headerValue(head, "User-Agent");
     const std::string path = request.target.substr(0, request.target.find('?'));
 
     ScriptedAnswer scripted = makeAnswer(404, "not here");

@@ -20,7 +20,7 @@ struct ScriptedAnswer {
 
 struct SeenRequest {
     std::string target;
-    std::string userAgent;
+    std::string kUserAgent;
 };
 
 // "HTTP/1.1 <status>" with Content-Length (unless omitted) and Connection: close.

@@ -65,9 +65,9 @@ TEST_F(ConfigFileTest, MissingFileGivesTheDefault)
 {
     DeleteFileW(configPath.c_str());
     EXPECT_EQ(ReadConfiguredUpdateUrl(), L"");
-    EXPECT_EQ(SelectUpdateBaseUrl(), DefaultUpdateBaseUrl);
-    EXPECT_EQ(std::wstring(DefaultUpdateBaseUrl).rfind(L"https://", 0), 0u);
-    EXPECT_EQ(std::wstring(DefaultUpdateBaseUrl).back(), L'/');
+    EXPECT_EQ(SelectUpdateBaseUrl(), kDefaultUpdateBaseUrl);
+    EXPECT_EQ(std::wstring(kDefaultUpdateBaseUrl).rfind(L"https://", 0), 0u);
+    EXPECT_EQ(std::wstring(kDefaultUpdateBaseUrl).back(), L'/');
 }
 
 TEST_F(ConfigFileTest, FileNextToTheExecutableIsRead)
@@ -81,7 +81,7 @@ TEST_F(ConfigFileTest, EmptyValueFallsBackToTheDefault)
 {
     write("UPDATE_URL=\r\nUPDATE_URL=https://second/\r\n");
     EXPECT_EQ(ReadConfiguredUpdateUrl(), L"");
-    EXPECT_EQ(SelectUpdateBaseUrl(), DefaultUpdateBaseUrl);
+    EXPECT_EQ(SelectUpdateBaseUrl(), kDefaultUpdateBaseUrl);
 }
 
 TEST_F(ConfigFileTest, LargeFileIsReadPastTheFirstChunks)
