@@ -6,6 +6,8 @@
 #include <string>
 #include <windows.h>
 
+#include "base/win_owners.h"
+
 namespace {
 
 // Written once by Init before other threads exist, then only read.
@@ -14,51 +16,6 @@ std::wstring logPath;
 // Serialises the writers of this process, so that the byte-order mark is written once even when
 // several threads create the file at the same moment.
 SRWLOCK writeLock = SRWLOCK_INIT;
-
-// Owns the lock for one line. The wait is bounded: the crash handler writes through here, and a
-// thread that stopped while holding the lock must not hang it. Without the lock the line is still
-// one appending write, so at worst a second mark could appear in a brand-new file.
-class WriteGuard {
-public:
-    WriteGuard()
-    {
-        for (int attempt = 0; attempt < 2000; ++attempt) {
-            if (TryAcquireSRWLockExclusive(&writeLock)) {
-                held = true;
-                return;
-            }
-            Sleep(1);
-        }
-    }
-    ~WriteGuard()
-    {
-        if (held) {
-            ReleaseSRWLockExclusive(&writeLock);
-        }
-    }
-    WriteGuard(const WriteGuard&) = delete;
-    WriteGuard& operator=(const WriteGuard&) = delete;
-
-private:
-    bool held = false;
-};
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : handle(h) {}
-    ~FileHandle()
-    {
-        if (handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle);
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return handle; }
-
-private:
-    HANDLE handle;
-};
 
 // The line as UTF-8 with CR LF for every line feed, the bytes a Unicode text-mode stream
 // ("a, ccs=UTF-8") would produce.
@@ -123,14 +80,17 @@ void Write(const wchar_t* format, ...)
     GetLocalTime(&now);
     const std::string line = encodeLine(now, message);
 
-    WriteGuard guard;
+    // The wait is bounded: the crash handler writes through here, and a thread that stopped
+    // while holding the lock must not hang it. Without the lock the line is still one appending
+    // write, so at worst a second mark could appear in a brand-new file.
+    TimedExclusiveLock guard(writeLock, 2000);
     // Append-only access makes every write land at the end of the file as one piece, also when
     // other threads or another instance of the program write at the same time. A stream that
     // seeks to the end and then writes loses or tears lines in that race.
     FileHandle file(CreateFileW(logPath.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
+    if (!file) {
         return;
     }
     std::string bytes;

@@ -15,7 +15,7 @@ std::atomic<Recorder*> activeRecorder{nullptr};
 
 constexpr DWORD kStartWaitMs = 3000;
 constexpr DWORD kQuitWaitMs = 3000;
-constexpr int kHookAnswerPolls = 1000;  // of 1 ms each
+constexpr DWORD kHookAnswerWaitMs = 1000;
 
 UINT messageForHotkey(Hotkey hotkey)
 {
@@ -31,7 +31,7 @@ UINT messageForHotkey(Hotkey hotkey)
 
 Recorder::~Recorder()
 {
-    if (thread) {
+    if (thread.started()) {
         stopHookThread();
     }
 }
@@ -43,15 +43,21 @@ HookState Recorder::hookState() const
 
 HookState Recorder::waitForHookAnswer() const
 {
-    for (int poll = 0; poll < kHookAnswerPolls && state.load() == HookState::Pending; ++poll) {
-        Sleep(1);
+    // The event may carry an answer to an earlier request; only the state tells which one came.
+    const ULONGLONG deadline = GetTickCount64() + kHookAnswerWaitMs;
+    while (state.load() == HookState::Pending) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline ||
+            WaitForSingleObject(hookAnswered.get(), static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) {
+            break;
+        }
     }
     return state.load();
 }
 
 bool Recorder::startHookThread(HWND window)
 {
-    if (thread) {
+    if (thread.started()) {
         return true;
     }
     mainWindow = window;
@@ -62,11 +68,11 @@ bool Recorder::startHookThread(HWND window)
     state.exchange(HookState::Pending);
 
     startEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!startEvent) {
+    hookAnswered.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!startEvent || !hookAnswered) {
         return false;
     }
-    thread.reset(CreateThread(nullptr, 0, threadProc, this, 0, nullptr));
-    if (!thread) {
+    if (!thread.start([this] { runHookLoop(); })) {
         startEvent.reset();
         return false;
     }
@@ -82,7 +88,7 @@ bool Recorder::startHookThread(HWND window)
 
 void Recorder::stopHookThread()
 {
-    if (!thread) {
+    if (!thread.started()) {
         return;
     }
     if (recording.exchange(false)) {
@@ -93,17 +99,11 @@ void Recorder::stopHookThread()
         PostThreadMessageW(id, WM_APP_HOOK_QUIT, 0, 0);
     }
     // Bounded: a hook thread that hangs must not keep the program from closing.
-    WaitForSingleObject(thread.get(), kQuitWaitMs);
-    thread.reset();
+    thread.waitFor(kQuitWaitMs);
+    thread.detach();
     startEvent.reset();
     Recorder* self = this;
     activeRecorder.compare_exchange_strong(self, nullptr);
-}
-
-DWORD WINAPI Recorder::threadProc(LPVOID parameter)
-{
-    static_cast<Recorder*>(parameter)->runHookLoop();
-    return 0;
 }
 
 void Recorder::runHookLoop()
@@ -153,11 +153,13 @@ void Recorder::installHooks()
     if (mouseHook && keyboardHook) {
         ErrorLog::Write(L"钩子已安装 tid=%lu", static_cast<unsigned long>(threadId.load()));
         state.exchange(HookState::Installed);
+        SetEvent(hookAnswered.get());
     } else {
         // A hook that did get installed stays; the next request installs only the missing one.
         ErrorLog::Write(L"钩子安装失败 mouse=%p key=%p err=%lu", static_cast<void*>(mouseHook.get()),
                         static_cast<void*>(keyboardHook.get()), static_cast<unsigned long>(error));
         state.exchange(HookState::Failed);
+        SetEvent(hookAnswered.get());
     }
 }
 

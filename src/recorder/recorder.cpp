@@ -31,7 +31,7 @@ Recorder& theRecorder()
 bool Recorder::startRecording(bool recordMouseInput, bool recordKeyboardInput)
 {
     const DWORD id = threadId.load();
-    if (recording.load() || !thread || id == 0) {
+    if (recording.load() || !thread.started() || id == 0) {
         return false;
     }
     // Fresh hooks for every recording: the system silently drops low-level hooks that once took

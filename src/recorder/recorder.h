@@ -10,8 +10,9 @@
 #include <vector>
 #include <windows.h>
 
+#include "base/thread.h"
+#include "base/win_owners.h"
 #include "recorder/capture_rules.h"
-#include "recorder/win_handles.h"
 #include "script/macro_event.h"
 
 enum class HookState : int32_t { Pending = 0, Installed = 1, Failed = 2 };
@@ -45,7 +46,6 @@ public:
     void onMouseHook(WPARAM message, const MSLLHOOKSTRUCT& info);
 
 private:
-    static DWORD WINAPI threadProc(LPVOID parameter);
     static LRESULT CALLBACK keyboardHookProc(int code, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK mouseHookProc(int code, WPARAM wParam, LPARAM lParam);
 
@@ -54,15 +54,16 @@ private:
     void removeHooks();
     // Posts the hotkey's message if this is one; true when the notification ends here.
     bool hotkeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info);
-    // Sleeps while the hook state is Pending, at most about a second; returns the final state.
+    // Waits while the hook state is Pending, at most about a second; returns the final state.
     HookState waitForHookAnswer() const;
     void logRecordingStopped() const;
     void appendEvent(const MacroEvent& event);
 
     // Input hook thread. The main window is written before the thread exists and only read after.
     HWND mainWindow = nullptr;
-    UniqueHandle thread;
-    UniqueHandle startEvent;
+    Thread thread;
+    KernelHandle startEvent;    // set by the hook thread once its message queue exists
+    KernelHandle hookAnswered;  // set by the hook thread after each installation answer
     std::atomic<DWORD> threadId{0};
     HookHandle mouseHook;     // written only on the hook thread
     HookHandle keyboardHook;  // written only on the hook thread

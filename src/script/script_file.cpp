@@ -3,21 +3,12 @@
 #include <cstdio>
 #include <new>
 
+#include "base/owned.h"
 #include "script/script_file_io.h"
 
 namespace {
 
 constexpr long kMaxScriptBytes = 0x10000000;  // 256 MiB
-
-struct FileCloser {
-    FILE* file;
-    ~FileCloser()
-    {
-        if (file != nullptr) {
-            std::fclose(file);
-        }
-    }
-};
 
 }  // namespace
 
@@ -56,15 +47,15 @@ bool saveScript(const std::wstring& path, const std::vector<MacroEvent>& events,
 
 bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::wstring& error)
 {
-    FileCloser closer{openScriptFile(path, L"rb")};
-    if (closer.file == nullptr) {
+    const FileStream file(openScriptFile(path, L"rb"));
+    if (!file) {
         error = L"无法打开文件";
         return false;
     }
     long size = -1;
-    if (std::fseek(closer.file, 0, SEEK_END) == 0) {
-        size = std::ftell(closer.file);
-        std::fseek(closer.file, 0, SEEK_SET);
+    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+        size = std::ftell(file.get());
+        std::fseek(file.get(), 0, SEEK_SET);
     }
     if (size < 1 || size > kMaxScriptBytes) {
         error = L"文件为空或过大";
@@ -77,6 +68,6 @@ bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::
         error = L"文件为空或过大";
         return false;
     }
-    text.resize(std::fread(&text[0], 1, text.size(), closer.file));
+    text.resize(std::fread(&text[0], 1, text.size(), file.get()));
     return parseScriptText(text, events, error);
 }

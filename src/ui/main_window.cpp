@@ -121,14 +121,14 @@ void MainWindow::OnCreate(HWND window)
     dpi_ = 96;
     unsaved_ = false;
     noticeOpen_ = false;
-    CreateUiFonts(fonts_, dpi_);
+    fonts_ = MakeUiFonts(dpi_);
     CreateControls();
     LayoutControls();
 }
 
 void MainWindow::OnDestroy()
 {
-    DeleteUiFonts(fonts_);
+    fonts_ = UiFonts{};
     window_ = nullptr;
     list_ = status_ = speed_ = speedSpin_ = count_ = countSpin_ = nullptr;
     PostQuitMessage(0);

@@ -14,8 +14,6 @@ namespace {
 constexpr int kMainIconId = 101;
 constexpr size_t kMaxChildrenForFonts = 64;
 
-enum class FontRole { Regular, Bold, Mono, Small, None };
-
 struct ControlDefinition {
     int id;
     const wchar_t* className;
@@ -66,18 +64,6 @@ const ControlDefinition kControlDefinitions[] = {
 static_assert(sizeof kControlDefinitions / sizeof kControlDefinitions[0] == kLayoutControlCount,
               "one definition per placed control");
 
-HFONT fontFor(const UiFonts& fonts, FontRole role)
-{
-    switch (role) {
-    case FontRole::Regular: return fonts.regular;
-    case FontRole::Bold: return fonts.bold;
-    case FontRole::Mono: return fonts.mono;
-    case FontRole::Small: return fonts.small;
-    case FontRole::None: break;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 bool MainWindow::RegisterWindowClass(HINSTANCE instance)
@@ -114,7 +100,7 @@ void MainWindow::ApplyStartupDpi(int dpi)
         return;
     }
     dpi_ = dpi;
-    CreateUiFonts(fonts_, dpi_);
+    fonts_ = MakeUiFonts(dpi_);
     ApplyDpiFonts();
     LayoutControls();
     // Group boxes are transparent: without a full repaint their frames stay where the 96-DPI
@@ -132,7 +118,7 @@ void MainWindow::CreateControls()
         if (control == nullptr) {
             continue;
         }
-        if (HFONT font = fontFor(fonts_, definition.font)) {
+        if (HFONT font = fonts_.get(definition.font)) {
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         }
     }
@@ -181,11 +167,11 @@ void MainWindow::ApplyDpiFonts()
         wchar_t className[32] = L"";
         GetClassNameW(child, className, 32);
         const int id = GetDlgCtrlID(child);
-        HFONT font = fonts_.regular;
+        HFONT font = fonts_.regular.get();
         if (lstrcmpiW(className, L"ListBox") == 0) {
-            font = fonts_.mono;
+            font = fonts_.mono.get();
         } else if ((lstrcmpiW(className, L"Static") == 0 && id == IDC_STATUS) || id == IDC_CHECK_UPDATE) {
-            font = fonts_.small;
+            font = fonts_.small.get();
         }
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
@@ -196,7 +182,7 @@ void MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested)
     dpi_ = HIWORD(wParam);
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    CreateUiFonts(fonts_, dpi_);
+    fonts_ = MakeUiFonts(dpi_);
     ApplyDpiFonts();
     LayoutControls();
     InvalidateRect(window_, nullptr, TRUE);

@@ -1,7 +1,7 @@
 // The owner-drawn action buttons, drawn off-screen and copied in one BitBlt so they never flicker.
 #include "ui/main_window.h"
 
-#include "ui/gdi_objects.h"
+#include "base/win_owners.h"
 #include "ui/window_layout.h"
 
 void MainWindow::DrawActionButton(const DRAWITEMSTRUCT& item) const
@@ -20,16 +20,16 @@ void MainWindow::DrawActionButton(const DRAWITEMSTRUCT& item) const
     if (width <= 0 || height <= 0) {
         return;
     }
-    MemoryDc memory(item.hDC);
-    GdiObject bitmap(CreateCompatibleBitmap(item.hDC, width, height));
-    GdiObject fill(CreateSolidBrush(RGB(colour.red, colour.green, colour.blue)));
-    GdiObject outline(CreatePen(PS_SOLID, 1, RGB(200, 200, 200)));
-    if (memory.get() == nullptr || bitmap.get() == nullptr) {
+    const MemoryDc memory(CreateCompatibleDC(item.hDC));
+    const BitmapHandle bitmap(CreateCompatibleBitmap(item.hDC, width, height));
+    const BrushHandle fill(CreateSolidBrush(RGB(colour.red, colour.green, colour.blue)));
+    const PenHandle outline(CreatePen(PS_SOLID, 1, RGB(200, 200, 200)));
+    if (!memory || !bitmap) {
         return;
     }
     SelectedObject bitmapSelection(memory.get(), bitmap.get());
     RECT local{0, 0, width, height};
-    FillRect(memory.get(), &local, static_cast<HBRUSH>(fill.get()));
+    FillRect(memory.get(), &local, fill.get());
     {
         SelectedObject penSelection(memory.get(), outline.get());
         SelectedObject brushSelection(memory.get(), GetStockObject(NULL_BRUSH));

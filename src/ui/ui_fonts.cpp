@@ -17,34 +17,26 @@ HFONT makeFont(const wchar_t* face, int points, LONG weight, int dpi)
     return CreateFontIndirectW(&font);
 }
 
-void deleteFont(HFONT& font)
-{
-    if (font != nullptr) {
-        DeleteObject(font);
-        font = nullptr;
-    }
-}
-
 }  // namespace
 
-UiFonts::~UiFonts()
+HFONT UiFonts::get(FontRole role) const
 {
-    DeleteUiFonts(*this);
+    switch (role) {
+    case FontRole::Regular: return regular.get();
+    case FontRole::Bold: return bold.get();
+    case FontRole::Mono: return mono.get();
+    case FontRole::Small: return small.get();
+    case FontRole::None: break;
+    }
+    return nullptr;
 }
 
-void CreateUiFonts(UiFonts& fonts, int dpi)
+UiFonts MakeUiFonts(int dpi)
 {
-    DeleteUiFonts(fonts);
-    fonts.regular = makeFont(L"Microsoft YaHei", 9, FW_NORMAL, dpi);
-    fonts.bold = makeFont(L"Microsoft YaHei", 9, FW_BOLD, dpi);
-    fonts.mono = makeFont(L"Consolas", 9, FW_NORMAL, dpi);
-    fonts.small = makeFont(L"Microsoft YaHei", 8, FW_NORMAL, dpi);
-}
-
-void DeleteUiFonts(UiFonts& fonts)
-{
-    deleteFont(fonts.regular);
-    deleteFont(fonts.bold);
-    deleteFont(fonts.mono);
-    deleteFont(fonts.small);
+    UiFonts fonts;
+    fonts.regular.reset(makeFont(L"Microsoft YaHei", 9, FW_NORMAL, dpi));
+    fonts.bold.reset(makeFont(L"Microsoft YaHei", 9, FW_BOLD, dpi));
+    fonts.mono.reset(makeFont(L"Consolas", 9, FW_NORMAL, dpi));
+    fonts.small.reset(makeFont(L"Microsoft YaHei", 8, FW_NORMAL, dpi));
+    return fonts;
 }

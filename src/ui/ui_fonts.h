@@ -3,19 +3,19 @@
 
 #include <windows.h>
 
-struct UiFonts {
-    HFONT regular = nullptr;
-    HFONT bold = nullptr;
-    HFONT mono = nullptr;
-    HFONT small = nullptr;
+#include "base/win_owners.h"
 
-    UiFonts() = default;
-    ~UiFonts();
-    UiFonts(const UiFonts&) = delete;
-    UiFonts& operator=(const UiFonts&) = delete;
+enum class FontRole { Regular, Bold, Mono, Small, None };
+
+struct UiFonts {
+    FontHandle regular;
+    FontHandle bold;
+    FontHandle mono;
+    FontHandle small;
+
+    // The font of a role; null for FontRole::None.
+    HFONT get(FontRole role) const;
 };
 
-// Deletes the current fonts and creates all four anew for dpi.
-void CreateUiFonts(UiFonts& fonts, int dpi);
-// Deletes each font that exists and forgets it.
-void DeleteUiFonts(UiFonts& fonts);
+// All four fonts made for dpi; replacing a set deletes the fonts of the old one.
+UiFonts MakeUiFonts(int dpi);
