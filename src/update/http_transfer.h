@@ -6,10 +6,13 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include "base/win_owners.h"
+
+// The handles of one open transfer. The request is declared last, so it is closed first.
 struct HttpHandles {
-    HINTERNET session = nullptr;
-    HINTERNET connection = nullptr;
-    HINTERNET request = nullptr;
+    InternetHandle session;
+    InternetHandle connection;
+    InternetHandle request;
 };
 
 using ProgressCallback = void (*)(void* context, int64_t received, int64_t total);

@@ -11,44 +11,34 @@
 #include "update/update_settings.h"
 #include "update/update_windows.h"
 
-void ReleaseCheckJob(CheckJob* job)
+void CheckWorker(CheckJob& job)
 {
-    if (InterlockedDecrement(&job->references) == 0) {
-        delete job;
-    }
-}
-
-unsigned __stdcall CheckWorker(void* argument)
-{
-    CheckJob* job = static_cast<CheckJob*>(argument);
-    const std::wstring manifestUrl = ManifestUrlFor(job->baseUrl);
+    const std::wstring manifestUrl = ManifestUrlFor(job.baseUrl);
     std::string body;
     std::string ver;
     std::string url;
-    if (!HttpGetToMemory(manifestUrl, body, job->result.errorText)) {
-        job->result.ok = false;
+    if (!HttpGetToMemory(manifestUrl, body, job.result.errorText)) {
+        job.result.ok = false;
     } else if (!ExtractJsonString(body, "ver", ver) || !ExtractJsonString(body, "url", url)) {
-        job->result.errorText = L"version.json 内容不正确（缺少 ver 或 url 字段）";
-        job->result.ok = false;
+        job.result.errorText = L"version.json 内容不正确（缺少 ver 或 url 字段）";
+        job.result.ok = false;
     } else if (!IsAcceptableVersionText(ver)) {
         // The version becomes part of the download's file name; "..\..\x" would place the
         // download outside the program's folder.
-        job->result.errorText = L"version.json 内容不正确（版本号含非法字符）";
-        job->result.ok = false;
+        job.result.errorText = L"version.json 内容不正确（版本号含非法字符）";
+        job.result.ok = false;
     } else {
         std::string sha256;
         std::string note;
         ExtractJsonString(body, "sha256", sha256);
         ExtractJsonString(body, "note", note);
-        job->result.version = utf8ToWide(ver);
-        job->result.downloadUrl = ResolveUrl(manifestUrl, utf8ToWide(url));
-        job->result.sha256 = utf8ToWide(sha256);
-        job->result.notes = utf8ToWide(note);
-        job->result.ok = true;
+        job.result.version = utf8ToWide(ver);
+        job.result.downloadUrl = ResolveUrl(manifestUrl, utf8ToWide(url));
+        job.result.sha256 = utf8ToWide(sha256);
+        job.result.notes = utf8ToWide(note);
+        job.result.ok = true;
     }
-    PostMessageW(job->window, WM_APP_CHECK_DONE, 0, 0);
-    ReleaseCheckJob(job);
-    return 0;
+    PostMessageW(job.window, WM_APP_CHECK_DONE, 0, 0);
 }
 
 void CheckForUpdates(HWND owner)

@@ -8,44 +8,12 @@
 
 #include "base/error_log.h"
 #include "base/message_box.h"
+#include "base/win_owners.h"
 #include "update/http_transfer.h"
 #include "update/update_manifest.h"
 #include "update/update_settings.h"
 
 namespace {
-
-struct AlgorithmHandle {
-    BCRYPT_ALG_HANDLE handle = nullptr;
-    ~AlgorithmHandle()
-    {
-        if (handle != nullptr) {
-            BCryptCloseAlgorithmProvider(handle, 0);
-        }
-    }
-};
-
-struct HashHandle {
-    BCRYPT_HASH_HANDLE handle = nullptr;
-    ~HashHandle()
-    {
-        if (handle != nullptr) {
-            BCryptDestroyHash(handle);
-        }
-    }
-};
-
-struct InputFile {
-    FILE* file = nullptr;
-    explicit InputFile(const std::wstring& path) : file(_wfopen(path.c_str(), L"rb")) {}
-    ~InputFile()
-    {
-        if (file != nullptr) {
-            fclose(file);
-        }
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-};
 
 DWORD ReadHashProperty(BCRYPT_ALG_HANDLE algorithm, const wchar_t* name)
 {
@@ -93,43 +61,43 @@ void RejectDownload(UpdateDialogState& state, HWND owner, const std::wstring& pa
 bool Sha256File(const std::wstring& path, std::string& digest)
 {
     digest.clear();
-    AlgorithmHandle algorithm;
-    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm.handle, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
-        algorithm.handle = nullptr;
+    BCRYPT_ALG_HANDLE opened = nullptr;
+    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&opened, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
         return false;
     }
-    const DWORD objectLength = ReadHashProperty(algorithm.handle, BCRYPT_OBJECT_LENGTH);
-    const DWORD digestLength = ReadHashProperty(algorithm.handle, BCRYPT_HASH_LENGTH);
+    const AlgorithmHandle algorithm(opened);
+    const DWORD objectLength = ReadHashProperty(algorithm.get(), BCRYPT_OBJECT_LENGTH);
+    const DWORD digestLength = ReadHashProperty(algorithm.get(), BCRYPT_HASH_LENGTH);
     if (objectLength == 0 || digestLength == 0) {
         return false;
     }
     std::vector<UCHAR> hashObject(objectLength, 0);
     std::vector<UCHAR> digestBytes(digestLength, 0);
-    HashHandle hash;
-    if (!BCRYPT_SUCCESS(
-            BCryptCreateHash(algorithm.handle, &hash.handle, hashObject.data(), objectLength, nullptr, 0, 0))) {
-        hash.handle = nullptr;
+    BCRYPT_HASH_HANDLE created = nullptr;
+    if (!BCRYPT_SUCCESS(BCryptCreateHash(algorithm.get(), &created, hashObject.data(), objectLength, nullptr, 0, 0))) {
         return false;
     }
-    InputFile input(path);
-    if (input.file == nullptr) {
+    // Declared after the hash object it lives in, so it is destroyed first.
+    const HashHandle hash(created);
+    const FileStream input(_wfopen(path.c_str(), L"rb"));
+    if (!input) {
         return false;
     }
     std::vector<UCHAR> chunk(65536);
     for (;;) {
-        const size_t got = fread(chunk.data(), 1, chunk.size(), input.file);
+        const size_t got = fread(chunk.data(), 1, chunk.size(), input.get());
         if (got == 0) {
             break;
         }
-        if (!BCRYPT_SUCCESS(BCryptHashData(hash.handle, chunk.data(), static_cast<ULONG>(got), 0))) {
+        if (!BCRYPT_SUCCESS(BCryptHashData(hash.get(), chunk.data(), static_cast<ULONG>(got), 0))) {
             return false;
         }
     }
     // A read error must not pass for the end of the file: the digest of a prefix is no digest.
-    if (ferror(input.file)) {
+    if (ferror(input.get())) {
         return false;
     }
-    if (!BCRYPT_SUCCESS(BCryptFinishHash(hash.handle, digestBytes.data(), digestLength, 0))) {
+    if (!BCRYPT_SUCCESS(BCryptFinishHash(hash.get(), digestBytes.data(), digestLength, 0))) {
         return false;
     }
     digest = HexDigest(digestBytes.data(), digestBytes.size());

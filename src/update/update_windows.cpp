@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <process.h>
 #include <shellapi.h>
 
 #include "base/message_box.h"
@@ -10,11 +9,6 @@
 #include "update/update_settings.h"
 
 namespace {
-
-HANDLE StartThread(unsigned(__stdcall* procedure)(void*), void* argument)
-{
-    return reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, procedure, argument, 0, nullptr));
-}
 
 void RegisterUpdateClass(const wchar_t* name, WNDPROC procedure, bool& registered)
 {
@@ -66,20 +60,18 @@ void RunWindowLoop(const bool& done)
 
 LRESULT OnCheckWindowCreate(HWND window, const CREATESTRUCTW* create)
 {
-    CheckJob* job = static_cast<CheckJob*>(create->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(job));
+    // The creation parameter is the caller's shared owner of the job; the worker gets a copy.
+    const std::shared_ptr<CheckJob> job = *static_cast<const std::shared_ptr<CheckJob>*>(create->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(job.get()));
     job->window = window;
     const HWND label = CreateChild(window, L"STATIC", L"正在检查更新，请稍候…", IDC_CHK_TEXT, 22, 18, 340, 22, 0);
     const HWND bar = CreateChild(window, PROGRESS_CLASSW, L"", IDC_CHK_PROGRESS, 22, 52, 340, 16, PBS_MARQUEE);
     SendMessageW(bar, PBM_SETMARQUEE, TRUE, 30);
     SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(UpdateWindowFont()), TRUE);
 
-    // The worker holds its own reference: it may outlive this window and RunCheckWindow.
-    InterlockedIncrement(&job->references);
-    job->thread = updateSeams.startThread(&CheckWorker, job);
-    if (job->thread == nullptr) {
+    // The worker holds its own owner of the job: it may outlive this window and RunCheckWindow.
+    if (!job->worker.start([job] { CheckWorker(*job); })) {
         // Without a worker no WM_APP_CHECK_DONE would ever come and this window would never close.
-        InterlockedDecrement(&job->references);
         job->result.errorText = L"无法启动检查线程";
         job->result.ok = false;
         PostMessageW(window, WM_APP_CHECK_DONE, 0, 0);
@@ -128,7 +120,7 @@ void CloseUpdateDialog(HWND window, UpdateDialogState& state)
 
 }  // namespace
 
-UpdateSeams updateSeams = {&ShellExecuteW, &StartThread, &Sha256File};
+UpdateSeams updateSeams = {&ShellExecuteW, &Sha256File};
 
 HFONT UpdateWindowFont()
 {
@@ -176,13 +168,12 @@ bool RunCheckWindow(const std::wstring& baseUrl, UpdateInfo& info)
     static bool registered = false;
     RegisterUpdateClass(L"LorminUpdChkCls", &CheckWindowProc, registered);
 
-    CheckJob* job = new CheckJob;
+    auto job = std::make_shared<CheckJob>();
     job->baseUrl = baseUrl;
     const HWND window = CreateWindowExW(
         0, L"LorminUpdChkCls", L"在线更新", WS_CAPTION | WS_SYSMENU, (GetSystemMetrics(SM_CXSCREEN) - 400) / 2,
-        (GetSystemMetrics(SM_CYSCREEN) - 150) / 2, 400, 150, nullptr, nullptr, GetModuleHandleW(nullptr), job);
+        (GetSystemMetrics(SM_CYSCREEN) - 150) / 2, 400, 150, nullptr, nullptr, GetModuleHandleW(nullptr), &job);
     if (window == nullptr) {
-        ReleaseCheckJob(job);
         info.errorText = L"无法创建检查窗口";
         info.ok = false;
         return false;
@@ -191,12 +182,8 @@ bool RunCheckWindow(const std::wstring& baseUrl, UpdateInfo& info)
     UpdateWindow(window);
     RunWindowLoop(job->done);
 
-    bool workerEnded = true;
-    if (job->thread != nullptr) {
-        workerEnded = WaitForSingleObject(job->thread, 5000) == WAIT_OBJECT_0;
-        CloseHandle(job->thread);
-        job->thread = nullptr;
-    }
+    const bool workerEnded = job->worker.waitFor(5000);
+    job->worker.detach();
     if (!job->done) {
         // Left through WM_QUIT: the window must not outlive the loop that serves it.
         DestroyWindow(window);
@@ -208,7 +195,6 @@ bool RunCheckWindow(const std::wstring& baseUrl, UpdateInfo& info)
         info = UpdateInfo();
         info.errorText = L"检查已中断";
     }
-    ReleaseCheckJob(job);
     return info.ok;
 }
 

@@ -3,8 +3,11 @@
 // and the download. Everything here runs on the user-interface thread except CheckWorker.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <windows.h>
+
+#include "base/thread.h"
 
 constexpr int IDC_UPD_CURRENT = 5201;
 constexpr int IDC_UPD_LATEST = 5202;
@@ -26,15 +29,14 @@ struct UpdateInfo {
     bool ok = false;
 };
 
-// Shared by the checking window and its worker. Held by both through a reference count, so that
-// a worker that outlives the window (the loop left through WM_QUIT) still writes into live memory.
+// Shared by the checking window and its worker. Both hold it (std::shared_ptr), so that a worker
+// that outlives the window (the loop left through WM_QUIT) still writes into live memory.
 struct CheckJob {
     UpdateInfo result;
     std::wstring baseUrl;
     HWND window = nullptr;
-    HANDLE thread = nullptr;
+    Thread worker;
     bool done = false;
-    volatile long references = 1;
 };
 
 struct UpdateDialogState {
@@ -52,19 +54,17 @@ struct UpdateDialogState {
     bool done = false;
 };
 
-// Calls into the system that tests replace: starting a program, starting the check worker,
-// hashing the downloaded file. The program leaves them at their defaults.
+// Calls into the system that tests replace: starting a program, hashing the downloaded file.
+// The program leaves them at their defaults.
 struct UpdateSeams {
     HINSTANCE(WINAPI* shellExecute)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
-    // Returns the thread handle, or null when the thread could not be started.
-    HANDLE (*startThread)(unsigned(__stdcall* procedure)(void*), void* argument);
     bool (*hashFile)(const std::wstring& path, std::string& digest);
 };
 extern UpdateSeams updateSeams;
 
-// Thread procedure; the argument is the CheckJob, whose reference it releases when it ends.
-unsigned __stdcall CheckWorker(void* job);
-void ReleaseCheckJob(CheckJob* job);
+// Body of the check's worker thread: fetches and reads the manifest into job.result, then
+// posts WM_APP_CHECK_DONE to job.window.
+void CheckWorker(CheckJob& job);
 
 bool RunCheckWindow(const std::wstring& baseUrl, UpdateInfo& info);
 void RunUpdateDialog(const std::wstring& baseUrl, const UpdateInfo& info);

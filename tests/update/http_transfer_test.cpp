@@ -48,7 +48,7 @@ TEST_F(HttpTransferTest, ManifestIsReadWithUserAgentAndTimeStamp)
     const std::vector<SeenRequest> seen = server.requests();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(std::regex_match(seen[0].target, std::regex(R"(/r/version\.json\?t=[0-9]+)"))) << seen[0].target;
-    EXPECT_EQ(seen[0].kUserAgent, "LorminRecorder/2.0");
+    EXPECT_EQ(seen[0].userAgent, "LorminRecorder/2.0");
 }
 
 TEST_F(HttpTransferTest, TimeStampJoinsTheQueryWithTheRightSeparator)
@@ -158,14 +158,14 @@ TEST_F(HttpTransferTest, OpenGetReportsStatusAndContentLength)
         DWORD status = 1;
         int64_t length = -7;
         ASSERT_TRUE(HttpOpenGet(server.url(c.path), error, status, length, handles));
-        EXPECT_NE(handles.session, nullptr);
-        EXPECT_NE(handles.connection, nullptr);
-        EXPECT_NE(handles.request, nullptr);
+        EXPECT_NE(handles.session.get(), nullptr);
+        EXPECT_NE(handles.connection.get(), nullptr);
+        EXPECT_NE(handles.request.get(), nullptr);
         EXPECT_EQ(status, c.status);
         EXPECT_EQ(length, c.length);
         HttpCloseHandles(handles);
-        EXPECT_EQ(handles.request, nullptr);
-        EXPECT_EQ(handles.session, nullptr);
+        EXPECT_EQ(handles.request.get(), nullptr);
+        EXPECT_EQ(handles.session.get(), nullptr);
     }
 }
 

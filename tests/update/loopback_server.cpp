@@ -4,23 +4,6 @@
 
 namespace {
 
-class SocketOwner {
-public:
-    explicit SocketOwner(SOCKET s) : socket_(s) {}
-    ~SocketOwner()
-    {
-        if (socket_ != INVALID_SOCKET) {
-            closesocket(socket_);
-        }
-    }
-    SocketOwner(const SocketOwner&) = delete;
-    SocketOwner& operator=(const SocketOwner&) = delete;
-    SOCKET get() const { return socket_; }
-
-private:
-    SOCKET socket_;
-};
-
 bool sendAll(SOCKET s, const char* data, size_t size)
 {
     while (size > 0) {
@@ -140,7 +123,7 @@ void LoopbackServer::serve()
 
 void LoopbackServer::handle(SOCKET client)
 {
-    SocketOwner owner(client);
+    const Socket owner(client);
     // A client that never finishes its request or never closes must not hang the whole test.
     const DWORD timeoutMs = 15000;
     setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
@@ -160,7 +143,7 @@ void LoopbackServer::handle(SOCKET client)
     }
     SeenRequest request;
     request.target = head.substr(firstSpace + 1, secondSpace - firstSpace - 1);
-    request.kUserAgent = headerValue(head, "User-Agent");
+    request.userAgent = headerValue(head, "User-Agent");
     const std::string path = request.target.substr(0, request.target.find('?'));
 
     ScriptedAnswer scripted = makeAnswer(404, "not here");
@@ -194,7 +177,7 @@ void LoopbackServer::handle(SOCKET client)
 
 unsigned short unusedLoopbackPort()
 {
-    SocketOwner s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    const Socket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     sockaddr_in address = loopbackAddress(0);
     int size = sizeof address;
     if (bind(s.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||

@@ -11,6 +11,11 @@
 #include <vector>
 #include <winsock2.h>
 
+#include "base/owned.h"
+
+// A Winsock socket, closed with closesocket.
+using Socket = Owned<SOCKET, &closesocket, static_cast<std::intptr_t>(INVALID_SOCKET)>;
+
 struct ScriptedAnswer {
     std::string head;  // status line and headers, each ending in CR LF, without the blank line
     std::string body;
@@ -20,7 +25,7 @@ struct ScriptedAnswer {
 
 struct SeenRequest {
     std::string target;
-    std::string kUserAgent;
+    std::string userAgent;
 };
 
 // "HTTP/1.1 <status>" with Content-Length (unless omitted) and Connection: close.

@@ -13,7 +13,9 @@
 
 #include "base/message_box.h"
 #include "base/text_encoding.h"
+#include "base/thread.h"
 #include "loopback_server.h"
+#include "support/scoped_seam.h"
 #include "test_files.h"
 #include "update/update_check.h"
 #include "update/update_settings.h"
@@ -108,18 +110,12 @@ protected:
         ASSERT_TRUE(server.running());
         boxes = Boxes{};
         startedPrograms.clear();
-        previousBox = messageBoxSeam;
-        messageBoxSeam = &answerBox;
-        previousSeams = updateSeams;
-        updateSeams.shellExecute = &recordShellExecute;
         config = GetModuleDir() + L"\\LorminRecorder.cfg";
         configure(server.url(L"/rel/"));
         logBefore = readLog().size();
     }
     void TearDown() override
     {
-        messageBoxSeam = previousBox;
-        updateSeams = previousSeams;
         DeleteFileW(config.c_str());
         for (const wchar_t* version : {L"2.1.0", L"9.9.9", L"3.0.0"}) {
             DeleteFileW(downloadPath(version).c_str());
@@ -152,11 +148,11 @@ public:
         return n;
     }
 
+    ScopedSeam<MessageBoxFn> answeredBoxes{messageBoxSeam, &answerBox};
+    ScopedSeam<decltype(UpdateSeams::shellExecute)> recordedStarts{updateSeams.shellExecute, &recordShellExecute};
     LoopbackServer server;
     std::wstring config;
     size_t logBefore = 0;
-    MessageBoxFn previousBox = nullptr;
-    UpdateSeams previousSeams{};
 };
 
 const std::wstring upToDatePrefix = L"当前已是最新版本。\n\n当前版本：v";
@@ -336,7 +332,7 @@ TEST_F(UpdateCheckTest, DigestThatCannotBeComputedIsAFailedVerification)
     const std::string build = patternBytes(1000);
     server.answer("/rel/c.exe", makeAnswer(200, build));
     manifest("{\"ver\": \"2.1.0\", \"url\": \"c.exe\", \"sha256\": \"" + sha256Hex(build) + "\"}");
-    updateSeams.hashFile = &failingHash;
+    ScopedSeam failing(updateSeams.hashFile, &failingHash);
     boxes.answers = {IDYES, IDYES};
     CheckForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 2u);
@@ -468,7 +464,7 @@ TEST_F(UpdateCheckTest, CheckingWindowIgnoresCloseAndClosesItselfWhenTheWorkerRe
     EXPECT_EQ(boxes.shown[0].text.rfind(L"检查更新失败：\n", 0), 0u) << narrow(boxes.shown[0].text);
 }
 
-HANDLE failToStartThread(unsigned(__stdcall*)(void*), void*)
+HANDLE failToStartThread(unsigned(__stdcall*)(void*), void*, unsigned*)
 {
     return nullptr;
 }
@@ -476,7 +472,7 @@ HANDLE failToStartThread(unsigned(__stdcall*)(void*), void*)
 TEST_F(UpdateCheckTest, WorkerThatCannotStartEndsTheCheckAsAFailure)
 {
     manifest("{\"ver\": \"2.1.0\", \"url\": \"x.exe\"}");
-    updateSeams.startThread = &failToStartThread;
+    ScopedSeam noThreads(startThreadSeam, &failToStartThread);
     CheckForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text,
