@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 #include <windows.h>
 #include <winhttp.h>
@@ -17,6 +18,9 @@ constexpr int kResolveTimeoutMs = 8000;
 constexpr int kConnectTimeoutMs = 8000;
 constexpr int kSendTimeoutMs = 10000;
 constexpr int kReceiveTimeoutMs = 30000;
+// WinHttpSetTimeouts does not bound the wait for the response head under wine; a server that
+// accepts the request and never answers held the transfer for good without this option.
+constexpr DWORD kReceiveResponseTimeoutMs = 30000;
 constexpr DWORD kHostCapacity = 256;
 constexpr DWORD kPathCapacity = 2048;
 
@@ -33,10 +37,38 @@ uint64_t nextStamp()
     return stamp;
 }
 
-bool queryAvailable(HINTERNET request, DWORD& available)
+// Runs one blocking WinHTTP call on the request, unless the transfer was cancelled; false when
+// the call failed or the transfer was cancelled before or during it.
+template <typename Call>
+bool blockingCall(InternetHandle& request, TransferCancel* cancel, Call call)
+{
+    if (cancel == nullptr) {
+        return call(request.get());
+    }
+    if (!request || !cancel->enter(request.get())) {
+        return false;
+    }
+    const bool ok = call(request.get());
+    if (cancel->leave()) {
+        request.release();  // closed by cancel()
+        return false;
+    }
+    return ok && !cancel->cancelled();
+}
+
+bool queryAvailable(InternetHandle& request, TransferCancel* cancel, DWORD& available)
 {
     available = 0;
-    return WinHttpQueryDataAvailable(request, &available) != FALSE;
+    return blockingCall(request, cancel,
+                        [&](HINTERNET handle) { return WinHttpQueryDataAvailable(handle, &available) != FALSE; });
+}
+
+bool readData(InternetHandle& request, TransferCancel* cancel, void* buffer, DWORD wanted, DWORD& delivered)
+{
+    delivered = 0;
+    return blockingCall(request, cancel, [&](HINTERNET handle) {
+        return WinHttpReadData(handle, buffer, wanted, &delivered) != FALSE && delivered > 0;
+    });
 }
 
 struct UrlParts {
@@ -92,14 +124,25 @@ bool openRequest(const UrlParts& parts, HttpHandles& handles, std::wstring& erro
         error = L"无法创建更新请求";
         return false;
     }
+    DWORD responseTimeout = kReceiveResponseTimeoutMs;
+    WinHttpSetOption(handles.request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout,
+                     sizeof responseTimeout);
     return true;
 }
 
-bool sendAndReceive(HINTERNET request, std::wstring& error)
+bool sendAndReceive(InternetHandle& request, TransferCancel* cancel, std::wstring& error)
 {
-    if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !WinHttpReceiveResponse(request, nullptr)) {
-        error = L"无法访问更新服务器（连接超时或地址不可达）";
+    const bool answered = blockingCall(request, cancel,
+                                       [](HINTERNET handle) {
+                                           return WinHttpSendRequest(handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                                                                     WINHTTP_NO_REQUEST_DATA, 0, 0, 0) != FALSE;
+                                       }) &&
+                          blockingCall(request, cancel, [](HINTERNET handle) {
+                              return WinHttpReceiveResponse(handle, nullptr) != FALSE;
+                          });
+    if (!answered) {
+        error =
+            cancel != nullptr && cancel->cancelled() ? kCancelledText : L"无法访问更新服务器（连接超时或地址不可达）";
         return false;
     }
     return true;
@@ -130,6 +173,42 @@ int64_t queryContentLength(HINTERNET request)
 
 }  // namespace
 
+const wchar_t kCancelledText[] = L"已取消";
+
+void TransferCancel::cancel()
+{
+    ExclusiveLock hold(lock_);
+    cancelled_ = true;
+    if (busyRequest_ != nullptr) {
+        WinHttpCloseHandle(busyRequest_);
+        busyRequest_ = nullptr;
+        closedByCancel_ = true;
+    }
+}
+
+bool TransferCancel::cancelled() const
+{
+    ExclusiveLock hold(lock_);
+    return cancelled_;
+}
+
+bool TransferCancel::enter(HINTERNET request)
+{
+    ExclusiveLock hold(lock_);
+    if (cancelled_) {
+        return false;
+    }
+    busyRequest_ = request;
+    return true;
+}
+
+bool TransferCancel::leave()
+{
+    ExclusiveLock hold(lock_);
+    busyRequest_ = nullptr;
+    return std::exchange(closedByCancel_, false);
+}
+
 void HttpCloseHandles(HttpHandles& handles)
 {
     handles.request.reset();
@@ -138,7 +217,7 @@ void HttpCloseHandles(HttpHandles& handles)
 }
 
 bool HttpOpenGet(const std::wstring& url, std::wstring& error, DWORD& status, int64_t& contentLength,
-                 HttpHandles& handles)
+                 HttpHandles& handles, TransferCancel* cancel)
 {
     status = 0;
     contentLength = 0;
@@ -149,7 +228,7 @@ bool HttpOpenGet(const std::wstring& url, std::wstring& error, DWORD& status, in
         error = L"更新地址格式不正确";
         return false;
     }
-    if (!openRequest(parts, handles, error) || !sendAndReceive(handles.request.get(), error)) {
+    if (!openRequest(parts, handles, error) || !sendAndReceive(handles.request, cancel, error)) {
         HttpCloseHandles(handles);
         return false;
     }
@@ -163,10 +242,10 @@ namespace {
 // Opens the request and accepts only status 200; any other status becomes statusText (with the
 // status in place of %u) and closes the handles.
 bool openForStatus200(const std::wstring& url, const wchar_t* statusText, HttpHandles& handles, int64_t& contentLength,
-                      std::wstring& error)
+                      TransferCancel* cancel, std::wstring& error)
 {
     DWORD status = 0;
-    if (!HttpOpenGet(url, error, status, contentLength, handles)) {
+    if (!HttpOpenGet(url, error, status, contentLength, handles, cancel)) {
         return false;
     }
     if (status != 200) {
@@ -179,46 +258,90 @@ bool openForStatus200(const std::wstring& url, const wchar_t* statusText, HttpHa
     return true;
 }
 
-enum class BodyEnd { Complete, Broken, WriteFailed };
+enum class BodyEnd { Complete, Broken, WriteFailed, Cancelled };
 
 // Copies the response body into the file chunk by chunk, reporting progress after each chunk.
-BodyEnd copyBodyToFile(HINTERNET request, std::FILE* file, int64_t contentLength, ProgressCallback progress,
-                       void* context, int64_t& received)
+BodyEnd copyBodyToFile(InternetHandle& request, TransferCancel* cancel, HANDLE file, int64_t contentLength,
+                       ProgressCallback progress, void* context, int64_t& received)
 {
+    auto brokenOrCancelled = [&] {
+        return cancel != nullptr && cancel->cancelled() ? BodyEnd::Cancelled : BodyEnd::Broken;
+    };
     std::vector<char> chunk(UpdateRules::kDownloadReadChunk);
     received = 0;
     DWORD available = 0;
-    if (!queryAvailable(request, available)) {
-        return BodyEnd::Broken;
+    if (!queryAvailable(request, cancel, available)) {
+        return brokenOrCancelled();
     }
     while (available > 0) {
         const DWORD wanted = available < chunk.size() ? available : static_cast<DWORD>(chunk.size());
         DWORD delivered = 0;
-        if (!WinHttpReadData(request, chunk.data(), wanted, &delivered) || delivered == 0) {
-            return BodyEnd::Broken;
+        if (!readData(request, cancel, chunk.data(), wanted, delivered)) {
+            return brokenOrCancelled();
         }
-        if (std::fwrite(chunk.data(), 1, delivered, file) != delivered) {
+        DWORD written = 0;
+        if (!WriteFile(file, chunk.data(), delivered, &written, nullptr) || written != delivered) {
             return BodyEnd::WriteFailed;
         }
         received += delivered;
         if (progress != nullptr) {
             progress(context, received, contentLength);
         }
-        if (!queryAvailable(request, available)) {
-            return BodyEnd::Broken;
+        if (!queryAvailable(request, cancel, available)) {
+            return brokenOrCancelled();
         }
     }
     return BodyEnd::Complete;
 }
 
+bool getToFile(const std::wstring& url, const std::wstring& path, DWORD creation, ProgressCallback progress,
+               void* context, TransferCancel* cancel, std::wstring& error)
+{
+    HttpHandles handles;
+    int64_t contentLength = 0;
+    if (!openForStatus200(url, L"下载失败，服务器返回错误码 %u", handles, contentLength, cancel, error)) {
+        return false;
+    }
+    // No sharing: while the download runs nobody else writes, reads or deletes the file.
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = L"无法写入目标文件（目录可能不可写，试试把软件放到桌面或 D 盘）";
+        return false;
+    }
+
+    int64_t received = 0;
+    const BodyEnd end = copyBodyToFile(handles.request, cancel, file.get(), contentLength, progress, context, received);
+    const bool closed = CloseHandle(file.release()) != FALSE;
+    HttpCloseHandles(handles);
+    // Every way out below that is not a complete download leaves no file behind: a partial build
+    // next to the program would later be taken for the finished one.
+    if (end == BodyEnd::Cancelled) {
+        error = kCancelledText;
+    } else if (end == BodyEnd::WriteFailed) {
+        error = L"写入本地文件失败（磁盘空间不足？）";
+    } else if (contentLength >= 1 && received != contentLength) {
+        error = L"下载不完整（文件大小与服务器不一致），已丢弃";
+    } else if (!closed) {
+        // The last bytes never reached the disk.
+        error = L"写入本地文件失败（磁盘空间不足？）";
+    } else if (end == BodyEnd::Broken && contentLength < 1) {
+        // Without a Content-Length the size check cannot notice a transfer that broke off; the
+        // failed read is the only sign, and a cut-off build must not be kept.
+    } else {
+        return true;
+    }
+    DeleteFileW(path.c_str());
+    return false;
+}
+
 }  // namespace
 
-bool HttpGetToMemory(const std::wstring& url, std::string& body, std::wstring& error)
+bool HttpGetToMemory(const std::wstring& url, std::string& body, std::wstring& error, TransferCancel* cancel)
 {
     body.clear();
     HttpHandles handles;
     int64_t contentLength = 0;
-    if (!openForStatus200(url, L"更新服务器返回错误码 %u", handles, contentLength, error)) {
+    if (!openForStatus200(url, L"更新服务器返回错误码 %u", handles, contentLength, cancel, error)) {
         return false;
     }
 
@@ -226,21 +349,26 @@ bool HttpGetToMemory(const std::wstring& url, std::string& body, std::wstring& e
     // large file from filling memory. Whatever was read when a read stops is the body.
     char chunk[UpdateRules::kManifestReadChunk];
     DWORD available = 0;
-    bool more = queryAvailable(handles.request.get(), available);
+    bool more = queryAvailable(handles.request, cancel, available);
     while (more && available > 0) {
         const DWORD wanted = available < sizeof chunk ? available : static_cast<DWORD>(sizeof chunk);
         DWORD delivered = 0;
-        if (!WinHttpReadData(handles.request.get(), chunk, wanted, &delivered) || delivered == 0) {
+        if (!readData(handles.request, cancel, chunk, wanted, delivered)) {
             break;
         }
         body.append(chunk, delivered);
         if (body.size() > UpdateRules::kManifestBodyCap) {
             break;
         }
-        more = queryAvailable(handles.request.get(), available);
+        more = queryAvailable(handles.request, cancel, available);
     }
     HttpCloseHandles(handles);
 
+    if (cancel != nullptr && cancel->cancelled()) {
+        body.clear();
+        error = kCancelledText;
+        return false;
+    }
     if (body.empty()) {
         error = L"更新服务器返回内容为空";
         return false;
@@ -251,36 +379,11 @@ bool HttpGetToMemory(const std::wstring& url, std::string& body, std::wstring& e
 bool HttpGetToFile(const std::wstring& url, const std::wstring& path, ProgressCallback progress, void* context,
                    std::wstring& error)
 {
-    HttpHandles handles;
-    int64_t contentLength = 0;
-    if (!openForStatus200(url, L"下载失败，服务器返回错误码 %u", handles, contentLength, error)) {
-        return false;
-    }
-    FileStream file(_wfopen(path.c_str(), L"wb"));
-    if (!file) {
-        error = L"无法写入目标文件（目录可能不可写，试试把软件放到桌面或 D 盘）";
-        return false;
-    }
+    return getToFile(url, path, CREATE_ALWAYS, progress, context, nullptr, error);
+}
 
-    int64_t received = 0;
-    const BodyEnd end = copyBodyToFile(handles.request.get(), file.get(), contentLength, progress, context, received);
-    const bool closed = std::fclose(file.release()) == 0;
-    HttpCloseHandles(handles);
-    // Every way out below that is not a complete download leaves no file behind: a partial build
-    // next to the program would later be taken for the finished one.
-    if (end == BodyEnd::WriteFailed) {
-        error = L"写入本地文件失败（磁盘空间不足？）";
-    } else if (contentLength >= 1 && received != contentLength) {
-        error = L"下载不完整（文件大小与服务器不一致），已丢弃";
-    } else if (!closed) {
-        // The last buffered bytes never reached the disk.
-        error = L"写入本地文件失败（磁盘空间不足？）";
-    } else if (end == BodyEnd::Broken && contentLength < 1) {
-        // Without a Content-Length the size check cannot notice a transfer that broke off; the
-        // failed read is the only sign, and a cut-off build must not be kept.
-    } else {
-        return true;
-    }
-    DeleteFileW(path.c_str());
-    return false;
+bool HttpDownloadToNewFile(const std::wstring& url, const std::wstring& path, ProgressCallback progress, void* context,
+                           TransferCancel* cancel, std::wstring& error)
+{
+    return getToFile(url, path, CREATE_NEW, progress, context, cancel, error);
 }

@@ -57,6 +57,20 @@ ScriptedAnswer makeAnswer(int status, const std::string& body, bool withLength)
     return answer;
 }
 
+ScriptedAnswer silentAnswer()
+{
+    ScriptedAnswer answer;
+    answer.neverAnswer = true;
+    return answer;
+}
+
+ScriptedAnswer redirectAnswer(const std::string& location)
+{
+    ScriptedAnswer answer = makeAnswer(302, "moved");
+    answer.head += "Location: " + location + "\r\n";
+    return answer;
+}
+
 LoopbackServer::LoopbackServer()
 {
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -77,6 +91,7 @@ LoopbackServer::LoopbackServer()
 
 LoopbackServer::~LoopbackServer()
 {
+    SetEvent(stopping_.get());
     if (listener_ != INVALID_SOCKET) {
         // Closing the listening socket makes the blocked accept fail, which ends the thread.
         closesocket(listener_);
@@ -110,14 +125,25 @@ std::vector<SeenRequest> LoopbackServer::requests() const
     return seen_;
 }
 
+bool LoopbackServer::pause(unsigned ms)
+{
+    return WaitForSingleObject(stopping_.get(), ms) == WAIT_TIMEOUT;
+}
+
 void LoopbackServer::serve()
 {
+    // A connection of its own thread each, so that a silent or trickling answer never holds up
+    // the next request.
+    std::vector<std::thread> connections;
     for (;;) {
         const SOCKET client = accept(listener_, nullptr, nullptr);
         if (client == INVALID_SOCKET) {
-            return;
+            break;
         }
-        handle(client);
+        connections.emplace_back([this, client] { handle(client); });
+    }
+    for (std::thread& connection : connections) {
+        connection.join();
     }
 }
 
@@ -157,10 +183,22 @@ void LoopbackServer::handle(SOCKET client)
             }
         }
     }
+    if (scripted.neverAnswer) {
+        pause(INFINITE);
+        return;
+    }
     const std::string start = scripted.head + "\r\n";
     const size_t bodyBytes = scripted.bytesToSend < scripted.body.size() ? scripted.bytesToSend : scripted.body.size();
     if (sendAll(client, start.data(), start.size())) {
-        sendAll(client, scripted.body.data(), bodyBytes);
+        if (scripted.trickleMs == 0) {
+            sendAll(client, scripted.body.data(), bodyBytes);
+        } else {
+            for (size_t i = 0; i < bodyBytes && pause(scripted.trickleMs); ++i) {
+                if (!sendAll(client, scripted.body.data() + i, 1)) {
+                    return;
+                }
+            }
+        }
     }
     if (scripted.reset) {
         linger abort{};
@@ -170,7 +208,10 @@ void LoopbackServer::handle(SOCKET client)
         return;
     }
     shutdown(client, SD_SEND);
-    // Drain until the client closes so that the data just sent is not discarded by a reset.
+    // Drain until the client closes so that the data just sent is not discarded by a reset; a
+    // client that cancelled may never close, so the wait is short.
+    const DWORD drainMs = 2000;
+    setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&drainMs), sizeof drainMs);
     while (recv(client, buffer, sizeof buffer, 0) > 0) {
     }
 }
