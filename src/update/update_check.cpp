@@ -7,10 +7,34 @@
 #include "base/text_encoding.h"
 #include "update/http_transfer.h"
 #include "update/release_notes.h"
+#include "update/release_signature.h"
 #include "update/update_manifest.h"
 #include "update/update_messages.h"
 #include "update/update_settings.h"
 #include "update/update_windows.h"
+
+namespace {
+
+// With a public key built in, only a release signed by the publisher for its version and digest
+// is used; its digest is then taken in the signed form for the download's verification.
+bool AcceptSignedRelease(ManifestFields& fields, UpdateInfo& result)
+{
+    const ReleaseCheck check = CheckReleaseSignature(fields, updatePublicKeyHex, updateSeams.verifySignature);
+    if (check == ReleaseCheck::NotChecked) {
+        return true;
+    }
+    if (check != ReleaseCheck::Valid) {
+        result.errorText = ReleaseRefusalText(check);
+        ErrorLog::Write(L"[更新] 已拒绝版本 %ls 的更新信息：%ls", utf8ToWide(fields.ver).c_str(),
+                        result.errorText.c_str());
+        return false;
+    }
+    NormalizeDigest(fields.sha256, fields.sha256);
+    ErrorLog::Write(L"[更新] 版本 %ls 的发布者签名有效", utf8ToWide(fields.ver).c_str());
+    return true;
+}
+
+}  // namespace
 
 void CheckWorker(CheckJob& job)
 {
@@ -26,6 +50,8 @@ void CheckWorker(CheckJob& job)
         // The version becomes part of the download's file name; "..\..\x" would place the
         // download outside the program's folder.
         job.result.errorText = L"version.json 内容不正确（版本号含非法字符）";
+        job.result.ok = false;
+    } else if (!AcceptSignedRelease(fields, job.result)) {
         job.result.ok = false;
     } else {
         job.result.version = utf8ToWide(fields.ver);
@@ -62,6 +88,9 @@ void CheckForUpdates(HWND owner)
         return;
     }
     ErrorLog::Write(L"[更新] 开始检查更新，地址 %ls", base.c_str());
+    if (updatePublicKeyHex == nullptr || updatePublicKeyHex[0] == '\0') {
+        ErrorLog::Write(L"[更新] 本程序未内置发布者公钥，不校验更新的发布者签名");
+    }
 
     UpdateInfo info;
     if (!RunCheckWindow(owner, base, info)) {

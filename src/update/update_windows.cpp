@@ -7,6 +7,7 @@
 #include "base/error_log.h"
 #include "base/message_box.h"
 #include "update/release_notes.h"
+#include "update/signature_verify.h"
 #include "update/update_layout.h"
 #include "update/update_messages.h"
 #include "update/update_settings.h"
@@ -319,7 +320,7 @@ void OnDpiChanged(HWND window, const ControlRow (&rows)[Count], int dpi, const R
 
 }  // namespace
 
-UpdateSeams updateSeams = {&ShellExecuteW, &Sha256File};
+UpdateSeams updateSeams = {&ShellExecuteW, &Sha256File, &VerifyReleaseSignature};
 DWORD checkDeadlineMs = 30000;
 
 LRESULT CALLBACK CheckWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

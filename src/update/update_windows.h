@@ -11,6 +11,7 @@
 #include "base/thread.h"
 #include "base/win_owners.h"
 #include "update/http_transfer.h"
+#include "update/release_signature.h"
 
 constexpr int IDC_UPD_CURRENT = 5201;
 constexpr int IDC_UPD_LATEST = 5202;
@@ -89,11 +90,12 @@ struct UpdateDialogState {
     Thread worker;
 };
 
-// Calls into the system that tests replace: starting a program, hashing the downloaded file.
-// The program leaves them at their defaults.
+// Calls into the system that tests replace: starting a program, hashing the downloaded file,
+// verifying a release signature. The program leaves them at their defaults.
 struct UpdateSeams {
     HINSTANCE(WINAPI* shellExecute)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
     bool (*hashFile)(const std::wstring& path, std::string& digest);
+    VerifySignatureFn verifySignature;
 };
 extern UpdateSeams updateSeams;
 
