@@ -81,7 +81,7 @@ int runApplication(HINSTANCE instance)
         ErrorLog::Write(L"注册窗口类失败 err=%lu", GetLastError());
         return 1;
     }
-    MainWindow& mainWindow = theMainWindow();
+    MainWindow mainWindow;
     HWND window = mainWindow.Create(instance, screenDpi());
     if (window == nullptr) {
         ErrorLog::Write(L"创建主窗口失败 err=%lu", GetLastError());
@@ -98,7 +98,7 @@ int runApplication(HINSTANCE instance)
     }
     startInputHooks(window);
     thePlayer().setMainWindow(window);
-    mainWindow.SetStatus(L"就绪  ·  F8 录制 / F9 停止");
+    mainWindow.SetStatus(readyStatusText(WindowFacts{}));
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

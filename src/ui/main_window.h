@@ -1,14 +1,17 @@
 #pragma once
-// The one main window of the process: its controls, its state over idle, recording and playing
-// (derived from the recorder's and the player's flags), and the Save, Load and Clear commands.
+// The main window: its controls, the commands of its buttons and hotkeys, and the Save, Load and
+// Clear commands. Its state is never kept on the side: it is read from the recorder's and the
+// player's flags, and every control and the status line are derived from it after each change.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 #include <windows.h>
 
 #include "script/macro_event.h"
 #include "ui/ui_fonts.h"
+#include "ui/window_state.h"
 
 extern const wchar_t* const kMainWindowClassName;  // "ScriptRecorderWnd"
 extern const wchar_t* const kMainWindowTitle;      // "岚溪脚本录制软件"
@@ -28,55 +31,80 @@ public:
     HWND Handle() const { return window_; }
     int Dpi() const { return dpi_; }
     bool IsUnsaved() const { return unsaved_; }
-    void SetStatus(const wchar_t* text);
-
-    // Controller.
-    void ToggleRecording();
-    void TogglePlayback();
-    void AppendEventRow(size_t index);
-    void ResetPlaybackButtons();
-    void UpdateScriptButtons();
-    void UpdateEventCount();
-    void SetControlEnabled(int id, bool enabled);
-    double ReadSpeed() const;
-    int ReadLoopCount() const;
-    void NormalizeSpeedText();
-    void NormalizeCountText();
-
-    // Script commands.
-    bool SaveScriptCommand();
-    void LoadScriptCommand();
-    void ClearScriptCommand();
+    // Sets the status line; the text belongs to the state the window is in now.
+    void SetStatus(const std::wstring& text);
+    // Replaces every row of the event list with the rows of these events.
     void FillEventList(const std::vector<MacroEvent>& events);
 
-    // Controls, layout and drawing.
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Window life and layout (main_window_controls.cpp).
+    void OnCreate();
+    void OnDestroy();
+    void OnDpiChanged(WPARAM wParam, const RECT& suggested);
+    void OnMinMaxInfo(MINMAXINFO& limits) const;
     void CreateControls();
     void LayoutControls();
     void ApplyDpiFonts();
     void DrawActionButton(const DRAWITEMSTRUCT& item) const;
 
-    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-private:
-    void OnCreate(HWND window);
-    void OnDestroy();
-    void OnClose();
-    void OnCommand(WPARAM wParam, LPARAM lParam);
+    // Messages (main_window.cpp).
+    bool OnCommand(WPARAM wParam);
     bool OnNotify(const NMHDR& header);
-    void OnDpiChanged(WPARAM wParam, const RECT& suggested);
-    void OnRecordHotkey();
-    void OnStopHotkey();
-    void OnPlaybackEnded(bool stopped);
-    void OnPlaybackLoop(int pass, int limit);
+    void OnClose();
     void OnCheckUpdateButton();
+
+    // State (main_window_state.cpp).
+    Activity CurrentActivity() const;
+    WindowFacts CurrentFacts() const;
+    // True when the command may run now; asked before a command and after each of its dialogs.
+    bool MayRun(WindowCommand command) const;
+    // Derives every control and, when the state moved on, the status line from the true state.
+    void RefreshControls();
+    void SetControlEnabled(int id, bool enabled);
     void SetCaption(int id, const wchar_t* text);
+    void UpdateEventCount();
     bool IsChecked(int id) const;
     std::wstring ControlText(int id, size_t limit) const;
+
+    // Recording (recording_commands.cpp).
+    void ToggleRecording();
+    void StartRecordingCommand();
+    void StopRecordingCommand();
+    void OnRecordHotkey();
+    void OnStopHotkey();
+    void AppendEventRow(size_t index);
+
+    // Playback (playback_commands.cpp).
+    void TogglePlayback();
+    void StartPlaybackCommand();
+    void StopPlaybackCommand();
+    void OnPlaybackEnded(bool stopped);
+    void OnPlaybackLoop(int pass, int limit);
+    double ReadSpeed() const;
+    int ReadLoopCount() const;
+    void NormalizeSpeedText();
+    void NormalizeCountText();
+    bool OnSpinDelta(int spinId, int delta);
+
+    // Script commands (script_commands.cpp).
+    bool SaveScriptCommand();
+    void LoadScriptCommand();
+    void ClearScriptCommand();
+    // The events changed as a whole: a new generation of the script.
+    void ScriptReplaced();
 
     HWND window_ = nullptr;
     int dpi_ = 96;
     bool unsaved_ = false;
     bool noticeOpen_ = false;
+    // Counts every change of the events, so that a command can tell after a dialog whether the
+    // script it worked on is still the one shown.
+    uint64_t scriptGeneration_ = 0;
+    // The state the status line's text was written in.
+    Activity statusActivity_ = Activity::Idle;
     UiFonts fonts_;
     HWND list_ = nullptr;
     HWND status_ = nullptr;
@@ -85,7 +113,3 @@ private:
     HWND count_ = nullptr;
     HWND countSpin_ = nullptr;
 };
-
-// The single main window, alive for the whole process.
-MainWindow& theMainWindow();
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

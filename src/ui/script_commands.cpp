@@ -42,6 +42,7 @@ bool MainWindow::SaveScriptCommand()
         ShowMessageBox(window_, L"无事件", L"提示", MB_OK | MB_ICONINFORMATION);
         return false;
     }
+    const uint64_t savedGeneration = scriptGeneration_;
     std::wstring path;
     if (!chooseScriptPath(window_, ScriptDialog::Save, path)) {
         return false;
@@ -51,19 +52,33 @@ bool MainWindow::SaveScriptCommand()
         ShowMessageBox(window_, (L"保存失败: " + error).c_str(), L"错误", MB_OK | MB_ICONERROR);
         return false;
     }
-    unsaved_ = false;
+    // The copy taken before the dialog is what was written. When the script changed while the
+    // dialog was open (a recording started with a hotkey, say), the script now shown is not the
+    // one saved, and it stays unsaved.
+    const bool sameScript = savedGeneration == scriptGeneration_;
+    if (sameScript) {
+        unsaved_ = false;
+    }
     ShowMessageBox(window_, L"已保存", L"提示", MB_OK | MB_ICONINFORMATION);
-    SetStatus(L"已保存脚本");
+    if (sameScript && CurrentActivity() == Activity::Idle) {
+        SetStatus(L"已保存脚本");
+    }
     return true;
 }
 
 void MainWindow::LoadScriptCommand()
 {
-    if (theRecorder().isRecording() || thePlayer().isPlaying()) {
+    if (!MayRun(WindowCommand::Load)) {
         return;
     }
     std::wstring path;
     if (!chooseScriptPath(window_, ScriptDialog::Open, path)) {
+        return;
+    }
+    if (!MayRun(WindowCommand::Load)) {
+        // A hotkey started a recording or a playback while the dialog was open: replacing its
+        // events now would mix the two.
+        ShowMessageBox(window_, L"录制 / 回放进行中，已取消加载。", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
     std::vector<MacroEvent> loaded;
@@ -74,36 +89,44 @@ void MainWindow::LoadScriptCommand()
     }
     theRecorder().clearEvents();
     theRecorder().replaceEvents(loaded);
+    ScriptReplaced();
     FillEventList(loaded);
     UpdateEventCount();
-    SetControlEnabled(IDC_PLAY, !loaded.empty());
     unsaved_ = false;
-    UpdateScriptButtons();
+    RefreshControls();
     wchar_t message[64];
     std::swprintf(message, 64, L"加载 %u 条", static_cast<unsigned>(loaded.size()));
     ShowMessageBox(window_, message, L"提示", MB_OK | MB_ICONINFORMATION);
-    SetStatus(L"已加载脚本");
+    // A recording started from the box's loop has replaced the script and says so itself.
+    if (CurrentActivity() == Activity::Idle) {
+        SetStatus(L"已加载脚本");
+    }
+    RefreshControls();
 }
 
 void MainWindow::ClearScriptCommand()
 {
-    Recorder& recorder = theRecorder();
-    if (recorder.isRecording() || thePlayer().isPlaying()) {
-        return;
-    }
-    if (recorder.eventCount() == 0) {
+    if (!MayRun(WindowCommand::Clear) || theRecorder().eventCount() == 0) {
         return;
     }
     if (ShowMessageBox(window_, L"清空所有事件？", L"确认", MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }
-    recorder.clearEvents();
+    if (!MayRun(WindowCommand::Clear)) {
+        return;  // a recording or a playback started while the question was open
+    }
+    theRecorder().clearEvents();
+    ScriptReplaced();
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);
     UpdateEventCount();
-    SetControlEnabled(IDC_PLAY, false);
     unsaved_ = false;
-    UpdateScriptButtons();
     SetStatus(L"已清空");
+    RefreshControls();
+}
+
+void MainWindow::ScriptReplaced()
+{
+    ++scriptGeneration_;
 }
 
 void MainWindow::FillEventList(const std::vector<MacroEvent>& events)

@@ -178,7 +178,7 @@ TEST(MainWindowDpi, OpensWithTheLayoutTableAt144Dpi)
     // A move to a monitor of another scale: new fonts, the suggested rectangle, a new layout.
     RECT suggested{40, 30, 40 + 800, 30 + 640};
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(theMainWindow().Dpi(), 120);
+    EXPECT_EQ(testWindow().Dpi(), 120);
     RECT outer{};
     GetWindowRect(window, &outer);
     EXPECT_EQ(outer.left, 40);
@@ -407,7 +407,7 @@ TEST_F(MainWindowTest, StateTableOverIdleRecordingAndPlaying)
     EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(0)");
 
     // F9 while idle changes nothing.
-    theMainWindow().SetStatus(L"x");
+    testWindow().SetStatus(L"x");
     SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
     EXPECT_EQ(status(), L"x");
     EXPECT_TRUE(messageBoxes.shown.empty());
@@ -476,8 +476,8 @@ TEST_F(MainWindowTest, StateTableOverIdleRecordingAndPlaying)
 
     // F8 again while the notice is open: the second press is dropped, not queued.
     messageBoxes.onShow = [] {
-        PostMessageW(theMainWindow().Handle(), WM_APP_HOTKEY_F8, 0, 0);
-        PostMessageW(theMainWindow().Handle(), WM_APP_HOTKEY_F7, 0, 0);
+        PostMessageW(testWindow().Handle(), WM_APP_HOTKEY_F8, 0, 0);
+        PostMessageW(testWindow().Handle(), WM_APP_HOTKEY_F7, 0, 0);
         pumpMessagesFor(30);
     };
     SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
@@ -502,7 +502,7 @@ TEST_F(MainWindowTest, StateTableOverIdleRecordingAndPlaying)
     EXPECT_FALSE(theRecorder().isRecording());
     EXPECT_EQ(status(), L"已停止 (1条)");
     expectIdle("stopped recording", true);
-    EXPECT_TRUE(theMainWindow().IsUnsaved());
+    EXPECT_TRUE(testWindow().IsUnsaved());
 }
 
 TEST_F(MainWindowTest, PlaybackToTheEndShowsDone)
@@ -555,7 +555,7 @@ TEST_F(MainWindowTest, CloseWithUnsavedEventsAsksAndCancelKeepsTheWindow)
     theRecorder().replaceEvents(sampleEvents(2));
     SendMessageW(window, WM_APP_EVENT_ADDED, 0, 0);
     SendMessageW(window, WM_APP_EVENT_ADDED, 1, 0);
-    ASSERT_TRUE(theMainWindow().IsUnsaved());
+    ASSERT_TRUE(testWindow().IsUnsaved());
     EXPECT_TRUE(controlEnabled(IDC_PLAY));
 
     messageBoxes.answers = {IDCANCEL};
@@ -574,7 +574,7 @@ TEST_F(MainWindowTest, CloseWithUnsavedEventsAsksAndCancelKeepsTheWindow)
     messageBoxes.answers = {IDNO};
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(theMainWindow().Handle(), nullptr);
+    EXPECT_EQ(testWindow().Handle(), nullptr);
     MSG quit{};
     EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 0u);
@@ -597,13 +597,13 @@ TEST_F(MainWindowTest, SaveWritesTheScriptAndReportsFailures)
     EXPECT_EQ(messageBoxes.shown[1].text.rfind(L"保存失败: ", 0), 0u)
         << "got: " << std::string(messageBoxes.shown[1].text.begin(), messageBoxes.shown[1].text.end());
     EXPECT_EQ(messageBoxes.shown[1].caption, L"错误");
-    EXPECT_TRUE(theMainWindow().IsUnsaved());
+    EXPECT_TRUE(testWindow().IsUnsaved());
 
     command(IDC_SAVE);
     ASSERT_EQ(messageBoxes.shown.size(), 3u);
     EXPECT_EQ(messageBoxes.shown[2].text, L"已保存");
     EXPECT_EQ(status(), L"已保存脚本");
-    EXPECT_FALSE(theMainWindow().IsUnsaved());
+    EXPECT_FALSE(testWindow().IsUnsaved());
     std::vector<MacroEvent> reloaded;
     std::wstring error;
     ASSERT_TRUE(loadScript(path, reloaded, error));
@@ -673,7 +673,7 @@ TEST_F(MainWindowTest, UpdateButtonStaysVisibleOverTheStatusLine)
     GetWindowRect(button, &box);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
     for (const wchar_t* text : {L"已加载脚本", L"▶ 回放中...（第 12/999 次）", L"就绪  ·  F8 录制 / F9 停止"}) {
-        theMainWindow().SetStatus(text);
+        testWindow().SetStatus(text);
         pumpMessagesFor(100);
         HDC dc = GetDC(window);
         const COLORREF edge = GetPixel(dc, box.right - 1, box.bottom - 1);
@@ -688,7 +688,7 @@ TEST_F(MainWindowTest, HundredThousandRowsFillWithinSeconds)
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    theMainWindow().FillEventList(events);
+    testWindow().FillEventList(events);
     QueryPerformanceCounter(&end);
     const double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
     std::printf("filling 100000 rows took %.3f s\n", seconds);

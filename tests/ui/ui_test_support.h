@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "script/macro_event.h"
+#include "ui/main_window.h"
 
 struct ShownMessage {
     std::wstring text;
@@ -32,6 +33,8 @@ extern FileDialogScript fileDialogs;
 
 // Creates the main window (class registered once) at the given DPI with the seams above, shown.
 HWND openMainWindow(int dpi = 96);
+// The window object of the test process.
+MainWindow& testWindow();
 // Destroys the main window if it still exists and drops the quit message its destruction posts.
 void closeMainWindow();
 
