@@ -33,6 +33,9 @@ int answerMessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT typ
 bool answerFileDialog(HWND, ScriptDialog, std::wstring& path)
 {
     ++fileDialogs.shown;
+    if (fileDialogs.onShow != nullptr) {
+        fileDialogs.onShow();
+    }
     if (fileDialogs.paths.empty()) {
         return false;
     }
