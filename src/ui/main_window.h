@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include <windows.h>
+#include <shellapi.h>
 
 #include "script/macro_event.h"
 #include "ui/ui_fonts.h"
@@ -35,6 +36,25 @@ public:
     void SetStatus(const std::wstring& text);
     // Replaces every row of the event list with the rows of these events.
     void FillEventList(const std::vector<MacroEvent>& events);
+
+    // Loads a script given from outside (the command line, files dropped on the window) as the
+    // Load command does; of several files only the first, and the status line says so.
+    void OpenScriptFiles(const std::vector<std::wstring>& files);
+
+    // A playback nobody watches: the script is shown, the fields show the values used, the
+    // playback starts at once, and the window closes itself when it ends. Nothing waits for a
+    // person meanwhile. False when the playback could not start.
+    struct UnattendedPlayback {
+        std::vector<MacroEvent> events;
+        double speed = 1.0;
+        int loops = 1;
+        bool endless = false;
+        bool clickFidelity = true;
+    };
+    bool StartUnattendedPlayback(const UnattendedPlayback& request);
+    enum class PlaybackOutcome { None, Completed, Stopped, Refused };
+    // How the unattended playback ended (None while it runs or when there was none).
+    PlaybackOutcome UnattendedOutcome() const { return outcome_; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -81,13 +101,19 @@ private:
     void TogglePlayback();
     void StartPlaybackCommand();
     void StopPlaybackCommand();
-    void OnPlaybackEnded(bool stopped);
+    // reason: the WM_APP_PLAYBACK_ENDED wParam (0 completed, 1 stopped, 2 refused by the system).
+    void OnPlaybackEnded(int reason);
     void OnPlaybackLoop(int pass, int limit);
     double ReadSpeed() const;
     int ReadLoopCount() const;
     void NormalizeSpeedText();
     void NormalizeCountText();
     bool OnSpinDelta(int spinId, int delta);
+
+    // Requests from outside the window (outside_requests.cpp).
+    void OnDropFiles(HDROP drop);
+    bool LoadScriptFile(const std::wstring& path);
+    void EndUnattendedPlayback(PlaybackOutcome outcome);
 
     // Script commands (script_commands.cpp).
     bool SaveScriptCommand();
@@ -100,6 +126,8 @@ private:
     int dpi_ = 96;
     bool unsaved_ = false;
     bool noticeOpen_ = false;
+    bool unattended_ = false;
+    PlaybackOutcome outcome_ = PlaybackOutcome::None;
     // Counts every change of the events, so that a command can tell after a dialog whether the
     // script it worked on is still the one shown.
     uint64_t scriptGeneration_ = 0;

@@ -79,6 +79,8 @@ void MainWindow::OnCreate()
     CreateControls();
     LayoutControls();
     RefreshControls();
+    // Scripts dropped on the window are loaded as the Load command does.
+    DragAcceptFiles(window_, TRUE);
 }
 
 void MainWindow::OnDestroy()

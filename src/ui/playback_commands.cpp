@@ -55,13 +55,23 @@ void MainWindow::StartPlaybackCommand()
     RefreshControls();
 }
 
-void MainWindow::OnPlaybackEnded(bool stopped)
+void MainWindow::OnPlaybackEnded(int reason)
 {
+    constexpr int kStopped = 1;
+    constexpr int kRefused = 2;
+    const PlaybackOutcome outcome = reason == kRefused   ? PlaybackOutcome::Refused
+                                    : reason == kStopped ? PlaybackOutcome::Stopped
+                                                         : PlaybackOutcome::Completed;
     // After a stop from the window this repeats "⏹ 停止"; a recording started since keeps its text.
     if (CurrentActivity() == Activity::Idle) {
-        SetStatus(stopped ? L"⏹ 停止" : L"✅ 完成");
+        SetStatus(outcome == PlaybackOutcome::Refused ? L"⚠ 回放被系统拒绝（目标程序可能以管理员身份运行）"
+                  : outcome == PlaybackOutcome::Stopped ? L"⏹ 停止"
+                                                        : L"✅ 完成");
     }
     RefreshControls();
+    if (unattended_ && outcome_ == PlaybackOutcome::None) {
+        EndUnattendedPlayback(outcome);
+    }
 }
 
 void MainWindow::OnPlaybackLoop(int pass, int limit)

@@ -81,21 +81,11 @@ void MainWindow::LoadScriptCommand()
         ShowMessageBox(window_, L"录制 / 回放进行中，已取消加载。", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    std::vector<MacroEvent> loaded;
-    std::wstring error;
-    if (!loadScript(path, loaded, error)) {
-        ShowMessageBox(window_, (L"加载失败: " + error).c_str(), L"错误", MB_OK | MB_ICONERROR);
+    if (!LoadScriptFile(path)) {
         return;
     }
-    theRecorder().clearEvents();
-    theRecorder().replaceEvents(loaded);
-    ScriptReplaced();
-    FillEventList(loaded);
-    UpdateEventCount();
-    unsaved_ = false;
-    RefreshControls();
     wchar_t message[64];
-    std::swprintf(message, 64, L"加载 %u 条", static_cast<unsigned>(loaded.size()));
+    std::swprintf(message, 64, L"加载 %u 条", static_cast<unsigned>(theRecorder().eventCount()));
     ShowMessageBox(window_, message, L"提示", MB_OK | MB_ICONINFORMATION);
     // A recording started from the box's loop has replaced the script and says so itself.
     if (CurrentActivity() == Activity::Idle) {
