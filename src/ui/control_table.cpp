@@ -12,8 +12,11 @@ constexpr uint32_t kAction = kChild | kVisible | kTabStop | kButtonOwnerDraw;
 constexpr uint32_t kLabel = kChild | kVisible | kStaticLeft;
 constexpr uint32_t kNumberEdit = kChild | kVisible | kTabStop | kEditAutoHorizontalScroll;
 constexpr uint32_t kSpin = kChild | kVisible | kTabStop | kUpDownAlignRight | kUpDownArrowKeys | kUpDownNoThousands;
-constexpr uint32_t kList =
-    kChild | kVisible | kVerticalScroll | kTabStop | kListNoIntegralHeight | kListDisableNoScroll;
+// A virtual list: no data of its own, rows of one height drawn from the events, several rows
+// selectable for editing.
+constexpr uint32_t kList = kChild | kVisible | kVerticalScroll | kTabStop | kListNoIntegralHeight |
+                           kListDisableNoScroll | kListOwnerDrawFixed | kListNoData | kListExtendedSelection |
+                           kListNotify;
 constexpr uint32_t kStatus = kChild | kVisible | kStaticLeft | kStaticCenterImage;
 constexpr uint32_t kPushButton = kChild | kVisible | kTabStop;
 

@@ -34,7 +34,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CREATE: OnCreate(); return 0;
     case WM_SIZE: LayoutControls(); return 0;
     case WM_GETMINMAXINFO: OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
-    case WM_DRAWITEM: DrawActionButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_DRAWITEM: OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_MEASUREITEM:
+        EventListView::Measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam), fonts_.mono.get());
+        return TRUE;
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetBkMode(dc, TRANSPARENT);

@@ -11,6 +11,7 @@
 #include <shellapi.h>
 
 #include "script/macro_event.h"
+#include "ui/event_list_view.h"
 #include "ui/ui_fonts.h"
 #include "ui/window_state.h"
 
@@ -34,8 +35,8 @@ public:
     bool IsUnsaved() const { return unsaved_; }
     // Sets the status line; the text belongs to the state the window is in now.
     void SetStatus(const std::wstring& text);
-    // Replaces every row of the event list with the rows of these events.
-    void FillEventList(const std::vector<MacroEvent>& events);
+    // Shows one row for every event the recorder holds, the last one in view.
+    void ShowEventRows();
 
     // Loads a script given from outside (the command line, files dropped on the window) as the
     // Load command does; of several files only the first, and the status line says so.
@@ -68,6 +69,7 @@ private:
     void CreateControls();
     void LayoutControls();
     void ApplyDpiFonts();
+    void OnDrawItem(const DRAWITEMSTRUCT& item) const;
     void DrawActionButton(const DRAWITEMSTRUCT& item) const;
 
     // Messages (main_window.cpp).
@@ -134,6 +136,7 @@ private:
     // The state the status line's text was written in.
     Activity statusActivity_ = Activity::Idle;
     UiFonts fonts_;
+    EventListView eventList_;
     HWND list_ = nullptr;
     HWND status_ = nullptr;
     HWND speed_ = nullptr;

@@ -120,6 +120,7 @@ void MainWindow::CreateControls()
         }
     }
     list_ = GetDlgItem(window_, IDC_EVENT_LIST);
+    eventList_.Attach(list_);
     status_ = GetDlgItem(window_, IDC_STATUS);
     speed_ = GetDlgItem(window_, IDC_SPEED);
     speedSpin_ = GetDlgItem(window_, IDC_SPEED_SPIN);
@@ -161,6 +162,7 @@ void MainWindow::ApplyDpiFonts()
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.get(fontAfterDpiStep(row.font))), TRUE);
         }
     }
+    eventList_.FitRowHeight(fonts_.mono.get());
 }
 
 void MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested)

@@ -55,7 +55,7 @@ bool MainWindow::LoadScriptFile(const std::wstring& path)
     theRecorder().clearEvents();
     theRecorder().replaceEvents(loaded);
     ScriptReplaced();
-    FillEventList(loaded);
+    ShowEventRows();
     UpdateEventCount();
     unsaved_ = false;
     RefreshControls();
@@ -69,7 +69,7 @@ bool MainWindow::StartUnattendedPlayback(const UnattendedPlayback& request)
     theRecorder().clearEvents();
     theRecorder().replaceEvents(request.events);
     ScriptReplaced();
-    FillEventList(request.events);
+    ShowEventRows();
     UpdateEventCount();
     unsaved_ = false;
     // The fields show the values the playback uses.

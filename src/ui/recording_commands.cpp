@@ -5,7 +5,6 @@
 
 #include "base/message_box.h"
 #include "recorder/recorder.h"
-#include "script/event_description.h"
 #include "ui/control_ids.h"
 
 void MainWindow::ToggleRecording()
@@ -62,7 +61,7 @@ void MainWindow::StartRecordingCommand()
         return;
     }
     ScriptReplaced();
-    SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    eventList_.ShowRows(0, false);
     UpdateEventCount();
     unsaved_ = false;
     SetStatus(L"● 录制中...");
@@ -101,11 +100,9 @@ void MainWindow::AppendEventRow(size_t index)
     if (!theRecorder().eventAt(index, event)) {
         return;  // posted just before the events were replaced
     }
-    const std::wstring row = formatEventRow(static_cast<uint32_t>(index), event);
-    SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-    const LRESULT rows = SendMessageW(list_, LB_GETCOUNT, 0, 0);
-    if (rows > 0) {
-        SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(rows - 1), 0);
+    // Row numbers come from the posted index: the rows grow in posting order.
+    if (index + 1 > eventList_.RowCount()) {
+        eventList_.ShowRows(index + 1, true);
     }
     ++scriptGeneration_;
     unsaved_ = true;

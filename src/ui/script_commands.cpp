@@ -1,4 +1,4 @@
-// Save, Load and Clear, and the filling of the event list from a whole script.
+// Save, Load and Clear.
 #include "ui/main_window.h"
 
 #include <cwchar>
@@ -10,29 +10,6 @@
 #include "script/script_file.h"
 #include "ui/control_ids.h"
 #include "ui/file_dialog.h"
-
-namespace {
-
-// Average bytes of one row, for reserving list storage up front.
-constexpr size_t kRowBytesEstimate = 40 * sizeof(wchar_t);
-
-// Stops a window from repainting while it is rebuilt, and repaints it once afterwards.
-class RedrawSuspended {
-public:
-    explicit RedrawSuspended(HWND window) : window_(window) { SendMessageW(window_, WM_SETREDRAW, FALSE, 0); }
-    ~RedrawSuspended()
-    {
-        SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(window_, nullptr, TRUE);
-    }
-    RedrawSuspended(const RedrawSuspended&) = delete;
-    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
-
-private:
-    HWND window_;
-};
-
-}  // namespace
 
 bool MainWindow::SaveScriptCommand()
 {
@@ -107,7 +84,7 @@ void MainWindow::ClearScriptCommand()
     }
     theRecorder().clearEvents();
     ScriptReplaced();
-    SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    eventList_.ShowRows(0, false);
     UpdateEventCount();
     unsaved_ = false;
     SetStatus(L"已清空");
@@ -119,19 +96,7 @@ void MainWindow::ScriptReplaced()
     ++scriptGeneration_;
 }
 
-void MainWindow::FillEventList(const std::vector<MacroEvent>& events)
+void MainWindow::ShowEventRows()
 {
-    // Row by row with repainting on, a list of 100 000 rows takes minutes; with redraw suspended
-    // and the storage reserved it takes about a second.
-    RedrawSuspended suspended(list_);
-    SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-    SendMessageW(list_, LB_INITSTORAGE, events.size(), events.size() * kRowBytesEstimate);
-    for (size_t i = 0; i < events.size(); ++i) {
-        const std::wstring row = formatEventRow(static_cast<uint32_t>(i), events[i]);
-        SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-    }
-    if (!events.empty()) {
-        const LRESULT rows = SendMessageW(list_, LB_GETCOUNT, 0, 0);
-        SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(rows > 0 ? rows - 1 : 0), 0);
-    }
+    eventList_.ShowRows(theRecorder().eventCount(), true);
 }
