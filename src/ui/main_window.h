@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -14,6 +15,9 @@
 #include "ui/event_list_view.h"
 #include "ui/ui_fonts.h"
 #include "ui/window_state.h"
+
+// Posted to the main window by its own load worker.
+constexpr UINT WM_APP_LOAD_DONE = WM_APP + 30;
 
 extern const wchar_t* const kMainWindowClassName;  // "ScriptRecorderWnd"
 extern const wchar_t* const kMainWindowTitle;      // "岚溪脚本录制软件"
@@ -114,8 +118,15 @@ private:
 
     // Requests from outside the window (outside_requests.cpp).
     void OnDropFiles(HDROP drop);
-    bool LoadScriptFile(const std::wstring& path);
     void EndUnattendedPlayback(PlaybackOutcome outcome);
+
+    // Loading a script (script_loading.cpp). The Load command confirms with a box; a script that
+    // comes from outside only says so in the status line.
+    enum class LoadOrigin { LoadCommand, Outside };
+    struct LoadJob;
+    void BeginLoad(const std::wstring& path, LoadOrigin origin, size_t fileCount);
+    void OnLoadDone();
+    void FinishLoad(LoadJob& job);
 
     // Script commands (script_commands.cpp).
     bool SaveScriptCommand();
@@ -135,6 +146,7 @@ private:
     uint64_t scriptGeneration_ = 0;
     // The state the status line's text was written in.
     Activity statusActivity_ = Activity::Idle;
+    std::shared_ptr<LoadJob> loadJob_;  // a load running on a worker thread
     UiFonts fonts_;
     EventListView eventList_;
     HWND list_ = nullptr;

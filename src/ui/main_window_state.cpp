@@ -16,7 +16,7 @@ Activity MainWindow::CurrentActivity() const
     if (thePlayer().isPlaying()) {
         return Activity::Playing;
     }
-    return Activity::Idle;
+    return loadJob_ ? Activity::Loading : Activity::Idle;
 }
 
 WindowFacts MainWindow::CurrentFacts() const

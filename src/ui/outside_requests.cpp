@@ -8,7 +8,6 @@
 #include "base/win_owners.h"
 #include "player/player.h"
 #include "recorder/recorder.h"
-#include "script/script_file.h"
 #include "ui/control_ids.h"
 #include "ui/number_fields.h"
 
@@ -21,11 +20,7 @@ void MainWindow::OpenScriptFiles(const std::vector<std::wstring>& files)
         ShowMessageBox(window_, L"录制 / 回放进行中，请先停止后再加载脚本。", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (!LoadScriptFile(files.front())) {
-        return;
-    }
-    SetStatus(files.size() > 1 ? L"已加载脚本（只加载了第一个文件）" : L"已加载脚本");
-    RefreshControls();
+    BeginLoad(files.front(), LoadOrigin::Outside, files.size());
 }
 
 void MainWindow::OnDropFiles(HDROP drop)
@@ -42,24 +37,6 @@ void MainWindow::OnDropFiles(HDROP drop)
         }
     }
     OpenScriptFiles(files);
-}
-
-bool MainWindow::LoadScriptFile(const std::wstring& path)
-{
-    std::vector<MacroEvent> loaded;
-    std::wstring error;
-    if (!loadScript(path, loaded, error)) {
-        ShowMessageBox(window_, (L"加载失败: " + error).c_str(), L"错误", MB_OK | MB_ICONERROR);
-        return false;
-    }
-    theRecorder().clearEvents();
-    theRecorder().replaceEvents(loaded);
-    ScriptReplaced();
-    ShowEventRows();
-    UpdateEventCount();
-    unsaved_ = false;
-    RefreshControls();
-    return true;
 }
 
 bool MainWindow::StartUnattendedPlayback(const UnattendedPlayback& request)

@@ -58,17 +58,7 @@ void MainWindow::LoadScriptCommand()
         ShowMessageBox(window_, L"录制 / 回放进行中，已取消加载。", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (!LoadScriptFile(path)) {
-        return;
-    }
-    wchar_t message[64];
-    std::swprintf(message, 64, L"加载 %u 条", static_cast<unsigned>(theRecorder().eventCount()));
-    ShowMessageBox(window_, message, L"提示", MB_OK | MB_ICONINFORMATION);
-    // A recording started from the box's loop has replaced the script and says so itself.
-    if (CurrentActivity() == Activity::Idle) {
-        SetStatus(L"已加载脚本");
-    }
-    RefreshControls();
+    BeginLoad(path, LoadOrigin::LoadCommand, 1);
 }
 
 void MainWindow::ClearScriptCommand()
