@@ -5,6 +5,7 @@
 
 #include "base/owned.h"
 #include "script/script_file_io.h"
+#include "script/temporary_file.h"
 
 namespace {
 
@@ -22,9 +23,10 @@ bool saveScript(const std::wstring& path, const std::vector<MacroEvent>& events,
         return false;
     }
     // The text goes to a temporary file beside the target, which then replaces the target in one
-    // step: a write that fails half-way (disk full, crash) never costs the previous script.
-    const std::wstring temporary = path + L".saving";
-    FILE* file = openScriptFile(temporary, L"wb");
+    // step: a write that fails half-way (disk full, crash) never costs the previous script. The
+    // temporary file is a new one, never a file that was there before.
+    std::wstring temporary;
+    FILE* file = createTemporaryBeside(path, temporary);
     if (file == nullptr) {
         error = L"无法写入文件（可能被占用或无权限）";
         return false;
