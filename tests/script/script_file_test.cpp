@@ -184,6 +184,29 @@ TEST(ScriptText, RoundTripKeepsEventsUpToDocumentedLosses)
     EXPECT_DOUBLE_EQ(back[3].delay, 0.1235);
 }
 
+TEST(ScriptText, KeyNamesWithQuotesBackslashesAndControlBytesRoundTrip)
+{
+    EXPECT_EQ(formatScriptText({key(EventKind::KeyDown, std::string("\r\n\b\f\t\"\\\x01\x1b\x00\x7f/", 12))}),
+              "{\n  \"v\": 4,\n  \"events\": [\n"
+              "    {\"t\": \"kd\", \"d\": 0, \"k\": \"\\r\\n\\b\\f\\t\\\"\\\\\\u0001\\u001b\\u0000\x7f/\"}\n"
+              "  ]\n}\n");
+
+    std::vector<MacroEvent> original = {key(EventKind::KeyDown, "\""), key(EventKind::KeyUp, "\\"),
+                                        key(EventKind::KeyDown, "a\"b\\c\"\""), key(EventKind::KeyUp, "\\\"")};
+    std::string everyControlByte;
+    for (int b = 0; b < 0x20; ++b) {
+        everyControlByte.push_back(static_cast<char>(b));
+        original.push_back(key(EventKind::KeyDown, std::string(1, static_cast<char>(b))));
+    }
+    original.push_back(key(EventKind::KeyUp, everyControlByte + "\"\\\x7F\xE4\xB8\xAD"));
+    const std::vector<MacroEvent> back = loadText(formatScriptText(original));
+    ASSERT_EQ(back.size(), original.size());
+    for (size_t i = 0; i < back.size(); ++i) {
+        EXPECT_EQ(back[i].kind, original[i].kind) << i;
+        EXPECT_EQ(back[i].key, original[i].key) << i;
+    }
+}
+
 TEST(ScriptText, LenientLoading)
 {
     auto events = loadText("[{\"t\":\"m\",\"x\":1,\"y\":2}]");
