@@ -98,7 +98,7 @@ bool parseDelaySeconds(const std::wstring& text, double& seconds)
         return false;
     }
     const double value = numberRunValue(number.data(), number.data() + number.size());
-    if (!(value >= kMinEditedDelay && value <= kMaxEditedDelay)) {
+    if (!(value >= 0.0 && value <= kMaxDelaySeconds)) {
         return false;
     }
     seconds = value;
@@ -144,7 +144,7 @@ bool EditHistory::deleteRanges(std::vector<MacroEvent>& events, const std::vecto
 
 bool EditHistory::setDelays(std::vector<MacroEvent>& events, const std::vector<EventRange>& ranges, double seconds)
 {
-    if (!(seconds >= kMinEditedDelay && seconds <= kMaxEditedDelay)) {
+    if (!(seconds >= 0.0 && seconds <= kMaxDelaySeconds)) {
         return false;
     }
     Edit edit;

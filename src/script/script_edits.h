@@ -16,17 +16,13 @@ struct EventRange {
     size_t count = 0;
 };
 
-// The bounds of a delay set by hand: those of a loaded delay (about 11.6 days at most).
-constexpr double kMinEditedDelay = 0.0;
-constexpr double kMaxEditedDelay = 1000000.0;
-
 // The runs of consecutive positions of a set of positions (in any order, repeats allowed), in
 // ascending order: {7, 2, 3, 3, 9, 8} gives {2, 2} and {7, 3}.
 std::vector<EventRange> rangesOfIndices(std::vector<size_t> indices);
 
 // The number of seconds in a text typed by the user: blanks around it, then digits with at most
 // one full stop ("1.5", ".25", "3."; full-width digits and full stop as well). False for anything
-// else (signs, exponents and commas included) and for a value above kMaxEditedDelay.
+// else (signs, exponents and commas included) and for a value above kMaxDelaySeconds.
 bool parseDelaySeconds(const std::wstring& text, double& seconds);
 
 class EditHistory {
@@ -35,7 +31,7 @@ public:
     // nothing to undo) when a range reaches past the end of the list, when the ranges are empty,
     // or when the edit would change nothing. Ranges may come in any order and may overlap.
     bool deleteRanges(std::vector<MacroEvent>& events, const std::vector<EventRange>& ranges);
-    // seconds must lie within kMinEditedDelay and kMaxEditedDelay.
+    // seconds must lie within 0 and kMaxDelaySeconds, the bounds of a loaded delay.
     bool setDelays(std::vector<MacroEvent>& events, const std::vector<EventRange>& ranges, double seconds);
     // The first event's delay becomes 0.
     bool trimFirstDelay(std::vector<MacroEvent>& events);

@@ -19,9 +19,6 @@
 
 namespace {
 
-// Delays are kept finite and bounded on load (about 11.6 days), so that every loaded script can
-// be saved and loaded back: "%.4f" of a bounded value always fits and always parses.
-constexpr double kMaxLoadedDelay = 1000000.0;
 constexpr uint64_t kProgressReportsPerPass = 100;
 constexpr char kNotAScript[] = "不是有效的宏脚本（缺少 events 数组）";
 
@@ -268,6 +265,7 @@ private:
         arrayEnd_ = cur_;
     }
 
+    // A key read for an element that made no event keeps no buffer of its size.
     void resetEvent()
     {
         event_.kind = EventKind::Move;
@@ -276,6 +274,9 @@ private:
         event_.button = MouseButton::Left;
         event_.pressed = false;
         event_.key.clear();
+        if (event_.key.capacity() > 64) {
+            event_.key.shrink_to_fit();
+        }
     }
 
     // True when the object makes an event: its first "t" is a string that names a kind. While
@@ -359,7 +360,7 @@ private:
         switch (field) {
         case Field::D:
             if (value > 0.0) {
-                event_.delay = std::isfinite(value) && value < kMaxLoadedDelay ? value : kMaxLoadedDelay;
+                event_.delay = std::isfinite(value) && value < kMaxDelaySeconds ? value : kMaxDelaySeconds;
             }
             break;
         case Field::X: event_.x = toInt32(value); break;
