@@ -9,8 +9,9 @@
 
 // Tells how far a load has come, on the loading thread: done of total units of work, where
 // every step over the text (reading the file, checking the text, converting its events) counts
-// the text's size in bytes. Called at most a few hundred times per load, with done growing to
-// total; the last call has done == total. A null report is never called.
+// the text's size in bytes. Called at most a few hundred times per load, with done growing and
+// total the same in every call; a load that succeeds ends with a call where done == total. A
+// null report is never called.
 struct LoadProgress {
     void (*report)(void* context, uint64_t done, uint64_t total) = nullptr;
     void* context = nullptr;
