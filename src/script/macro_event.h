@@ -18,6 +18,10 @@ enum class MouseButton : int32_t {
     Middle = 2,
 };
 
+// The longest delay an event can have (about 11.6 days): a loaded delay is cut to it, an edited
+// one refused beyond it. Bounded and finite, every delay saves as "%.4f" and loads back.
+constexpr double kMaxDelaySeconds = 1000000.0;
+
 struct MacroEvent {
     EventKind kind = EventKind::Move;
     double delay = 0.0;  // seconds since the previous event (or the start)

@@ -1,14 +1,53 @@
 #include "script/script_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 
 #include "base/owned.h"
 #include "script/script_file_io.h"
+#include "script/temporary_file.h"
 
 namespace {
 
 constexpr long kMaxScriptBytes = 0x10000000;  // 256 MiB
+constexpr size_t kReadProgressSteps = 16;
+
+// A load's three steps as one progress: reading the file, then the parser's two passes. The
+// parser counts twice the text's size; a text shorter than the file (it shrank while it was
+// read) is scaled so that the whole load still ends at three times the file's size.
+struct LoadSteps {
+    LoadProgress outer;
+    uint64_t fileSize;
+    uint64_t textSize;
+};
+
+void reportParsing(void* context, uint64_t done, uint64_t /*total*/)
+{
+    const LoadSteps& steps = *static_cast<const LoadSteps*>(context);
+    steps.outer.report(steps.outer.context, steps.fileSize + done * steps.fileSize / steps.textSize,
+                       3 * steps.fileSize);
+}
+
+// Reads up to text.size() bytes in a few large pieces (one per progress step); shortens text to
+// what was read.
+void readText(FILE* file, std::string& text, const LoadProgress& progress)
+{
+    const size_t piece = progress.report != nullptr ? text.size() / kReadProgressSteps + 1 : text.size();
+    size_t done = 0;
+    while (done < text.size()) {
+        const size_t wanted = std::min(piece, text.size() - done);
+        const size_t read = std::fread(&text[done], 1, wanted, file);
+        done += read;
+        if (progress.report != nullptr) {
+            progress.report(progress.context, done, 3 * static_cast<uint64_t>(text.size()));
+        }
+        if (read < wanted) {
+            break;
+        }
+    }
+    text.resize(done);
+}
 
 }  // namespace
 
@@ -22,9 +61,10 @@ bool saveScript(const std::wstring& path, const std::vector<MacroEvent>& events,
         return false;
     }
     // The text goes to a temporary file beside the target, which then replaces the target in one
-    // step: a write that fails half-way (disk full, crash) never costs the previous script.
-    const std::wstring temporary = path + L".saving";
-    FILE* file = openScriptFile(temporary, L"wb");
+    // step: a write that fails half-way (disk full, crash) never costs the previous script. The
+    // temporary file is a new one, never a file that was there before.
+    std::wstring temporary;
+    FILE* file = createTemporaryBeside(path, temporary);
     if (file == nullptr) {
         error = L"无法写入文件（可能被占用或无权限）";
         return false;
@@ -47,6 +87,12 @@ bool saveScript(const std::wstring& path, const std::vector<MacroEvent>& events,
 
 bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::wstring& error)
 {
+    return loadScript(path, events, error, LoadProgress{});
+}
+
+bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::wstring& error,
+                const LoadProgress& progress)
+{
     const FileStream file(openScriptFile(path, L"rb"));
     if (!file) {
         error = L"无法打开文件";
@@ -68,6 +114,10 @@ bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::
         error = L"文件为空或过大";
         return false;
     }
-    text.resize(std::fread(&text[0], 1, text.size(), file.get()));
-    return parseScriptText(text, events, error);
+    readText(file.get(), text, progress);
+    if (progress.report == nullptr || text.empty()) {
+        return parseScriptText(text, events, error);
+    }
+    LoadSteps steps{progress, static_cast<uint64_t>(size), static_cast<uint64_t>(text.size())};
+    return parseScriptText(text, events, error, LoadProgress{&reportParsing, &steps});
 }

@@ -67,10 +67,74 @@ TEST(JsonReader, NumbersReadLikeAtof)
 
 TEST(JsonReader, StringEscapesBecomeUtf8Bytes)
 {
-    EXPECT_EQ(parseJson("\"\\u00e9\"").text, "\xC3\xA9");
-    EXPECT_EQ(parseJson("\"\\ud83d\\ude00\"").text, "\xF0\x9F\x98\x80");
-    EXPECT_EQ(parseJson("\"\\ud83dx\"").text, "\xED\xA0\xBDx");
-    EXPECT_EQ(parseJson("\"a\nb\\/\\t\"").text, "a\nb/\t");
+    const struct {
+        std::string text;
+        std::string bytes;
+    } cases[] = {
+        {"\"\\u00e9\"", "\xC3\xA9"},
+        {"\"\\ud83d\\ude00\"", "\xF0\x9F\x98\x80"},
+        {"\"\\ud83dx\"", "\xED\xA0\xBDx"},
+        {"\"a\nb\\/\\t\"", "a\nb/\t"},
+        {"\"\\r\"", "\x0D"},
+        {"\"\\n\"", "\x0A"},
+        {"\"\\b\"", "\x08"},
+        {"\"\\f\"", "\x0C"},
+        {"\"\\\"\"", "\x22"},
+        {"\"\\\\\"", "\x5C"},
+        {"\"a\\r\\nb\\b\\fc\\\"\\\\\"", "a\x0D\x0A"
+                                        "b\x08\x0C"
+                                        "c\x22\x5C"},
+        {"\"\\\\n\"", "\x5Cn"},
+        {"\"\\u0000\\u001F\\u007f\"", std::string("\x00\x1F\x7F", 3)},
+    };
+    for (const auto& c : cases) {
+        const JsonValue value = parseJson(c.text);
+        EXPECT_EQ(value.kind, JsonKind::String) << c.text;
+        EXPECT_EQ(value.text, c.bytes) << c.text;
+    }
+}
+
+TEST(JsonReader, LiteralsAtTheVeryEndOfTheText)
+{
+    const struct {
+        const char* text;
+        JsonKind kind;
+        bool boolean;
+    } values[] = {
+        {"true", JsonKind::Bool, true},  {"false", JsonKind::Bool, false},   {"null", JsonKind::Null, false},
+        {" true", JsonKind::Bool, true}, {"false\n", JsonKind::Bool, false}, {"\tnull ", JsonKind::Null, false},
+    };
+    for (const auto& c : values) {
+        const JsonValue value = parseJson(c.text);
+        EXPECT_EQ(value.kind, c.kind) << c.text;
+        EXPECT_EQ(value.boolean, c.boolean) << c.text;
+    }
+    const JsonValue array = parseJson("[false,true,null]");
+    ASSERT_EQ(array.items.size(), 3u);
+    EXPECT_EQ(array.items[0].kind, JsonKind::Bool);
+    EXPECT_FALSE(array.items[0].boolean);
+    EXPECT_TRUE(array.items[1].boolean);
+    EXPECT_EQ(array.items[2].kind, JsonKind::Null);
+
+    const struct {
+        const char* text;
+        const char* message;
+    } failures[] = {
+        {"fals", "JSON 解析失败(bool) 位置 0"},
+        {"tru", "JSON 解析失败(bool) 位置 0"},
+        {"nul", "JSON 解析失败(null) 位置 0"},
+        {"[fals", "JSON 解析失败(bool) 位置 1"},
+        {"[false", "JSON 解析失败(意外结束) 位置 6"},
+        {"[null", "JSON 解析失败(意外结束) 位置 5"},
+        {"{\"a\":true", "JSON 解析失败(意外结束) 位置 9"},
+        {"falsee", "JSON 尾部存在多余字符"},
+        {"t", "JSON 解析失败(bool) 位置 0"},
+        {"f", "JSON 解析失败(bool) 位置 0"},
+        {"n", "JSON 解析失败(null) 位置 0"},
+    };
+    for (const auto& c : failures) {
+        EXPECT_EQ(parseError(c.text), c.message) << c.text;
+    }
 }
 
 TEST(JsonReader, ObjectsKeepOrderAndDuplicates)
@@ -86,14 +150,19 @@ TEST(JsonReader, ObjectsKeepOrderAndDuplicates)
 
 TEST(JsonReader, NestingIsLimitedAtTheBracketOneTooDeep)
 {
-    const std::string ok = std::string(kMaxJsonDepth, '[') + std::string(kMaxJsonDepth, ']');
+    EXPECT_EQ(kMaxJsonDepth, 256u);
+    const std::string ok = std::string(256, '[') + std::string(256, ']');
     EXPECT_EQ(parseJson(ok).kind, JsonKind::Array);
-    const std::string deep(kMaxJsonDepth + 1000, '[');
-    EXPECT_EQ(parseError(deep), "JSON 解析失败(嵌套过深) 位置 " + std::to_string(kMaxJsonDepth));
-    std::string deepObjects;
-    for (unsigned i = 0; i <= kMaxJsonDepth; ++i) {
-        deepObjects += "{\"a\":";
+    EXPECT_EQ(parseError(std::string(257, '[') + std::string(257, ']')), "JSON 解析失败(嵌套过深) 位置 256");
+    EXPECT_EQ(parseError(std::string(1256, '[')), "JSON 解析失败(嵌套过深) 位置 256");
+    // 256 levels of objects, each "{\"a\":" five bytes long, then a value: fine.
+    std::string objects;
+    for (int i = 0; i < 256; ++i) {
+        objects += "{\"a\":";
     }
-    // Each level is five bytes long; the brace one too deep stands at the last level.
-    EXPECT_EQ(parseError(deepObjects), "JSON 解析失败(嵌套过深) 位置 " + std::to_string(kMaxJsonDepth * 5));
+    EXPECT_EQ(parseJson(objects + "1" + std::string(256, '}')).kind, JsonKind::Object);
+    // One more level: the brace one too deep stands at byte 1280 (256 levels of five bytes).
+    EXPECT_EQ(parseError(objects + "{}" + std::string(256, '}')), "JSON 解析失败(嵌套过深) 位置 1280");
+    // Arrays and objects count together.
+    EXPECT_EQ(parseError("{\"a\":" + std::string(256, '[')), "JSON 解析失败(嵌套过深) 位置 260");
 }

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "base/text_encoding.h"
+#include "script/temporary_file.h"
+#include "support/scoped_seam.h"
 
 #ifdef _WIN32
 #include <direct.h>
@@ -82,6 +84,19 @@ bool existsUtf8(const std::string& path)
         std::fclose(file);
     }
     return file != nullptr;
+}
+
+uint32_t constantTag()
+{
+    return 0x0BADC0DE;
+}
+
+// Tags 1, 1, 1, 2, 3, ...: the first three tries of a save meet the same name.
+uint32_t repeatingThenNewTag()
+{
+    static uint32_t calls = 0;
+    ++calls;
+    return calls <= 3 ? 1 : calls - 2;
 }
 
 std::vector<MacroEvent> loadText(const std::string& text, std::wstring* error = nullptr)
@@ -169,6 +184,29 @@ TEST(ScriptText, RoundTripKeepsEventsUpToDocumentedLosses)
     EXPECT_DOUBLE_EQ(back[3].delay, 0.1235);
 }
 
+TEST(ScriptText, KeyNamesWithQuotesBackslashesAndControlBytesRoundTrip)
+{
+    EXPECT_EQ(formatScriptText({key(EventKind::KeyDown, std::string("\r\n\b\f\t\"\\\x01\x1b\x00\x7f/", 12))}),
+              "{\n  \"v\": 4,\n  \"events\": [\n"
+              "    {\"t\": \"kd\", \"d\": 0, \"k\": \"\\r\\n\\b\\f\\t\\\"\\\\\\u0001\\u001b\\u0000\x7f/\"}\n"
+              "  ]\n}\n");
+
+    std::vector<MacroEvent> original = {key(EventKind::KeyDown, "\""), key(EventKind::KeyUp, "\\"),
+                                        key(EventKind::KeyDown, "a\"b\\c\"\""), key(EventKind::KeyUp, "\\\"")};
+    std::string everyControlByte;
+    for (int b = 0; b < 0x20; ++b) {
+        everyControlByte.push_back(static_cast<char>(b));
+        original.push_back(key(EventKind::KeyDown, std::string(1, static_cast<char>(b))));
+    }
+    original.push_back(key(EventKind::KeyUp, everyControlByte + "\"\\\x7F\xE4\xB8\xAD"));
+    const std::vector<MacroEvent> back = loadText(formatScriptText(original));
+    ASSERT_EQ(back.size(), original.size());
+    for (size_t i = 0; i < back.size(); ++i) {
+        EXPECT_EQ(back[i].kind, original[i].kind) << i;
+        EXPECT_EQ(back[i].key, original[i].key) << i;
+    }
+}
+
 TEST(ScriptText, LenientLoading)
 {
     auto events = loadText("[{\"t\":\"m\",\"x\":1,\"y\":2}]");
@@ -226,14 +264,18 @@ TEST(ScriptFile, SaveLoadAndFailures)
     ASSERT_EQ(loaded.size(), 1u);
     EXPECT_EQ(loaded[0].key, "A");
 
-    // A save that cannot write its temporary file keeps the previous file byte for byte.
+    // A save that cannot write its temporary file keeps the previous file byte for byte: every
+    // name it tries is taken.
     const std::string before = readAll(path);
-    const std::string blocker = path + ".saving";
-    ASSERT_EQ(MAKE_DIR(blocker.c_str()), 0);
-    EXPECT_FALSE(saveScript(wide(path), {}, error));
-    EXPECT_EQ(error, L"无法写入文件（可能被占用或无权限）");
-    EXPECT_EQ(readAll(path), before);
-    REMOVE_DIR(blocker.c_str());
+    {
+        ScopedSeam sameTag(temporaryTagSeam, &constantTag);
+        const std::string blocker = path + ".0badc0de.saving";
+        ASSERT_EQ(MAKE_DIR(blocker.c_str()), 0);
+        EXPECT_FALSE(saveScript(wide(path), {}, error));
+        EXPECT_EQ(error, L"无法写入文件（可能被占用或无权限）");
+        EXPECT_EQ(readAll(path), before);
+        REMOVE_DIR(blocker.c_str());
+    }
 
     // Paths are UTF-16 all the way down to the file system (wide C runtime calls on Windows).
     const std::string chinesePath = "\xE5\xAE\x8F\xE8\x84\x9A\xE6\x9C\xAC.json";  // 宏脚本.json
@@ -251,4 +293,37 @@ TEST(ScriptFile, SaveLoadAndFailures)
     std::remove(path.c_str());
     EXPECT_FALSE(loadScript(wide(path), loaded, error));
     EXPECT_EQ(error, L"无法打开文件");
+}
+
+TEST(ScriptFile, SaveNeverTouchesAFileThatWasThere)
+{
+    const std::string path = "lr_script_stranger.json";
+    const std::string strangerBytes = std::string("someone else's \0 file\r\n", 23) + "\xFF";
+    const std::vector<MacroEvent> events = {key(EventKind::KeyDown, "Z", 0.25)};
+    std::wstring error;
+
+    // The name an earlier version of the program used for its temporary file, owned by someone else.
+    writeAll(path + ".saving", strangerBytes);
+    ASSERT_TRUE(saveScript(wide(path), events, error));
+    EXPECT_EQ(readAll(path),
+              "{\n  \"v\": 4,\n  \"events\": [\n    {\"t\": \"kd\", \"d\": 0.25, \"k\": \"Z\"}\n  ]\n}\n");
+    EXPECT_EQ(readAll(path + ".saving"), strangerBytes);
+    EXPECT_EQ(removeUtf8(path + ".saving"), 0);
+
+    // A name that is taken is skipped for another one, and the file of that name stays as it was.
+    {
+        ScopedSeam tags(temporaryTagSeam, &repeatingThenNewTag);
+        writeAll(path + ".00000001.saving", strangerBytes);
+        ASSERT_TRUE(saveScript(wide(path), {}, error));
+        EXPECT_EQ(readAll(path), "{\n  \"v\": 4,\n  \"events\": []\n}\n");
+        EXPECT_EQ(readAll(path + ".00000001.saving"), strangerBytes);
+        EXPECT_FALSE(existsUtf8(path + ".00000002.saving")) << "the temporary file became the script";
+        EXPECT_EQ(removeUtf8(path + ".00000001.saving"), 0);
+    }
+
+    // A folder of the old temporary name does not stop a save either.
+    ASSERT_EQ(MAKE_DIR((path + ".saving").c_str()), 0);
+    EXPECT_TRUE(saveScript(wide(path), events, error));
+    EXPECT_EQ(REMOVE_DIR((path + ".saving").c_str()), 0);
+    EXPECT_EQ(removeUtf8(path), 0);
 }

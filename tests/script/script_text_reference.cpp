@@ -1,7 +1,8 @@
-#include "script/script_file.h"
+#include "script_text_reference.h"
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
 #include "base/text_encoding.h"
@@ -9,13 +10,10 @@
 
 namespace {
 
-// Delays are kept finite and bounded on load (about 11.6 days), so that every loaded script can
-// be saved and loaded back: "%.4f" of a bounded value always fits and always parses.
 constexpr double kMaxLoadedDelay = 1000000.0;
 
 int32_t toInt32(double value)
 {
-    // Truncated toward zero; outside the 32-bit range (and NaN) gives the smallest value.
     if (!(value > -2147483649.0 && value < 2147483648.0)) {
         return INT32_MIN;
     }
@@ -28,34 +26,7 @@ int32_t intMember(const JsonValue& object, const char* name)
     return value != nullptr && value->kind == JsonKind::Number ? toInt32(value->number) : 0;
 }
 
-void appendNumberMember(std::string& out, const char* prefix, double value)
-{
-    out += prefix;
-    out += formatJsonNumber(value);
-}
-
-}  // namespace
-
-std::string formatJsonNumber(double value)
-{
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, "%.4f", value);
-    std::string text = buffer;
-    if (text.find('.') != std::string::npos) {
-        while (!text.empty() && text.back() == '0') {
-            text.pop_back();
-        }
-        if (!text.empty() && text.back() == '.') {
-            text.pop_back();
-        }
-    }
-    if (text.empty() || text == "-0") {
-        text = "0";
-    }
-    return text;
-}
-
-void appendJsonString(std::string& out, const std::string& bytes)
+void appendJsonStringWithPrintf(std::string& out, const std::string& bytes)
 {
     out.push_back('"');
     for (const char c : bytes) {
@@ -81,7 +52,34 @@ void appendJsonString(std::string& out, const std::string& bytes)
     out.push_back('"');
 }
 
-std::string formatScriptText(const std::vector<MacroEvent>& events)
+void appendNumberMember(std::string& out, const char* prefix, double value)
+{
+    out += prefix;
+    out += formatJsonNumberWithPrintf(value);
+}
+
+}  // namespace
+
+std::string formatJsonNumberWithPrintf(double value)
+{
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, "%.4f", value);
+    std::string text = buffer;
+    if (text.find('.') != std::string::npos) {
+        while (!text.empty() && text.back() == '0') {
+            text.pop_back();
+        }
+        if (!text.empty() && text.back() == '.') {
+            text.pop_back();
+        }
+    }
+    if (text.empty() || text == "-0") {
+        text = "0";
+    }
+    return text;
+}
+
+std::string formatScriptTextWithPrintf(const std::vector<MacroEvent>& events)
 {
     std::string out;
     out.reserve(events.size() * 48 + 64);
@@ -91,7 +89,7 @@ std::string formatScriptText(const std::vector<MacroEvent>& events)
         out += first ? "\n" : ",\n";
         first = false;
         out += "    {\"t\": ";
-        appendJsonString(out, kindToken(event.kind));
+        appendJsonStringWithPrintf(out, kindToken(event.kind));
         appendNumberMember(out, ", \"d\": ", event.delay);
         switch (event.kind) {
         case EventKind::Move:
@@ -102,7 +100,7 @@ std::string formatScriptText(const std::vector<MacroEvent>& events)
             appendNumberMember(out, ", \"x\": ", event.x);
             appendNumberMember(out, ", \"y\": ", event.y);
             out += ", \"b\": ";
-            appendJsonString(out, buttonName(event.button));
+            appendJsonStringWithPrintf(out, buttonName(event.button));
             out += event.pressed ? ", \"p\": true" : ", \"p\": false";
             break;
         case EventKind::Scroll:
@@ -114,7 +112,7 @@ std::string formatScriptText(const std::vector<MacroEvent>& events)
         case EventKind::KeyDown:
         case EventKind::KeyUp:
             out += ", \"k\": ";
-            appendJsonString(out, event.key);
+            appendJsonStringWithPrintf(out, event.key);
             break;
         }
         out += "}";
@@ -123,7 +121,7 @@ std::string formatScriptText(const std::vector<MacroEvent>& events)
     return out;
 }
 
-bool parseScriptText(const std::string& text, std::vector<MacroEvent>& events, std::wstring& error)
+bool parseScriptTextWithTree(const std::string& text, std::vector<MacroEvent>& events, std::wstring& error)
 {
     try {
         const JsonValue root = parseJson(text);
@@ -179,4 +177,10 @@ bool parseScriptText(const std::string& text, std::vector<MacroEvent>& events, s
         error = utf8ToWide(failure.what());
         return false;
     }
+}
+
+bool sameEvent(const MacroEvent& a, const MacroEvent& b)
+{
+    return a.kind == b.kind && std::memcmp(&a.delay, &b.delay, sizeof a.delay) == 0 && a.x == b.x && a.y == b.y &&
+           a.dx == b.dx && a.dy == b.dy && a.button == b.button && a.pressed == b.pressed && a.key == b.key;
 }
