@@ -43,9 +43,15 @@ void MainWindow::OnListContextMenu(LPARAM position)
             at = {row.left + 16, row.top + 16};
         }
     }
+    const MenuHandle menu = MakeListMenu();
+    TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
+}
+
+MenuHandle MainWindow::MakeListMenu() const
+{
     const bool editable = MayRun(WindowCommand::EditEvents);
     const bool selected = editable && !eventList_.SelectedRows().empty();
-    const MenuHandle menu(CreatePopupMenu());
+    MenuHandle menu(CreatePopupMenu());
     AppendMenuW(menu.get(), enabledIf(selected), IDM_EDIT_DELETE, L"删除所选\tDel");
     AppendMenuW(menu.get(), enabledIf(selected), IDM_EDIT_SET_DELAY, L"设置延迟...");
     AppendMenuW(menu.get(), enabledIf(editable && theRecorder().eventCount() > 0), IDM_EDIT_TRIM_START,
@@ -53,7 +59,7 @@ void MainWindow::OnListContextMenu(LPARAM position)
     AppendMenuW(menu.get(), enabledIf(selected), IDM_EDIT_PLAY_FROM, L"从此处回放");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), enabledIf(editable && history_.canUndo()), IDM_EDIT_UNDO, L"撤销\tCtrl+Z");
-    TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
+    return menu;
 }
 
 bool MainWindow::OnEditCommand(int id)

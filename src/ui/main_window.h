@@ -11,6 +11,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/win_owners.h"
 #include "script/macro_event.h"
 #include "script/script_edits.h"
 #include "ui/event_list_view.h"
@@ -43,6 +44,10 @@ public:
     // The names of the hotkeys as the user chose them ("F8", "Ctrl+F11"); every text that names
     // a key follows them.
     void SetHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey);
+
+    // The context menu of the event list as it would open now (its items enabled as the state
+    // and the selection allow).
+    MenuHandle MakeListMenu() const;
 
     // Shows one row for every event the recorder holds, the last one in view.
     void ShowEventRows();

@@ -120,6 +120,59 @@ TEST_F(EditCommandsTest, DelaysAreSetThroughTheDialogAndTheFirstWaitIsRemoved)
     EXPECT_DOUBLE_EQ(delayOf(5), 0.6);
 }
 
+struct MenuItem {
+    int id;
+    const wchar_t* text;
+    bool enabled;
+};
+
+void expectMenu(const char* state, std::initializer_list<MenuItem> expected)
+{
+    const MenuHandle menu = testWindow().MakeListMenu();
+    ASSERT_EQ(GetMenuItemCount(menu.get()), 6) << state;
+    int position = 0;
+    for (const MenuItem& item : expected) {
+        if (position == 4) {
+            EXPECT_NE(GetMenuState(menu.get(), 4, MF_BYPOSITION) & MF_SEPARATOR, 0u) << state;
+            ++position;
+        }
+        wchar_t text[64] = L"";
+        GetMenuStringW(menu.get(), static_cast<UINT>(position), text, 64, MF_BYPOSITION);
+        EXPECT_EQ(std::wstring(text), item.text) << state;
+        EXPECT_EQ(GetMenuItemID(menu.get(), position), static_cast<UINT>(item.id)) << state;
+        const bool grey = (GetMenuState(menu.get(), static_cast<UINT>(position), MF_BYPOSITION) & MF_GRAYED) != 0;
+        EXPECT_EQ(!grey, item.enabled) << state << " item " << position;
+        ++position;
+    }
+}
+
+TEST_F(EditCommandsTest, TheListMenuOffersWhatTheStateAndSelectionAllow)
+{
+    expectMenu("nothing selected", {{IDM_EDIT_DELETE, L"删除所选\tDel", false},
+                                    {IDM_EDIT_SET_DELAY, L"设置延迟...", false},
+                                    {IDM_EDIT_TRIM_START, L"去掉开头等待", true},
+                                    {IDM_EDIT_PLAY_FROM, L"从此处回放", false},
+                                    {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", false}});
+    select({1});
+    command(IDM_EDIT_DELETE);
+    expectMenu("a row selected, an edit made", {{IDM_EDIT_DELETE, L"删除所选\tDel", true},
+                                                {IDM_EDIT_SET_DELAY, L"设置延迟...", true},
+                                                {IDM_EDIT_TRIM_START, L"去掉开头等待", true},
+                                                {IDM_EDIT_PLAY_FROM, L"从此处回放", true},
+                                                {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", true}});
+    startHooks();
+    messageBoxes.answers = {IDNO};
+    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
+    ASSERT_TRUE(theRecorder().isRecording());
+    select({0});
+    expectMenu("recording", {{IDM_EDIT_DELETE, L"删除所选\tDel", false},
+                             {IDM_EDIT_SET_DELAY, L"设置延迟...", false},
+                             {IDM_EDIT_TRIM_START, L"去掉开头等待", false},
+                             {IDM_EDIT_PLAY_FROM, L"从此处回放", false},
+                             {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", false}});
+    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+}
+
 TEST_F(EditCommandsTest, NothingIsEditedDuringARecordingOrAPlayback)
 {
     startHooks();
