@@ -125,6 +125,12 @@ void Recorder::replaceEvents(std::vector<MacroEvent>&& replacement)
     // The old events are freed here, outside the lock.
 }
 
+void Recorder::editEvents(const std::function<void(std::vector<MacroEvent>&)>& edit)
+{
+    std::lock_guard<std::mutex> lock(eventLock);
+    edit(events);
+}
+
 void Recorder::onKeyboardHook(WPARAM message, const KBDLLHOOKSTRUCT& info)
 {
     if (!recording.load() || !recordKeyboard.load() || (info.flags & LLKHF_INJECTED) != 0) {

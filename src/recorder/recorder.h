@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 #include <windows.h>
@@ -41,6 +42,8 @@ public:
     bool eventAt(size_t index, MacroEvent& out) const;
     void replaceEvents(const std::vector<MacroEvent>& events);
     void replaceEvents(std::vector<MacroEvent>&& events);
+    // Runs an edit on the events under the lock (the list is never copied for it).
+    void editEvents(const std::function<void(std::vector<MacroEvent>&)>& edit);
 
     // Capture steps, called by the hook procedures on the hook thread.
     void onKeyboardHook(WPARAM message, const KBDLLHOOKSTRUCT& info);

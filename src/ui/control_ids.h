@@ -31,3 +31,10 @@ constexpr int IDC_GROUP_EVENTS = 2006;
 
 // System-menu command "在线更新(&U)..."; system commands carry it in the bits above the low four.
 constexpr unsigned IDM_CHECK_UPDATE = 0x0BC0;
+
+// Commands of the event list's context menu and keys.
+constexpr int IDM_EDIT_DELETE = 3001;
+constexpr int IDM_EDIT_SET_DELAY = 3002;
+constexpr int IDM_EDIT_TRIM_START = 3003;
+constexpr int IDM_EDIT_PLAY_FROM = 3004;
+constexpr int IDM_EDIT_UNDO = 3005;

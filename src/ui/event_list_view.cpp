@@ -6,6 +6,7 @@
 #include "base/win_owners.h"
 #include "recorder/recorder.h"
 #include "script/event_description.h"
+#include "ui/control_ids.h"
 
 namespace {
 
@@ -31,6 +32,28 @@ void EventListView::Attach(HWND list)
     // the list box itself read its styles at creation and never sees the change (see below).
     const LONG_PTR style = GetWindowLongPtrW(list_, GWL_STYLE);
     SetWindowLongPtrW(list_, GWL_STYLE, style | LBS_HASSTRINGS);
+}
+
+bool EventListView::OnKey(UINT key)
+{
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    HWND parent = GetParent(list_);
+    const auto command = [&](int id) {
+        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(list_));
+        return true;
+    };
+    if (key == VK_DELETE && !control && !shift) {
+        return command(IDM_EDIT_DELETE);
+    }
+    if (key == 'Z' && control && !shift) {
+        return command(IDM_EDIT_UNDO);
+    }
+    if (key == 'A' && control && !shift) {
+        SelectAll();
+        return true;
+    }
+    return false;
 }
 
 void EventListView::Detach()
@@ -116,6 +139,11 @@ LRESULT CALLBACK EventListView::SubclassProc(HWND list, UINT message, WPARAM wPa
         }
         return static_cast<LRESULT>(text.size());
     }
+    case WM_KEYDOWN:
+        if (self->OnKey(static_cast<UINT>(wParam))) {
+            return 0;
+        }
+        break;
     case WM_STYLECHANGING:
     case WM_STYLECHANGED:
         // The list box keeps the styles it was made with (a list without data and with strings
@@ -125,4 +153,74 @@ LRESULT CALLBACK EventListView::SubclassProc(HWND list, UINT message, WPARAM wPa
     default: break;
     }
     return DefSubclassProc(list, message, wParam, lParam);
+}
+
+std::vector<size_t> EventListView::SelectedRows() const
+{
+    std::vector<size_t> rows;
+    const LRESULT count = list_ != nullptr ? SendMessageW(list_, LB_GETSELCOUNT, 0, 0) : 0;
+    if (count <= 0) {
+        return rows;
+    }
+    std::vector<int> items(static_cast<size_t>(count));
+    const LRESULT got =
+        SendMessageW(list_, LB_GETSELITEMS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(items.data()));
+    for (LRESULT i = 0; i < got; ++i) {
+        rows.push_back(static_cast<size_t>(items[static_cast<size_t>(i)]));
+    }
+    return rows;
+}
+
+void EventListView::Select(const std::vector<std::pair<size_t, size_t>>& ranges)
+{
+    if (list_ == nullptr) {
+        return;
+    }
+    SendMessageW(list_, LB_SETSEL, FALSE, -1);
+    for (const auto& range : ranges) {
+        if (range.second > 0) {
+            SendMessageW(list_, LB_SELITEMRANGEEX, static_cast<WPARAM>(range.first),
+                         static_cast<LPARAM>(range.first + range.second - 1));
+        }
+    }
+    if (!ranges.empty()) {
+        SendMessageW(list_, LB_SETCARETINDEX, static_cast<WPARAM>(ranges.front().first), FALSE);
+    }
+}
+
+void EventListView::SelectAll()
+{
+    const size_t count = RowCount();
+    if (count > 0) {
+        SendMessageW(list_, LB_SELITEMRANGEEX, 0, static_cast<LPARAM>(count - 1));
+    }
+}
+
+size_t EventListView::TopRow() const
+{
+    const LRESULT top = list_ != nullptr ? SendMessageW(list_, LB_GETTOPINDEX, 0, 0) : 0;
+    return top > 0 ? static_cast<size_t>(top) : 0;
+}
+
+void EventListView::SetTopRow(size_t row)
+{
+    if (list_ != nullptr) {
+        SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
+    }
+}
+
+size_t EventListView::CaretRow() const
+{
+    const LRESULT caret = list_ != nullptr ? SendMessageW(list_, LB_GETCARETINDEX, 0, 0) : 0;
+    return caret > 0 ? static_cast<size_t>(caret) : 0;
+}
+
+bool EventListView::RowScreenRect(size_t row, RECT& rect) const
+{
+    if (list_ == nullptr ||
+        SendMessageW(list_, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect)) == LB_ERR) {
+        return false;
+    }
+    MapWindowPoints(list_, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return true;
 }

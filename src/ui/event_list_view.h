@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 #include <windows.h>
 
@@ -34,9 +35,23 @@ public:
     // The text of row index ("  #0001  移动 (100,200)"), empty when there is no such event.
     static std::wstring RowText(size_t index);
 
+    // Selection: the selected rows in ascending order; a new selection of whole ranges of rows
+    // (first, count), the first of them given the caret.
+    std::vector<size_t> SelectedRows() const;
+    void Select(const std::vector<std::pair<size_t, size_t>>& ranges);
+    void SelectAll();
+    size_t TopRow() const;
+    void SetTopRow(size_t row);
+    // The rectangle of a row in screen coordinates (for a menu opened from the keyboard).
+    bool RowScreenRect(size_t row, RECT& rect) const;
+    size_t CaretRow() const;
+
 private:
     static LRESULT CALLBACK SubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR self);
+
+    // Del, Ctrl+Z and Ctrl+A in the list; true when the key was one of them.
+    bool OnKey(UINT key);
 
     HWND list_ = nullptr;
 };

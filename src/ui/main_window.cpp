@@ -70,6 +70,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_APP_HOTKEY_F9: OnStopHotkey(); return 0;
     case WM_APP_PLAYBACK_ENDED: OnPlaybackEnded(static_cast<int>(wParam)); return 0;
     case WM_APP_LOAD_DONE: OnLoadDone(); return 0;
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) == list_) {
+            OnListContextMenu(lParam);
+            return 0;
+        }
+        break;
     case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_APP_PLAYBACK_LOOP: OnPlaybackLoop(static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
     default: break;
@@ -106,7 +112,11 @@ bool MainWindow::OnCommand(WPARAM wParam)
             NormalizeCountText();
         }
         break;
-    default: return false;
+    default:
+        if (!OnEditCommand(LOWORD(wParam))) {
+            return false;
+        }
+        break;
     }
     RefreshControls();
     return true;

@@ -11,7 +11,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/win_owners.h"
 #include "script/macro_event.h"
+#include "script/script_edits.h"
 #include "ui/event_list_view.h"
 #include "ui/ui_fonts.h"
 #include "ui/window_state.h"
@@ -42,6 +44,10 @@ public:
     // The names of the hotkeys as the user chose them ("F8", "Ctrl+F11"); every text that names
     // a key follows them.
     void SetHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey);
+
+    // The context menu of the event list as it would open now (its items enabled as the state
+    // and the selection allow).
+    MenuHandle MakeListMenu() const;
 
     // Shows one row for every event the recorder holds, the last one in view.
     void ShowEventRows();
@@ -109,11 +115,14 @@ private:
 
     // Playback (playback_commands.cpp).
     void TogglePlayback();
-    void StartPlaybackCommand();
+    // Plays the events from fromRow on (0: the whole script); every pass starts there.
+    void StartPlaybackCommand(size_t fromRow = 0);
     void StopPlaybackCommand();
     // reason: the WM_APP_PLAYBACK_ENDED wParam (0 completed, 1 stopped, 2 refused by the system).
     void OnPlaybackEnded(int reason);
     void OnPlaybackLoop(int pass, int limit);
+    // "▶ 回放中", or "▶ 从第 N 条回放中" when the playback starts at row N.
+    std::wstring PlaybackLead() const;
     double ReadSpeed() const;
     int ReadLoopCount() const;
     void NormalizeSpeedText();
@@ -131,6 +140,17 @@ private:
     void BeginLoad(const std::wstring& path, LoadOrigin origin, size_t fileCount);
     void OnLoadDone();
     void FinishLoad(LoadJob& job);
+
+    // Editing the steps (edit_commands.cpp).
+    void OnListContextMenu(LPARAM position);
+    bool OnEditCommand(int id);
+    void DeleteSelectedCommand();
+    void SetDelayCommand();
+    void TrimFirstDelayCommand();
+    void UndoCommand();
+    void PlayFromSelectionCommand();
+    // After an edit: unsaved, rows renumbered in place, the given rows selected.
+    void EventsEdited(const std::vector<EventRange>& select);
 
     // Script commands (script_commands.cpp).
     bool SaveScriptCommand();
@@ -152,6 +172,10 @@ private:
     uint64_t scriptGeneration_ = 0;
     // The state the status line's text was written in.
     Activity statusActivity_ = Activity::Idle;
+    // Edits of the script shown, undone last first; emptied when another script replaces it.
+    EditHistory history_;
+    // The first row the current playback plays (0: the whole script).
+    size_t playFrom_ = 0;
     std::shared_ptr<LoadJob> loadJob_;  // a load running on a worker thread
     UiFonts fonts_;
     EventListView eventList_;

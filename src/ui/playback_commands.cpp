@@ -26,13 +26,20 @@ void MainWindow::StopPlaybackCommand()
     RefreshControls();
 }
 
-void MainWindow::StartPlaybackCommand()
+void MainWindow::StartPlaybackCommand(size_t fromRow)
 {
     std::vector<MacroEvent> events;
     theRecorder().copyEvents(events);
     if (events.empty()) {
         ShowMessageBox(window_, L"没有事件", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
+    }
+    if (fromRow > 0 && fromRow < events.size()) {
+        // The row chosen starts at once: the wait before it belongs to the events left out.
+        events.erase(events.begin(), events.begin() + static_cast<std::ptrdiff_t>(fromRow));
+        events.front().delay = 0.0;
+    } else {
+        fromRow = 0;
     }
     NormalizeSpeedText();
     NormalizeCountText();
@@ -43,15 +50,16 @@ void MainWindow::StartPlaybackCommand()
     if (!thePlayer().startPlayback(events, speed, endless, loops, fidelity)) {
         return;
     }
+    playFrom_ = fromRow;
+    wchar_t status[64];
     if (endless) {
-        SetStatus(L"▶ 回放中...（无限循环）");
+        std::swprintf(status, 64, L"%ls...（无限循环）", PlaybackLead().c_str());
     } else if (loops > 1) {
-        wchar_t status[64];
-        std::swprintf(status, 64, L"▶ 回放中...（共 %d 次）", loops);
-        SetStatus(status);
+        std::swprintf(status, 64, L"%ls...（共 %d 次）", PlaybackLead().c_str(), loops);
     } else {
-        SetStatus(L"▶ 回放中...");
+        std::swprintf(status, 64, L"%ls...", PlaybackLead().c_str());
     }
+    SetStatus(status);
     RefreshControls();
 }
 
@@ -83,11 +91,20 @@ void MainWindow::OnPlaybackLoop(int pass, int limit)
     }
     wchar_t status[64];
     if (limit > 0) {
-        std::swprintf(status, 64, L"▶ 回放中...（第 %d/%d 次）", pass, limit);
+        std::swprintf(status, 64, L"%ls...（第 %d/%d 次）", PlaybackLead().c_str(), pass, limit);
     } else {
-        std::swprintf(status, 64, L"▶ 回放中...（第 %d 次，无限循环）", pass);
+        std::swprintf(status, 64, L"%ls...（第 %d 次，无限循环）", PlaybackLead().c_str(), pass);
     }
     SetStatus(status);
+}
+
+std::wstring MainWindow::PlaybackLead() const
+{
+    if (playFrom_ == 0) {
+        return L"▶ 回放中";
+    }
+    // Every pass starts at the chosen row, and the status says which one.
+    return L"▶ 从第 " + std::to_wstring(playFrom_ + 1) + L" 条回放中";
 }
 
 double MainWindow::ReadSpeed() const

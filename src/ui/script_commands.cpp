@@ -84,6 +84,7 @@ void MainWindow::ClearScriptCommand()
 void MainWindow::ScriptReplaced()
 {
     ++scriptGeneration_;
+    history_.clear();
 }
 
 void MainWindow::ShowEventRows()

@@ -1,0 +1,231 @@
+// Editing the steps in the list through the commands its menu and keys send.
+#include <gtest/gtest.h>
+
+#include "recorder/recorder_messages.h"
+#include "support/message_pump.h"
+#include "support/scoped_seam.h"
+#include "ui/delay_dialog.h"
+#include "ui_test_support.h"
+
+namespace {
+
+double answeredDelay = 0;
+int delayDialogs = 0;
+
+bool answerDelay(HWND, double& seconds)
+{
+    ++delayDialogs;
+    seconds = answeredDelay;
+    return true;
+}
+
+bool cancelDelay(HWND, double&)
+{
+    ++delayDialogs;
+    return false;
+}
+
+class EditCommandsTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        delayDialogs = 0;
+        std::vector<MacroEvent> events = sampleEvents(10);
+        for (size_t i = 0; i < events.size(); ++i) {
+            events[i].delay = 0.1 * static_cast<double>(i + 1);
+        }
+        loadThroughCommand(events, L"lr_ui_edit.json");
+        messageBoxes.shown.clear();
+    }
+    void select(std::initializer_list<int> rows)
+    {
+        SendDlgItemMessageW(window, IDC_EVENT_LIST, LB_SETSEL, FALSE, -1);
+        for (int row : rows) {
+            SendDlgItemMessageW(window, IDC_EVENT_LIST, LB_SETSEL, TRUE, row);
+        }
+    }
+    std::vector<int> selected()
+    {
+        const LRESULT count = SendDlgItemMessageW(window, IDC_EVENT_LIST, LB_GETSELCOUNT, 0, 0);
+        std::vector<int> rows(static_cast<size_t>(count > 0 ? count : 0));
+        SendDlgItemMessageW(window, IDC_EVENT_LIST, LB_GETSELITEMS, rows.size(), reinterpret_cast<LPARAM>(rows.data()));
+        return rows;
+    }
+    double delayOf(size_t index)
+    {
+        MacroEvent event;
+        EXPECT_TRUE(theRecorder().eventAt(index, event));
+        return event.delay;
+    }
+};
+
+TEST_F(EditCommandsTest, DeleteRenumbersTheRowsAndUndoBringsThemBack)
+{
+    EXPECT_FALSE(testWindow().IsUnsaved());
+    select({2, 3, 7});
+    command(IDM_EDIT_DELETE);
+    ASSERT_EQ(listRows(), 7);
+    EXPECT_EQ(theRecorder().eventCount(), 7u);
+    EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(7)");
+    EXPECT_EQ(listRow(2), L"  #0003  移动 (4,0)") << "the rows after a deleted one move up and are renumbered";
+    EXPECT_EQ(listRow(6), L"  #0007  移动 (9,0)");
+    EXPECT_EQ(selected(), std::vector<int>{2}) << "the row that took the first deleted place is selected";
+    EXPECT_TRUE(testWindow().IsUnsaved());
+    EXPECT_EQ(status(), L"已编辑脚本");
+
+    command(IDM_EDIT_UNDO);
+    ASSERT_EQ(listRows(), 10);
+    EXPECT_EQ(listRow(3), L"  #0004  移动 (3,0)");
+    EXPECT_EQ(listRow(7), L"  #0008  移动 (7,0)");
+    EXPECT_EQ(selected(), (std::vector<int>{2, 3, 7})) << "what came back is selected";
+    EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(10)");
+
+    // Deleting everything leaves play disabled; undo enables it again.
+    SendDlgItemMessageW(window, IDC_EVENT_LIST, LB_SELITEMRANGEEX, 0, 9);
+    command(IDM_EDIT_DELETE);
+    EXPECT_EQ(listRows(), 0);
+    EXPECT_FALSE(controlEnabled(IDC_PLAY));
+    command(IDM_EDIT_UNDO);
+    EXPECT_EQ(listRows(), 10);
+    EXPECT_TRUE(controlEnabled(IDC_PLAY));
+}
+
+TEST_F(EditCommandsTest, DelaysAreSetThroughTheDialogAndTheFirstWaitIsRemoved)
+{
+    {
+        ScopedSeam dialog(askDelaySeam, &cancelDelay);
+        select({4, 5});
+        command(IDM_EDIT_SET_DELAY);
+        EXPECT_EQ(delayDialogs, 1);
+        EXPECT_DOUBLE_EQ(delayOf(4), 0.5) << "a cancelled dialog changes nothing";
+        EXPECT_FALSE(testWindow().IsUnsaved());
+    }
+    ScopedSeam dialog(askDelaySeam, &answerDelay);
+    answeredDelay = 2.5;
+    command(IDM_EDIT_SET_DELAY);
+    EXPECT_DOUBLE_EQ(delayOf(3), 0.4);
+    EXPECT_DOUBLE_EQ(delayOf(4), 2.5);
+    EXPECT_DOUBLE_EQ(delayOf(5), 2.5);
+    EXPECT_DOUBLE_EQ(delayOf(6), 0.7);
+    EXPECT_EQ(selected(), (std::vector<int>{4, 5}));
+    EXPECT_TRUE(testWindow().IsUnsaved());
+
+    command(IDM_EDIT_TRIM_START);
+    EXPECT_DOUBLE_EQ(delayOf(0), 0.0);
+    command(IDM_EDIT_UNDO);
+    EXPECT_DOUBLE_EQ(delayOf(0), 0.1);
+    command(IDM_EDIT_UNDO);
+    EXPECT_DOUBLE_EQ(delayOf(4), 0.5);
+    EXPECT_DOUBLE_EQ(delayOf(5), 0.6);
+}
+
+struct MenuItem {
+    int id;
+    const wchar_t* text;
+    bool enabled;
+};
+
+void expectMenu(const char* state, std::initializer_list<MenuItem> expected)
+{
+    const MenuHandle menu = testWindow().MakeListMenu();
+    ASSERT_EQ(GetMenuItemCount(menu.get()), 6) << state;
+    int position = 0;
+    for (const MenuItem& item : expected) {
+        if (position == 4) {
+            EXPECT_NE(GetMenuState(menu.get(), 4, MF_BYPOSITION) & MF_SEPARATOR, 0u) << state;
+            ++position;
+        }
+        wchar_t text[64] = L"";
+        GetMenuStringW(menu.get(), static_cast<UINT>(position), text, 64, MF_BYPOSITION);
+        EXPECT_EQ(std::wstring(text), item.text) << state;
+        EXPECT_EQ(GetMenuItemID(menu.get(), position), static_cast<UINT>(item.id)) << state;
+        const bool grey = (GetMenuState(menu.get(), static_cast<UINT>(position), MF_BYPOSITION) & MF_GRAYED) != 0;
+        EXPECT_EQ(!grey, item.enabled) << state << " item " << position;
+        ++position;
+    }
+}
+
+TEST_F(EditCommandsTest, TheListMenuOffersWhatTheStateAndSelectionAllow)
+{
+    expectMenu("nothing selected", {{IDM_EDIT_DELETE, L"删除所选\tDel", false},
+                                    {IDM_EDIT_SET_DELAY, L"设置延迟...", false},
+                                    {IDM_EDIT_TRIM_START, L"去掉开头等待", true},
+                                    {IDM_EDIT_PLAY_FROM, L"从此处回放", false},
+                                    {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", false}});
+    select({1});
+    command(IDM_EDIT_DELETE);
+    expectMenu("a row selected, an edit made", {{IDM_EDIT_DELETE, L"删除所选\tDel", true},
+                                                {IDM_EDIT_SET_DELAY, L"设置延迟...", true},
+                                                {IDM_EDIT_TRIM_START, L"去掉开头等待", true},
+                                                {IDM_EDIT_PLAY_FROM, L"从此处回放", true},
+                                                {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", true}});
+    startHooks();
+    messageBoxes.answers = {IDNO};
+    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
+    ASSERT_TRUE(theRecorder().isRecording());
+    select({0});
+    expectMenu("recording", {{IDM_EDIT_DELETE, L"删除所选\tDel", false},
+                             {IDM_EDIT_SET_DELAY, L"设置延迟...", false},
+                             {IDM_EDIT_TRIM_START, L"去掉开头等待", false},
+                             {IDM_EDIT_PLAY_FROM, L"从此处回放", false},
+                             {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", false}});
+    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+}
+
+TEST_F(EditCommandsTest, NothingIsEditedDuringARecordingOrAPlayback)
+{
+    startHooks();
+    ScopedSeam dialog(askDelaySeam, &answerDelay);
+    answeredDelay = 9;
+    // A playback that waits before its first event stays "playing" for the test.
+    theRecorder().editEvents([](std::vector<MacroEvent>& events) { events[0].delay = 300; });
+    command(IDC_PLAY);
+    ASSERT_TRUE(thePlayer().isPlaying());
+    select({1, 2});
+    for (int id : {IDM_EDIT_DELETE, IDM_EDIT_SET_DELAY, IDM_EDIT_TRIM_START, IDM_EDIT_PLAY_FROM, IDM_EDIT_UNDO}) {
+        command(id);
+    }
+    EXPECT_EQ(theRecorder().eventCount(), 10u);
+    EXPECT_DOUBLE_EQ(delayOf(0), 300.0);
+    EXPECT_EQ(delayDialogs, 0);
+    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+    ASSERT_FALSE(thePlayer().isPlaying());
+
+    messageBoxes.answers = {IDNO};
+    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
+    ASSERT_TRUE(theRecorder().isRecording());
+    theRecorder().replaceEvents(sampleEvents(3));
+    select({0});
+    command(IDM_EDIT_DELETE);
+    command(IDM_EDIT_TRIM_START);
+    EXPECT_EQ(theRecorder().eventCount(), 3u);
+    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+}
+
+TEST_F(EditCommandsTest, PlayFromARowSaysWhereEveryPassStarts)
+{
+    startHooks();
+    theRecorder().editEvents([](std::vector<MacroEvent>& events) {
+        for (MacroEvent& e : events) {
+            e.x = 600;
+            e.y = 500;
+        }
+        events[9].delay = 300;  // keeps the playback going while the test looks
+    });
+    SetDlgItemTextW(window, IDC_COUNT, L"2");
+    select({6, 8});
+    command(IDM_EDIT_PLAY_FROM);
+    ASSERT_TRUE(thePlayer().isPlaying());
+    EXPECT_EQ(status(), L"▶ 从第 7 条回放中...（共 2 次）");
+    EXPECT_TRUE(pumpMessagesUntil([this] { return status() == L"▶ 从第 7 条回放中...（第 1/2 次）"; }, 3000));
+    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+    EXPECT_EQ(status(), L"⏹ 停止");
+
+    // The next playback from the button plays the whole script again.
+    theRecorder().editEvents([](std::vector<MacroEvent>& events) { events[0].delay = 300; });
+    command(IDC_PLAY);
+    EXPECT_EQ(status(), L"▶ 回放中...（共 2 次）");
+}
+
+}  // namespace
