@@ -70,6 +70,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_APP_HOTKEY_F9: OnStopHotkey(); return 0;
     case WM_APP_PLAYBACK_ENDED: OnPlaybackEnded(static_cast<int>(wParam)); return 0;
     case WM_APP_LOAD_DONE: OnLoadDone(); return 0;
+    case WM_APP_LOAD_PROGRESS: OnLoadProgress(static_cast<int>(wParam)); return 0;
     case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wParam) == list_) {
             OnListContextMenu(lParam);

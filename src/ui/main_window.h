@@ -20,6 +20,7 @@
 
 // Posted to the main window by its own load worker.
 constexpr UINT WM_APP_LOAD_DONE = WM_APP + 30;
+constexpr UINT WM_APP_LOAD_PROGRESS = WM_APP + 31;  // wParam: percent of the load done
 
 extern const wchar_t* const kMainWindowClassName;  // "ScriptRecorderWnd"
 extern const wchar_t* const kMainWindowTitle;      // "岚溪脚本录制软件"
@@ -138,6 +139,7 @@ private:
     enum class LoadOrigin { LoadCommand, Outside };
     struct LoadJob;
     void BeginLoad(const std::wstring& path, LoadOrigin origin, size_t fileCount);
+    void OnLoadProgress(int percent);
     void OnLoadDone();
     void FinishLoad(LoadJob& job);
 

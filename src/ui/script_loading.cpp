@@ -34,8 +34,25 @@ struct MainWindow::LoadJob {
     std::vector<MacroEvent> events;
     std::wstring error;
     bool loaded = false;
+    int percentPosted = -1;  // written only by the worker
 
     void run() { loaded = loadScript(path, events, error); }
+
+    // On the worker: the window hears of each new whole percent, a hundred messages at most.
+    void runWithProgress()
+    {
+        LoadProgress progress;
+        progress.context = this;
+        progress.report = [](void* context, uint64_t done, uint64_t total) {
+            auto* job = static_cast<LoadJob*>(context);
+            const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
+            if (percent != job->percentPosted) {
+                job->percentPosted = percent;
+                PostMessageW(job->window, WM_APP_LOAD_PROGRESS, static_cast<WPARAM>(percent), 0);
+            }
+        };
+        loaded = loadScript(path, events, error, progress);
+    }
 };
 
 void MainWindow::BeginLoad(const std::wstring& path, LoadOrigin origin, size_t fileCount)
@@ -57,7 +74,7 @@ void MainWindow::BeginLoad(const std::wstring& path, LoadOrigin origin, size_t f
     // The job is shared with the worker: a window closed during the load leaves the worker
     // writing into memory that is still alive.
     const bool started = worker.start([job] {
-        job->run();
+        job->runWithProgress();
         PostMessageW(job->window, WM_APP_LOAD_DONE, 0, 0);
     });
     worker.detach();
@@ -65,6 +82,13 @@ void MainWindow::BeginLoad(const std::wstring& path, LoadOrigin origin, size_t f
         loadJob_.reset();
         job->run();
         FinishLoad(*job);
+    }
+}
+
+void MainWindow::OnLoadProgress(int percent)
+{
+    if (CurrentActivity() == Activity::Loading) {
+        SetStatus(L"正在加载… " + std::to_wstring(percent) + L"%");
     }
 }
 
