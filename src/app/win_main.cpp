@@ -12,6 +12,7 @@
 #include "app/crash_filter.h"
 #include "base/error_log.h"
 #include "base/message_box.h"
+#include "base/system_dpi.h"
 #include "player/player.h"
 #include "recorder/recorder.h"
 #include "script/script_file.h"
@@ -21,32 +22,14 @@
 namespace {
 
 using SetProcessDpiAwarenessContextFn = BOOL(WINAPI*)(HANDLE);
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-
-template <typename Fn>
-Fn user32Function(const char* name)
-{
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 != nullptr ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
-}
 
 void becomeDpiAware()
 {
     // The manifest normally does this already, and then the call fails: fall back either way.
-    auto setContext = user32Function<SetProcessDpiAwarenessContextFn>("SetProcessDpiAwarenessContext");
+    auto setContext = SystemFunction<SetProcessDpiAwarenessContextFn>(L"user32.dll", "SetProcessDpiAwarenessContext");
     if (setContext == nullptr || !setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)))) {
         SetProcessDPIAware();
     }
-}
-
-int screenDpi()
-{
-    int dpi = 96;
-    if (HDC screen = GetDC(nullptr)) {
-        dpi = GetDeviceCaps(screen, LOGPIXELSX);
-        ReleaseDC(nullptr, screen);
-    }
-    return dpi < 72 || dpi > 480 ? 96 : dpi;
 }
 
 // The timer resolution is raised for the whole run: playback's sleep steps depend on 1 ms ticks.
@@ -189,7 +172,7 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
         return windowFailure;
     }
     MainWindow mainWindow;
-    HWND window = mainWindow.Create(instance, screenDpi());
+    HWND window = mainWindow.Create(instance, ScreenDpi());
     if (window == nullptr) {
         ErrorLog::Write(L"创建主窗口失败 err=%lu", GetLastError());
         return windowFailure;
@@ -202,9 +185,7 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     // the programs it drives.
     ShowWindow(window, unattended ? SW_SHOWMINNOACTIVE : SW_SHOW);
     UpdateWindow(window);
-    if (auto dpiForWindow = user32Function<GetDpiForWindowFn>("GetDpiForWindow")) {
-        mainWindow.ApplyStartupDpi(static_cast<int>(dpiForWindow(window)));
-    }
+    mainWindow.ApplyStartupDpi(WindowDpi(window));
     startInputHooks(window, unattended);
     thePlayer().setMainWindow(window);
     mainWindow.SetStatus(readyStatusText(WindowFacts{}));

@@ -1,29 +1,6 @@
 #include "ui/window_layout.h"
 
-#include <cstdlib>
-
 #include "ui/control_ids.h"
-
-namespace {
-
-int mulDiv(int value, int numerator, int denominator)
-{
-    const long long product = static_cast<long long>(value) * numerator;
-    const long long magnitude = (std::llabs(product) + denominator / 2) / denominator;
-    return static_cast<int>(product < 0 ? -magnitude : magnitude);
-}
-
-}  // namespace
-
-int ScaleForDpi(int value, int dpi)
-{
-    return mulDiv(value, dpi, 96);
-}
-
-int FontHeightForDpi(int points, int dpi)
-{
-    return -mulDiv(points, dpi, 72);
-}
 
 int InitialClientWidth(int dpi)
 {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "base/dpi_scaling.h"
 #include "ui/control_table.h"
 
 struct ControlPlacement {
@@ -16,11 +17,6 @@ struct ControlPlacement {
 };
 
 using WindowLayout = std::array<ControlPlacement, kControlCount>;
-
-// MulDiv(value, dpi, 96): rounded to nearest, halves away from zero.
-int ScaleForDpi(int value, int dpi);
-// lfHeight of a font of the given point size: -MulDiv(points, dpi, 72).
-int FontHeightForDpi(int points, int dpi);
 
 // The placement of every control of the table, in creation order.
 WindowLayout ComputeLayout(int clientWidth, int clientHeight, int dpi);

@@ -6,6 +6,7 @@
 
 #include "base/error_log.h"
 #include "base/message_box.h"
+#include "base/system_dpi.h"
 #include "update/release_notes.h"
 #include "update/signature_verify.h"
 #include "update/update_layout.h"
@@ -23,7 +24,7 @@ struct ControlRow {
     const wchar_t* text;
     DWORD style;
     DWORD exStyle;
-    DesignRect rect;
+    UpdateRect rect;
 };
 
 const ControlRow kCheckControls[] = {
@@ -53,7 +54,7 @@ template <size_t Count>
 void CreateControls(HWND window, const ControlRow (&rows)[Count], int dpi, HFONT font)
 {
     for (const ControlRow& row : rows) {
-        const DesignRect r = ScaleDesignRect(row.rect, dpi);
+        const UpdateRect r = ScaleUpdateRect(row.rect, dpi);
         const HWND control = CreateWindowExW(
             row.exStyle, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style, r.x, r.y, r.width, r.height,
             window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), GetModuleHandleW(nullptr), nullptr);
@@ -68,45 +69,17 @@ void PlaceControls(HWND window, const ControlRow (&rows)[Count], int dpi, HFONT 
     size_t index = 0;
     for (HWND child = GetWindow(window, GW_CHILD); child != nullptr && index < Count;
          child = GetWindow(child, GW_HWNDNEXT), ++index) {
-        const DesignRect r = ScaleDesignRect(rows[index].rect, dpi);
+        const UpdateRect r = ScaleUpdateRect(rows[index].rect, dpi);
         SetWindowPos(child, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
-}
-
-template <typename Fn>
-Fn User32Function(const char* name)
-{
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 != nullptr ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
-}
-
-int ScreenDpi()
-{
-    int dpi = 96;
-    if (HDC screen = GetDC(nullptr)) {
-        dpi = GetDeviceCaps(screen, LOGPIXELSX);
-        ReleaseDC(nullptr, screen);
-    }
-    return SaneDpi(dpi);
-}
-
-// The DPI a new window gets: its owner's, else the screen's.
-int DpiFor(HWND owner)
-{
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto dpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-    if (owner != nullptr && dpiForWindow != nullptr) {
-        return SaneDpi(static_cast<int>(dpiForWindow(owner)));
-    }
-    return ScreenDpi();
 }
 
 // The system's message font at the given DPI.
 FontHandle CreateUpdateFont(int dpi)
 {
     using ForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
-    static const auto forDpi = User32Function<ForDpiFn>("SystemParametersInfoForDpi");
+    static const auto forDpi = SystemFunction<ForDpiFn>(L"user32.dll", "SystemParametersInfoForDpi");
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof(metrics);
     bool read = false;
@@ -144,15 +117,15 @@ RECT WorkAreaFor(HWND owner)
     return area;
 }
 
-DesignRect AsDesignRect(const RECT& r)
+UpdateRect AsDesignRect(const RECT& r)
 {
-    return DesignRect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    return UpdateRect{r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 // Centred on the owner, or on the work area when there is none.
-DesignRect PlaceWindow(HWND owner, int width, int height)
+UpdateRect PlaceWindow(HWND owner, int width, int height)
 {
-    const DesignRect area = AsDesignRect(WorkAreaFor(owner));
+    const UpdateRect area = AsDesignRect(WorkAreaFor(owner));
     RECT ownerRect = {};
     if (owner == nullptr || !GetWindowRect(owner, &ownerRect)) {
         return CenteredOn(area, width, height, area);
@@ -374,9 +347,9 @@ bool RunCheckWindow(HWND owner, const std::wstring& baseUrl, UpdateInfo& info)
     CheckWindowState state;
     state.job = std::make_shared<CheckJob>();
     state.job->baseUrl = baseUrl;
-    state.dpi = DpiFor(owner);
-    const DesignRect placed = PlaceWindow(owner, ScaleDesignUnits(kCheckWindowWidth, state.dpi),
-                                          ScaleDesignUnits(kCheckWindowHeight, state.dpi));
+    state.dpi = WindowDpi(owner);
+    const UpdateRect placed =
+        PlaceWindow(owner, ScaleForDpi(kCheckWindowWidth, state.dpi), ScaleForDpi(kCheckWindowHeight, state.dpi));
     DisabledOwner disabled(owner);
     const HWND window = CreateWindowExW(0, L"LorminUpdChkCls", L"在线更新", WS_CAPTION | WS_SYSMENU, placed.x, placed.y,
                                         placed.width, placed.height, owner, nullptr, GetModuleHandleW(nullptr), &state);
@@ -494,9 +467,9 @@ void RunUpdateDialog(HWND owner, const UpdateInfo& info)
     state.sha256 = info.sha256;
     state.notes = info.notes;
     state.owner = owner;
-    state.dpi = DpiFor(owner);
-    const DesignRect placed = PlaceWindow(owner, ScaleDesignUnits(kUpdateWindowWidth, state.dpi),
-                                          ScaleDesignUnits(kUpdateWindowHeight, state.dpi));
+    state.dpi = WindowDpi(owner);
+    const UpdateRect placed =
+        PlaceWindow(owner, ScaleForDpi(kUpdateWindowWidth, state.dpi), ScaleForDpi(kUpdateWindowHeight, state.dpi));
     DisabledOwner disabled(owner);
     const HWND window =
         CreateWindowExW(0, L"LorminUpdCls", L"在线更新 - 下载新版本", WS_CAPTION | WS_SYSMENU, placed.x, placed.y,

@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(ScaleDesignUnits, RoundsLikeMulDivAndKeepsDesignSizesAt96)
+TEST(ScaleForDpi, RoundsLikeMulDivAndKeepsDesignSizesAt96)
 {
     const struct {
         int value;
@@ -15,9 +15,9 @@ TEST(ScaleDesignUnits, RoundsLikeMulDivAndKeepsDesignSizesAt96)
         {3, 120, 4},    {5, 120, 6},  {80, 192, 160}, {0, 144, 0},   {-15, 144, -23}, {524, 168, 917},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ScaleDesignUnits(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
+        EXPECT_EQ(ScaleForDpi(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
     }
-    const DesignRect rect = ScaleDesignRect(DesignRect{24, 18, 80, 20}, 144);
+    const UpdateRect rect = ScaleUpdateRect(UpdateRect{24, 18, 80, 20}, 144);
     EXPECT_EQ(rect.x, 36);
     EXPECT_EQ(rect.y, 27);
     EXPECT_EQ(rect.width, 120);
@@ -36,10 +36,10 @@ TEST(SaneDpi, OutOfRangeValuesCountAs96)
 
 TEST(CenteredOn, CentresOnTheOwnerAndStaysInTheWorkArea)
 {
-    const DesignRect screen{0, 0, 1280, 1024};
+    const UpdateRect screen{0, 0, 1280, 1024};
     const struct {
         const char* label;
-        DesignRect owner;
+        UpdateRect owner;
         int width, height;
         int x, y;
     } cases[] = {
@@ -50,7 +50,7 @@ TEST(CenteredOn, CentresOnTheOwnerAndStaysInTheWorkArea)
         {"window larger than the screen", {0, 0, 1280, 1024}, 1400, 1100, 0, 0},
     };
     for (const auto& c : cases) {
-        const DesignRect placed = CenteredOn(c.owner, c.width, c.height, screen);
+        const UpdateRect placed = CenteredOn(c.owner, c.width, c.height, screen);
         EXPECT_EQ(placed.x, c.x) << c.label;
         EXPECT_EQ(placed.y, c.y) << c.label;
         EXPECT_EQ(placed.width, c.width) << c.label;
