@@ -12,6 +12,7 @@
 
 #include "recorder/now_seconds.h"
 #include "recorder/recorder.h"
+#include "support/scoped_seam.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ int wmain()
         std::printf("hooks could not be installed\n");
         return 1;
     }
-    captureClock = steppedClock;
+    ScopedSeam stepped(captureClock, &steppedClock);
     if (!recorder.startRecording(true, true)) {
         std::printf("recording could not start\n");
         return 1;
@@ -118,7 +119,6 @@ int wmain()
             [&](int i) { recorder.onKeyboardHook((i & 1) != 0 ? WM_KEYUP : WM_KEYDOWN, key); });
 
     recorder.stopRecording();
-    captureClock = performanceSeconds;
     recorder.stopHookThread();
     DestroyWindow(receiver);
     return 0;

@@ -3,10 +3,10 @@
 // exact timing, speed, passes and click fidelity, and releases held input at the end.
 
 #include <atomic>
-#include <thread>
 #include <vector>
 #include <windows.h>
 
+#include "base/thread.h"
 #include "player/input_injection.h"
 #include "player/playback_loop.h"
 #include "script/macro_event.h"
@@ -31,7 +31,7 @@ private:
     void joinPlaybackThread();
 
     std::atomic<HWND> mainWindow_{nullptr};
-    std::thread thread_;
+    Thread thread_;
     std::atomic<bool> playing_{false};
     std::atomic<bool> stopRequested_{false};
     HeldInput held_;

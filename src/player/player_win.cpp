@@ -1,23 +1,10 @@
 #include "player/player.h"
 
-#include <system_error>
 #include <utility>
 
 #include "base/error_log.h"
 #include "player/player_messages.h"
-#include "player/player_thread.h"
 #include "player/system_seams.h"
-
-namespace {
-
-void launchStdThread(std::thread& thread, std::function<void()> body)
-{
-    thread = std::thread(std::move(body));
-}
-
-}  // namespace
-
-PlaybackThreadLauncher launchPlaybackThread = &launchStdThread;
 
 Player::~Player()
 {
@@ -38,7 +25,7 @@ bool Player::isPlaying() const
 void Player::joinPlaybackThread()
 {
     // The playback thread never joins itself; its own end leaves the object to the next start.
-    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) {
+    if (thread_.started() && !thread_.isCurrent()) {
         thread_.join();
     }
 }
@@ -50,19 +37,18 @@ bool Player::startPlayback(const std::vector<MacroEvent>& events, double speed, 
         return false;
     }
     joinPlaybackThread();
-    if (thread_.joinable()) {
+    if (thread_.started()) {
         return false;  // called from the previous playback's own thread
     }
     stopRequested_.exchange(false);
     playing_.exchange(true);
     PlaybackJob job = makePlaybackJob(events, speed, infinite, loops, clickFidelity);
-    try {
-        launchPlaybackThread(thread_, [this, job = std::move(job)]() mutable { playbackThread(std::move(job)); });
-    } catch (const std::system_error& error) {
+    if (!thread_.start([this, job = std::move(job)]() mutable { playbackThread(std::move(job)); })) {
         // Without a thread nobody would ever clear playing, and the window would stay in
         // its playing state for good.
+        const DWORD error = GetLastError();
         playing_.exchange(false);
-        ErrorLog::Write(L"无法创建回放线程：%hs", error.what());
+        ErrorLog::Write(L"无法创建回放线程 err=%lu", static_cast<unsigned long>(error));
         return false;
     }
     return true;

@@ -1,16 +1,17 @@
 #include "player/player.h"
 
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "base/thread.h"
+#include "base/win_owners.h"
 #include "input_hook_probe.h"
 #include "player/player_messages.h"
-#include "player/player_thread.h"
 #include "player/system_seams.h"
 #include "support/message_pump.h"
+#include "support/scoped_seam.h"
 
 namespace {
 
@@ -32,31 +33,17 @@ LRESULT CALLBACK receiverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-class WindowOwner {
-public:
-    WindowOwner()
-    {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &receiverProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"PlayerTestReceiver";
-        RegisterClassW(&wc);
-        window_ =
-            CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    }
-    ~WindowOwner()
-    {
-        if (window_ != nullptr) {
-            DestroyWindow(window_);
-        }
-    }
-    WindowOwner(const WindowOwner&) = delete;
-    WindowOwner& operator=(const WindowOwner&) = delete;
-    HWND get() const { return window_; }
-
-private:
-    HWND window_ = nullptr;
-};
+// A message-only window of the test thread with receiverProc as its procedure.
+WindowHandle makeReceiver()
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &receiverProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"PlayerTestReceiver";
+    RegisterClassW(&wc);
+    return WindowHandle(
+        CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
+}
 
 class PlayerTest : public testing::Test {
 protected:
@@ -75,7 +62,7 @@ protected:
                                  timeoutMs);
     }
 
-    WindowOwner receiver_;
+    WindowHandle receiver_ = makeReceiver();
     Player player_;
 };
 
@@ -157,6 +144,12 @@ std::vector<ProbedInput> finalReleases(LONG x, LONG y)
         list.push_back(keySeen(true, vk, false));
     }
     return list;
+}
+
+HANDLE refuseThread(unsigned(__stdcall*)(void*), void*, unsigned*)
+{
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
 }
 
 }  // namespace
@@ -286,12 +279,11 @@ TEST_F(PlayerTest, StopInADragReleasesHeldInputBeforeTheEnd)
 
 TEST_F(PlayerTest, NoThreadMeansNoPlayback)
 {
-    const PlaybackThreadLauncher original = launchPlaybackThread;
-    launchPlaybackThread = [](std::thread&, std::function<void()>) {
-        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-    };
-    const bool started = player_.startPlayback({event(EventKind::Move)}, 1.0, false, 1, false);
-    launchPlaybackThread = original;
+    bool started = true;
+    {
+        ScopedSeam noThreads(startThreadSeam, &refuseThread);
+        started = player_.startPlayback({event(EventKind::Move)}, 1.0, false, 1, false);
+    }
     EXPECT_FALSE(started);
     EXPECT_FALSE(player_.isPlaying()) << "a playback without a thread must not stay playing";
     // The player is usable again at once.

@@ -13,6 +13,7 @@
 #include "recorder/recorder.h"
 #include "recorder/recorder_messages.h"
 #include "recorder/recorder_test_support.h"
+#include "support/scoped_seam.h"
 
 namespace {
 
@@ -437,21 +438,22 @@ TEST(RecorderHookFailure, FailedInstallationIsReportedAndBlocksRecording)
 {
     clearReceived();
     const size_t failures = countInLog(u8"钩子安装失败 mouse=");
-    installHook = refuseKeyboardHook;
     Recorder recorder;
-    EXPECT_TRUE(recorder.startHookThread(receiverWindow()));
-    EXPECT_EQ(recorder.hookState(), HookState::Failed);
-    const std::string log = readTestLog();
-    EXPECT_EQ(countInLog(u8"钩子安装失败 mouse="), failures + 1);
-    // The mouse hook stayed, the keyboard hook is null, and the error is the refusal's.
-    EXPECT_NE(log.find(u8" key=0000000000000000 err=5"), std::string::npos);
-    EXPECT_EQ(log.find(u8"钩子安装失败 mouse=0000000000000000"), std::string::npos);
+    {
+        ScopedSeam refusing(installHook, &refuseKeyboardHook);
+        EXPECT_TRUE(recorder.startHookThread(receiverWindow()));
+        EXPECT_EQ(recorder.hookState(), HookState::Failed);
+        const std::string log = readTestLog();
+        EXPECT_EQ(countInLog(u8"钩子安装失败 mouse="), failures + 1);
+        // The mouse hook stayed, the keyboard hook is null, and the error is the refusal's.
+        EXPECT_NE(log.find(u8" key=0000000000000000 err=5"), std::string::npos);
+        EXPECT_EQ(log.find(u8"钩子安装失败 mouse=0000000000000000"), std::string::npos);
 
-    EXPECT_FALSE(recorder.startRecording(true, true));
-    EXPECT_FALSE(recorder.isRecording());
-    EXPECT_EQ(keyboardInstallsRefused, 2);
-
-    installHook = SetWindowsHookExW;
+        EXPECT_FALSE(recorder.startRecording(true, true));
+        EXPECT_FALSE(recorder.isRecording());
+        EXPECT_EQ(keyboardInstallsRefused, 2);
+    }
+    // The real call is back: the missing hook is installed at the next request.
     EXPECT_TRUE(recorder.startRecording(false, true));
     EXPECT_EQ(recorder.hookState(), HookState::Installed);
     recorder.stopHookThread();
