@@ -21,6 +21,36 @@ void sendKey(const InputSeam& seam, uint16_t virtualKey, bool release)
     seam.sendInput(seam.context, keyRecord(seam, virtualKey, release, isExtendedKey(virtualKey)));
 }
 
+// Shift, Ctrl and Alt on both sides, then both Windows keys: the keys that change the meaning of
+// other input.
+constexpr uint16_t kModifierKeys[] = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C};
+
+// The key-state code of a button; values other than Right and Middle act as Left.
+uint32_t buttonVirtualKey(MouseButton button)
+{
+    switch (button) {
+    case MouseButton::Right: return kVirtualKeyRightButton;
+    case MouseButton::Middle: return kVirtualKeyMiddleButton;
+    default: return kVirtualKeyLeftButton;
+    }
+}
+
+// Shift, Ctrl and Alt without a side act on the left-hand key.
+uint32_t sidedVirtualKey(uint32_t code)
+{
+    switch (code) {
+    case 0x10: return 0xA0;
+    case 0x11: return 0xA2;
+    case 0x12: return 0xA4;
+    default: return code;
+    }
+}
+
+bool contains(const std::vector<uint32_t>& codes, uint32_t code)
+{
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
 }  // namespace
 
 uint16_t sendableVirtualKey(const std::string& name)
@@ -117,28 +147,40 @@ void releaseHeld(const InputSeam& seam, HeldInput& held)
         buttons.swap(held.heldButtons);
         keys.swap(held.heldKeys);
     }
+    // What the lists released is not asked about again: the system may report a key down for
+    // a moment after its release was sent, and a second release would be a stray one.
+    std::vector<uint32_t> released;
     for (MouseButton button : buttons) {
         seam.sendInput(seam.context, buttonRecord(button, false));
+        released.push_back(buttonVirtualKey(button));
     }
     for (const std::string& name : keys) {
         const uint16_t code = sendableVirtualKey(name);
         if (code != 0) {
             sendKey(seam, code, true);
+            released.push_back(sidedVirtualKey(code));
         }
     }
-    // Whatever the lists say, no button may stay down: a press lost to a refused SendInput
-    // still counts as held, and one the system did take must not outlive the playback.
+    // A button or modifier still down after the lists (pressed under a name the lists did not
+    // match, say) must not outlive the playback.
     for (MouseButton button : {MouseButton::Left, MouseButton::Right, MouseButton::Middle}) {
-        seam.sendInput(seam.context, buttonRecord(button, false));
+        const uint32_t code = buttonVirtualKey(button);
+        if (!contains(released, code) && seam.isKeyDown(seam.context, code)) {
+            seam.sendInput(seam.context, buttonRecord(button, false));
+        }
+    }
+    for (uint16_t code : kModifierKeys) {
+        if (!contains(released, code) && seam.isKeyDown(seam.context, code)) {
+            sendKey(seam, code, true);
+        }
     }
 }
 
 void releaseModifiers(const InputSeam& seam)
 {
-    // Shift, Ctrl and Alt on both sides, then both Windows keys. These releases carry no
-    // extended flag, also for the right-hand keys that have it when a script presses them.
-    static constexpr uint16_t modifiers[] = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C};
-    for (uint16_t code : modifiers) {
-        seam.sendInput(seam.context, keyRecord(seam, code, true, false));
+    for (uint16_t code : kModifierKeys) {
+        if (seam.isKeyDown(seam.context, code)) {
+            sendKey(seam, code, true);
+        }
     }
 }

@@ -41,14 +41,20 @@ struct InputRecord {
     uint32_t keyFlags = 0;
 };
 
-// The platform calls of the injection: SetCursorPos, SendInput with one record, and
-// MapVirtualKeyW(code, MAPVK_VK_TO_VSC).
+// The platform calls of the injection: SetCursorPos, SendInput with one record,
+// MapVirtualKeyW(code, MAPVK_VK_TO_VSC) and GetAsyncKeyState's "down" bit.
 struct InputSeam {
     void* context = nullptr;
     void (*setCursorPos)(void* context, int32_t x, int32_t y) = nullptr;
     void (*sendInput)(void* context, const InputRecord& record) = nullptr;
     uint32_t (*mapVirtualKey)(void* context, uint32_t virtualKey) = nullptr;
+    bool (*isKeyDown)(void* context, uint32_t virtualKey) = nullptr;
 };
+
+// Virtual keys of the mouse buttons as the key-state query knows them.
+constexpr uint32_t kVirtualKeyLeftButton = 0x01;
+constexpr uint32_t kVirtualKeyRightButton = 0x02;
+constexpr uint32_t kVirtualKeyMiddleButton = 0x04;
 
 // Buttons (MouseButton values) and key names pressed by the playback and not yet released,
 // each at most once, in order of first press. The lock is never held while input is sent.
@@ -62,9 +68,14 @@ struct HeldInput {
 void injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event);
 // Updates the held lists after a click or key event was sent.
 void trackHeld(HeldInput& held, const MacroEvent& event);
-// Releases everything in the held lists, then the left, right and middle buttons.
+// The end of a playback: releases everything in the held lists, then each mouse button and
+// modifier key that the system still reports down, each of them once. Nothing that is up is
+// released: a release of a button that is not down still reaches the window under the cursor
+// (a right button-up opens its context menu).
 void releaseHeld(const InputSeam& seam, HeldInput& held);
-// A key-up for each of the eight modifier keys, without the extended flag.
+// The start of a playback: a key-up for each of the eight modifier keys that the system reports
+// down (one the user still holds would turn replayed keys and clicks into shortcuts), with the
+// extended flag where the key has it.
 void releaseModifiers(const InputSeam& seam);
 
 // The virtual key of a key name as it can be sent, or 0 when the name gives none.

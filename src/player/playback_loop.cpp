@@ -114,8 +114,8 @@ bool runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std::atomic
         }
     }
 
+    // Held input and whatever else is still down, each released once; nothing that is up.
     seams.releaseHeld(seams.context);
-    seams.releaseModifiers(seams.context);
     playing.exchange(false);
     seams.ended(seams.context, stopped);
     return stopped;

@@ -19,8 +19,8 @@ struct PlaybackSeams {
     void (*pause)(void* context) = nullptr;                                     // one step of a busy wait
     double (*doubleClickSeconds)(void* context) = nullptr;
     void (*inject)(void* context, const MacroEvent& event) = nullptr;
-    void (*releaseHeld)(void* context) = nullptr;
-    void (*releaseModifiers)(void* context) = nullptr;
+    void (*releaseHeld)(void* context) = nullptr;                       // at the end: what is held or still down
+    void (*releaseModifiers)(void* context) = nullptr;                  // at the start: modifiers the user holds
     void (*passStarted)(void* context, int pass, int limit) = nullptr;  // limit 0 means endless
     void (*ended)(void* context, bool stopped) = nullptr;
 };

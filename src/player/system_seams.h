@@ -1,6 +1,6 @@
 #pragma once
-// The Windows fillers of the player's seams: SetCursorPos, SendInput and MapVirtualKeyW for the
-// injection; the performance counter, Sleep and the pause hint for the clock.
+// The Windows fillers of the player's seams: SetCursorPos, SendInput, MapVirtualKeyW and
+// GetAsyncKeyState for the injection; the performance counter, Sleep and the pause hint for the clock.
 
 #include "base/performance_clock.h"
 #include "player/input_injection.h"

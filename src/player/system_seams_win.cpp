@@ -33,6 +33,11 @@ uint32_t systemMapVirtualKey(void*, uint32_t virtualKey)
     return MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
 }
 
+bool systemIsKeyDown(void*, uint32_t virtualKey)
+{
+    return (GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0;
+}
+
 double systemNow(void*)
 {
     return performanceSeconds();
@@ -61,6 +66,7 @@ InputSeam systemInputSeam()
     seam.setCursorPos = &systemSetCursorPos;
     seam.sendInput = &systemSendInput;
     seam.mapVirtualKey = &systemMapVirtualKey;
+    seam.isKeyDown = &systemIsKeyDown;
     return seam;
 }
 
