@@ -16,9 +16,25 @@ InputRecord keyRecord(const InputSeam& seam, uint16_t virtualKey, bool release, 
     return record;
 }
 
-void sendKey(const InputSeam& seam, uint16_t virtualKey, bool release)
+SendResult send(const InputSeam& seam, const InputRecord& record)
 {
-    seam.sendInput(seam.context, keyRecord(seam, virtualKey, release, isExtendedKey(virtualKey)));
+    SendResult result;
+    result.refused = !seam.sendInput(seam.context, record, result.error);
+    return result;
+}
+
+SendResult sendKey(const InputSeam& seam, uint16_t virtualKey, bool release)
+{
+    return send(seam, keyRecord(seam, virtualKey, release, isExtendedKey(virtualKey)));
+}
+
+SendResult sendAndTrack(const InputSeam& seam, HeldInput& held, const MacroEvent& event, const InputRecord& record)
+{
+    const SendResult result = send(seam, record);
+    if (!result.refused) {
+        trackHeld(held, event);
+    }
+    return result;
 }
 
 // Shift, Ctrl and Alt on both sides, then both Windows keys: the keys that change the meaning of
@@ -77,18 +93,16 @@ InputRecord buttonRecord(MouseButton button, bool pressed)
     return record;
 }
 
-void injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event)
+SendResult injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event)
 {
     switch (event.kind) {
-    case EventKind::Move: seam.setCursorPos(seam.context, event.x, event.y); break;
+    case EventKind::Move: seam.setCursorPos(seam.context, event.x, event.y); return SendResult{};
     case EventKind::Click:
         // Only a press is positioned: a release acts wherever the moves of a drag left the cursor.
         if (event.pressed) {
             seam.setCursorPos(seam.context, event.x, event.y);
         }
-        seam.sendInput(seam.context, buttonRecord(event.button, event.pressed));
-        trackHeld(held, event);
-        break;
+        return sendAndTrack(seam, held, event, buttonRecord(event.button, event.pressed));
     case EventKind::Scroll: {
         InputRecord record;
         record.type = kInputTypeMouse;
@@ -99,22 +113,20 @@ void injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event
             record.mouseFlags = kMouseFlagHorizontalWheel;
             record.mouseData = static_cast<int32_t>(static_cast<uint32_t>(event.dx) * kWheelDelta);
         } else {
-            break;
+            return SendResult{};
         }
-        seam.sendInput(seam.context, record);
-        break;
+        return send(seam, record);
     }
     case EventKind::KeyDown:
     case EventKind::KeyUp: {
         const uint16_t code = sendableVirtualKey(event.key);
         if (code == 0) {
-            break;
+            return SendResult{};
         }
-        sendKey(seam, code, event.kind == EventKind::KeyUp);
-        trackHeld(held, event);
-        break;
+        return sendAndTrack(seam, held, event,
+                            keyRecord(seam, code, event.kind == EventKind::KeyUp, isExtendedKey(code)));
     }
-    default: break;
+    default: return SendResult{};
     }
 }
 
@@ -151,7 +163,7 @@ void releaseHeld(const InputSeam& seam, HeldInput& held)
     // a moment after its release was sent, and a second release would be a stray one.
     std::vector<uint32_t> released;
     for (MouseButton button : buttons) {
-        seam.sendInput(seam.context, buttonRecord(button, false));
+        send(seam, buttonRecord(button, false));
         released.push_back(buttonVirtualKey(button));
     }
     for (const std::string& name : keys) {
@@ -166,7 +178,7 @@ void releaseHeld(const InputSeam& seam, HeldInput& held)
     for (MouseButton button : {MouseButton::Left, MouseButton::Right, MouseButton::Middle}) {
         const uint32_t code = buttonVirtualKey(button);
         if (!contains(released, code) && seam.isKeyDown(seam.context, code)) {
-            seam.sendInput(seam.context, buttonRecord(button, false));
+            send(seam, buttonRecord(button, false));
         }
     }
     for (uint16_t code : kModifierKeys) {
@@ -176,11 +188,15 @@ void releaseHeld(const InputSeam& seam, HeldInput& held)
     }
 }
 
-void releaseModifiers(const InputSeam& seam)
+SendResult releaseModifiers(const InputSeam& seam)
 {
     for (uint16_t code : kModifierKeys) {
         if (seam.isKeyDown(seam.context, code)) {
-            sendKey(seam, code, true);
+            const SendResult result = sendKey(seam, code, true);
+            if (result.refused) {
+                return result;
+            }
         }
     }
+    return SendResult{};
 }

@@ -66,20 +66,23 @@ void Player::playbackThread(PlaybackJob job)
     seams.context = this;
     useSystemClock(seams);
     seams.inject = [](void* context, const MacroEvent& event) {
-        injectEvent(systemInputSeam(), static_cast<Player*>(context)->held_, event);
+        return injectEvent(playbackInputSeam, static_cast<Player*>(context)->held_, event);
     };
-    seams.releaseHeld = [](void* context) { releaseHeld(systemInputSeam(), static_cast<Player*>(context)->held_); };
-    seams.releaseModifiers = [](void*) { releaseModifiers(systemInputSeam()); };
+    seams.releaseHeld = [](void* context) { releaseHeld(playbackInputSeam, static_cast<Player*>(context)->held_); };
+    seams.releaseModifiers = [](void*) { return releaseModifiers(playbackInputSeam); };
     seams.passStarted = [](void* context, int pass, int limit) {
         HWND window = static_cast<Player*>(context)->mainWindow_.load();
         if (window != nullptr) {
             PostMessageW(window, WM_APP_PLAYBACK_LOOP, static_cast<WPARAM>(pass), static_cast<LPARAM>(limit));
         }
     };
-    seams.ended = [](void* context, bool stopped) {
+    seams.ended = [](void* context, PlaybackEnd end, uint32_t error) {
+        if (end == PlaybackEnd::Refused) {
+            ErrorLog::Write(L"回放被系统拒绝，已停止 err=%lu", static_cast<unsigned long>(error));
+        }
         HWND window = static_cast<Player*>(context)->mainWindow_.load();
         if (window != nullptr) {
-            PostMessageW(window, WM_APP_PLAYBACK_ENDED, stopped ? 1 : 0, 0);
+            PostMessageW(window, WM_APP_PLAYBACK_ENDED, static_cast<WPARAM>(end), static_cast<LPARAM>(error));
         }
     };
     runPlayback(job, seams, playing_, stopRequested_);

@@ -238,3 +238,53 @@ TEST(InputInjection, StartOfPlaybackReleasesOnlyModifiersThatAreDown)
         EXPECT_EQ(describeAll(fake.calls), describeAll(c.expected)) << c.name;
     }
 }
+
+TEST(InputInjection, RefusedRecordsAreReportedAndChangeNoHeldList)
+{
+    const struct {
+        const char* name;
+        std::vector<std::string> heldBefore;
+        MacroEvent event;
+        bool refused;
+        std::vector<std::string> heldAfter;
+    } cases[] = {
+        {"a refused key press holds nothing", {}, keyEvent(EventKind::KeyDown, "A"), true, {}},
+        {"a refused key release leaves the key held", {"A"}, keyEvent(EventKind::KeyUp, "A"), true, {"A"}},
+        {"a refused wheel turn is reported", {}, scroll(0, 1), true, {}},
+        {"a move is never refused: nothing is sent", {}, moveTo(5, 5), false, {}},
+        {"an unknown key sends nothing to refuse", {}, keyEvent(EventKind::KeyDown, "Bogus"), false, {}},
+    };
+    for (const auto& c : cases) {
+        FakeInput fake;
+        fake.refuses = [](const InputRecord&) { return true; };
+        HeldInput held;
+        held.heldKeys = c.heldBefore;
+        const SendResult result = injectEvent(fake.seam(), held, c.event);
+        EXPECT_EQ(result.refused, c.refused) << c.name;
+        EXPECT_EQ(result.error, c.refused ? 5u : 0u) << c.name;
+        EXPECT_EQ(held.heldKeys, c.heldAfter) << c.name;
+    }
+
+    // Buttons alike: a refused press is not held, a refused release stays held.
+    FakeInput fake;
+    fake.refuses = [](const InputRecord& r) { return r.mouseFlags == kMouseFlagRightDown; };
+    HeldInput held;
+    EXPECT_FALSE(injectEvent(fake.seam(), held, click(MouseButton::Left, true)).refused);
+    EXPECT_TRUE(injectEvent(fake.seam(), held, click(MouseButton::Right, true)).refused);
+    EXPECT_EQ(held.heldButtons, (std::vector<MouseButton>{MouseButton::Left}));
+    fake.refuses = [](const InputRecord&) { return true; };
+    EXPECT_TRUE(injectEvent(fake.seam(), held, click(MouseButton::Left, false)).refused);
+    EXPECT_EQ(held.heldButtons, (std::vector<MouseButton>{MouseButton::Left}));
+}
+
+TEST(InputInjection, StartReleasesStopAtTheFirstRefusal)
+{
+    FakeInput fake;
+    fake.down = {0xA0, 0xA2};
+    fake.refusalError = 1455;
+    fake.refuses = [](const InputRecord& r) { return r.virtualKey == 0xA0; };
+    const SendResult result = releaseModifiers(fake.seam());
+    EXPECT_TRUE(result.refused);
+    EXPECT_EQ(result.error, 1455u);
+    EXPECT_EQ(describeAll(fake.calls), describeAll({refusedCall(keyboardRecord(0xA0, kKeyFlagUp))}));
+}

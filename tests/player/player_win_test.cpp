@@ -12,6 +12,7 @@
 #include "player/system_seams.h"
 #include "support/message_pump.h"
 #include "support/scoped_seam.h"
+#include "support/test_log.h"
 
 namespace {
 
@@ -132,6 +133,17 @@ std::vector<std::string> describeAll(const std::vector<ProbedInput>& list)
         out.push_back(describe(p));
     }
     return out;
+}
+
+// The system's injection, except that a press of B is refused as the system refuses input while
+// a program run as administrator has the focus.
+bool refuseB(void*, const InputRecord& record, uint32_t& error)
+{
+    if (record.type == kInputTypeKeyboard && record.virtualKey == 'B' && (record.keyFlags & kKeyFlagUp) == 0) {
+        error = ERROR_ACCESS_DENIED;
+        return false;
+    }
+    return systemInputSeam().sendInput(nullptr, record, error);
 }
 
 HANDLE refuseThread(unsigned(__stdcall*)(void*), void*, unsigned*)
@@ -273,4 +285,31 @@ TEST_F(PlayerTest, NoThreadMeansNoPlayback)
     ASSERT_TRUE(player_.startPlayback({event(EventKind::Move)}, 1.0, false, 1, false));
     ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(posted.back().wParam, 0u);
+}
+
+TEST_F(PlayerTest, RefusedInputStopsThePlaybackReleasesHeldInputAndSaysWhy)
+{
+    TestErrorLog log;
+    InputSeam refusing = systemInputSeam();
+    refusing.sendInput = &refuseB;
+    ScopedSeam guard(playbackInputSeam, refusing);
+    // A drag's press, a typed A, then a B that the system refuses, and more that must not follow.
+    ASSERT_TRUE(player_.startPlayback({click(MouseButton::Left, true, 220, 330), key(EventKind::KeyDown, "A", 0.01),
+                                       key(EventKind::KeyUp, "A"), key(EventKind::KeyDown, "Shift", 0.01),
+                                       key(EventKind::KeyDown, "B", 0.01), key(EventKind::KeyDown, "C", 0.01)},
+                                      1.0, false, 3, false));
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_FALSE(player_.isPlaying());
+    ASSERT_EQ(posted.size(), 2u) << "the first pass only";
+    EXPECT_EQ(posted.back().wParam, 2u) << "refused by the system";
+    EXPECT_EQ(posted.back().lParam, ERROR_ACCESS_DENIED);
+
+    const std::vector<ProbedInput> expected = {
+        mouseSeen(WM_LBUTTONDOWN, 220, 330), keySeen(false, 'A', false),        keySeen(true, 'A', false),
+        keySeen(false, VK_LSHIFT, false),    mouseSeen(WM_LBUTTONUP, 220, 330), keySeen(true, VK_LSHIFT, false),
+    };
+    waitForProbedInput(expected.size(), 2000);
+    EXPECT_EQ(describeAll(probedInput()), describeAll(expected));
+    EXPECT_EQ(posted.back().inputSeen, expected.size()) << "every release comes before the end message";
+    EXPECT_NE(log.newText().find(u8"回放被系统拒绝，已停止 err=5"), std::string::npos) << log.bytes();
 }
