@@ -1,13 +1,20 @@
 // Process entry: brings the parts up in order, runs the message loop, and takes them down.
+#include <string>
+#include <vector>
+
 #include <windows.h>
 #include <commctrl.h>
 #include <mmsystem.h>
+#include <shellapi.h>
 
+#include "app/command_line.h"
+#include "app/console_output.h"
 #include "app/crash_filter.h"
 #include "base/error_log.h"
 #include "base/message_box.h"
 #include "player/player.h"
 #include "recorder/recorder.h"
+#include "script/script_file.h"
 #include "ui/control_ids.h"
 #include "ui/main_window.h"
 
@@ -51,55 +58,96 @@ public:
     TimerResolution& operator=(const TimerResolution&) = delete;
 };
 
-void startInputHooks(HWND window)
+// A start that nobody watches (--play) says what went wrong only in the log.
+void startInputHooks(HWND window, bool unattended)
 {
     Recorder& recorder = theRecorder();
     if (!recorder.startHookThread(window)) {
-        ShowMessageBox(window, L"键盘鼠标监听初始化失败，热键与录制功能均不可用。", L"警告", MB_OK | MB_ICONWARNING);
+        ErrorLog::Write(L"[警告] 无法启动键盘鼠标监听线程");
+        if (!unattended) {
+            ShowMessageBox(window, L"键盘鼠标监听初始化失败，热键与录制功能均不可用。", L"警告",
+                           MB_OK | MB_ICONWARNING);
+        }
         return;
     }
     if (recorder.hookState() == HookState::Failed) {
         ErrorLog::Write(L"[警告] 钩子安装失败，热键与录制不可用");
-        ShowMessageBox(window,
-                       L"键盘鼠标钩子安装失败，热键（F8/F9）和录制功能将不可用。\n\n"
-                       L"最常见原因：安全软件（360 等）拦截全局钩子。\n处理办法：把本程序加入杀软白名单后重启软件。",
-                       L"警告", MB_OK | MB_ICONWARNING);
+        if (!unattended) {
+            ShowMessageBox(
+                window,
+                L"键盘鼠标钩子安装失败，热键（F8/F9）和录制功能将不可用。\n\n"
+                L"最常见原因：安全软件（360 等）拦截全局钩子。\n处理办法：把本程序加入杀软白名单后重启软件。",
+                L"警告", MB_OK | MB_ICONWARNING);
+        }
     }
 }
 
-int runApplication(HINSTANCE instance)
+std::vector<std::wstring> commandLineArguments()
 {
-    SetUnhandledExceptionFilter(CrashFilter);
-    TimerResolution timerResolution;
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> result;
+    for (int i = 1; arguments != nullptr && i < count; ++i) {
+        result.emplace_back(arguments[i]);
+    }
+    LocalFree(arguments);
+    return result;
+}
 
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS;
-    InitCommonControlsEx(&controls);
+// Tells the caller of an unattended run what went wrong: on its console when it has one, and in
+// the log in any case. Never a message box: nobody may be there to close it.
+int reportFailure(ExitCode code, const std::wstring& text)
+{
+    ErrorLog::Write(L"[命令行] %ls", text.c_str());
+    writeToCaller(ConsoleStream::Error, text + L"\r\n");
+    return static_cast<int>(code);
+}
 
-    if (!MainWindow::RegisterWindowClass(instance)) {
-        ErrorLog::Write(L"注册窗口类失败 err=%lu", GetLastError());
-        return 1;
+int showUsage()
+{
+    if (!writeToCaller(ConsoleStream::Output, usageText())) {
+        ShowMessageBox(nullptr, usageText().c_str(), kMainWindowTitle, MB_OK | MB_ICONINFORMATION);
     }
-    MainWindow& mainWindow = theMainWindow();
-    HWND window = mainWindow.Create(instance, screenDpi());
-    if (window == nullptr) {
-        ErrorLog::Write(L"创建主窗口失败 err=%lu", GetLastError());
-        return 1;
-    }
-    if (HMENU systemMenu = GetSystemMenu(window, FALSE)) {
-        AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(systemMenu, MF_STRING, IDM_CHECK_UPDATE, L"在线更新(&U)...");
-    }
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
-    if (auto dpiForWindow = user32Function<GetDpiForWindowFn>("GetDpiForWindow")) {
-        mainWindow.ApplyStartupDpi(static_cast<int>(dpiForWindow(window)));
-    }
-    startInputHooks(window);
-    thePlayer().setMainWindow(window);
-    mainWindow.SetStatus(L"就绪  ·  F8 录制 / F9 停止");
+    return static_cast<int>(ExitCode::Completed);
+}
 
+int refuseCommandLine(const StartRequest& request)
+{
+    ErrorLog::Write(L"[命令行] 参数错误：%ls", request.error.c_str());
+    writeToCaller(ConsoleStream::Error, L"参数错误：" + request.error + L"\r\n\r\n" + usageText());
+    return static_cast<int>(ExitCode::BadArguments);
+}
+
+// The script of an unattended playback, loaded before any window exists so that a script that
+// cannot be played leaves no window behind.
+bool loadUnattendedScript(const StartRequest& request, std::vector<MacroEvent>& events, int& exitCode)
+{
+    const std::wstring& path = request.files.front();
+    std::wstring error;
+    if (!loadScript(path, events, error)) {
+        exitCode = reportFailure(ExitCode::ScriptNotLoaded, L"无法加载脚本 " + path + L"：" + error);
+        return false;
+    }
+    if (events.empty()) {
+        exitCode = reportFailure(ExitCode::ScriptNotLoaded, L"脚本中没有事件：" + path);
+        return false;
+    }
+    return true;
+}
+
+int outcomeExitCode(MainWindow::PlaybackOutcome outcome)
+{
+    switch (outcome) {
+    case MainWindow::PlaybackOutcome::Completed: return static_cast<int>(ExitCode::Completed);
+    case MainWindow::PlaybackOutcome::Refused: return static_cast<int>(ExitCode::InputRefused);
+    case MainWindow::PlaybackOutcome::Stopped:
+    case MainWindow::PlaybackOutcome::None: break;  // the window was closed during the playback
+    }
+    return static_cast<int>(ExitCode::StoppedByUser);
+}
+
+int runMessageLoop(const MainWindow& mainWindow)
+{
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         HWND dialog = mainWindow.Handle();
@@ -112,6 +160,66 @@ int runApplication(HINSTANCE instance)
     return 0;
 }
 
+int runApplication(HINSTANCE instance, const StartRequest& request)
+{
+    SetUnhandledExceptionFilter(CrashFilter);
+    TimerResolution timerResolution;
+    const bool unattended = request.mode == StartMode::Play;
+    const int windowFailure = unattended ? static_cast<int>(ExitCode::PlaybackNotStarted) : 1;
+
+    MainWindow::UnattendedPlayback playback;
+    if (unattended) {
+        int exitCode = 0;
+        if (!loadUnattendedScript(request, playback.events, exitCode)) {
+            return exitCode;
+        }
+        playback.speed = request.speed;
+        playback.loops = request.loops;
+        playback.endless = request.endless;
+        playback.clickFidelity = request.clickFidelity;
+    }
+
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS;
+    InitCommonControlsEx(&controls);
+
+    if (!MainWindow::RegisterWindowClass(instance)) {
+        ErrorLog::Write(L"注册窗口类失败 err=%lu", GetLastError());
+        return windowFailure;
+    }
+    MainWindow mainWindow;
+    HWND window = mainWindow.Create(instance, screenDpi());
+    if (window == nullptr) {
+        ErrorLog::Write(L"创建主窗口失败 err=%lu", GetLastError());
+        return windowFailure;
+    }
+    if (HMENU systemMenu = GetSystemMenu(window, FALSE)) {
+        AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(systemMenu, MF_STRING, IDM_CHECK_UPDATE, L"在线更新(&U)...");
+    }
+    // Minimised and not activated: an unattended playback must neither cover nor take input from
+    // the programs it drives.
+    ShowWindow(window, unattended ? SW_SHOWMINNOACTIVE : SW_SHOW);
+    UpdateWindow(window);
+    if (auto dpiForWindow = user32Function<GetDpiForWindowFn>("GetDpiForWindow")) {
+        mainWindow.ApplyStartupDpi(static_cast<int>(dpiForWindow(window)));
+    }
+    startInputHooks(window, unattended);
+    thePlayer().setMainWindow(window);
+    mainWindow.SetStatus(readyStatusText(WindowFacts{}));
+
+    if (request.mode == StartMode::Open) {
+        mainWindow.OpenScriptFiles(request.files);
+    } else if (unattended && !mainWindow.StartUnattendedPlayback(playback)) {
+        DestroyWindow(window);
+        runMessageLoop(mainWindow);
+        return reportFailure(ExitCode::PlaybackNotStarted, L"无法开始回放：" + request.files.front());
+    }
+    runMessageLoop(mainWindow);
+    return unattended ? outcomeExitCode(mainWindow.UnattendedOutcome()) : 0;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
@@ -119,9 +227,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     ErrorLog::Init();
     ErrorLog::Write(L"启动 v2.0 (C++ 原生版)");
     becomeDpiAware();
-    const int exitCode = runApplication(instance);
+    const StartRequest request = parseCommandLine(commandLineArguments());
+    if (request.mode != StartMode::Window && request.mode != StartMode::Open) {
+        attachCallerConsole();
+    }
+    int exitCode = 0;
+    switch (request.mode) {
+    case StartMode::Help: exitCode = showUsage(); break;
+    case StartMode::Invalid: exitCode = refuseCommandLine(request); break;
+    default: exitCode = runApplication(instance, request); break;
+    }
     if (exitCode == 0) {
         ErrorLog::Write(L"退出");
+    } else if (request.mode == StartMode::Play) {
+        ErrorLog::Write(L"[命令行] 回放结束，退出码 %d", exitCode);
     }
     return exitCode;
 }

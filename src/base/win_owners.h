@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <bcrypt.h>
+#include <shellapi.h>
 #include <winhttp.h>
 
 #include "base/owned.h"
@@ -32,6 +33,8 @@ using MemoryDc = Owned<HDC, &DeleteDC>;
 using AlgorithmHandle = Owned<BCRYPT_ALG_HANDLE, &OwnedClose::closeAlgorithm>;
 using HashHandle = Owned<BCRYPT_HASH_HANDLE, &BCryptDestroyHash>;
 using KeyHandle = Owned<BCRYPT_KEY_HANDLE, &BCryptDestroyKey>;
+// Files dropped on a window (WM_DROPFILES), given back with DragFinish.
+using DropHandle = Owned<HDROP, &DragFinish>;
 
 // The device context of a window (GetDC), given back with ReleaseDC.
 class WindowDc {

@@ -115,6 +115,16 @@ void Recorder::replaceEvents(const std::vector<MacroEvent>& replacement)
     events.swap(copy);
 }
 
+void Recorder::replaceEvents(std::vector<MacroEvent>&& replacement)
+{
+    std::vector<MacroEvent> taken = std::move(replacement);
+    {
+        std::lock_guard<std::mutex> lock(eventLock);
+        events.swap(taken);
+    }
+    // The old events are freed here, outside the lock.
+}
+
 void Recorder::onKeyboardHook(WPARAM message, const KBDLLHOOKSTRUCT& info)
 {
     if (!recording.load() || !recordKeyboard.load() || (info.flags & LLKHF_INJECTED) != 0) {

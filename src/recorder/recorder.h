@@ -40,6 +40,7 @@ public:
     void copyEvents(std::vector<MacroEvent>& out) const;
     bool eventAt(size_t index, MacroEvent& out) const;
     void replaceEvents(const std::vector<MacroEvent>& events);
+    void replaceEvents(std::vector<MacroEvent>&& events);
 
     // Capture steps, called by the hook procedures on the hook thread.
     void onKeyboardHook(WPARAM message, const KBDLLHOOKSTRUCT& info);

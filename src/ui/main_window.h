@@ -1,14 +1,23 @@
 #pragma once
-// The one main window of the process: its controls, its state over idle, recording and playing
-// (derived from the recorder's and the player's flags), and the Save, Load and Clear commands.
+// The main window: its controls, the commands of its buttons and hotkeys, and the Save, Load and
+// Clear commands. Its state is never kept on the side: it is read from the recorder's and the
+// player's flags, and every control and the status line are derived from it after each change.
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 #include <windows.h>
+#include <shellapi.h>
 
 #include "script/macro_event.h"
+#include "ui/event_list_view.h"
 #include "ui/ui_fonts.h"
+#include "ui/window_state.h"
+
+// Posted to the main window by its own load worker.
+constexpr UINT WM_APP_LOAD_DONE = WM_APP + 30;
 
 extern const wchar_t* const kMainWindowClassName;  // "ScriptRecorderWnd"
 extern const wchar_t* const kMainWindowTitle;      // "岚溪脚本录制软件"
@@ -28,56 +37,118 @@ public:
     HWND Handle() const { return window_; }
     int Dpi() const { return dpi_; }
     bool IsUnsaved() const { return unsaved_; }
-    void SetStatus(const wchar_t* text);
+    // Sets the status line; the text belongs to the state the window is in now.
+    void SetStatus(const std::wstring& text);
+    // Shows one row for every event the recorder holds, the last one in view.
+    void ShowEventRows();
 
-    // Controller.
-    void ToggleRecording();
-    void TogglePlayback();
-    void AppendEventRow(size_t index);
-    void ResetPlaybackButtons();
-    void UpdateScriptButtons();
-    void UpdateEventCount();
+    // Loads a script given from outside (the command line, files dropped on the window) as the
+    // Load command does; of several files only the first, and the status line says so.
+    void OpenScriptFiles(const std::vector<std::wstring>& files);
+
+    // A playback nobody watches: the script is shown, the fields show the values used, the
+    // playback starts at once, and the window closes itself when it ends. Nothing waits for a
+    // person meanwhile. False when the playback could not start.
+    struct UnattendedPlayback {
+        std::vector<MacroEvent> events;
+        double speed = 1.0;
+        int loops = 1;
+        bool endless = false;
+        bool clickFidelity = true;
+    };
+    bool StartUnattendedPlayback(const UnattendedPlayback& request);
+    enum class PlaybackOutcome { None, Completed, Stopped, Refused };
+    // How the unattended playback ended (None while it runs or when there was none).
+    PlaybackOutcome UnattendedOutcome() const { return outcome_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Window life and layout (main_window_controls.cpp).
+    void OnCreate();
+    void OnDestroy();
+    void OnDpiChanged(WPARAM wParam, const RECT& suggested);
+    void OnMinMaxInfo(MINMAXINFO& limits) const;
+    void CreateControls();
+    void LayoutControls();
+    void ApplyDpiFonts();
+    void OnDrawItem(const DRAWITEMSTRUCT& item) const;
+    void DrawActionButton(const DRAWITEMSTRUCT& item) const;
+
+    // Messages (main_window.cpp).
+    bool OnCommand(WPARAM wParam);
+    bool OnNotify(const NMHDR& header);
+    void OnClose();
+    void OnCheckUpdateButton();
+
+    // State (main_window_state.cpp).
+    Activity CurrentActivity() const;
+    WindowFacts CurrentFacts() const;
+    // True when the command may run now; asked before a command and after each of its dialogs.
+    bool MayRun(WindowCommand command) const;
+    // Derives every control and, when the state moved on, the status line from the true state.
+    void RefreshControls();
     void SetControlEnabled(int id, bool enabled);
+    void SetCaption(int id, const wchar_t* text);
+    void UpdateEventCount();
+    bool IsChecked(int id) const;
+    std::wstring ControlText(int id, size_t limit) const;
+
+    // Recording (recording_commands.cpp).
+    void ToggleRecording();
+    void StartRecordingCommand();
+    void StopRecordingCommand();
+    void OnRecordHotkey();
+    void OnStopHotkey();
+    void AppendEventRow(size_t index);
+
+    // Playback (playback_commands.cpp).
+    void TogglePlayback();
+    void StartPlaybackCommand();
+    void StopPlaybackCommand();
+    // reason: the WM_APP_PLAYBACK_ENDED wParam (0 completed, 1 stopped, 2 refused by the system).
+    void OnPlaybackEnded(int reason);
+    void OnPlaybackLoop(int pass, int limit);
     double ReadSpeed() const;
     int ReadLoopCount() const;
     void NormalizeSpeedText();
     void NormalizeCountText();
+    bool OnSpinDelta(int spinId, int delta);
 
-    // Script commands.
+    // Requests from outside the window (outside_requests.cpp).
+    void OnDropFiles(HDROP drop);
+    void EndUnattendedPlayback(PlaybackOutcome outcome);
+
+    // Loading a script (script_loading.cpp). The Load command confirms with a box; a script that
+    // comes from outside only says so in the status line.
+    enum class LoadOrigin { LoadCommand, Outside };
+    struct LoadJob;
+    void BeginLoad(const std::wstring& path, LoadOrigin origin, size_t fileCount);
+    void OnLoadDone();
+    void FinishLoad(LoadJob& job);
+
+    // Script commands (script_commands.cpp).
     bool SaveScriptCommand();
     void LoadScriptCommand();
     void ClearScriptCommand();
-    void FillEventList(const std::vector<MacroEvent>& events);
-
-    // Controls, layout and drawing.
-    void CreateControls();
-    void LayoutControls();
-    void ApplyDpiFonts();
-    void DrawActionButton(const DRAWITEMSTRUCT& item) const;
-
-    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-private:
-    void OnCreate(HWND window);
-    void OnDestroy();
-    void OnClose();
-    void OnCommand(WPARAM wParam, LPARAM lParam);
-    bool OnNotify(const NMHDR& header);
-    void OnDpiChanged(WPARAM wParam, const RECT& suggested);
-    void OnRecordHotkey();
-    void OnStopHotkey();
-    void OnPlaybackEnded(bool stopped);
-    void OnPlaybackLoop(int pass, int limit);
-    void OnCheckUpdateButton();
-    void SetCaption(int id, const wchar_t* text);
-    bool IsChecked(int id) const;
-    std::wstring ControlText(int id, size_t limit) const;
+    // The events changed as a whole: a new generation of the script.
+    void ScriptReplaced();
 
     HWND window_ = nullptr;
     int dpi_ = 96;
     bool unsaved_ = false;
     bool noticeOpen_ = false;
+    bool unattended_ = false;
+    PlaybackOutcome outcome_ = PlaybackOutcome::None;
+    // Counts every change of the events, so that a command can tell after a dialog whether the
+    // script it worked on is still the one shown.
+    uint64_t scriptGeneration_ = 0;
+    // The state the status line's text was written in.
+    Activity statusActivity_ = Activity::Idle;
+    std::shared_ptr<LoadJob> loadJob_;  // a load running on a worker thread
     UiFonts fonts_;
+    EventListView eventList_;
     HWND list_ = nullptr;
     HWND status_ = nullptr;
     HWND speed_ = nullptr;
@@ -85,7 +156,3 @@ private:
     HWND count_ = nullptr;
     HWND countSpin_ = nullptr;
 };
-
-// The single main window, alive for the whole process.
-MainWindow& theMainWindow();
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

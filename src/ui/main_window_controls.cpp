@@ -1,9 +1,11 @@
-// The main window's class, creation, child controls, fonts and layout.
+// The main window's class, creation, child controls, fonts and layout, all read from the control
+// table.
 #include "ui/main_window.h"
 
 #include <commctrl.h>
 
 #include "ui/control_ids.h"
+#include "ui/control_table.h"
 #include "ui/window_layout.h"
 
 const wchar_t* const kMainWindowClassName = L"ScriptRecorderWnd";
@@ -12,57 +14,34 @@ const wchar_t* const kMainWindowTitle = L"岚溪脚本录制软件";
 namespace {
 
 constexpr int kMainIconId = 101;
-constexpr size_t kMaxChildrenForFonts = 64;
 
-struct ControlDefinition {
-    int id;
-    const wchar_t* className;
-    const wchar_t* text;
-    DWORD style;
-    DWORD exStyle;
-    FontRole font;
-};
+// The table spells the style bits out so that it stays free of the Windows headers.
+static_assert(WindowStyle::kChild == WS_CHILD && WindowStyle::kVisible == WS_VISIBLE &&
+                  WindowStyle::kVerticalScroll == WS_VSCROLL && WindowStyle::kTabStop == WS_TABSTOP,
+              "window styles");
+static_assert(WindowStyle::kButtonGroupBox == BS_GROUPBOX && WindowStyle::kButtonAutoCheckBox == BS_AUTOCHECKBOX &&
+                  WindowStyle::kButtonOwnerDraw == BS_OWNERDRAW,
+              "button styles");
+static_assert(WindowStyle::kStaticLeft == SS_LEFT && WindowStyle::kStaticCenterImage == SS_CENTERIMAGE &&
+                  WindowStyle::kEditAutoHorizontalScroll == ES_AUTOHSCROLL,
+              "static and edit styles");
+static_assert(WindowStyle::kUpDownAlignRight == UDS_ALIGNRIGHT && WindowStyle::kUpDownArrowKeys == UDS_ARROWKEYS &&
+                  WindowStyle::kUpDownNoThousands == UDS_NOTHOUSANDS,
+              "up-down styles");
+static_assert(WindowStyle::kListNotify == LBS_NOTIFY && WindowStyle::kListOwnerDrawFixed == LBS_OWNERDRAWFIXED &&
+                  WindowStyle::kListNoIntegralHeight == LBS_NOINTEGRALHEIGHT &&
+                  WindowStyle::kListWantKeyboardInput == LBS_WANTKEYBOARDINPUT &&
+                  WindowStyle::kListExtendedSelection == LBS_EXTENDEDSEL &&
+                  WindowStyle::kListDisableNoScroll == LBS_DISABLENOSCROLL && WindowStyle::kListNoData == LBS_NODATA,
+              "list styles");
+static_assert(WindowStyle::kExClientEdge == WS_EX_CLIENTEDGE, "extended styles");
 
-constexpr DWORD kGroupStyle = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
-constexpr DWORD kCheckStyle = WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX;
-constexpr DWORD kActionStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
-constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT;
-constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
-constexpr DWORD kSpinStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
-constexpr DWORD kListStyle =
-    WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL;
-
-// Creation order is also z-order and tab order.
-const ControlDefinition kControlDefinitions[] = {
-    {IDC_GROUP_CAPTURE, L"Button", L"录制设置", kGroupStyle, 0, FontRole::Bold},
-    {IDC_MOUSE, L"Button", L"鼠标", kCheckStyle, 0, FontRole::Regular},
-    {IDC_KEYBOARD, L"Button", L"键盘", kCheckStyle, 0, FontRole::Regular},
-    {IDC_GROUP_RECORD, L"Button", L"录制 (F8 开始 / F9 停止)", kGroupStyle, 0, FontRole::Bold},
-    {IDC_RECORD, L"Button", L"● 录制", kActionStyle, 0, FontRole::Bold},
-    {IDC_RECORD_STOP, L"Button", L"■ 停止", kActionStyle, 0, FontRole::Bold},
-    {IDC_GROUP_PLAYBACK, L"Button", L"回放 (F9 停止)", kGroupStyle, 0, FontRole::Bold},
-    {IDC_SPEED_LABEL, L"Static", L"倍速:", kLabelStyle, 0, FontRole::Regular},
-    {IDC_SPEED, L"Edit", L"1.0", kEditStyle, WS_EX_CLIENTEDGE, FontRole::Regular},
-    {IDC_SPEED_SPIN, UPDOWN_CLASSW, L"", kSpinStyle, WS_EX_CLIENTEDGE, FontRole::None},
-    {IDC_LOOP, L"Button", L"循环", kCheckStyle, 0, FontRole::Regular},
-    {IDC_CLICK_FIDELITY, L"Button", L"点击保真（点击节奏不随倍速缩放，保护双击）", kCheckStyle, 0, FontRole::Regular},
-    {IDC_COUNT_LABEL, L"Static", L"次数:", kLabelStyle, 0, FontRole::Regular},
-    {IDC_COUNT, L"Edit", L"1", kEditStyle, WS_EX_CLIENTEDGE, FontRole::Regular},
-    {IDC_COUNT_SPIN, UPDOWN_CLASSW, L"", kSpinStyle, WS_EX_CLIENTEDGE, FontRole::None},
-    {IDC_PLAY, L"Button", L"▶ 回放", kActionStyle, 0, FontRole::Bold},
-    {IDC_PLAY_STOP, L"Button", L"■ 停止", kActionStyle, 0, FontRole::Bold},
-    {IDC_EVENT_COUNT, L"Static", L"(0)", kLabelStyle, 0, FontRole::Regular},
-    {IDC_GROUP_SCRIPT, L"Button", L"脚本", kGroupStyle, 0, FontRole::Bold},
-    {IDC_SAVE, L"Button", L"保存", kActionStyle, 0, FontRole::Regular},
-    {IDC_LOAD, L"Button", L"加载", kActionStyle, 0, FontRole::Regular},
-    {IDC_CLEAR, L"Button", L"清空", kActionStyle, 0, FontRole::Regular},
-    {IDC_GROUP_EVENTS, L"Button", L"事件列表", kGroupStyle, 0, FontRole::Bold},
-    {IDC_EVENT_LIST, L"ListBox", L"", kListStyle, WS_EX_CLIENTEDGE, FontRole::Mono},
-    {IDC_STATUS, L"Static", L"就绪", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0, FontRole::Small},
-    {IDC_CHECK_UPDATE, L"Button", L"检查更新", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, FontRole::Small},
-};
-static_assert(sizeof kControlDefinitions / sizeof kControlDefinitions[0] == kLayoutControlCount,
-              "one definition per placed control");
+HICON loadMainIcon(HINSTANCE instance, int widthMetric, int heightMetric)
+{
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
+                                         LR_DEFAULTCOLOR));
+}
 
 }  // namespace
 
@@ -71,14 +50,10 @@ bool MainWindow::RegisterWindowClass(HINSTANCE instance)
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.lpfnWndProc = &MainWindow::WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon =
-        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                      GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-    windowClass.hIconSm =
-        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON,
-                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    windowClass.hIcon = loadMainIcon(instance, SM_CXICON, SM_CYICON);
+    windowClass.hIconSm = loadMainIcon(instance, SM_CXSMICON, SM_CYSMICON);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kMainWindowClassName;
@@ -91,7 +66,30 @@ HWND MainWindow::Create(HINSTANCE instance, int dpi)
     RECT bounds{0, 0, InitialClientWidth(dpi), InitialClientHeight(dpi)};
     AdjustWindowRectEx(&bounds, WS_OVERLAPPEDWINDOW, FALSE, 0);
     return CreateWindowExW(0, kMainWindowClassName, kMainWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                           bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr, instance, nullptr);
+                           bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr, instance, this);
+}
+
+void MainWindow::OnCreate()
+{
+    dpi_ = 96;
+    unsaved_ = false;
+    noticeOpen_ = false;
+    statusActivity_ = Activity::Idle;
+    fonts_ = MakeUiFonts(dpi_);
+    CreateControls();
+    LayoutControls();
+    RefreshControls();
+    // Scripts dropped on the window are loaded as the Load command does.
+    DragAcceptFiles(window_, TRUE);
+}
+
+void MainWindow::OnDestroy()
+{
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    fonts_ = UiFonts{};
+    window_ = nullptr;
+    list_ = status_ = speed_ = speedSpin_ = count_ = countSpin_ = nullptr;
+    PostQuitMessage(0);
 }
 
 void MainWindow::ApplyStartupDpi(int dpi)
@@ -111,18 +109,18 @@ void MainWindow::ApplyStartupDpi(int dpi)
 void MainWindow::CreateControls()
 {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-    for (const ControlDefinition& definition : kControlDefinitions) {
-        HWND control =
-            CreateWindowExW(definition.exStyle, definition.className, definition.text, definition.style, 0, 0, 10, 10,
-                            window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(definition.id)), instance, nullptr);
+    for (const ControlRow& row : kControlTable) {
+        HWND control = CreateWindowExW(row.exStyle, row.className, row.text, row.style, 0, 0, 10, 10, window_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
         if (control == nullptr) {
             continue;
         }
-        if (HFONT font = fonts_.get(definition.font)) {
+        if (HFONT font = fonts_.get(row.font)) {
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         }
     }
     list_ = GetDlgItem(window_, IDC_EVENT_LIST);
+    eventList_.Attach(list_);
     status_ = GetDlgItem(window_, IDC_STATUS);
     speed_ = GetDlgItem(window_, IDC_SPEED);
     speedSpin_ = GetDlgItem(window_, IDC_SPEED_SPIN);
@@ -138,9 +136,6 @@ void MainWindow::CreateControls()
     SendMessageW(countSpin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(count_), 0);
     SendMessageW(countSpin_, UDM_SETRANGE32, 1, 999);
     SendMessageW(countSpin_, UDM_SETPOS32, 0, 1);
-    EnableWindow(GetDlgItem(window_, IDC_RECORD_STOP), FALSE);
-    EnableWindow(GetDlgItem(window_, IDC_PLAY), FALSE);
-    EnableWindow(GetDlgItem(window_, IDC_PLAY_STOP), FALSE);
 }
 
 void MainWindow::LayoutControls()
@@ -162,19 +157,12 @@ void MainWindow::ApplyDpiFonts()
     if (window_ == nullptr) {
         return;
     }
-    HWND child = GetWindow(window_, GW_CHILD);
-    for (size_t n = 0; child != nullptr && n < kMaxChildrenForFonts; ++n, child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[32] = L"";
-        GetClassNameW(child, className, 32);
-        const int id = GetDlgCtrlID(child);
-        HFONT font = fonts_.regular.get();
-        if (lstrcmpiW(className, L"ListBox") == 0) {
-            font = fonts_.mono.get();
-        } else if ((lstrcmpiW(className, L"Static") == 0 && id == IDC_STATUS) || id == IDC_CHECK_UPDATE) {
-            font = fonts_.small.get();
+    for (const ControlRow& row : kControlTable) {
+        if (HWND control = GetDlgItem(window_, row.id)) {
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.get(fontAfterDpiStep(row.font))), TRUE);
         }
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
+    eventList_.FitRowHeight(fonts_.mono.get());
 }
 
 void MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested)
@@ -186,4 +174,10 @@ void MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested)
     ApplyDpiFonts();
     LayoutControls();
     InvalidateRect(window_, nullptr, TRUE);
+}
+
+void MainWindow::OnMinMaxInfo(MINMAXINFO& limits) const
+{
+    limits.ptMinTrackSize.x = MinimumTrackWidth(dpi_);
+    limits.ptMinTrackSize.y = MinimumTrackHeight(dpi_);
 }

@@ -4,6 +4,13 @@
 #include "base/win_owners.h"
 #include "ui/window_layout.h"
 
+void MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) const
+{
+    if (!eventList_.Draw(item)) {
+        DrawActionButton(item);
+    }
+}
+
 void MainWindow::DrawActionButton(const DRAWITEMSTRUCT& item) const
 {
     wchar_t text[128] = L"";

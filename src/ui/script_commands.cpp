@@ -1,4 +1,4 @@
-// Save, Load and Clear, and the filling of the event list from a whole script.
+// Save, Load and Clear.
 #include "ui/main_window.h"
 
 #include <cwchar>
@@ -11,29 +11,6 @@
 #include "ui/control_ids.h"
 #include "ui/file_dialog.h"
 
-namespace {
-
-// Average bytes of one row, for reserving list storage up front.
-constexpr size_t kRowBytesEstimate = 40 * sizeof(wchar_t);
-
-// Stops a window from repainting while it is rebuilt, and repaints it once afterwards.
-class RedrawSuspended {
-public:
-    explicit RedrawSuspended(HWND window) : window_(window) { SendMessageW(window_, WM_SETREDRAW, FALSE, 0); }
-    ~RedrawSuspended()
-    {
-        SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(window_, nullptr, TRUE);
-    }
-    RedrawSuspended(const RedrawSuspended&) = delete;
-    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
-
-private:
-    HWND window_;
-};
-
-}  // namespace
-
 bool MainWindow::SaveScriptCommand()
 {
     std::vector<MacroEvent> events;
@@ -42,6 +19,7 @@ bool MainWindow::SaveScriptCommand()
         ShowMessageBox(window_, L"无事件", L"提示", MB_OK | MB_ICONINFORMATION);
         return false;
     }
+    const uint64_t savedGeneration = scriptGeneration_;
     std::wstring path;
     if (!chooseScriptPath(window_, ScriptDialog::Save, path)) {
         return false;
@@ -51,74 +29,64 @@ bool MainWindow::SaveScriptCommand()
         ShowMessageBox(window_, (L"保存失败: " + error).c_str(), L"错误", MB_OK | MB_ICONERROR);
         return false;
     }
-    unsaved_ = false;
+    // The copy taken before the dialog is what was written. When the script changed while the
+    // dialog was open (a recording started with a hotkey, say), the script now shown is not the
+    // one saved, and it stays unsaved.
+    const bool sameScript = savedGeneration == scriptGeneration_;
+    if (sameScript) {
+        unsaved_ = false;
+    }
     ShowMessageBox(window_, L"已保存", L"提示", MB_OK | MB_ICONINFORMATION);
-    SetStatus(L"已保存脚本");
+    if (sameScript && CurrentActivity() == Activity::Idle) {
+        SetStatus(L"已保存脚本");
+    }
     return true;
 }
 
 void MainWindow::LoadScriptCommand()
 {
-    if (theRecorder().isRecording() || thePlayer().isPlaying()) {
+    if (!MayRun(WindowCommand::Load)) {
         return;
     }
     std::wstring path;
     if (!chooseScriptPath(window_, ScriptDialog::Open, path)) {
         return;
     }
-    std::vector<MacroEvent> loaded;
-    std::wstring error;
-    if (!loadScript(path, loaded, error)) {
-        ShowMessageBox(window_, (L"加载失败: " + error).c_str(), L"错误", MB_OK | MB_ICONERROR);
+    if (!MayRun(WindowCommand::Load)) {
+        // A hotkey started a recording or a playback while the dialog was open: replacing its
+        // events now would mix the two.
+        ShowMessageBox(window_, L"录制 / 回放进行中，已取消加载。", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    theRecorder().clearEvents();
-    theRecorder().replaceEvents(loaded);
-    FillEventList(loaded);
-    UpdateEventCount();
-    SetControlEnabled(IDC_PLAY, !loaded.empty());
-    unsaved_ = false;
-    UpdateScriptButtons();
-    wchar_t message[64];
-    std::swprintf(message, 64, L"加载 %u 条", static_cast<unsigned>(loaded.size()));
-    ShowMessageBox(window_, message, L"提示", MB_OK | MB_ICONINFORMATION);
-    SetStatus(L"已加载脚本");
+    BeginLoad(path, LoadOrigin::LoadCommand, 1);
 }
 
 void MainWindow::ClearScriptCommand()
 {
-    Recorder& recorder = theRecorder();
-    if (recorder.isRecording() || thePlayer().isPlaying()) {
-        return;
-    }
-    if (recorder.eventCount() == 0) {
+    if (!MayRun(WindowCommand::Clear) || theRecorder().eventCount() == 0) {
         return;
     }
     if (ShowMessageBox(window_, L"清空所有事件？", L"确认", MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }
-    recorder.clearEvents();
-    SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    if (!MayRun(WindowCommand::Clear)) {
+        return;  // a recording or a playback started while the question was open
+    }
+    theRecorder().clearEvents();
+    ScriptReplaced();
+    eventList_.ShowRows(0, false);
     UpdateEventCount();
-    SetControlEnabled(IDC_PLAY, false);
     unsaved_ = false;
-    UpdateScriptButtons();
     SetStatus(L"已清空");
+    RefreshControls();
 }
 
-void MainWindow::FillEventList(const std::vector<MacroEvent>& events)
+void MainWindow::ScriptReplaced()
 {
-    // Row by row with repainting on, a list of 100 000 rows takes minutes; with redraw suspended
-    // and the storage reserved it takes about a second.
-    RedrawSuspended suspended(list_);
-    SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-    SendMessageW(list_, LB_INITSTORAGE, events.size(), events.size() * kRowBytesEstimate);
-    for (size_t i = 0; i < events.size(); ++i) {
-        const std::wstring row = formatEventRow(static_cast<uint32_t>(i), events[i]);
-        SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-    }
-    if (!events.empty()) {
-        const LRESULT rows = SendMessageW(list_, LB_GETCOUNT, 0, 0);
-        SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(rows > 0 ? rows - 1 : 0), 0);
-    }
+    ++scriptGeneration_;
+}
+
+void MainWindow::ShowEventRows()
+{
+    eventList_.ShowRows(theRecorder().eventCount(), true);
 }

@@ -4,8 +4,7 @@
 #include <windows.h>
 
 #include "base/win_owners.h"
-
-enum class FontRole { Regular, Bold, Mono, Small, None };
+#include "ui/control_table.h"
 
 struct UiFonts {
     FontHandle regular;

@@ -45,49 +45,57 @@ int MinimumTrackHeight(int dpi)
     return ScaleForDpi(400, dpi);
 }
 
+namespace {
+
+// The measures that follow the client area, in design units.
+constexpr int kMargin = 10;        // left and right of every group
+constexpr int kStatusHeight = 24;  // the status line at the bottom
+constexpr int kMinimumEventsHeight = 80;
+constexpr int kListInsetWidth = 20;   // the list inside the events group: 10 on either side
+constexpr int kListInsetHeight = 30;  // 20 above for the caption, 10 below
+
+}  // namespace
+
 WindowLayout ComputeLayout(int clientWidth, int clientHeight, int dpi)
 {
     // Every design value is scaled on its own and only then added, so that the sums round the same
     // way at every DPI (a control never drifts a pixel away from its group box).
     const auto s = [dpi](int value) { return ScaleForDpi(value, dpi); };
-    const int w = clientWidth;
-    const int h = clientHeight;
-    const int m = s(10);
-    const int innerWidth = w - 2 * m;
-    const int statusHeight = s(24);
-    int eventsHeight = h - s(276) - statusHeight - m;
-    if (eventsHeight < s(80)) {
-        eventsHeight = s(80);
+    const int margin = s(kMargin);
+    const int groupWidth = clientWidth - 2 * margin;
+    const int statusHeight = s(kStatusHeight);
+    const ControlRow* eventsGroup = findControlRow(IDC_GROUP_EVENTS);
+    const int eventsTop = eventsGroup != nullptr ? s(eventsGroup->rect.originY) : 0;
+    int eventsHeight = clientHeight - eventsTop - statusHeight - margin;
+    if (eventsHeight < s(kMinimumEventsHeight)) {
+        eventsHeight = s(kMinimumEventsHeight);
     }
-    const int play = s(128);
-    return WindowLayout{{
-        {IDC_GROUP_CAPTURE, m, s(6), innerWidth, s(52)},
-        {IDC_MOUSE, m + s(18), s(6) + s(20), s(72), s(22)},
-        {IDC_KEYBOARD, m + s(110), s(6) + s(20), s(72), s(22)},
-        {IDC_GROUP_RECORD, m, s(64), innerWidth, s(58)},
-        {IDC_RECORD, m + s(12), s(64) + s(22), s(112), s(30)},
-        {IDC_RECORD_STOP, m + s(132), s(64) + s(22), s(90), s(30)},
-        {IDC_GROUP_PLAYBACK, m, play, innerWidth, s(80)},
-        {IDC_SPEED_LABEL, m + s(16), play + s(24), s(35), s(20)},
-        {IDC_SPEED, m + s(52), play + s(21), s(46), s(24)},
-        {IDC_SPEED_SPIN, m + s(98), play + s(21), s(16), s(24)},
-        {IDC_LOOP, m + s(120), play + s(24), s(56), s(20)},
-        {IDC_CLICK_FIDELITY, m + s(16), play + s(52), s(340), s(20)},
-        {IDC_COUNT_LABEL, m + s(186), play + s(24), s(35), s(20)},
-        {IDC_COUNT, m + s(222), play + s(21), s(46), s(24)},
-        {IDC_COUNT_SPIN, m + s(268), play + s(21), s(16), s(24)},
-        {IDC_PLAY, m + s(296), play + s(18), s(104), s(30)},
-        {IDC_PLAY_STOP, m + s(406), play + s(18), s(84), s(30)},
-        {IDC_EVENT_COUNT, m + s(496), play + s(24), s(60), s(20)},
-        {IDC_GROUP_SCRIPT, m, s(214), innerWidth, s(56)},
-        {IDC_SAVE, m + s(12), s(214) + s(22), s(84), s(26)},
-        {IDC_LOAD, m + s(104), s(214) + s(22), s(84), s(26)},
-        {IDC_CLEAR, m + s(196), s(214) + s(22), s(84), s(26)},
-        {IDC_GROUP_EVENTS, m, s(276), innerWidth, eventsHeight},
-        {IDC_EVENT_LIST, m + s(10), s(276) + s(20), innerWidth - s(20), eventsHeight - s(30)},
-        {IDC_STATUS, 0, h - statusHeight, w, statusHeight},
-        {IDC_CHECK_UPDATE, w - s(6) - s(84), h - statusHeight + (statusHeight - s(20)) / 2, s(84), s(20)},
-    }};
+
+    WindowLayout layout{};
+    for (size_t i = 0; i < kControlCount; ++i) {
+        const ControlRow& row = kControlTable[i];
+        const DesignRect& r = row.rect;
+        ControlPlacement& place = layout[i];
+        place = {row.id, s(r.originX) + s(r.offsetX), s(r.originY) + s(r.offsetY), s(r.width), s(r.height)};
+        switch (r.anchor) {
+        case Anchor::Fixed: break;
+        case Anchor::GroupWidth: place.width = groupWidth; break;
+        case Anchor::EventsGroup:
+            place.width = groupWidth;
+            place.height = eventsHeight;
+            break;
+        case Anchor::EventsList:
+            place.width = groupWidth - s(kListInsetWidth);
+            place.height = eventsHeight - s(kListInsetHeight);
+            break;
+        case Anchor::StatusLine: place = {row.id, 0, clientHeight - statusHeight, clientWidth, statusHeight}; break;
+        case Anchor::StatusButton:
+            place.x = clientWidth - s(r.offsetX) - place.width;
+            place.y = clientHeight - statusHeight + (statusHeight - place.height) / 2;
+            break;
+        }
+    }
+    return layout;
 }
 
 bool operator==(const ButtonColour& a, const ButtonColour& b)

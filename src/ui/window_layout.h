@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "ui/control_table.h"
+
 struct ControlPlacement {
     int id = 0;
     int x = 0;
@@ -13,15 +15,14 @@ struct ControlPlacement {
     int height = 0;
 };
 
-constexpr int kLayoutControlCount = 26;
-using WindowLayout = std::array<ControlPlacement, kLayoutControlCount>;
+using WindowLayout = std::array<ControlPlacement, kControlCount>;
 
 // MulDiv(value, dpi, 96): rounded to nearest, halves away from zero.
 int ScaleForDpi(int value, int dpi);
 // lfHeight of a font of the given point size: -MulDiv(points, dpi, 72).
 int FontHeightForDpi(int points, int dpi);
 
-// The placement of all 26 controls, in creation order.
+// The placement of every control of the table, in creation order.
 WindowLayout ComputeLayout(int clientWidth, int clientHeight, int dpi);
 
 // Client size of a fresh window and the minimum outer tracking size.

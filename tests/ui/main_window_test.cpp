@@ -16,98 +16,6 @@
 
 namespace {
 
-class MainWindowTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        window = openMainWindow();
-        ASSERT_NE(window, nullptr);
-        theRecorder().clearEvents();
-    }
-    void TearDown() override
-    {
-        if (thePlayer().isPlaying()) {
-            thePlayer().stopPlayback();
-        }
-        if (theRecorder().isRecording()) {
-            theRecorder().stopRecording();
-        }
-        theRecorder().stopHookThread();
-        thePlayer().setMainWindow(nullptr);
-        closeMainWindow();
-        theRecorder().clearEvents();
-    }
-
-    void command(int id, int code = BN_CLICKED)
-    {
-        SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
-    }
-    LRESULT spin(int id, int delta)
-    {
-        NMUPDOWN change{};
-        change.hdr.hwndFrom = GetDlgItem(window, id);
-        change.hdr.idFrom = static_cast<UINT_PTR>(id);
-        change.hdr.code = static_cast<UINT>(UDN_DELTAPOS);
-        change.iDelta = delta;
-        return SendMessageW(window, WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&change));
-    }
-    LRESULT listRows() { return SendDlgItemMessageW(window, IDC_EVENT_LIST, LB_GETCOUNT, 0, 0); }
-    std::wstring listRow(LRESULT index)
-    {
-        wchar_t row[320] = L"";
-        SendDlgItemMessageW(window, IDC_EVENT_LIST, LB_GETTEXT, static_cast<WPARAM>(index),
-                            reinterpret_cast<LPARAM>(row));
-        return row;
-    }
-    std::wstring status() { return controlText(IDC_STATUS); }
-    // Loads events through the Load command, answering its dialog and its confirmation.
-    void loadThroughCommand(const std::vector<MacroEvent>& events, const wchar_t* name)
-    {
-        const std::wstring path = tempPath(name);
-        std::wstring error;
-        ASSERT_TRUE(saveScript(path, events, error));
-        fileDialogs.paths.push_back(path);
-        command(IDC_LOAD);
-        DeleteFileW(path.c_str());
-    }
-    void startHooks()
-    {
-        ASSERT_TRUE(theRecorder().startHookThread(window));
-        ASSERT_EQ(theRecorder().hookState(), HookState::Installed);
-        thePlayer().setMainWindow(window);
-    }
-
-    HWND window = nullptr;
-};
-
-struct ButtonState {
-    int id;
-    bool enabled;
-    const wchar_t* caption;  // null: not checked
-};
-
-void expectButtons(const char* state, std::initializer_list<ButtonState> expected)
-{
-    for (const ButtonState& e : expected) {
-        EXPECT_EQ(controlEnabled(e.id), e.enabled) << state << ": id " << e.id;
-        if (e.caption != nullptr) {
-            EXPECT_EQ(controlText(e.id), e.caption) << state << ": id " << e.id;
-        }
-    }
-}
-
-void expectIdle(const char* state, bool withEvents)
-{
-    expectButtons(state, {{IDC_RECORD, true, L"● 录制"},
-                          {IDC_RECORD_STOP, false, nullptr},
-                          {IDC_PLAY, withEvents, L"▶ 回放"},
-                          {IDC_PLAY_STOP, false, nullptr},
-                          {IDC_SAVE, true, nullptr},
-                          {IDC_LOAD, true, nullptr},
-                          {IDC_CLEAR, true, nullptr},
-                          {IDC_CHECK_UPDATE, true, nullptr}});
-}
-
 void expectChildRect(HWND window, int id, int x, int y, int width, int height)
 {
     RECT box{};
@@ -178,7 +86,7 @@ TEST(MainWindowDpi, OpensWithTheLayoutTableAt144Dpi)
     // A move to a monitor of another scale: new fonts, the suggested rectangle, a new layout.
     RECT suggested{40, 30, 40 + 800, 30 + 640};
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(theMainWindow().Dpi(), 120);
+    EXPECT_EQ(testWindow().Dpi(), 120);
     RECT outer{};
     GetWindowRect(window, &outer);
     EXPECT_EQ(outer.left, 40);
@@ -407,7 +315,7 @@ TEST_F(MainWindowTest, StateTableOverIdleRecordingAndPlaying)
     EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(0)");
 
     // F9 while idle changes nothing.
-    theMainWindow().SetStatus(L"x");
+    testWindow().SetStatus(L"x");
     SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
     EXPECT_EQ(status(), L"x");
     EXPECT_TRUE(messageBoxes.shown.empty());
@@ -476,8 +384,8 @@ TEST_F(MainWindowTest, StateTableOverIdleRecordingAndPlaying)
 
     // F8 again while the notice is open: the second press is dropped, not queued.
     messageBoxes.onShow = [] {
-        PostMessageW(theMainWindow().Handle(), WM_APP_HOTKEY_F8, 0, 0);
-        PostMessageW(theMainWindow().Handle(), WM_APP_HOTKEY_F7, 0, 0);
+        PostMessageW(testWindow().Handle(), WM_APP_HOTKEY_F8, 0, 0);
+        PostMessageW(testWindow().Handle(), WM_APP_HOTKEY_F7, 0, 0);
         pumpMessagesFor(30);
     };
     SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
@@ -502,7 +410,7 @@ TEST_F(MainWindowTest, StateTableOverIdleRecordingAndPlaying)
     EXPECT_FALSE(theRecorder().isRecording());
     EXPECT_EQ(status(), L"已停止 (1条)");
     expectIdle("stopped recording", true);
-    EXPECT_TRUE(theMainWindow().IsUnsaved());
+    EXPECT_TRUE(testWindow().IsUnsaved());
 }
 
 TEST_F(MainWindowTest, PlaybackToTheEndShowsDone)
@@ -555,7 +463,7 @@ TEST_F(MainWindowTest, CloseWithUnsavedEventsAsksAndCancelKeepsTheWindow)
     theRecorder().replaceEvents(sampleEvents(2));
     SendMessageW(window, WM_APP_EVENT_ADDED, 0, 0);
     SendMessageW(window, WM_APP_EVENT_ADDED, 1, 0);
-    ASSERT_TRUE(theMainWindow().IsUnsaved());
+    ASSERT_TRUE(testWindow().IsUnsaved());
     EXPECT_TRUE(controlEnabled(IDC_PLAY));
 
     messageBoxes.answers = {IDCANCEL};
@@ -574,7 +482,7 @@ TEST_F(MainWindowTest, CloseWithUnsavedEventsAsksAndCancelKeepsTheWindow)
     messageBoxes.answers = {IDNO};
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(theMainWindow().Handle(), nullptr);
+    EXPECT_EQ(testWindow().Handle(), nullptr);
     MSG quit{};
     EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 0u);
@@ -597,13 +505,13 @@ TEST_F(MainWindowTest, SaveWritesTheScriptAndReportsFailures)
     EXPECT_EQ(messageBoxes.shown[1].text.rfind(L"保存失败: ", 0), 0u)
         << "got: " << std::string(messageBoxes.shown[1].text.begin(), messageBoxes.shown[1].text.end());
     EXPECT_EQ(messageBoxes.shown[1].caption, L"错误");
-    EXPECT_TRUE(theMainWindow().IsUnsaved());
+    EXPECT_TRUE(testWindow().IsUnsaved());
 
     command(IDC_SAVE);
     ASSERT_EQ(messageBoxes.shown.size(), 3u);
     EXPECT_EQ(messageBoxes.shown[2].text, L"已保存");
     EXPECT_EQ(status(), L"已保存脚本");
-    EXPECT_FALSE(theMainWindow().IsUnsaved());
+    EXPECT_FALSE(testWindow().IsUnsaved());
     std::vector<MacroEvent> reloaded;
     std::wstring error;
     ASSERT_TRUE(loadScript(path, reloaded, error));
@@ -673,7 +581,7 @@ TEST_F(MainWindowTest, UpdateButtonStaysVisibleOverTheStatusLine)
     GetWindowRect(button, &box);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
     for (const wchar_t* text : {L"已加载脚本", L"▶ 回放中...（第 12/999 次）", L"就绪  ·  F8 录制 / F9 停止"}) {
-        theMainWindow().SetStatus(text);
+        testWindow().SetStatus(text);
         pumpMessagesFor(100);
         HDC dc = GetDC(window);
         const COLORREF edge = GetPixel(dc, box.right - 1, box.bottom - 1);
@@ -688,7 +596,8 @@ TEST_F(MainWindowTest, HundredThousandRowsFillWithinSeconds)
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    theMainWindow().FillEventList(events);
+    theRecorder().replaceEvents(events);
+    testWindow().ShowEventRows();
     QueryPerformanceCounter(&end);
     const double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
     std::printf("filling 100000 rows took %.3f s\n", seconds);

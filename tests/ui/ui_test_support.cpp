@@ -1,10 +1,13 @@
 #include "ui_test_support.h"
 
+#include <memory>
+
 #include <windows.h>
 #include <commctrl.h>
 
 #include "base/message_box.h"
 #include "support/message_pump.h"
+#include "support/scoped_seam.h"
 #include "ui/file_dialog.h"
 #include "ui/main_window.h"
 
@@ -30,6 +33,9 @@ int answerMessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT typ
 bool answerFileDialog(HWND, ScriptDialog, std::wstring& path)
 {
     ++fileDialogs.shown;
+    if (fileDialogs.onShow != nullptr) {
+        fileDialogs.onShow();
+    }
     if (fileDialogs.paths.empty()) {
         return false;
     }
@@ -37,6 +43,13 @@ bool answerFileDialog(HWND, ScriptDialog, std::wstring& path)
     fileDialogs.paths.pop_front();
     return true;
 }
+
+// The dialogs of the window answered by the test for as long as its window is open.
+struct AnsweredDialogs {
+    ScopedSeam<MessageBoxFn> boxes{messageBoxSeam, &answerMessageBox};
+    ScopedSeam<ChooseScriptPathFn> files{chooseScriptPath, &answerFileDialog};
+};
+std::unique_ptr<AnsweredDialogs> answeredDialogs;
 
 }  // namespace
 
@@ -48,11 +61,10 @@ HWND openMainWindow(int dpi)
         InitCommonControlsEx(&controls);
         registered = MainWindow::RegisterWindowClass(GetModuleHandleW(nullptr));
     }
-    messageBoxSeam = &answerMessageBox;
-    chooseScriptPath = &answerFileDialog;
+    answeredDialogs = std::make_unique<AnsweredDialogs>();
     messageBoxes = MessageBoxScript{};
     fileDialogs = FileDialogScript{};
-    MainWindow& window = theMainWindow();
+    MainWindow& window = testWindow();
     HWND handle = window.Create(GetModuleHandleW(nullptr), dpi);
     if (handle != nullptr) {
         ShowWindow(handle, SW_SHOW);
@@ -63,9 +75,15 @@ HWND openMainWindow(int dpi)
     return handle;
 }
 
+MainWindow& testWindow()
+{
+    static MainWindow window;
+    return window;
+}
+
 void closeMainWindow()
 {
-    if (HWND handle = theMainWindow().Handle()) {
+    if (HWND handle = testWindow().Handle()) {
         DestroyWindow(handle);
     }
     MSG message;
@@ -74,18 +92,19 @@ void closeMainWindow()
             DispatchMessageW(&message);
         }
     }
+    answeredDialogs.reset();
 }
 
 std::wstring controlText(int id)
 {
     wchar_t text[256] = L"";
-    GetDlgItemTextW(theMainWindow().Handle(), id, text, 256);
+    GetDlgItemTextW(testWindow().Handle(), id, text, 256);
     return text;
 }
 
 bool controlEnabled(int id)
 {
-    return IsWindowEnabled(GetDlgItem(theMainWindow().Handle(), id)) != FALSE;
+    return IsWindowEnabled(GetDlgItem(testWindow().Handle(), id)) != FALSE;
 }
 
 std::vector<MacroEvent> sampleEvents(size_t count)

@@ -1,0 +1,176 @@
+#include "app/command_line.h"
+
+#include <cwchar>
+
+namespace {
+
+StartRequest invalid(const std::wstring& error)
+{
+    StartRequest request;
+    request.mode = StartMode::Invalid;
+    request.error = error;
+    return request;
+}
+
+bool isOption(const std::wstring& argument)
+{
+    return argument.size() > 1 && (argument[0] == L'-' || argument == L"/?");
+}
+
+// An option that takes a value is followed by it; a negative number is a value, not an option.
+bool isMissingValue(const std::vector<std::wstring>& arguments, size_t at)
+{
+    if (at >= arguments.size()) {
+        return true;
+    }
+    const std::wstring& next = arguments[at];
+    return next.compare(0, 2, L"--") == 0 || next == L"-h" || next == L"/?";
+}
+
+// A decimal number written out in full ("1.5", "2", "0.25"); nothing else may follow it.
+bool readSpeed(const std::wstring& text, double& speed)
+{
+    if (text.empty() || text.size() > 32) {
+        return false;
+    }
+    for (const wchar_t c : text) {
+        const bool allowed = (c >= L'0' && c <= L'9') || c == L'.' || c == L'e' || c == L'E' || c == L'+' || c == L'-';
+        if (!allowed) {
+            return false;
+        }
+    }
+    wchar_t* end = nullptr;
+    speed = std::wcstod(text.c_str(), &end);
+    return end == text.c_str() + text.size();
+}
+
+// Digits only; anything longer than four digits is out of range anyway.
+bool readLoops(const std::wstring& text, int& loops, bool& tooLarge)
+{
+    tooLarge = false;
+    if (text.empty()) {
+        return false;
+    }
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9') {
+            return false;
+        }
+    }
+    size_t first = text.find_first_not_of(L'0');
+    if (first == std::wstring::npos) {
+        loops = 0;
+        return true;
+    }
+    if (text.size() - first > 4) {
+        tooLarge = true;
+        return true;
+    }
+    loops = std::stoi(text.substr(first));
+    return true;
+}
+
+struct Seen {
+    bool play = false;
+    bool speed = false;
+    bool loops = false;
+    bool endless = false;
+    bool noFidelity = false;
+};
+
+}  // namespace
+
+StartRequest parseCommandLine(const std::vector<std::wstring>& arguments)
+{
+    StartRequest request;
+    Seen seen;
+    std::vector<std::wstring> positional;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        if (argument == L"--help" || argument == L"-h" || argument == L"/?") {
+            StartRequest help;
+            help.mode = StartMode::Help;
+            return help;
+        }
+        if (!isOption(argument)) {
+            positional.push_back(argument);
+            continue;
+        }
+        const bool takesValue = argument == L"--play" || argument == L"--speed" || argument == L"--loops";
+        bool* flag = argument == L"--play"          ? &seen.play
+                     : argument == L"--speed"       ? &seen.speed
+                     : argument == L"--loops"       ? &seen.loops
+                     : argument == L"--endless"     ? &seen.endless
+                     : argument == L"--no-fidelity" ? &seen.noFidelity
+                                                    : nullptr;
+        if (flag == nullptr) {
+            return invalid(L"未知选项：" + argument);
+        }
+        if (*flag) {
+            return invalid(L"选项重复：" + argument);
+        }
+        *flag = true;
+        if (!takesValue) {
+            continue;
+        }
+        if (isMissingValue(arguments, i + 1)) {
+            return invalid(L"选项 " + argument + L" 缺少值");
+        }
+        const std::wstring& value = arguments[++i];
+        if (argument == L"--play") {
+            request.files.push_back(value);
+        } else if (argument == L"--speed") {
+            if (!readSpeed(value, request.speed)) {
+                return invalid(L"倍速不是数字：" + value);
+            }
+            if (!(request.speed >= kMinimumSpeed && request.speed <= kMaximumSpeed)) {
+                return invalid(L"倍速须在 0.1 到 10 之间：" + value);
+            }
+        } else {
+            bool tooLarge = false;
+            if (!readLoops(value, request.loops, tooLarge)) {
+                return invalid(L"次数不是整数：" + value);
+            }
+            if (tooLarge || request.loops < kMinimumLoops || request.loops > kMaximumLoops) {
+                return invalid(L"次数须在 1 到 999 之间：" + value);
+            }
+        }
+    }
+
+    if (seen.loops && seen.endless) {
+        return invalid(L"--loops 与 --endless 不能同时使用");
+    }
+    if (!seen.play) {
+        if (seen.speed || seen.loops || seen.endless || seen.noFidelity) {
+            return invalid(L"--speed、--loops、--endless 和 --no-fidelity 只能与 --play 一起使用");
+        }
+        request.mode = positional.empty() ? StartMode::Window : StartMode::Open;
+        request.files = positional;
+        return request;
+    }
+    if (!positional.empty()) {
+        return invalid(L"多余的参数：" + positional.front());
+    }
+    request.mode = StartMode::Play;
+    request.endless = seen.endless;
+    request.clickFidelity = !seen.noFidelity;
+    if (request.endless) {
+        request.loops = 1;
+    }
+    return request;
+}
+
+std::wstring usageText()
+{
+    return L"用法：\r\n"
+           L"  LorminRecorder.exe [脚本文件]\r\n"
+           L"  LorminRecorder.exe --play 脚本文件 [--speed 倍速] [--loops 次数 | --endless] [--no-fidelity]\r\n"
+           L"\r\n"
+           L"  --play 文件     加载脚本并立即回放（窗口最小化），回放结束后退出\r\n"
+           L"  --speed 倍速    0.1 到 10，默认 1\r\n"
+           L"  --loops 次数    1 到 999，默认 1\r\n"
+           L"  --endless       无限循环，直到按停止键\r\n"
+           L"  --no-fidelity   关闭点击保真\r\n"
+           L"  --help, -h, /?  显示本说明\r\n"
+           L"\r\n"
+           L"退出码：0 全部完成；1 被用户停止；2 参数错误；3 脚本无法加载；4 无法开始回放；5 输入被系统拒绝\r\n";
+}

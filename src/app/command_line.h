@@ -1,0 +1,44 @@
+#pragma once
+// The program's command line, read from the arguments CommandLineToArgvW gives (without the
+// program's own name): open a script, play one unattended, or show the usage.
+
+#include <string>
+#include <vector>
+
+enum class StartMode {
+    Window,  // no arguments: the window as usual
+    Open,    // one or more files: the window with the first of them loaded
+    Play,    // --play FILE: play it at once, minimised, and exit when the playback ends
+    Help,    // --help, -h, /?: the usage
+    Invalid  // anything else: the usage and exit code 2
+};
+
+// Exit codes of the process, for batch files and scheduled tasks.
+enum class ExitCode : int {
+    Completed = 0,           // every pass of the playback completed (or the window closed normally)
+    StoppedByUser = 1,       // the stop key, the stop button, a takeover or closing the window
+    BadArguments = 2,        // the command line could not be read
+    ScriptNotLoaded = 3,     // missing, unreadable, invalid or empty script
+    PlaybackNotStarted = 4,  // the playback could not start
+    InputRefused = 5,        // the system refused the injected input
+};
+
+struct StartRequest {
+    StartMode mode = StartMode::Window;
+    std::vector<std::wstring> files;  // Open: every file given; Play: the one script
+    double speed = 1.0;
+    int loops = 1;
+    bool endless = false;
+    bool clickFidelity = true;
+    std::wstring error;  // Invalid: what is wrong, in one line
+};
+
+constexpr double kMinimumSpeed = 0.1;
+constexpr double kMaximumSpeed = 10.0;
+constexpr int kMinimumLoops = 1;
+constexpr int kMaximumLoops = 999;
+
+StartRequest parseCommandLine(const std::vector<std::wstring>& arguments);
+
+// The text --help shows and a refused command line prints before its error.
+std::wstring usageText();

@@ -1,0 +1,128 @@
+#include "ui/event_list_view.h"
+
+#include <cwchar>
+#include <commctrl.h>
+
+#include "base/win_owners.h"
+#include "recorder/recorder.h"
+#include "script/event_description.h"
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 1;
+
+int fontHeight(HWND window, HFONT font)
+{
+    WindowDc dc(window);
+    SelectedObject selection(dc.get(), font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc.get(), &metrics);
+    return metrics.tmHeight > 0 ? metrics.tmHeight : 16;
+}
+
+}  // namespace
+
+void EventListView::Attach(HWND list)
+{
+    list_ = list;
+    SetWindowSubclass(list_, &EventListView::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    // A list box without data has no strings of its own, but its rows do have texts, which the
+    // subclass gives out. The bit tells the system to carry LB_GETTEXT's text across processes;
+    // the list box itself read its styles at creation and never sees the change (see below).
+    const LONG_PTR style = GetWindowLongPtrW(list_, GWL_STYLE);
+    SetWindowLongPtrW(list_, GWL_STYLE, style | LBS_HASSTRINGS);
+}
+
+void EventListView::Detach()
+{
+    if (list_ != nullptr) {
+        RemoveWindowSubclass(list_, &EventListView::SubclassProc, kSubclassId);
+    }
+    list_ = nullptr;
+}
+
+void EventListView::ShowRows(size_t count, bool scrollToEnd)
+{
+    if (list_ == nullptr) {
+        return;
+    }
+    SendMessageW(list_, LB_SETCOUNT, static_cast<WPARAM>(count), 0);
+    if (scrollToEnd && count > 0) {
+        SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
+    }
+    InvalidateRect(list_, nullptr, TRUE);
+}
+
+size_t EventListView::RowCount() const
+{
+    const LRESULT count = list_ != nullptr ? SendMessageW(list_, LB_GETCOUNT, 0, 0) : 0;
+    return count > 0 ? static_cast<size_t>(count) : 0;
+}
+
+void EventListView::FitRowHeight(HFONT font)
+{
+    if (list_ != nullptr && font != nullptr) {
+        SendMessageW(list_, LB_SETITEMHEIGHT, 0, MAKELPARAM(fontHeight(list_, font), 0));
+    }
+}
+
+void EventListView::Measure(MEASUREITEMSTRUCT& item, HFONT font)
+{
+    item.itemHeight = static_cast<UINT>(fontHeight(nullptr, font));
+}
+
+bool EventListView::Draw(const DRAWITEMSTRUCT& item) const
+{
+    if (item.hwndItem != list_ || item.CtlType != ODT_LISTBOX) {
+        return false;
+    }
+    if (item.itemID != static_cast<UINT>(-1)) {
+        const bool selected = (item.itemState & ODS_SELECTED) != 0;
+        SetBkColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        const std::wstring text = RowText(item.itemID);
+        // The place and the clipping a list box with strings uses for its rows.
+        ExtTextOutW(item.hDC, item.rcItem.left + 1, item.rcItem.top, ETO_OPAQUE | ETO_CLIPPED, &item.rcItem,
+                    text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    }
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        DrawFocusRect(item.hDC, &item.rcItem);
+    }
+    return true;
+}
+
+std::wstring EventListView::RowText(size_t index)
+{
+    MacroEvent event;
+    if (!theRecorder().eventAt(index, event)) {
+        return std::wstring();
+    }
+    return formatEventRow(static_cast<uint32_t>(index), event);
+}
+
+LRESULT CALLBACK EventListView::SubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                             DWORD_PTR selfData)
+{
+    auto* self = reinterpret_cast<EventListView*>(selfData);
+    switch (message) {
+    case LB_GETTEXTLEN:
+    case LB_GETTEXT: {
+        if (wParam >= self->RowCount()) {
+            return LB_ERR;
+        }
+        const std::wstring text = RowText(static_cast<size_t>(wParam));
+        if (message == LB_GETTEXT && lParam != 0) {
+            std::wmemcpy(reinterpret_cast<wchar_t*>(lParam), text.c_str(), text.size() + 1);
+        }
+        return static_cast<LRESULT>(text.size());
+    }
+    case WM_STYLECHANGING:
+    case WM_STYLECHANGED:
+        // The list box keeps the styles it was made with (a list without data and with strings
+        // would be a contradiction to it).
+        return 0;
+    case WM_NCDESTROY: self->Detach(); break;
+    default: break;
+    }
+    return DefSubclassProc(list, message, wParam, lParam);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The event list: a virtual list box (no data of its own, fixed-height rows drawn by us) whose
+// rows are made from the recorder's events when they are painted, so a script of a million
+// events costs the list no more than one of a hundred. The text of a row stays available as
+// LB_GETTEXT and LB_GETTEXTLEN answer it, also to other processes and accessibility tools.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+class EventListView {
+public:
+    EventListView() = default;
+    EventListView(const EventListView&) = delete;
+    EventListView& operator=(const EventListView&) = delete;
+
+    // Takes over the list box: row texts on request, and the style bit that tells other
+    // processes that the rows have texts.
+    void Attach(HWND list);
+    void Detach();
+    HWND Handle() const { return list_; }
+
+    // Shows this many rows (the events' count); with scrollToEnd the last row comes into view.
+    void ShowRows(size_t count, bool scrollToEnd);
+    size_t RowCount() const;
+    // The row height for the list's font (after every font change).
+    void FitRowHeight(HFONT font);
+    // WM_DRAWITEM of the list; false when the item is not the list's.
+    bool Draw(const DRAWITEMSTRUCT& item) const;
+    // WM_MEASUREITEM of the list.
+    static void Measure(MEASUREITEMSTRUCT& item, HFONT font);
+
+    // The text of row index ("  #0001  移动 (100,200)"), empty when there is no such event.
+    static std::wstring RowText(size_t index);
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self);
+
+    HWND list_ = nullptr;
+};

@@ -1,0 +1,111 @@
+// The main window's state: read from the recorder and the player, and shown by every control and
+// the status line after each change.
+#include "ui/main_window.h"
+
+#include <cwchar>
+
+#include "player/player.h"
+#include "recorder/recorder.h"
+#include "ui/control_ids.h"
+
+Activity MainWindow::CurrentActivity() const
+{
+    if (theRecorder().isRecording()) {
+        return Activity::Recording;
+    }
+    if (thePlayer().isPlaying()) {
+        return Activity::Playing;
+    }
+    return loadJob_ ? Activity::Loading : Activity::Idle;
+}
+
+WindowFacts MainWindow::CurrentFacts() const
+{
+    WindowFacts facts;
+    facts.activity = CurrentActivity();
+    facts.eventCount = theRecorder().eventCount();
+    facts.loopChecked = IsChecked(IDC_LOOP);
+    return facts;
+}
+
+bool MainWindow::MayRun(WindowCommand command) const
+{
+    return isCommandAllowed(CurrentActivity(), command);
+}
+
+void MainWindow::RefreshControls()
+{
+    if (window_ == nullptr) {
+        return;
+    }
+    const WindowFacts facts = CurrentFacts();
+    for (const ControlLook& look : deriveControlLooks(facts)) {
+        HWND control = GetDlgItem(window_, look.id);
+        if (control == nullptr) {
+            continue;
+        }
+        // Only what changed is touched: this runs for every recorded event.
+        if ((IsWindowEnabled(control) != FALSE) != look.enabled) {
+            SetControlEnabled(look.id, look.enabled);
+        }
+        if (look.caption != nullptr && ControlText(look.id, 32) != look.caption) {
+            SetCaption(look.id, look.caption);
+        }
+    }
+    if (statusActivity_ != facts.activity) {
+        // The state moved on without a word about it (a hotkey during a dialog, say): say what
+        // the window is doing now rather than what it did before.
+        SetStatus(defaultStatusText(facts));
+    }
+}
+
+void MainWindow::SetControlEnabled(int id, bool enabled)
+{
+    HWND control = GetDlgItem(window_, id);
+    if (control == nullptr) {
+        return;
+    }
+    EnableWindow(control, enabled ? TRUE : FALSE);
+    // Owner-drawn buttons change colour with their state, so they must repaint now.
+    InvalidateRect(control, nullptr, TRUE);
+}
+
+void MainWindow::SetCaption(int id, const wchar_t* text)
+{
+    HWND control = GetDlgItem(window_, id);
+    if (control == nullptr) {
+        return;
+    }
+    SetWindowTextW(control, text);
+    InvalidateRect(control, nullptr, TRUE);
+}
+
+void MainWindow::SetStatus(const std::wstring& text)
+{
+    statusActivity_ = CurrentActivity();
+    SetWindowTextW(status_, text.c_str());
+    // The update button lies on the right end of the status line but below it in z-order: once
+    // the new text is painted, paint the button again, or it vanishes until the next full repaint.
+    UpdateWindow(status_);
+    RedrawWindow(GetDlgItem(window_, IDC_CHECK_UPDATE), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void MainWindow::UpdateEventCount()
+{
+    wchar_t text[32];
+    std::swprintf(text, 32, L"(%u)", static_cast<unsigned>(theRecorder().eventCount()));
+    SetDlgItemTextW(window_, IDC_EVENT_COUNT, text);
+}
+
+bool MainWindow::IsChecked(int id) const
+{
+    return IsDlgButtonChecked(window_, id) == BST_CHECKED;
+}
+
+std::wstring MainWindow::ControlText(int id, size_t limit) const
+{
+    std::wstring text(limit + 1, L'\0');
+    const int length = GetDlgItemTextW(window_, id, &text[0], static_cast<int>(limit + 1));
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return text;
+}

@@ -1,0 +1,70 @@
+// Requests that come from outside the window: scripts named on the command line or dropped on the
+// window, and a playback that nobody watches.
+#include "ui/main_window.h"
+
+#include <commctrl.h>
+
+#include "base/message_box.h"
+#include "base/win_owners.h"
+#include "player/player.h"
+#include "recorder/recorder.h"
+#include "ui/control_ids.h"
+#include "ui/number_fields.h"
+
+void MainWindow::OpenScriptFiles(const std::vector<std::wstring>& files)
+{
+    if (files.empty()) {
+        return;
+    }
+    if (!MayRun(WindowCommand::Load)) {
+        ShowMessageBox(window_, L"录制 / 回放进行中，请先停止后再加载脚本。", L"提示", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    BeginLoad(files.front(), LoadOrigin::Outside, files.size());
+}
+
+void MainWindow::OnDropFiles(HDROP drop)
+{
+    const DropHandle dropped(drop);
+    const UINT count = DragQueryFileW(dropped.get(), 0xFFFFFFFF, nullptr, 0);
+    std::vector<std::wstring> files;
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(dropped.get(), i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        path.resize(DragQueryFileW(dropped.get(), i, &path[0], length + 1));
+        if (!path.empty()) {
+            files.push_back(path);
+        }
+    }
+    OpenScriptFiles(files);
+}
+
+bool MainWindow::StartUnattendedPlayback(const UnattendedPlayback& request)
+{
+    unattended_ = true;
+    outcome_ = PlaybackOutcome::None;
+    theRecorder().clearEvents();
+    theRecorder().replaceEvents(request.events);
+    ScriptReplaced();
+    ShowEventRows();
+    UpdateEventCount();
+    unsaved_ = false;
+    // The fields show the values the playback uses.
+    SetWindowTextW(speed_, FormatSpeedText(request.speed).c_str());
+    SetWindowTextW(count_, std::to_wstring(request.loops).c_str());
+    CheckDlgButton(window_, IDC_LOOP, request.endless ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(window_, IDC_CLICK_FIDELITY, request.clickFidelity ? BST_CHECKED : BST_UNCHECKED);
+    RefreshControls();
+    if (request.events.empty() || !MayRun(WindowCommand::StartPlayback)) {
+        return false;
+    }
+    StartPlaybackCommand();
+    return thePlayer().isPlaying();
+}
+
+void MainWindow::EndUnattendedPlayback(PlaybackOutcome outcome)
+{
+    outcome_ = outcome;
+    theRecorder().stopHookThread();
+    DestroyWindow(window_);
+}

@@ -1,0 +1,104 @@
+// Loading a script into the window: small files at once, large ones on a worker thread while the
+// window keeps answering and shows the progress in its status line.
+#include "ui/main_window.h"
+
+#include <cwchar>
+
+#include "base/message_box.h"
+#include "base/thread.h"
+#include "recorder/recorder.h"
+#include "script/script_file.h"
+
+namespace {
+
+// Below this a load takes a few milliseconds; above it the window would stop answering for as
+// long as the load takes (about a second per 50 MB), so the work moves to a thread.
+constexpr uint64_t kBackgroundLoadBytes = 4 * 1024 * 1024;
+
+uint64_t fileSize(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+}  // namespace
+
+struct MainWindow::LoadJob {
+    std::wstring path;
+    LoadOrigin origin = LoadOrigin::LoadCommand;
+    size_t fileCount = 1;
+    HWND window = nullptr;
+    std::vector<MacroEvent> events;
+    std::wstring error;
+    bool loaded = false;
+
+    void run() { loaded = loadScript(path, events, error); }
+};
+
+void MainWindow::BeginLoad(const std::wstring& path, LoadOrigin origin, size_t fileCount)
+{
+    auto job = std::make_shared<LoadJob>();
+    job->path = path;
+    job->origin = origin;
+    job->fileCount = fileCount;
+    job->window = window_;
+    if (fileSize(path) < kBackgroundLoadBytes) {
+        job->run();
+        FinishLoad(*job);
+        return;
+    }
+    loadJob_ = job;
+    SetStatus(L"正在加载…");
+    RefreshControls();
+    Thread worker;
+    // The job is shared with the worker: a window closed during the load leaves the worker
+    // writing into memory that is still alive.
+    const bool started = worker.start([job] {
+        job->run();
+        PostMessageW(job->window, WM_APP_LOAD_DONE, 0, 0);
+    });
+    worker.detach();
+    if (!started) {
+        loadJob_.reset();
+        job->run();
+        FinishLoad(*job);
+    }
+}
+
+void MainWindow::OnLoadDone()
+{
+    if (!loadJob_) {
+        return;
+    }
+    const std::shared_ptr<LoadJob> job = std::move(loadJob_);
+    FinishLoad(*job);
+}
+
+void MainWindow::FinishLoad(LoadJob& job)
+{
+    RefreshControls();
+    if (!job.loaded) {
+        ShowMessageBox(window_, (L"加载失败: " + job.error).c_str(), L"错误", MB_OK | MB_ICONERROR);
+        return;
+    }
+    const size_t count = job.events.size();
+    theRecorder().replaceEvents(std::move(job.events));
+    ScriptReplaced();
+    ShowEventRows();
+    UpdateEventCount();
+    unsaved_ = false;
+    RefreshControls();
+    if (job.origin == LoadOrigin::LoadCommand) {
+        wchar_t message[64];
+        std::swprintf(message, 64, L"加载 %u 条", static_cast<unsigned>(count));
+        ShowMessageBox(window_, message, L"提示", MB_OK | MB_ICONINFORMATION);
+    }
+    // A recording started from the box's loop has replaced the script and says so itself.
+    if (CurrentActivity() == Activity::Idle) {
+        SetStatus(job.fileCount > 1 ? L"已加载脚本（只加载了第一个文件）" : L"已加载脚本");
+    }
+    RefreshControls();
+}

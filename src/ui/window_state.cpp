@@ -1,0 +1,65 @@
+#include "ui/window_state.h"
+
+#include "ui/control_ids.h"
+
+bool isCommandAllowed(Activity activity, WindowCommand command)
+{
+    switch (command) {
+    case WindowCommand::StopRecording: return activity == Activity::Recording;
+    case WindowCommand::StopPlayback: return activity == Activity::Playing;
+    case WindowCommand::StartRecording:
+    case WindowCommand::StartPlayback:
+    case WindowCommand::Save:
+    case WindowCommand::Load:
+    case WindowCommand::Clear:
+    case WindowCommand::CheckUpdate:
+    case WindowCommand::EditEvents: return activity == Activity::Idle;
+    }
+    return false;
+}
+
+std::vector<ControlLook> deriveControlLooks(const WindowFacts& facts)
+{
+    const bool idle = facts.activity == Activity::Idle;
+    const bool recording = facts.activity == Activity::Recording;
+    const bool playing = facts.activity == Activity::Playing;
+    const bool countEditable = !facts.loopChecked;
+    return {
+        {IDC_RECORD, idle, recording ? L"● 录制中" : L"● 录制"},
+        {IDC_RECORD_STOP, recording, nullptr},
+        {IDC_PLAY, idle && facts.eventCount > 0, playing ? L"⏸ 回放中" : L"▶ 回放"},
+        {IDC_PLAY_STOP, playing, nullptr},
+        {IDC_SAVE, idle, nullptr},
+        {IDC_LOAD, idle, nullptr},
+        {IDC_CLEAR, idle, nullptr},
+        {IDC_CHECK_UPDATE, idle, nullptr},
+        {IDC_COUNT, countEditable, nullptr},
+        {IDC_COUNT_SPIN, countEditable, nullptr},
+    };
+}
+
+std::wstring recordGroupText(const WindowFacts& facts)
+{
+    return L"录制 (" + facts.recordKey + L" 开始 / " + facts.stopKey + L" 停止)";
+}
+
+std::wstring playbackGroupText(const WindowFacts& facts)
+{
+    return L"回放 (" + facts.stopKey + L" 停止)";
+}
+
+std::wstring readyStatusText(const WindowFacts& facts)
+{
+    return L"就绪  ·  " + facts.recordKey + L" 录制 / " + facts.stopKey + L" 停止";
+}
+
+std::wstring defaultStatusText(const WindowFacts& facts)
+{
+    switch (facts.activity) {
+    case Activity::Recording: return L"● 录制中...";
+    case Activity::Playing: return L"▶ 回放中...";
+    case Activity::Loading: return L"正在加载…";
+    case Activity::Idle: break;
+    }
+    return readyStatusText(facts);
+}

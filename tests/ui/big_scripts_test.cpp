@@ -1,0 +1,100 @@
+// The event list with scripts of any size: a million events loaded in the background and shown
+// row for row, and rows that appear while a recording runs.
+#include <algorithm>
+#include <cstdio>
+
+#include <gtest/gtest.h>
+
+#include "recorder/recorder_messages.h"
+#include "support/message_pump.h"
+#include "support/xdotool.h"
+#include "ui_test_support.h"
+
+namespace {
+
+double secondsSince(const LARGE_INTEGER& start)
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+}
+
+TEST_F(MainWindowTest, AMillionEventsLoadInTheBackgroundAndEveryRowReadsRight)
+{
+    startHooks();
+    const std::wstring path = tempPath(L"lr_ui_million.json");
+    std::wstring error;
+    ASSERT_TRUE(saveScript(path, sampleEvents(1000000), error));
+    fileDialogs.paths = {path};
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    command(IDC_LOAD);
+
+    // The command returns at once: the window goes on answering while the worker reads.
+    EXPECT_EQ(status(), L"正在加载…");
+    expectButtons("loading", {{IDC_RECORD, false, nullptr},
+                              {IDC_PLAY, false, nullptr},
+                              {IDC_SAVE, false, nullptr},
+                              {IDC_LOAD, false, nullptr},
+                              {IDC_CLEAR, false, nullptr}});
+    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
+    EXPECT_FALSE(theRecorder().isRecording()) << "no recording over a script being loaded";
+    double longestGap = 0;
+    LARGE_INTEGER previous = start;
+    ASSERT_TRUE(pumpMessagesUntil(
+        [&] {
+            longestGap = std::max(longestGap, secondsSince(previous));
+            QueryPerformanceCounter(&previous);
+            return status() != L"正在加载…";
+        },
+        120000));
+    const double seconds = secondsSince(start);
+    std::printf("1 000 000 events: loaded and shown %.2f s after the command, longest wait between messages "
+                "%.3f s\n",
+                seconds, longestGap);
+    DeleteFileW(path.c_str());
+
+    EXPECT_EQ(status(), L"已加载脚本");
+    ASSERT_FALSE(messageBoxes.shown.empty());
+    EXPECT_EQ(messageBoxes.shown.back().text, L"加载 1000000 条");
+    EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(1000000)");
+    ASSERT_EQ(listRows(), 1000000);
+    EXPECT_EQ(listRow(0), L"  #0001  移动 (0,0)");
+    EXPECT_EQ(listRow(499999), L"  #500000  移动 (999,499)");
+    EXPECT_EQ(listRow(999999), L"  #1000000  移动 (999,999)");
+    EXPECT_EQ(listRow(1000000), L"") << "no row past the end";
+    EXPECT_GT(SendDlgItemMessageW(window, IDC_EVENT_LIST, LB_GETTOPINDEX, 0, 0), 999900) << "the end is in view";
+    expectIdle("loaded", true);
+    EXPECT_LT(longestGap, 5.0) << "generous: the window answers while the worker reads";
+}
+
+TEST_F(MainWindowTest, RowsAppearWhileARecordingRuns)
+{
+    startHooks();
+    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
+    ASSERT_TRUE(theRecorder().isRecording());
+    // Real moves far from the window, each well beyond the 20 ms move throttle.
+    for (const wchar_t* place : {L"1100 150", L"1150 200", L"1200 250"}) {
+        ASSERT_TRUE(runXdotool(std::wstring(L"mousemove ") + place));
+        pumpMessagesFor(80);
+    }
+    ASSERT_TRUE(pumpMessagesUntil([&] { return listRows() >= 3; }, 5000));
+    const LRESULT rows = listRows();
+    EXPECT_EQ(static_cast<size_t>(rows), theRecorder().eventCount());
+    EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(" + std::to_wstring(rows) + L")");
+    // The last three rows are the three moves, numbered from where they stand.
+    wchar_t expected[64];
+    const int x[] = {1100, 1150, 1200};
+    const int y[] = {150, 200, 250};
+    for (int i = 0; i < 3; ++i) {
+        const LRESULT index = rows - 3 + i;
+        std::swprintf(expected, 64, L"  #%04d  移动 (%d,%d)", static_cast<int>(index + 1), x[i], y[i]);
+        EXPECT_EQ(listRow(index), expected);
+    }
+    EXPECT_GE(SendDlgItemMessageW(window, IDC_EVENT_LIST, LB_GETTOPINDEX, 0, 0), rows - 10)
+        << "the newest row is in view";
+    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+}
+
+}  // namespace
