@@ -6,6 +6,7 @@
 #include <vector>
 #include <windows.h>
 
+#include "base/playback_pointer.h"
 #include "base/thread.h"
 #include "player/input_injection.h"
 #include "player/playback_loop.h"
@@ -20,6 +21,9 @@ public:
 
     // Receiver of WM_APP_PLAYBACK_LOOP and WM_APP_PLAYBACK_ENDED; null posts nothing.
     void setMainWindow(HWND mainWindow);
+    // Where playbacks tell the places they put the cursor (for the recorder's takeover watch);
+    // null tells nobody. Set it while no playback runs.
+    void setPlaybackPointer(PlaybackPointer* pointer);
 
     bool startPlayback(const std::vector<MacroEvent>& events, double speed, bool infinite, int loops,
                        bool clickFidelity);
@@ -31,6 +35,7 @@ private:
     void joinPlaybackThread();
 
     std::atomic<HWND> mainWindow_{nullptr};
+    std::atomic<PlaybackPointer*> pointer_{nullptr};
     Thread thread_;
     std::atomic<bool> playing_{false};
     std::atomic<bool> stopRequested_{false};

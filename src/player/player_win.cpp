@@ -17,6 +17,11 @@ void Player::setMainWindow(HWND mainWindow)
     mainWindow_.store(mainWindow);
 }
 
+void Player::setPlaybackPointer(PlaybackPointer* pointer)
+{
+    pointer_.store(pointer);
+}
+
 bool Player::isPlaying() const
 {
     return playing_.load();
@@ -66,7 +71,14 @@ void Player::playbackThread(PlaybackJob job)
     seams.context = this;
     useSystemClock(seams);
     seams.inject = [](void* context, const MacroEvent& event) {
-        return injectEvent(playbackInputSeam, static_cast<Player*>(context)->held_, event);
+        Player& player = *static_cast<Player*>(context);
+        // Told before the cursor moves: a real move that the jump itself causes is then near.
+        PlaybackPointer* pointer = player.pointer_.load();
+        if (pointer != nullptr &&
+            (event.kind == EventKind::Move || (event.kind == EventKind::Click && event.pressed))) {
+            pointer->place(event.x, event.y);
+        }
+        return injectEvent(playbackInputSeam, player.held_, event);
     };
     seams.releaseHeld = [](void* context) { releaseHeld(playbackInputSeam, static_cast<Player*>(context)->held_); };
     seams.releaseModifiers = [](void*) { return releaseModifiers(playbackInputSeam); };
@@ -77,6 +89,10 @@ void Player::playbackThread(PlaybackJob job)
         }
     };
     seams.ended = [](void* context, PlaybackEnd end, uint32_t error) {
+        PlaybackPointer* pointer = static_cast<Player*>(context)->pointer_.load();
+        if (pointer != nullptr) {
+            pointer->end();
+        }
         if (end == PlaybackEnd::Refused) {
             ErrorLog::Write(L"回放被系统拒绝，已停止 err=%lu", static_cast<unsigned long>(error));
         }
@@ -85,6 +101,12 @@ void Player::playbackThread(PlaybackJob job)
             PostMessageW(window, WM_APP_PLAYBACK_ENDED, static_cast<WPARAM>(end), static_cast<LPARAM>(error));
         }
     };
+    PlaybackPointer* pointer = pointer_.load();
+    if (pointer != nullptr) {
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        pointer->begin(cursor.x, cursor.y);
+    }
     runPlayback(job, seams, playing_, stopRequested_);
 }
 

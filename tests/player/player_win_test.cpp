@@ -313,3 +313,37 @@ TEST_F(PlayerTest, RefusedInputStopsThePlaybackReleasesHeldInputAndSaysWhy)
     EXPECT_EQ(posted.back().inputSeen, expected.size()) << "every release comes before the end message";
     EXPECT_NE(log.newText().find(u8"回放被系统拒绝，已停止 err=5"), std::string::npos) << log.bytes();
 }
+
+TEST_F(PlayerTest, APlaybackTellsWhereItPutsTheCursor)
+{
+    PlaybackPointer pointer;
+    player_.setPlaybackPointer(&pointer);
+    SetCursorPos(50, 60);
+    MacroEvent first = event(EventKind::Move);
+    first.x = 410;
+    first.y = 420;
+    MacroEvent second = event(EventKind::Move, 0.01);
+    second.x = 430;
+    second.y = 440;
+    // The press of a click places the cursor too; the long wait keeps the playback running.
+    ASSERT_TRUE(player_.startPlayback({first, second, click(MouseButton::Right, true, 450, 460, 0.01),
+                                       click(MouseButton::Right, false, 0, 0), event(EventKind::Move, 30.0)},
+                                      1.0, false, 1, false));
+    ASSERT_TRUE(pumpMessagesUntil([&] { return pointer.read().lastX == 450; }, 5000));
+    const PlaybackPointer::Places places = pointer.read();
+    EXPECT_TRUE(places.active);
+    EXPECT_EQ(places.lastY, 460);
+    EXPECT_EQ(places.previousX, 430);
+    EXPECT_EQ(places.previousY, 440);
+    player_.stopPlayback();
+    EXPECT_FALSE(pointer.read().active) << "the playback has ended";
+
+    // The next playback starts from the cursor's place.
+    SetCursorPos(70, 80);
+    ASSERT_TRUE(player_.startPlayback({event(EventKind::Move, 30.0)}, 1.0, false, 1, false));
+    ASSERT_TRUE(pumpMessagesUntil([&] { return pointer.read().active; }, 5000));
+    EXPECT_EQ(pointer.read().lastX, 70);
+    EXPECT_EQ(pointer.read().previousY, 80);
+    player_.stopPlayback();
+    player_.setPlaybackPointer(nullptr);
+}
