@@ -116,6 +116,13 @@ void stopRecordingWithF9(const App& app)
     ASSERT_TRUE(app.waitStatusPrefix(L"已停止 (", 5000)) << wideToUtf8(app.status());
 }
 
+// Runs first: on a display that was just started the wine desktop takes some seconds before
+// xdotool's pointer reaches it, and every scenario below relies on it.
+TEST(E2eInputHarness, PointerPositionsAreScreenPositionsOnceTheDesktopIsUp)
+{
+    EXPECT_TRUE(waitUntil(&pointerMatchesScreen, 30000, 500));
+}
+
 TEST_F(E2e, APlaybackSendsNoReleaseWithoutItsPressAndLeavesNothingDown)
 {
     App app;
@@ -266,6 +273,207 @@ TEST_F(E2e, AStopInTheMiddleOfADragReleasesTheButtonOnce)
                                   << (unpaired.empty() ? "" : unpaired.front());
     expectNothingDown(target);
     closeAnsweringNo(app);
+}
+
+// ---- settings of one's own -------------------------------------------------------------------
+
+// APPDATA of the programs started from now on (the per-user settings live there), put back when
+// the guard goes away; the folder starts with the given settings file, or none.
+class SettingsFolder {
+public:
+    SettingsFolder(const std::wstring& name, const std::string& settingsFile)
+    {
+        wchar_t previous[MAX_PATH] = {};
+        hadPrevious_ = GetEnvironmentVariableW(L"APPDATA", previous, MAX_PATH) > 0;
+        previous_ = previous;
+        appData_ = folderFor(name);
+        const std::wstring folder = ensureFolder(appData_ + L"\\LorminRecorder");
+        removeFileIfPresent(file());
+        if (!settingsFile.empty()) {
+            writeTextFile(file(), settingsFile);
+        }
+        SetEnvironmentVariableW(L"APPDATA", appData_.c_str());
+    }
+    ~SettingsFolder() { SetEnvironmentVariableW(L"APPDATA", hadPrevious_ ? previous_.c_str() : nullptr); }
+    SettingsFolder(const SettingsFolder&) = delete;
+    SettingsFolder& operator=(const SettingsFolder&) = delete;
+
+    std::wstring file() const { return appData_ + L"\\LorminRecorder\\settings.cfg"; }
+
+private:
+    std::wstring appData_;
+    std::wstring previous_;
+    bool hadPrevious_ = false;
+};
+
+// Whether this build's program offers its settings: the text of the system-menu item
+// "设置(&S)..." is in the executable. The settings are wired into the window and start-up apart
+// from the recorder and the dialog; until then these checks have nothing to drive.
+bool offersSettings()
+{
+    const std::wstring item = L"设置(&S)...";
+    const std::string bytes(reinterpret_cast<const char*>(item.data()), item.size() * sizeof(wchar_t));
+    return readFileBytes(appExe()).find(bytes) != std::string::npos;
+}
+
+#define SKIP_UNLESS_SETTINGS_OFFERED()                                                                                 \
+    if (!offersSettings()) {                                                                                           \
+        GTEST_SKIP() << "this LorminRecorder.exe has no settings item in its system menu yet";                         \
+    }
+
+const char kCtrlF11Settings[] = "HOTKEY_RECORD=Ctrl+F11\r\nHOTKEY_RECORD_ALT=\r\nHOTKEY_STOP=F12\r\n";
+
+TEST_F(E2e, AChosenChordStartsAndStopsARecordingTheOldKeysDoNothingAndOnlyTypedKeysAreRecorded)
+{
+    SKIP_UNLESS_SETTINGS_OFFERED();
+    SettingsFolder settings(L"appdata_input_chords", kCtrlF11Settings);
+    App app;
+    ASSERT_TRUE(app.start(folderFor(L"appdata_input_chords")));
+    TargetWindow target;
+    ASSERT_TRUE(target.start(outputFolder() + L"\\input_chords_target.log", besideOf(app.window)));
+    const POINT a = target.pointAt(0.4, 0.4);
+    ASSERT_TRUE(clickAt(a.x, a.y));
+
+    ASSERT_TRUE(pressKeys(L"F8 F7"));
+    Sleep(500);
+    EXPECT_EQ(openDialogCount(app.processId()), 0u);
+    EXPECT_NE(app.status(), L"● 录制中...") << "F8 and F7 are no hotkeys any more";
+
+    ASSERT_TRUE(pressKeys(L"ctrl+F11"));
+    ASSERT_TRUE(app.waitStatus(L"● 录制中...", 5000)) << wideToUtf8(app.status());
+    ASSERT_TRUE(typeText(L"abc", 60));
+    ASSERT_TRUE(pressKeys(L"F12"));
+    ASSERT_TRUE(app.waitStatus(L"已停止 (6条)", 5000)) << wideToUtf8(app.status());
+    const std::vector<std::wstring> rows = app.rows();
+    ASSERT_EQ(rows.size(), 6u);
+    const wchar_t* keys[] = {L"A", L"A", L"B", L"B", L"C", L"C"};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_NE(rows[i].find(keys[i]), std::wstring::npos) << wideToUtf8(rows[i]);
+        EXPECT_EQ(rows[i].find(L"Ctrl"), std::wstring::npos) << wideToUtf8(rows[i]);
+        EXPECT_EQ(rows[i].find(L"F1"), std::wstring::npos) << wideToUtf8(rows[i]);
+    }
+
+    // Idle with events: F8 would ask whether to save them before a new recording.
+    ASSERT_TRUE(pressKeys(L"F8"));
+    Sleep(500);
+    EXPECT_EQ(openDialogCount(app.processId()), 0u) << "F8 does nothing";
+    EXPECT_EQ(app.status(), L"已停止 (6条)");
+    closeAnsweringNo(app);
+}
+
+TEST_F(E2e, ARealMouseMoveStopsAPlaybackWithTheOptionOnAndNotWithItOff)
+{
+    SKIP_UNLESS_SETTINGS_OFFERED();
+    for (const bool optionOn : {true, false}) {
+        SCOPED_TRACE(optionOn ? "option on" : "option off");
+        SettingsFolder settings(L"appdata_input_takeover",
+                                optionOn ? "STOP_ON_USER_INPUT=1\r\n" : "STOP_ON_USER_INPUT=0\r\n");
+        App app;
+        ASSERT_TRUE(app.start(folderFor(L"appdata_input_takeover")));
+        TargetWindow target;
+        ASSERT_TRUE(target.start(outputFolder() + L"\\input_takeover_target.log", besideOf(app.window)));
+        const POINT a = target.pointAt(0.4, 0.4);
+        const POINT away = target.pointAt(0.8, 0.8);
+
+        // A script of keys with a long pause: the replay places no cursor of its own.
+        ASSERT_TRUE(clickAt(a.x, a.y));
+        ASSERT_TRUE(pressKeys(L"F8"));
+        ASSERT_TRUE(app.waitStatus(L"● 录制中...", 5000)) << wideToUtf8(app.status());
+        ASSERT_TRUE(typeText(L"x", 60));
+        Sleep(5000);
+        ASSERT_TRUE(typeText(L"y", 60));
+        stopRecordingWithF9(app);
+
+        ASSERT_TRUE(app.click(idPlay));
+        ASSERT_TRUE(app.waitStatusPrefix(L"▶ 回放中", 3000)) << wideToUtf8(app.status());
+        Sleep(500);
+        ASSERT_TRUE(moveMouse(away.x, away.y));
+        if (optionOn) {
+            EXPECT_TRUE(app.waitStatus(L"⏹ 检测到人工操作，已停止回放", 2000))
+                << wideToUtf8(app.status());
+            EXPECT_TRUE(waitUntil([&] { return controlEnabled(app.window, idPlay); }, 2000));
+        } else {
+            Sleep(1000);
+            EXPECT_EQ(app.status().rfind(L"▶ 回放中", 0), 0u) << wideToUtf8(app.status());
+            EXPECT_TRUE(app.waitStatus(L"✅ 完成", 10000)) << wideToUtf8(app.status());
+        }
+        expectNothingDown(target);
+        closeAnsweringNo(app);
+    }
+}
+
+TEST_F(E2e, TheSettingsDialogCapturesAChordFromARealKeyPressAndWritesTheFile)
+{
+    SKIP_UNLESS_SETTINGS_OFFERED();
+    SettingsFolder settings(L"appdata_input_dialog", "");
+    App app;
+    ASSERT_TRUE(app.start(folderFor(L"appdata_input_dialog")));
+    ASSERT_TRUE(app.activate());
+    // The keyboard alone: the system menu, its settings item (just above the last item, the
+    // update; its S is also the mnemonic of the menu's own "Size"), the chord, OK.
+    ASSERT_TRUE(pressKeys(L"alt+space"));
+    Sleep(500);
+    ASSERT_TRUE(pressKeys(L"Up Up Return"));
+    HWND dialog = waitForTopLevel(app.processId(), L"#32770", L"设置", 5000);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(pressKeys(L"ctrl+F11"));
+    EXPECT_TRUE(waitUntil([&] { return controlText(dialog, 101) == L"Ctrl+F11"; }, 3000))
+        << wideToUtf8(controlText(dialog, 101));
+    ASSERT_TRUE(pressKeys(L"Return"));
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 3000));
+    EXPECT_EQ(readFileBytes(settings.file()),
+              "HOTKEY_RECORD=Ctrl+F11\r\nHOTKEY_RECORD_ALT=F7\r\nHOTKEY_STOP=F9\r\nSTOP_ON_USER_INPUT=0\r\n");
+
+    // The chosen chord works at once.
+    TargetWindow target;
+    ASSERT_TRUE(target.start(outputFolder() + L"\\input_dialog_target.log", besideOf(app.window)));
+    const POINT a = target.pointAt(0.4, 0.4);
+    ASSERT_TRUE(clickAt(a.x, a.y));
+    ASSERT_TRUE(pressKeys(L"ctrl+F11"));
+    EXPECT_TRUE(app.waitStatus(L"● 录制中...", 5000)) << wideToUtf8(app.status());
+    ASSERT_TRUE(pressKeys(L"F9"));
+    EXPECT_TRUE(app.waitStatusPrefix(L"已停止 (", 5000)) << wideToUtf8(app.status());
+    ASSERT_TRUE(app.closeWithKeyboard());
+    DWORD code = 1234;
+    ASSERT_TRUE(app.waitForExit(10000, code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(E2e, TheSettingsDialogFollowsTheScreenScale)
+{
+    SKIP_UNLESS_SETTINGS_OFFERED();
+    SettingsFolder settings(L"appdata_input_dialog_dpi", "");
+    LONG okWidth[2] = {};
+    LONG dialogWidth[2] = {};
+    const DWORD scales[] = {96, 144};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE("dpi " + std::to_string(scales[i]));
+        ScreenScale screen(scales[i]);
+        ASSERT_TRUE(screen.ok);
+        App app;
+        ASSERT_TRUE(app.start(folderFor(L"appdata_input_dialog_dpi")));
+        ASSERT_TRUE(app.activate());
+        ASSERT_TRUE(pressKeys(L"alt+space"));
+        Sleep(500);
+        ASSERT_TRUE(pressKeys(L"Up Up Return"));
+        HWND dialog = waitForTopLevel(app.processId(), L"#32770", L"设置", 5000);
+        ASSERT_NE(dialog, nullptr);
+        const RECT ok = screenRect(GetDlgItem(dialog, IDOK));
+        const RECT client = clientScreenRect(dialog);
+        okWidth[i] = ok.right - ok.left;
+        dialogWidth[i] = client.right - client.left;
+        EXPECT_TRUE(saveScreenshot(outputFolder() + L"\\settings_dialog_" + std::to_wstring(scales[i]) + L"dpi.png"));
+        ASSERT_TRUE(pressKeys(L"Escape"));
+        ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 3000));
+        EXPECT_FALSE(fileExists(settings.file())) << "Cancel writes nothing";
+        ASSERT_TRUE(app.closeWithKeyboard());
+        DWORD code = 1234;
+        ASSERT_TRUE(app.waitForExit(10000, code));
+    }
+    printf("[ e2e      ] settings dialog: OK button %ld px at 96 DPI, %ld px at 144 DPI; client %ld / %ld px\n",
+           okWidth[0], okWidth[1], dialogWidth[0], dialogWidth[1]);
+    EXPECT_NEAR(static_cast<double>(okWidth[1]) / okWidth[0], 1.5, 0.15);
+    EXPECT_NEAR(static_cast<double>(dialogWidth[1]) / dialogWidth[0], 1.5, 0.15);
 }
 
 }  // namespace
