@@ -114,6 +114,16 @@ int wmain()
     key.vkCode = 'A';
     measure("onKeyboardHook key (down, up)", recorder, receiver, ticksPerNs,
             [&](int i) { recorder.onKeyboardHook((i & 1) != 0 ? WM_KEYUP : WM_KEYDOWN, key); });
+    // What the hotkey step adds to a real key-down: the system's view of the eight modifiers.
+    measure("8 GetAsyncKeyState (hotkey step)", recorder, receiver, ticksPerNs, [](int) {
+        int down = 0;
+        for (int vk : {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C}) {
+            down += (GetAsyncKeyState(vk) & 0x8000) != 0 ? 1 : 0;
+        }
+        if (down > 8) {
+            std::printf("impossible\n");
+        }
+    });
     key.vkCode = 0xBA;  // named "VK:186"
     measure("onKeyboardHook key VK:186", recorder, receiver, ticksPerNs,
             [&](int i) { recorder.onKeyboardHook((i & 1) != 0 ? WM_KEYUP : WM_KEYDOWN, key); });

@@ -65,6 +65,17 @@ uint32_t trackedModifierKeys(const HotkeyTracker& tracker)
 
 }  // namespace
 
+bool needsModifierState(const HotkeyChords& chords, uint32_t virtualKey)
+{
+    for (Hotkey hotkey : kHotkeys) {
+        const HotkeyChord& chord = chordOf(chords, hotkey);
+        if (!chord.empty() && chord.key == virtualKey && chord.modifiers != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 uint32_t modifierKeyBit(uint32_t virtualKey)
 {
     switch (virtualKey) {

@@ -58,5 +58,9 @@ struct HotkeyDecision {
 HotkeyDecision hotkeyStep(HotkeyTracker& tracker, const HotkeyChords& chords, bool paused, uint32_t message,
                           uint32_t virtualKey, uint32_t flags, uint32_t time, uint32_t systemModifierKeys);
 
+// Whether hotkeyStep reads systemModifierKeys for this key: only the key of a chord with
+// modifiers needs them, so the hook asks the system (a round trip under wine) for no other key.
+bool needsModifierState(const HotkeyChords& chords, uint32_t virtualKey);
+
 // The chord modifiers (kChordCtrl, ...) of a mask of modifier keys.
 uint8_t chordModifiersOf(uint32_t modifierKeys);

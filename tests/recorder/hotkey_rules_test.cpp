@@ -214,6 +214,19 @@ TEST(HotkeyRules, AChordReportsTheModifierKeysItUsed)
     EXPECT_EQ(plain.down(0x78).chordModifierKeys, 0u);
 }
 
+TEST(HotkeyRules, OnlyTheKeyOfAChordWithModifiersNeedsTheSystemsModifiers)
+{
+    const HotkeyChords chords = chosenChords();  // Ctrl+F11, none, F12
+    const struct {
+        uint32_t vk;
+        bool needed;
+    } rows[] = {{kF11, true}, {kF12, false}, {0x41, false}, {kLCtrl, false}, {0x77, false}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(needsModifierState(chords, row.vk), row.needed) << row.vk;
+    }
+    EXPECT_FALSE(needsModifierState(HotkeyChords{}, 0x77)) << "the default chords have no modifiers";
+}
+
 TEST(HotkeyRules, ModifierBitsAndChordModifiers)
 {
     const struct {
