@@ -402,6 +402,48 @@ TEST_F(E2e, ARealMouseMoveStopsAPlaybackWithTheOptionOnAndNotWithItOff)
     }
 }
 
+TEST_F(E2e, APlaybackThatMovesTheCursorItselfIsNotTakenOver)
+{
+    SKIP_UNLESS_SETTINGS_OFFERED();
+    SettingsFolder settings(L"appdata_input_own_moves", "STOP_ON_USER_INPUT=1\r\n");
+    App app;
+    ASSERT_TRUE(app.start(folderFor(L"appdata_input_own_moves")));
+    TargetWindow target;
+    ASSERT_TRUE(target.start(outputFolder() + L"\\input_own_moves_target.log", besideOf(app.window)));
+    const POINT a = target.pointAt(0.2, 0.3);
+    const POINT b = target.pointAt(0.5, 0.5);
+    const POINT c = target.pointAt(0.8, 0.7);
+
+    // Clicks, a drag and moves far apart: the replay jumps the cursor around on its own.
+    ASSERT_TRUE(clickAt(a.x, a.y));
+    ASSERT_TRUE(pressKeys(L"F8"));
+    ASSERT_TRUE(app.waitStatus(L"● 录制中...", 5000)) << wideToUtf8(app.status());
+    Sleep(kLeadTimeMs);
+    ASSERT_TRUE(moveMouse(a.x, a.y));
+    Sleep(100);
+    ASSERT_TRUE(clickAt(a.x, a.y));
+    Sleep(200);
+    ASSERT_TRUE(moveMouse(b.x, b.y));
+    Sleep(100);
+    ASSERT_TRUE(mouseDown(1));
+    Sleep(100);
+    ASSERT_TRUE(moveMouse(c.x, c.y));
+    Sleep(100);
+    ASSERT_TRUE(mouseUp(1));
+    Sleep(200);
+    ASSERT_TRUE(clickAt(a.x, a.y, 3));
+    Sleep(200);
+    ASSERT_TRUE(pressKeys(L"Escape"));
+    Sleep(200);
+    stopRecordingWithF9(app);
+
+    // Hands off: the click on the play button leaves the pointer there.
+    ASSERT_TRUE(app.click(idPlay));
+    EXPECT_TRUE(app.waitStatus(L"✅ 完成", 20000)) << wideToUtf8(app.status());
+    expectNothingDown(target);
+    closeAnsweringNo(app);
+}
+
 TEST_F(E2e, TheSettingsDialogCapturesAChordFromARealKeyPressAndWritesTheFile)
 {
     SKIP_UNLESS_SETTINGS_OFFERED();
