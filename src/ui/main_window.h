@@ -39,6 +39,10 @@ public:
     bool IsUnsaved() const { return unsaved_; }
     // Sets the status line; the text belongs to the state the window is in now.
     void SetStatus(const std::wstring& text);
+    // The names of the hotkeys as the user chose them ("F8", "Ctrl+F11"); every text that names
+    // a key follows them.
+    void SetHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey);
+
     // Shows one row for every event the recorder holds, the last one in view.
     void ShowEventRows();
 
@@ -139,6 +143,8 @@ private:
     int dpi_ = 96;
     bool unsaved_ = false;
     bool noticeOpen_ = false;
+    std::wstring recordKeyName_ = L"F8";
+    std::wstring stopKeyName_ = L"F9";
     bool unattended_ = false;
     PlaybackOutcome outcome_ = PlaybackOutcome::None;
     // Counts every change of the events, so that a command can tell after a dialog whether the

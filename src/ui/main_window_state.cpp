@@ -3,6 +3,7 @@
 #include "ui/main_window.h"
 
 #include <cwchar>
+#include <utility>
 
 #include "player/player.h"
 #include "recorder/recorder.h"
@@ -25,6 +26,8 @@ WindowFacts MainWindow::CurrentFacts() const
     facts.activity = CurrentActivity();
     facts.eventCount = theRecorder().eventCount();
     facts.loopChecked = IsChecked(IDC_LOOP);
+    facts.recordKey = recordKeyName_;
+    facts.stopKey = stopKeyName_;
     return facts;
 }
 
@@ -52,11 +55,28 @@ void MainWindow::RefreshControls()
             SetCaption(look.id, look.caption);
         }
     }
+    for (const auto& group : {std::make_pair(IDC_GROUP_RECORD, recordGroupText(facts)),
+                              std::make_pair(IDC_GROUP_PLAYBACK, playbackGroupText(facts))}) {
+        if (ControlText(group.first, 64) != group.second) {
+            SetDlgItemTextW(window_, group.first, group.second.c_str());
+        }
+    }
     if (statusActivity_ != facts.activity) {
         // The state moved on without a word about it (a hotkey during a dialog, say): say what
         // the window is doing now rather than what it did before.
         SetStatus(defaultStatusText(facts));
     }
+}
+
+void MainWindow::SetHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey)
+{
+    const bool readyShown = ControlText(IDC_STATUS, 128) == readyStatusText(CurrentFacts());
+    recordKeyName_ = recordKey;
+    stopKeyName_ = stopKey;
+    if (readyShown) {
+        SetStatus(readyStatusText(CurrentFacts()));
+    }
+    RefreshControls();
 }
 
 void MainWindow::SetControlEnabled(int id, bool enabled)

@@ -74,9 +74,7 @@ void MainWindow::OnRecordHotkey()
         StartRecordingCommand();
     } else if (CurrentActivity() == Activity::Recording && !noticeOpen_) {
         noticeOpen_ = true;
-        ShowMessageBox(window_,
-                       L"程序正在录制脚本，请勿重复按F8录制。\n\n如需停止录制，请按 F9，或点击「■ 停止录制」。",
-                       L"提示", MB_OK | MB_ICONINFORMATION);
+        ShowMessageBox(window_, recordingNoticeText(CurrentFacts()).c_str(), L"提示", MB_OK | MB_ICONINFORMATION);
         noticeOpen_ = false;
     }
     // While playing (or while the notice is open) the key does nothing.

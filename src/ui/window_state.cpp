@@ -53,6 +53,19 @@ std::wstring readyStatusText(const WindowFacts& facts)
     return L"就绪  ·  " + facts.recordKey + L" 录制 / " + facts.stopKey + L" 停止";
 }
 
+std::wstring recordingNoticeText(const WindowFacts& facts)
+{
+    return L"程序正在录制脚本，请勿重复按" + facts.recordKey + L"录制。\n\n如需停止录制，请按 " + facts.stopKey +
+           L"，或点击「■ 停止录制」。";
+}
+
+std::wstring hooksFailedText(const WindowFacts& facts)
+{
+    return L"键盘鼠标钩子安装失败，热键（" + facts.recordKey + L"/" + facts.stopKey +
+           L"）和录制功能将不可用。\n\n最常见原因：安全软件（360 等）拦截全局钩子。\n"
+           L"处理办法：把本程序加入杀软白名单后重启软件。";
+}
+
 std::wstring defaultStatusText(const WindowFacts& facts)
 {
     switch (facts.activity) {

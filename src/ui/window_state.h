@@ -52,5 +52,10 @@ std::wstring recordGroupText(const WindowFacts& facts);    // "录制 (F8 开始
 std::wstring playbackGroupText(const WindowFacts& facts);  // "回放 (F9 停止)"
 std::wstring readyStatusText(const WindowFacts& facts);    // "就绪  ·  F8 录制 / F9 停止"
 
+// The notice for the record key pressed during a recording.
+std::wstring recordingNoticeText(const WindowFacts& facts);
+// The warning of a start-up whose input hooks could not be installed.
+std::wstring hooksFailedText(const WindowFacts& facts);
+
 // The status text a state shows when nothing more particular was said in it.
 std::wstring defaultStatusText(const WindowFacts& facts);

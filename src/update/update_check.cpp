@@ -6,53 +6,78 @@
 #include "base/message_box.h"
 #include "base/text_encoding.h"
 #include "update/http_transfer.h"
+#include "update/release_notes.h"
+#include "update/release_signature.h"
 #include "update/update_manifest.h"
 #include "update/update_messages.h"
 #include "update/update_settings.h"
 #include "update/update_windows.h"
 
-void ReleaseCheckJob(CheckJob* job)
+namespace {
+
+// With a public key built in, only a release signed by the publisher for its version and digest
+// is used; its digest is then taken in the signed form for the download's verification.
+bool AcceptSignedRelease(ManifestFields& fields, UpdateInfo& result)
 {
-    if (InterlockedDecrement(&job->references) == 0) {
-        delete job;
+    const ReleaseCheck check = CheckReleaseSignature(fields, updatePublicKeyHex, updateSeams.verifySignature);
+    if (check == ReleaseCheck::NotChecked) {
+        return true;
     }
+    if (check != ReleaseCheck::Valid) {
+        result.errorText = ReleaseRefusalText(check);
+        ErrorLog::Write(L"[更新] 已拒绝版本 %ls 的更新信息：%ls", utf8ToWide(fields.ver).c_str(),
+                        result.errorText.c_str());
+        return false;
+    }
+    NormalizeDigest(fields.sha256, fields.sha256);
+    ErrorLog::Write(L"[更新] 版本 %ls 的发布者签名有效", utf8ToWide(fields.ver).c_str());
+    return true;
 }
 
-unsigned __stdcall CheckWorker(void* argument)
+}  // namespace
+
+void CheckWorker(CheckJob& job)
 {
-    CheckJob* job = static_cast<CheckJob*>(argument);
-    const std::wstring manifestUrl = ManifestUrlFor(job->baseUrl);
+    const std::wstring manifestUrl = ManifestUrlFor(job.baseUrl);
     std::string body;
-    std::string ver;
-    std::string url;
-    if (!HttpGetToMemory(manifestUrl, body, job->result.errorText)) {
-        job->result.ok = false;
-    } else if (!ExtractJsonString(body, "ver", ver) || !ExtractJsonString(body, "url", url)) {
-        job->result.errorText = L"version.json 内容不正确（缺少 ver 或 url 字段）";
-        job->result.ok = false;
-    } else if (!IsAcceptableVersionText(ver)) {
+    ManifestFields fields;
+    if (!HttpGetToMemory(manifestUrl, body, job.result.errorText, &job.cancel)) {
+        job.result.ok = false;
+    } else if (!ReadManifest(body, fields)) {
+        job.result.errorText = L"version.json 内容不正确（缺少 ver 或 url 字段）";
+        job.result.ok = false;
+    } else if (!IsAcceptableVersionText(fields.ver)) {
         // The version becomes part of the download's file name; "..\..\x" would place the
         // download outside the program's folder.
-        job->result.errorText = L"version.json 内容不正确（版本号含非法字符）";
-        job->result.ok = false;
+        job.result.errorText = L"version.json 内容不正确（版本号含非法字符）";
+        job.result.ok = false;
+    } else if (!AcceptSignedRelease(fields, job.result)) {
+        job.result.ok = false;
     } else {
-        std::string sha256;
-        std::string note;
-        ExtractJsonString(body, "sha256", sha256);
-        ExtractJsonString(body, "note", note);
-        job->result.version = utf8ToWide(ver);
-        job->result.downloadUrl = ResolveUrl(manifestUrl, utf8ToWide(url));
-        job->result.sha256 = utf8ToWide(sha256);
-        job->result.notes = utf8ToWide(note);
-        job->result.ok = true;
+        job.result.version = utf8ToWide(fields.ver);
+        job.result.downloadUrl = ResolveUrl(manifestUrl, utf8ToWide(fields.url));
+        job.result.sha256 = utf8ToWide(fields.sha256);
+        job.result.notes = utf8ToWide(fields.note);
+        job.result.ok = true;
     }
-    PostMessageW(job->window, WM_APP_CHECK_DONE, 0, 0);
-    ReleaseCheckJob(job);
-    return 0;
+    // A cancelled check's window is gone; its handle may already name another window.
+    if (!job.cancel.cancelled()) {
+        PostMessageW(job.window, WM_APP_CHECK_DONE, 0, 0);
+    }
 }
 
 void CheckForUpdates(HWND owner)
 {
+    // The owner is disabled while a check runs, but a second caller (a posted command, the
+    // system menu of a window that is not disabled) must not stack a second check on the first.
+    static bool running = false;
+    if (running) {
+        return;
+    }
+    struct RunningMark {
+        RunningMark() { running = true; }
+        ~RunningMark() { running = false; }
+    } mark;
     const std::wstring base = SelectUpdateBaseUrl();
     if (base.empty()) {
         ShowMessageBox(
@@ -63,9 +88,16 @@ void CheckForUpdates(HWND owner)
         return;
     }
     ErrorLog::Write(L"[更新] 开始检查更新，地址 %ls", base.c_str());
+    if (updatePublicKeyHex == nullptr || updatePublicKeyHex[0] == '\0') {
+        ErrorLog::Write(L"[更新] 本程序未内置发布者公钥，不校验更新的发布者签名");
+    }
 
     UpdateInfo info;
-    if (!RunCheckWindow(base, info)) {
+    if (!RunCheckWindow(owner, base, info)) {
+        if (info.cancelled) {
+            ErrorLog::Write(L"[更新] 检查已取消");
+            return;
+        }
         const std::wstring text =
             L"检查更新失败：\n" + info.errorText + L"\n\n请确认网络可用。若长期失败，可到官网重新下载最新版本。";
         ErrorLog::Write(L"[更新] 检查失败：%ls", info.errorText.c_str());
@@ -79,11 +111,11 @@ void CheckForUpdates(HWND owner)
     if (CompareVersions(info.version, own) > 0) {
         std::wstring text = L"发现新版本 v" + info.version + L"（当前 v" + own + L"）\n\n";
         if (!info.notes.empty()) {
-            text += L"更新说明：\n" + info.notes + L"\n\n";
+            text += L"更新说明：\n" + NotesForQuestion(info.notes) + L"\n\n";
         }
         text += L"是否立即下载？\n\n· 下载到本程序所在目录，文件名带版本号\n· 不会结束当前程序，也不会覆盖任何现有文件";
         if (ShowMessageBox(owner, text.c_str(), L"在线更新 - 发现新版本", MB_YESNO | MB_ICONQUESTION) == IDYES) {
-            RunUpdateDialog(base, info);
+            RunUpdateDialog(owner, info);
         }
         return;
     }

@@ -1,6 +1,9 @@
 #include "update/update_manifest.h"
 
 #include <cwchar>
+#include <stdexcept>
+
+#include "script/json_reader.h"
 
 bool ExtractJsonString(const std::string& text, const char* name, std::string& value)
 {
@@ -26,6 +29,73 @@ bool ExtractJsonString(const std::string& text, const char* name, std::string& v
         return false;
     }
     value = text.substr(open + 1, close - open - 1);
+    return true;
+}
+
+namespace {
+
+// The members of interest when the whole text is a JSON object and each of them is a string or
+// absent; false for anything else.
+bool readJsonManifest(const std::string& text, ManifestFields& fields)
+{
+    // A byte-order mark is no JSON, but editors write one; the scanner never minded it.
+    const bool marked = text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    JsonValue root;
+    try {
+        root = parseJson(marked ? text.substr(3) : text);
+    } catch (const std::exception&) {
+        return false;
+    }
+    if (root.kind != JsonKind::Object) {
+        return false;
+    }
+    struct Slot {
+        const char* name;
+        std::string* value;
+        bool required;
+    };
+    ManifestFields read;
+    const Slot slots[] = {{"ver", &read.ver, true},
+                          {"url", &read.url, true},
+                          {"sha256", &read.sha256, false},
+                          {"note", &read.note, false},
+                          {"sig", &read.sig, false}};
+    for (const Slot& slot : slots) {
+        const JsonValue* member = findMember(root, slot.name);
+        if (member == nullptr && !slot.required) {
+            continue;
+        }
+        if (member == nullptr || member->kind != JsonKind::String) {
+            return false;
+        }
+        *slot.value = member->text;
+    }
+    fields = read;
+    return true;
+}
+
+}  // namespace
+
+bool ReadManifest(const std::string& text, ManifestFields& fields, ManifestReading* reading)
+{
+    fields = ManifestFields{};
+    if (readJsonManifest(text, fields)) {
+        if (reading != nullptr) {
+            *reading = ManifestReading::Json;
+        }
+        return true;
+    }
+    if (reading != nullptr) {
+        *reading = ManifestReading::Scanner;
+    }
+    // The second scan runs only when the first found its member, as the check always did.
+    if (!ExtractJsonString(text, "ver", fields.ver) || !ExtractJsonString(text, "url", fields.url)) {
+        fields = ManifestFields{};
+        return false;
+    }
+    ExtractJsonString(text, "sha256", fields.sha256);
+    ExtractJsonString(text, "note", fields.note);
+    ExtractJsonString(text, "sig", fields.sig);
     return true;
 }
 
@@ -64,6 +134,46 @@ bool IsAcceptableVersionText(const std::wstring& version)
 std::wstring DownloadFileName(const std::wstring& version)
 {
     return L"LorminRecorder_v" + version + L".exe";
+}
+
+namespace {
+
+const wchar_t kTemporaryPrefix[] = L"LorminRecorder_download_";
+const wchar_t kTemporarySuffix[] = L".part";
+constexpr size_t kTemporaryDigits = 16;
+
+bool isHexDigit(wchar_t c)
+{
+    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+}
+
+}  // namespace
+
+std::wstring TemporaryDownloadName(uint64_t unique)
+{
+    static const wchar_t digits[] = L"0123456789abcdef";
+    std::wstring name = kTemporaryPrefix;
+    for (int shift = 60; shift >= 0; shift -= 4) {
+        name += digits[(unique >> shift) & 0x0F];
+    }
+    return name + kTemporarySuffix;
+}
+
+bool IsTemporaryDownloadName(const std::wstring& name)
+{
+    const std::wstring prefix = kTemporaryPrefix;
+    const std::wstring suffix = kTemporarySuffix;
+    if (name.size() != prefix.size() + kTemporaryDigits + suffix.size() ||
+        name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        return false;
+    }
+    for (size_t i = prefix.size(); i < prefix.size() + kTemporaryDigits; ++i) {
+        if (!isHexDigit(name[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::wstring FormatSize(int64_t bytes)

@@ -10,6 +10,24 @@
 // double quotes after the colon that follows it. Escapes are not decoded.
 bool ExtractJsonString(const std::string& text, const char* name, std::string& value);
 
+// The members of version.json that the update uses, as UTF-8 bytes; empty when missing.
+struct ManifestFields {
+    std::string ver;
+    std::string url;
+    std::string sha256;
+    std::string note;
+    std::string sig;
+};
+
+enum class ManifestReading { Json, Scanner };
+
+// Reads version.json. A text that is a JSON object whose members of interest are strings (or
+// absent) is read with the JSON reader, so escapes such as \n, \" and \u4e2d are decoded;
+// anything else (invalid JSON, a number where a string belongs) goes through ExtractJsonString
+// as before, so servers that rely on the scanner's leniency keep working. True when "ver" and
+// "url" were both found (empty values count as found).
+bool ReadManifest(const std::string& text, ManifestFields& fields, ManifestReading* reading = nullptr);
+
 // True when the offered version can safely become part of a file name next to the executable:
 // only ASCII letters, digits, '.', '-', '_' and '+', at most 64 characters, no leading '.'.
 // An empty version passes (the download refuses empty versions on its own).
@@ -18,6 +36,12 @@ bool IsAcceptableVersionText(const std::wstring& version);
 
 // "LorminRecorder_v<version>.exe"
 std::wstring DownloadFileName(const std::wstring& version);
+
+// The name a download is written under until it has been verified: "LorminRecorder_download_"
+// and 16 hexadecimal digits of `unique`, ending in ".part", a name no user gives a file.
+std::wstring TemporaryDownloadName(uint64_t unique);
+// True for names made by TemporaryDownloadName (any 16 hexadecimal digits, either case).
+bool IsTemporaryDownloadName(const std::wstring& name);
 
 // "512 B", "1.5 KB", "3.00 MB".
 std::wstring FormatSize(int64_t bytes);

@@ -1,12 +1,12 @@
 #include "update/update_settings.h"
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 #include <windows.h>
 
 #include "base/error_log.h"
+#include "base/owned.h"
 #include "base/text_encoding.h"
 #include "update/config_scan.h"
 #include "update/url_rules.h"
@@ -44,10 +44,6 @@ std::wstring moduleFileName()
         buffer.assign(buffer.size() * 2, L'\0');
     }
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
@@ -89,7 +85,7 @@ std::wstring ReadConfiguredUpdateUrl()
     const std::wstring path = GetModuleDir() + L"\\" + kConfigFileName;
     std::string content;
     {
-        std::unique_ptr<std::FILE, FileCloser> file(_wfopen(path.c_str(), L"rb"));
+        const FileStream file(_wfopen(path.c_str(), L"rb"));
         if (!file) {
             return std::wstring();
         }

@@ -27,13 +27,28 @@ void expectChildRect(HWND window, int id, int x, int y, int width, int height)
     EXPECT_EQ(box.bottom - box.top, height) << "id " << id;
 }
 
-void expectLayoutApplied(HWND window, int dpi)
+struct PlacedControl {
+    int id;
+    int x, y, width, height;
+};
+
+void expectPlaced(HWND window, std::initializer_list<PlacedControl> controls)
 {
-    RECT client{};
-    GetClientRect(window, &client);
-    for (const ControlPlacement& place : ComputeLayout(client.right, client.bottom, dpi)) {
-        expectChildRect(window, place.id, place.x, place.y, place.width, place.height);
+    for (const PlacedControl& c : controls) {
+        expectChildRect(window, c.id, c.x, c.y, c.width, c.height);
     }
+}
+
+// The initial window at 96 DPI: 620 x 482 client.
+void expectLayoutAt96(HWND window)
+{
+    expectPlaced(window, {{IDC_GROUP_CAPTURE, 10, 6, 600, 52},
+                          {IDC_RECORD, 22, 86, 112, 30},
+                          {IDC_SPEED, 62, 149, 46, 24},
+                          {IDC_PLAY, 306, 146, 104, 30},
+                          {IDC_EVENT_LIST, 20, 296, 580, 142},
+                          {IDC_STATUS, 0, 458, 620, 24},
+                          {IDC_CHECK_UPDATE, 530, 460, 84, 20}});
 }
 
 TEST_F(MainWindowTest, OpensWithTheLayoutTableAt96Dpi)
@@ -45,9 +60,7 @@ TEST_F(MainWindowTest, OpensWithTheLayoutTableAt96Dpi)
     wchar_t title[64] = L"";
     GetWindowTextW(window, title, 64);
     EXPECT_STREQ(title, L"岚溪脚本录制软件");
-    expectLayoutApplied(window, 96);
-    expectChildRect(window, IDC_EVENT_LIST, 20, 296, 580, 142);
-    expectChildRect(window, IDC_CHECK_UPDATE, 530, 460, 84, 20);
+    expectLayoutAt96(window);
 }
 
 TEST_F(MainWindowTest, MinimumSizeClampsTheEventsGroup)
@@ -65,7 +78,13 @@ TEST_F(MainWindowTest, MinimumSizeClampsTheEventsGroup)
     expectChildRect(window, IDC_STATUS, 0, client.bottom - 24, client.right, 24);
 
     SetWindowPos(window, nullptr, 0, 0, 900, 700, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
-    expectLayoutApplied(window, 96);
+    GetClientRect(window, &client);
+    expectPlaced(window, {{IDC_GROUP_CAPTURE, 10, 6, client.right - 20, 52},
+                          {IDC_RECORD, 22, 86, 112, 30},
+                          {IDC_GROUP_EVENTS, 10, 276, client.right - 20, client.bottom - 310},
+                          {IDC_EVENT_LIST, 20, 296, client.right - 40, client.bottom - 340},
+                          {IDC_STATUS, 0, client.bottom - 24, client.right, 24},
+                          {IDC_CHECK_UPDATE, client.right - 90, client.bottom - 22, 84, 20}});
 }
 
 TEST(MainWindowDpi, OpensWithTheLayoutTableAt144Dpi)
@@ -76,8 +95,13 @@ TEST(MainWindowDpi, OpensWithTheLayoutTableAt144Dpi)
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, 930);
     EXPECT_EQ(client.bottom, 723);
-    expectLayoutApplied(window, 144);
-    expectChildRect(window, IDC_EVENT_LIST, 30, 444, 870, 213);
+    expectPlaced(window, {{IDC_GROUP_CAPTURE, 15, 9, 900, 78},
+                          {IDC_RECORD, 33, 129, 168, 45},
+                          {IDC_SPEED, 93, 224, 69, 36},
+                          {IDC_PLAY, 459, 219, 156, 45},
+                          {IDC_EVENT_LIST, 30, 444, 870, 213},
+                          {IDC_STATUS, 0, 687, 930, 36},
+                          {IDC_CHECK_UPDATE, 795, 690, 126, 30}});
     HFONT font = reinterpret_cast<HFONT>(SendDlgItemMessageW(window, IDC_RECORD, WM_GETFONT, 0, 0));
     LOGFONTW described{};
     ASSERT_NE(GetObjectW(font, sizeof described, &described), 0);
@@ -91,7 +115,13 @@ TEST(MainWindowDpi, OpensWithTheLayoutTableAt144Dpi)
     GetWindowRect(window, &outer);
     EXPECT_EQ(outer.left, 40);
     EXPECT_EQ(outer.right - outer.left, 800);
-    expectLayoutApplied(window, 120);
+    // At 120 DPI every term is rounded on its own: 10 + 12 becomes 13 + 15.
+    GetClientRect(window, &client);
+    expectPlaced(window, {{IDC_GROUP_CAPTURE, 13, 8, client.right - 26, 65},
+                          {IDC_RECORD, 28, 108, 140, 38},
+                          {IDC_SPEED, 78, 186, 58, 30},
+                          {IDC_PLAY, 383, 183, 130, 38},
+                          {IDC_STATUS, 0, client.bottom - 30, client.right, 30}});
     font = reinterpret_cast<HFONT>(SendDlgItemMessageW(window, IDC_EVENT_LIST, WM_GETFONT, 0, 0));
     ASSERT_NE(GetObjectW(font, sizeof described, &described), 0);
     EXPECT_EQ(described.lfHeight, -15);

@@ -108,6 +108,28 @@ TEST_F(WindowCommandsTest, ScriptCommandsDuringAPlaybackLeaveTheEventsAlone)
     EXPECT_EQ(status(), L"▶ 回放中...");
 }
 
+TEST_F(WindowCommandsTest, ScriptCommandsDuringARecordingLeaveItAlone)
+{
+    startHooks();
+    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
+    ASSERT_TRUE(theRecorder().isRecording());
+    theRecorder().replaceEvents(sampleEvents(2));
+    SendMessageW(window, WM_APP_EVENT_ADDED, 0, 0);
+    SendMessageW(window, WM_APP_EVENT_ADDED, 1, 0);
+    fileDialogs.paths = {tempPath(L"lr_ui_never.json")};
+    messageBoxes.shown.clear();
+    for (int id : {IDC_CLEAR, IDC_LOAD, IDC_SAVE, IDC_PLAY, IDC_CHECK_UPDATE}) {
+        command(id);
+        EXPECT_TRUE(theRecorder().isRecording()) << id;
+        EXPECT_FALSE(thePlayer().isPlaying()) << id;
+        EXPECT_EQ(theRecorder().eventCount(), 2u) << id;
+    }
+    EXPECT_EQ(fileDialogs.shown, 0) << "no dialog opens during a recording";
+    ASSERT_EQ(messageBoxes.shown.size(), 1u) << "only the update button explains itself";
+    EXPECT_EQ(messageBoxes.shown[0].text, L"录制 / 回放进行中，请先停止后再检查更新。");
+    EXPECT_EQ(status(), L"● 录制中...");
+}
+
 TEST_F(WindowCommandsTest, ClearAnsweredAfterARecordingStartedClearsNothingMore)
 {
     startHooks();

@@ -109,11 +109,18 @@ TEST(WindowState, TextsNameTheChosenKeys)
     EXPECT_EQ(recordGroupText(facts), L"录制 (F8 开始 / F9 停止)");
     EXPECT_EQ(playbackGroupText(facts), L"回放 (F9 停止)");
     EXPECT_EQ(readyStatusText(facts), L"就绪  ·  F8 录制 / F9 停止");
+    EXPECT_EQ(recordingNoticeText(facts),
+              L"程序正在录制脚本，请勿重复按F8录制。\n\n如需停止录制，请按 F9，或点击「■ 停止录制」。");
+    EXPECT_EQ(hooksFailedText(facts),
+              L"键盘鼠标钩子安装失败，热键（F8/F9）和录制功能将不可用。\n\n"
+              L"最常见原因：安全软件（360 等）拦截全局钩子。\n处理办法：把本程序加入杀软白名单后重启软件。");
     facts.recordKey = L"Ctrl+F11";
     facts.stopKey = L"Pause";
     EXPECT_EQ(recordGroupText(facts), L"录制 (Ctrl+F11 开始 / Pause 停止)");
     EXPECT_EQ(playbackGroupText(facts), L"回放 (Pause 停止)");
     EXPECT_EQ(readyStatusText(facts), L"就绪  ·  Ctrl+F11 录制 / Pause 停止");
+    EXPECT_EQ(recordingNoticeText(facts), L"程序正在录制脚本，请勿重复按Ctrl+F11录制。\n\n如需停止录制，请按 "
+                                          L"Pause，或点击「■ 停止录制」。");
 }
 
 TEST(WindowState, DefaultStatusOfEachState)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "loopback_server.h"
@@ -48,7 +49,7 @@ TEST_F(HttpTransferTest, ManifestIsReadWithUserAgentAndTimeStamp)
     const std::vector<SeenRequest> seen = server.requests();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(std::regex_match(seen[0].target, std::regex(R"(/r/version\.json\?t=[0-9]+)"))) << seen[0].target;
-    EXPECT_EQ(seen[0].kUserAgent, "LorminRecorder/2.0");
+    EXPECT_EQ(seen[0].userAgent, "LorminRecorder/2.0");
 }
 
 TEST_F(HttpTransferTest, TimeStampJoinsTheQueryWithTheRightSeparator)
@@ -158,14 +159,14 @@ TEST_F(HttpTransferTest, OpenGetReportsStatusAndContentLength)
         DWORD status = 1;
         int64_t length = -7;
         ASSERT_TRUE(HttpOpenGet(server.url(c.path), error, status, length, handles));
-        EXPECT_NE(handles.session, nullptr);
-        EXPECT_NE(handles.connection, nullptr);
-        EXPECT_NE(handles.request, nullptr);
+        EXPECT_NE(handles.session.get(), nullptr);
+        EXPECT_NE(handles.connection.get(), nullptr);
+        EXPECT_NE(handles.request.get(), nullptr);
         EXPECT_EQ(status, c.status);
         EXPECT_EQ(length, c.length);
         HttpCloseHandles(handles);
-        EXPECT_EQ(handles.request, nullptr);
-        EXPECT_EQ(handles.session, nullptr);
+        EXPECT_EQ(handles.request.get(), nullptr);
+        EXPECT_EQ(handles.session.get(), nullptr);
     }
 }
 
@@ -314,6 +315,65 @@ TEST_F(HttpTransferTest, MalformedUrlsAreRejectedBeforeAnyRequest)
         EXPECT_FALSE(fileExists(target));
     }
     EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(HttpTransferTest, NewFileDownloadNeverWritesThroughAnExistingName)
+{
+    server.answer("/app.exe", makeAnswer(200, "new bytes"));
+    const std::wstring taken = folder.file(L"taken.exe");
+    ASSERT_TRUE(writeWholeFile(taken, "someone's file"));
+    std::wstring error;
+    EXPECT_FALSE(HttpDownloadToNewFile(server.url(L"/app.exe"), taken, nullptr, nullptr, nullptr, error));
+    EXPECT_EQ(error, L"无法写入目标文件（目录可能不可写，试试把软件放到桌面或 D 盘）");
+    std::string kept;
+    ASSERT_TRUE(readWholeFile(taken, kept));
+    EXPECT_EQ(kept, "someone's file");
+
+    const std::wstring fresh = folder.file(L"fresh.exe");
+    error.clear();
+    ASSERT_TRUE(HttpDownloadToNewFile(server.url(L"/app.exe"), fresh, nullptr, nullptr, nullptr, error));
+    ASSERT_TRUE(readWholeFile(fresh, kept));
+    EXPECT_EQ(kept, "new bytes");
+}
+
+TEST_F(HttpTransferTest, CancelledTransfersStopAndLeaveNoFile)
+{
+    ScriptedAnswer trickle = makeAnswer(200, patternBytes(20000));
+    trickle.trickleMs = 20;
+    server.answer("/slow.exe", trickle);
+    server.answer("/slow.json", trickle);
+
+    // Cancelled before it starts: no request at all.
+    TransferCancel early;
+    early.cancel();
+    std::string body;
+    std::wstring error;
+    EXPECT_FALSE(HttpGetToMemory(server.url(L"/slow.json"), body, error, &early));
+    EXPECT_EQ(error, L"已取消");
+    EXPECT_TRUE(server.requests().empty());
+
+    // Cancelled from another thread while the body trickles in.
+    for (const bool toFile : {true, false}) {
+        SCOPED_TRACE(toFile ? "file" : "memory");
+        TransferCancel cancel;
+        const std::wstring target = folder.file(L"slow.exe");
+        error.clear();
+        ULONGLONG cancelledAt = 0;
+        std::thread canceller([&] {
+            Sleep(300);
+            cancelledAt = GetTickCount64();
+            cancel.cancel();
+        });
+        const bool ok = toFile
+                            ? HttpDownloadToNewFile(server.url(L"/slow.exe"), target, nullptr, nullptr, &cancel, error)
+                            : HttpGetToMemory(server.url(L"/slow.json"), body, error, &cancel);
+        const ULONGLONG endedAt = GetTickCount64();
+        canceller.join();
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(error, L"已取消");
+        EXPECT_LT(endedAt - cancelledAt, 1000u);
+        EXPECT_FALSE(fileExists(target));
+    }
 }
 
 }  // namespace

@@ -17,54 +17,6 @@
 
 namespace {
 
-// Wine maps a Windows path to the host path that a host program (python3, openssl) can use.
-std::string hostPath(const std::wstring& path)
-{
-    using ToUnix = char*(CDECL*)(const wchar_t*);
-    void* const found =
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
-    const auto toUnix = reinterpret_cast<ToUnix>(found);
-    if (toUnix == nullptr) {
-        return std::string();
-    }
-    char* unixPath = toUnix(path.c_str());
-    if (unixPath == nullptr) {
-        return std::string();
-    }
-    std::string result = unixPath;
-    HeapFree(GetProcessHeap(), 0, unixPath);
-    return result;
-}
-
-// Starts a host program. Under wine the handle of a host process does not follow the program's
-// life, so the server's own files tell when it is ready and when it has gone.
-bool startHostProgram(const std::wstring& program, const std::wstring& commandLine)
-{
-    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back(L'\0');
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return false;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
-}
-
-bool waitFor(const std::wstring& path, bool present, DWORD timeoutMs)
-{
-    for (DWORD waited = 0; fileExists(path) != present; waited += 50) {
-        if (waited >= timeoutMs) {
-            return false;
-        }
-        Sleep(50);
-    }
-    return true;
-}
-
 // Adds the certificate to the current user's root store and takes it out again on destruction.
 class TrustedRoot {
 public:

@@ -4,23 +4,6 @@
 
 namespace {
 
-class SocketOwner {
-public:
-    explicit SocketOwner(SOCKET s) : socket_(s) {}
-    ~SocketOwner()
-    {
-        if (socket_ != INVALID_SOCKET) {
-            closesocket(socket_);
-        }
-    }
-    SocketOwner(const SocketOwner&) = delete;
-    SocketOwner& operator=(const SocketOwner&) = delete;
-    SOCKET get() const { return socket_; }
-
-private:
-    SOCKET socket_;
-};
-
 bool sendAll(SOCKET s, const char* data, size_t size)
 {
     while (size > 0) {
@@ -74,6 +57,20 @@ ScriptedAnswer makeAnswer(int status, const std::string& body, bool withLength)
     return answer;
 }
 
+ScriptedAnswer silentAnswer()
+{
+    ScriptedAnswer answer;
+    answer.neverAnswer = true;
+    return answer;
+}
+
+ScriptedAnswer redirectAnswer(const std::string& location)
+{
+    ScriptedAnswer answer = makeAnswer(302, "moved");
+    answer.head += "Location: " + location + "\r\n";
+    return answer;
+}
+
 LoopbackServer::LoopbackServer()
 {
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -94,6 +91,7 @@ LoopbackServer::LoopbackServer()
 
 LoopbackServer::~LoopbackServer()
 {
+    SetEvent(stopping_.get());
     if (listener_ != INVALID_SOCKET) {
         // Closing the listening socket makes the blocked accept fail, which ends the thread.
         closesocket(listener_);
@@ -127,20 +125,31 @@ std::vector<SeenRequest> LoopbackServer::requests() const
     return seen_;
 }
 
+bool LoopbackServer::pause(unsigned ms)
+{
+    return WaitForSingleObject(stopping_.get(), ms) == WAIT_TIMEOUT;
+}
+
 void LoopbackServer::serve()
 {
+    // A connection of its own thread each, so that a silent or trickling answer never holds up
+    // the next request.
+    std::vector<std::thread> connections;
     for (;;) {
         const SOCKET client = accept(listener_, nullptr, nullptr);
         if (client == INVALID_SOCKET) {
-            return;
+            break;
         }
-        handle(client);
+        connections.emplace_back([this, client] { handle(client); });
+    }
+    for (std::thread& connection : connections) {
+        connection.join();
     }
 }
 
 void LoopbackServer::handle(SOCKET client)
 {
-    SocketOwner owner(client);
+    const Socket owner(client);
     // A client that never finishes its request or never closes must not hang the whole test.
     const DWORD timeoutMs = 15000;
     setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
@@ -160,7 +169,7 @@ void LoopbackServer::handle(SOCKET client)
     }
     SeenRequest request;
     request.target = head.substr(firstSpace + 1, secondSpace - firstSpace - 1);
-    request.kUserAgent = headerValue(head, "User-Agent");
+    request.userAgent = headerValue(head, "User-Agent");
     const std::string path = request.target.substr(0, request.target.find('?'));
 
     ScriptedAnswer scripted = makeAnswer(404, "not here");
@@ -174,10 +183,22 @@ void LoopbackServer::handle(SOCKET client)
             }
         }
     }
+    if (scripted.neverAnswer) {
+        pause(INFINITE);
+        return;
+    }
     const std::string start = scripted.head + "\r\n";
     const size_t bodyBytes = scripted.bytesToSend < scripted.body.size() ? scripted.bytesToSend : scripted.body.size();
     if (sendAll(client, start.data(), start.size())) {
-        sendAll(client, scripted.body.data(), bodyBytes);
+        if (scripted.trickleMs == 0) {
+            sendAll(client, scripted.body.data(), bodyBytes);
+        } else {
+            for (size_t i = 0; i < bodyBytes && pause(scripted.trickleMs); ++i) {
+                if (!sendAll(client, scripted.body.data() + i, 1)) {
+                    return;
+                }
+            }
+        }
     }
     if (scripted.reset) {
         linger abort{};
@@ -187,14 +208,17 @@ void LoopbackServer::handle(SOCKET client)
         return;
     }
     shutdown(client, SD_SEND);
-    // Drain until the client closes so that the data just sent is not discarded by a reset.
+    // Drain until the client closes so that the data just sent is not discarded by a reset; a
+    // client that cancelled may never close, so the wait is short.
+    const DWORD drainMs = 2000;
+    setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&drainMs), sizeof drainMs);
     while (recv(client, buffer, sizeof buffer, 0) > 0) {
     }
 }
 
 unsigned short unusedLoopbackPort()
 {
-    SocketOwner s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    const Socket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     sockaddr_in address = loopbackAddress(0);
     int size = sizeof address;
     if (bind(s.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||

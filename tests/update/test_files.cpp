@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <vector>
+
 #include <windows.h>
+#include "support/file_bytes.h"
 
 TempFolder::TempFolder()
 {
@@ -79,4 +81,49 @@ std::string narrow(const std::wstring& text)
     std::string bytes(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
     return bytes;
+}
+
+std::string hostPath(const std::wstring& path)
+{
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    void* const found =
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    const auto toUnix = reinterpret_cast<ToUnix>(found);
+    if (toUnix == nullptr) {
+        return std::string();
+    }
+    char* unixPath = toUnix(path.c_str());
+    if (unixPath == nullptr) {
+        return std::string();
+    }
+    std::string result = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+bool startHostProgram(const std::wstring& program, const std::wstring& commandLine)
+{
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+bool waitFor(const std::wstring& path, bool present, DWORD timeoutMs)
+{
+    for (DWORD waited = 0; fileExists(path) != present; waited += 50) {
+        if (waited >= timeoutMs) {
+            return false;
+        }
+        Sleep(50);
+    }
+    return true;
 }

@@ -2,6 +2,7 @@
 // Temporary folders and whole-file reads for the update tests.
 
 #include <string>
+#include <windows.h>
 
 #include "support/file_bytes.h"  // fileExists
 
@@ -25,3 +26,12 @@ bool writeWholeFile(const std::wstring& path, const std::string& content);
 std::string patternBytes(size_t size);
 // UTF-8 for test messages (gtest prints narrow text).
 std::string narrow(const std::wstring& text);
+
+// Wine maps a Windows path to the host path that a host program (python3, openssl) can use;
+// empty when not under wine.
+std::string hostPath(const std::wstring& path);
+// Starts a host program. Under wine the handle of a host process does not follow the program's
+// life, so files that the program writes tell when it has done its work.
+bool startHostProgram(const std::wstring& program, const std::wstring& commandLine);
+// Polls until the file exists (present) or is gone (!present); false on time-out.
+bool waitFor(const std::wstring& path, bool present, DWORD timeoutMs);

@@ -1,168 +1,8 @@
 // The whole update road on real windows under wine, against a loopback server: the check, its
 // messages and log lines, the checking window, the update window, the download and its digest.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-#include <commctrl.h>
-#include <winsock2.h>
-
-#include <deque>
-#include <functional>
-#include <string>
-#include <vector>
-
-#include "base/message_box.h"
-#include "base/text_encoding.h"
-#include "loopback_server.h"
-#include "test_files.h"
-#include "update/update_check.h"
-#include "update/update_settings.h"
-#include "update/update_windows.h"
-
-extern std::wstring updateTestLogFolder;
+#include "update_test_fixture.h"
 
 namespace {
-
-struct Shown {
-    std::wstring text;
-    std::wstring caption;
-    UINT type = 0;
-    std::wstring updateStatus;  // the update window's status line when the box appeared
-    int updateProgress = -1;
-    std::wstring current, latest, notes;  // the update window's version lines and notes
-};
-
-// Message boxes of the update, answered by the test. While a box is "open" the update window
-// (when there is one) is inspected and, once answered, asked to close, as a user would do.
-struct Boxes {
-    std::vector<Shown> shown;
-    std::deque<int> answers;
-    bool closeUpdateWindowAfterwards = true;
-} boxes;
-
-HWND updateWindow()
-{
-    return FindWindowW(L"LorminUpdCls", nullptr);
-}
-
-std::wstring textOf(HWND window)
-{
-    wchar_t text[1024] = L"";
-    GetWindowTextW(window, text, 1024);
-    return text;
-}
-
-int answerBox(HWND, const wchar_t* text, const wchar_t* caption, UINT type)
-{
-    Shown seen;
-    seen.text = text;
-    seen.caption = caption;
-    seen.type = type;
-    if (HWND window = updateWindow()) {
-        seen.updateStatus = textOf(GetDlgItem(window, IDC_UPD_STATUS));
-        seen.updateProgress = static_cast<int>(SendDlgItemMessageW(window, IDC_UPD_PROGRESS, PBM_GETPOS, 0, 0));
-        seen.current = textOf(GetDlgItem(window, IDC_UPD_CURRENT));
-        seen.latest = textOf(GetDlgItem(window, IDC_UPD_LATEST));
-        seen.notes = textOf(GetDlgItem(window, IDC_UPD_NOTES));
-        if (boxes.closeUpdateWindowAfterwards) {
-            PostMessageW(window, WM_CLOSE, 0, 0);
-        }
-    }
-    boxes.shown.push_back(seen);
-    if (boxes.answers.empty()) {
-        return IDNO;
-    }
-    const int answer = boxes.answers.front();
-    boxes.answers.pop_front();
-    return answer;
-}
-
-std::vector<std::wstring> startedPrograms;
-HINSTANCE WINAPI recordShellExecute(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, INT)
-{
-    startedPrograms.push_back(std::wstring(verb) + L" " + file);
-    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
-}
-
-std::string readLog()
-{
-    std::string log;
-    readWholeFile(updateTestLogFolder + L"\\ScriptRecorder\\error.log", log);
-    return log;
-}
-
-std::string sha256Hex(const std::string& bytes)
-{
-    TempFolder folder;
-    const std::wstring path = folder.file(L"h.bin");
-    writeWholeFile(path, bytes);
-    std::string digest;
-    EXPECT_TRUE(Sha256File(path, digest));
-    return digest;
-}
-
-class UpdateCheckTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(server.running());
-        boxes = Boxes{};
-        startedPrograms.clear();
-        previousBox = messageBoxSeam;
-        messageBoxSeam = &answerBox;
-        previousSeams = updateSeams;
-        updateSeams.shellExecute = &recordShellExecute;
-        config = GetModuleDir() + L"\\LorminRecorder.cfg";
-        configure(server.url(L"/rel/"));
-        logBefore = readLog().size();
-    }
-    void TearDown() override
-    {
-        messageBoxSeam = previousBox;
-        updateSeams = previousSeams;
-        DeleteFileW(config.c_str());
-        for (const wchar_t* version : {L"2.1.0", L"9.9.9", L"3.0.0"}) {
-            DeleteFileW(downloadPath(version).c_str());
-        }
-    }
-
-public:
-    void configure(const std::wstring& base)
-    {
-        ASSERT_TRUE(writeWholeFile(config, "UPDATE_URL=" + wideToUtf8(base) + "\r\n"));
-    }
-    static std::wstring downloadPath(const std::wstring& version)
-    {
-        return GetModuleDir() + L"\\LorminRecorder_v" + version + L".exe";
-    }
-    void manifest(const std::string& json) { server.answer("/rel/version.json", makeAnswer(200, json)); }
-    std::string newLogLines() { return readLog().substr(logBefore); }
-    std::string ownVersion()
-    {
-        wchar_t own[64] = {};
-        GetOwnVersion(own, 64);
-        return wideToUtf8(own);
-    }
-    size_t requestsFor(const std::string& path)
-    {
-        size_t n = 0;
-        for (const SeenRequest& seen : server.requests()) {
-            n += seen.target.rfind(path, 0) == 0 ? 1 : 0;
-        }
-        return n;
-    }
-
-    LoopbackServer server;
-    std::wstring config;
-    size_t logBefore = 0;
-    MessageBoxFn previousBox = nullptr;
-    UpdateSeams previousSeams{};
-};
-
-const std::wstring upToDatePrefix = L"当前已是最新版本。\n\n当前版本：v";
-const std::wstring questionTail =
-    L"是否立即下载？\n\n· 下载到本程序所在目录，文件名带版本号\n· 不会结束当前程序，也不会覆盖任何现有文件";
-
 TEST_F(UpdateCheckTest, EqualAndOlderVersionsAreUpToDate)
 {
     ASSERT_EQ(ownVersion(), "2.0.3");  // the test program's own version resource
@@ -336,7 +176,7 @@ TEST_F(UpdateCheckTest, DigestThatCannotBeComputedIsAFailedVerification)
     const std::string build = patternBytes(1000);
     server.answer("/rel/c.exe", makeAnswer(200, build));
     manifest("{\"ver\": \"2.1.0\", \"url\": \"c.exe\", \"sha256\": \"" + sha256Hex(build) + "\"}");
-    updateSeams.hashFile = &failingHash;
+    ScopedSeam failing(updateSeams.hashFile, &failingHash);
     boxes.answers = {IDYES, IDYES};
     CheckForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 2u);
@@ -354,10 +194,13 @@ TEST_F(UpdateCheckTest, ExistingFileIsOfferedWithoutARequest)
     CheckForUpdates(nullptr);
     EXPECT_EQ(requestsFor("/rel/d.exe"), 0u);
     ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[1].text, L"本地已存在该版本：\n\n" + downloadPath(L"9.9.9") + L"\n\n是否立即运行？");
+    // Without a published digest the file cannot be verified, and the offer says so.
+    EXPECT_EQ(boxes.shown[1].text, L"本地已存在该版本：\n\n" + downloadPath(L"9.9.9") +
+                                       L"\n\n服务器没有提供校验值，无法确认这个文件完整、未被改动。\n\n是否立即运行？");
+    EXPECT_EQ(boxes.shown[1].type, static_cast<UINT>(MB_YESNO | MB_ICONWARNING));
     EXPECT_EQ(boxes.shown[1].updateStatus, L"该版本已存在于本地");
     EXPECT_EQ(boxes.shown[1].updateProgress, 100);
-    EXPECT_EQ(boxes.shown[1].notes, L"第一行\\n第二行") << "notes are shown as received, escapes and all";
+    EXPECT_EQ(boxes.shown[1].notes, L"第一行\r\n第二行") << "a JSON manifest's escapes are decoded";
     ASSERT_EQ(startedPrograms.size(), 1u);
     std::string kept;
     ASSERT_TRUE(readWholeFile(downloadPath(L"9.9.9"), kept));
@@ -376,11 +219,11 @@ TEST_F(UpdateCheckTest, FailedDownloadLeavesNothingAndReportsIt)
     EXPECT_FALSE(fileExists(downloadPath(L"2.1.0")));
 }
 
-// Runs while the update window pumps messages during a download: checks the busy state.
+// Runs while the update window runs a download: checks the busy state.
 struct BusyProbe {
     int observations = 0;
-    int closeIgnored = 0;
-    int buttonsDisabled = 0;
+    int downloadDisabled = 0;
+    int cancelOffered = 0;
 } busyProbe;
 
 void CALLBACK probeUpdateWindow(HWND, UINT, UINT_PTR, DWORD)
@@ -390,85 +233,74 @@ void CALLBACK probeUpdateWindow(HWND, UINT, UINT_PTR, DWORD)
         return;
     }
     ++busyProbe.observations;
-    if (!IsWindowEnabled(GetDlgItem(window, IDC_UPD_DOWNLOAD)) && !IsWindowEnabled(GetDlgItem(window, IDC_UPD_CLOSE))) {
-        ++busyProbe.buttonsDisabled;
+    if (!IsWindowEnabled(GetDlgItem(window, IDC_UPD_DOWNLOAD))) {
+        ++busyProbe.downloadDisabled;
     }
-    SendMessageW(window, WM_CLOSE, 0, 0);
-    SendMessageW(window, WM_COMMAND, IDC_UPD_CLOSE, 0);
-    if (IsWindow(window)) {
-        ++busyProbe.closeIgnored;
+    if (IsWindowEnabled(GetDlgItem(window, IDC_UPD_CLOSE)) && textOf(GetDlgItem(window, IDC_UPD_CLOSE)) == L"取消") {
+        ++busyProbe.cancelOffered;
     }
 }
 
-TEST_F(UpdateCheckTest, BusyDownloadDisablesBothButtonsIgnoresCloseAndShowsProgress)
+TEST_F(UpdateCheckTest, BusyDownloadDisablesDownloadOffersCancelAndShowsProgress)
 {
-    // Large enough that the transfer takes many chunks, each followed by message draining.
+    // Large enough that the transfer takes many chunks and many progress messages.
     const std::string build = patternBytes(24 * 1024 * 1024);
     server.answer("/rel/big.exe", makeAnswer(200, build));
     manifest("{\"ver\": \"3.0.0\", \"url\": \"big.exe\"}");
     busyProbe = BusyProbe{};
     const UINT_PTR timer = SetTimer(nullptr, 0, 1, &probeUpdateWindow);
     boxes.answers = {IDYES, IDNO};
+    boxes.inspect = [](HWND window) {
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, IDC_UPD_DOWNLOAD))) << "enabled again after the download";
+        EXPECT_EQ(textOf(GetDlgItem(window, IDC_UPD_CLOSE)), L"关闭");
+    };
     CheckForUpdates(nullptr);
     KillTimer(nullptr, timer);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].updateStatus, L"下载完成");
     EXPECT_GT(busyProbe.observations, 0) << "the download was over before the probe ran";
-    EXPECT_EQ(busyProbe.buttonsDisabled, busyProbe.observations);
-    EXPECT_EQ(busyProbe.closeIgnored, busyProbe.observations);
+    EXPECT_EQ(busyProbe.downloadDisabled, busyProbe.observations);
+    EXPECT_EQ(busyProbe.cancelOffered, busyProbe.observations);
     EXPECT_EQ(updateWindow(), nullptr) << "closed once idle";
 }
 
-TEST_F(UpdateCheckTest, CheckingWindowIgnoresCloseAndClosesItselfWhenTheWorkerReports)
+TEST_F(UpdateCheckTest, CheckingWindowCancelsWithItsButtonCloseBoxAndEscape)
 {
-    // A server that accepts the connection and never answers keeps the worker waiting.
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(listener, 4), 0);
-    int length = sizeof address;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    configure(L"http://127.0.0.1:" + std::to_wstring(ntohs(address.sin_port)) + L"/");
-
-    struct Probe {
-        SOCKET listener;
-        SOCKET accepted = INVALID_SOCKET;
-        int stayedOpen = 0;
+    // A server that accepts the request and never answers keeps the worker waiting.
+    server.answer("/rel/version.json", silentAnswer());
+    struct Case {
+        const char* name;
+        std::function<void(HWND)> cancel;
+    } cases[] = {
+        {"button", [](HWND w) { SendMessageW(GetDlgItem(w, IDC_CHK_CANCEL), BM_CLICK, 0, 0); }},
+        {"close box", [](HWND w) { PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"WM_CLOSE", [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }},
+        {"Escape", [](HWND w) { PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001); }},
     };
-    static Probe probe{INVALID_SOCKET};
-    probe = Probe{listener};
-    const UINT_PTR timer = SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) {
-        HWND checking = FindWindowW(L"LorminUpdChkCls", nullptr);
-        if (checking == nullptr || probe.listener == INVALID_SOCKET) {
-            return;
-        }
-        SendMessageW(checking, WM_CLOSE, 0, 0);
-        SendMessageW(checking, WM_SYSCOMMAND, SC_CLOSE, 0);
-        if (IsWindow(checking)) {
-            ++probe.stayedOpen;
-        }
-        if (probe.stayedOpen >= 2) {
-            // End the check: the waiting connection breaks and the worker reports a failure.
-            probe.accepted = accept(probe.listener, nullptr, nullptr);
-            closesocket(probe.accepted);
-            closesocket(probe.listener);
-            probe.listener = INVALID_SOCKET;
-        }
-    });
-    CheckForUpdates(nullptr);
-    KillTimer(nullptr, timer);
-    if (probe.listener != INVALID_SOCKET) {
-        closesocket(probe.listener);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes.shown.clear();
+        logBefore = readLog().size();
+        ULONGLONG cancelledAt = 0;
+        int ticks = 0;
+        const Every step(100, [&] {
+            const HWND checking = FindWindowW(L"LorminUpdChkCls", nullptr);
+            if (checking != nullptr && ++ticks == 3 && cancelledAt == 0) {
+                cancelledAt = GetTickCount64();
+                c.cancel(checking);
+            }
+        });
+        CheckForUpdates(nullptr);
+        const ULONGLONG endedAt = GetTickCount64();
+        ASSERT_NE(cancelledAt, 0u);
+        EXPECT_LT(endedAt - cancelledAt, 1000u) << "the check did not end within a second";
+        EXPECT_EQ(FindWindowW(L"LorminUpdChkCls", nullptr), nullptr);
+        EXPECT_TRUE(boxes.shown.empty()) << "a cancelled check shows nothing more";
+        EXPECT_NE(newLogLines().find("[更新] 检查已取消"), std::string::npos) << newLogLines();
     }
-    EXPECT_GE(probe.stayedOpen, 2);
-    EXPECT_EQ(FindWindowW(L"LorminUpdChkCls", nullptr), nullptr);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text.rfind(L"检查更新失败：\n", 0), 0u) << narrow(boxes.shown[0].text);
 }
 
-HANDLE failToStartThread(unsigned(__stdcall*)(void*), void*)
+HANDLE failToStartThread(unsigned(__stdcall*)(void*), void*, unsigned*)
 {
     return nullptr;
 }
@@ -476,7 +308,7 @@ HANDLE failToStartThread(unsigned(__stdcall*)(void*), void*)
 TEST_F(UpdateCheckTest, WorkerThatCannotStartEndsTheCheckAsAFailure)
 {
     manifest("{\"ver\": \"2.1.0\", \"url\": \"x.exe\"}");
-    updateSeams.startThread = &failToStartThread;
+    ScopedSeam noThreads(startThreadSeam, &failToStartThread);
     CheckForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text,

@@ -139,3 +139,89 @@ TEST(DigestMatches, IgnoresCaseSpacesAndTabsOnly)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReadManifest, ValidJsonIsDecodedAndAnythingElseGoesThroughTheScanner)
+{
+    const struct {
+        const char* label;
+        std::string text;
+        bool found;
+        ManifestReading reading;
+        ManifestFields fields;
+    } cases[] = {
+        {"plain JSON",
+         R"({"ver":"2.1.0","url":"a.exe","sha256":"ab","note":"n","sig":"cd"})",
+         true,
+         ManifestReading::Json,
+         {"2.1.0", "a.exe", "ab", "n", "cd"}},
+        {"escapes decoded",
+         R"({"ver":"2.1.0","url":"a\/b.exe","note":"第一行\n\"引号\"\u4e2d\\"})",
+         true,
+         ManifestReading::Json,
+         {"2.1.0", "a/b.exe", "", "第一行\n\"引号\"中\\", ""}},
+        {"byte-order mark",
+         "\xEF\xBB\xBF{\"ver\":\"2\",\"url\":\"u\",\"note\":\"a\\nb\"}",
+         true,
+         ManifestReading::Json,
+         {"2", "u", "", "a\nb", ""}},
+        {"other members ignored",
+         R"({"x":{"ver":"1"},"ver":"2","url":"u","n":[1,2]})",
+         true,
+         ManifestReading::Json,
+         {"2", "u", "", "", ""}},
+        {"trailing comma is no JSON",
+         R"({"ver":"2","url":"u","note":"a\nb",})",
+         true,
+         ManifestReading::Scanner,
+         {"2", "u", "", "a\\nb", ""}},
+        {"number where a string belongs",
+         R"({"ver": 3, "url": "x.exe"})",
+         true,
+         ManifestReading::Scanner,
+         {"url", "x.exe", "", "", ""}},
+        {"sha256 as a number",
+         R"({"ver":"2","url":"u","sha256":12})",
+         true,
+         ManifestReading::Scanner,
+         {"2", "u", "", "", ""}},
+        {"JSON without url", R"({"ver":"2"})", false, ManifestReading::Scanner, {}},
+        {"array", R"(["ver","url"])", false, ManifestReading::Scanner, {}},
+        {"empty values count as found", R"({"ver":"","url":""})", true, ManifestReading::Json, {}},
+    };
+    for (const auto& c : cases) {
+        ManifestFields fields;
+        fields.note = "stale";
+        ManifestReading reading = ManifestReading::Json;
+        EXPECT_EQ(ReadManifest(c.text, fields, &reading), c.found) << c.label;
+        EXPECT_EQ(reading, c.reading) << c.label;
+        EXPECT_EQ(fields.ver, c.fields.ver) << c.label;
+        EXPECT_EQ(fields.url, c.fields.url) << c.label;
+        EXPECT_EQ(fields.sha256, c.fields.sha256) << c.label;
+        EXPECT_EQ(fields.note, c.fields.note) << c.label;
+        EXPECT_EQ(fields.sig, c.fields.sig) << c.label;
+    }
+}
+
+TEST(TemporaryDownloadName, IsRecognisedAndNothingElseIs)
+{
+    EXPECT_EQ(TemporaryDownloadName(0x0123456789abcdefULL), L"LorminRecorder_download_0123456789abcdef.part");
+    EXPECT_EQ(TemporaryDownloadName(0), L"LorminRecorder_download_0000000000000000.part");
+    const std::vector<std::pair<std::wstring, bool>> cases = {
+        {L"LorminRecorder_download_0123456789abcdef.part", true},
+        {L"LorminRecorder_download_0123456789ABCDEF.part", true},
+        {L"LorminRecorder_download_0123456789abcde.part", false},
+        {L"LorminRecorder_download_0123456789abcdef0.part", false},
+        {L"LorminRecorder_download_0123456789abcdeg.part", false},
+        {L"LorminRecorder_download_0123456789abcdef.exe", false},
+        {L"LorminRecorder_v2.1.0.exe", false},
+        {L"lorminrecorder_download_0123456789abcdef.part", false},
+        {L"", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsTemporaryDownloadName(c.first), c.second);
+    }
+}
+
+}  // namespace
