@@ -103,9 +103,7 @@ struct Probe {
         s.inject = [](void* c, const MacroEvent& e) {
             Probe& p = self(c);
             p.injectedAt.push_back(p.inner.now(p.inner.context) - p.passStart);
-            if (p.inner.inject != nullptr) {
-                p.inner.inject(p.inner.context, e);
-            }
+            return p.inner.inject != nullptr ? p.inner.inject(p.inner.context, e) : SendResult{};
         };
         s.releaseHeld = [](void* c) {
             if (self(c).inner.releaseHeld != nullptr) {
@@ -113,13 +111,12 @@ struct Probe {
             }
         };
         s.releaseModifiers = [](void* c) {
-            if (self(c).inner.releaseModifiers != nullptr) {
-                self(c).inner.releaseModifiers(self(c).inner.context);
-            }
+            return self(c).inner.releaseModifiers != nullptr ? self(c).inner.releaseModifiers(self(c).inner.context)
+                                                             : SendResult{};
         };
         // The loop reads the clock for the pass start right after this call.
         s.passStarted = [](void* c, int, int) { self(c).passStart = self(c).inner.now(self(c).inner.context); };
-        s.ended = [](void*, bool) {};
+        s.ended = [](void*, PlaybackEnd, uint32_t) {};
         return s;
     }
 

@@ -30,7 +30,14 @@ void spinStep(void*)
 #endif
 }
 
-void fakeInject(void*, const MacroEvent&) {}
+SendResult fakeInject(void*, const MacroEvent&)
+{
+    return SendResult{};
+}
+SendResult releaseNothing(void*)
+{
+    return SendResult{};
+}
 void nothing(void*) {}
 
 PlaybackSeams nativeSeams()
@@ -41,7 +48,7 @@ PlaybackSeams nativeSeams()
     s.pause = &spinStep;
     s.inject = &fakeInject;
     s.releaseHeld = &nothing;
-    s.releaseModifiers = &nothing;
+    s.releaseModifiers = &releaseNothing;
     return s;
 }
 
@@ -57,7 +64,7 @@ timing::Stats stopToEnd(int rounds)
         const PlaybackJob job = makePlaybackJob(events, 1.0, true, 1, false);
         PlaybackSeams seams = nativeSeams();
         seams.passStarted = [](void*, int, int) {};
-        seams.ended = [](void*, bool) {};
+        seams.ended = [](void*, PlaybackEnd, uint32_t) {};
         std::thread thread([&] { runPlayback(job, seams, playing, stop); });
         std::this_thread::sleep_for(std::chrono::milliseconds(30 + (round * 37) % 90));
         const double before = steadySeconds(nullptr);

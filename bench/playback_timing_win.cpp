@@ -19,9 +19,9 @@ PlaybackSeams systemSeams()
 {
     PlaybackSeams s;
     useSystemClock(s);
-    s.inject = [](void*, const MacroEvent& e) { injectEvent(systemInputSeam(), held, e); };
+    s.inject = [](void*, const MacroEvent& e) { return injectEvent(systemInputSeam(), held, e); };
     s.releaseHeld = [](void*) { releaseHeld(systemInputSeam(), held); };
-    s.releaseModifiers = [](void*) { releaseModifiers(systemInputSeam()); };
+    s.releaseModifiers = [](void*) { return releaseModifiers(systemInputSeam()); };
     return s;
 }
 

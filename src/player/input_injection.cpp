@@ -16,9 +16,55 @@ InputRecord keyRecord(const InputSeam& seam, uint16_t virtualKey, bool release, 
     return record;
 }
 
-void sendKey(const InputSeam& seam, uint16_t virtualKey, bool release)
+SendResult send(const InputSeam& seam, const InputRecord& record)
 {
-    seam.sendInput(seam.context, keyRecord(seam, virtualKey, release, isExtendedKey(virtualKey)));
+    SendResult result;
+    result.refused = !seam.sendInput(seam.context, record, result.error);
+    return result;
+}
+
+SendResult sendKey(const InputSeam& seam, uint16_t virtualKey, bool release)
+{
+    return send(seam, keyRecord(seam, virtualKey, release, isExtendedKey(virtualKey)));
+}
+
+SendResult sendAndTrack(const InputSeam& seam, HeldInput& held, const MacroEvent& event, const InputRecord& record)
+{
+    const SendResult result = send(seam, record);
+    if (!result.refused) {
+        trackHeld(held, event);
+    }
+    return result;
+}
+
+// Shift, Ctrl and Alt on both sides, then both Windows keys: the keys that change the meaning of
+// other input.
+constexpr uint16_t kModifierKeys[] = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C};
+
+// The key-state code of a button; values other than Right and Middle act as Left.
+uint32_t buttonVirtualKey(MouseButton button)
+{
+    switch (button) {
+    case MouseButton::Right: return kVirtualKeyRightButton;
+    case MouseButton::Middle: return kVirtualKeyMiddleButton;
+    default: return kVirtualKeyLeftButton;
+    }
+}
+
+// Shift, Ctrl and Alt without a side act on the left-hand key.
+uint32_t sidedVirtualKey(uint32_t code)
+{
+    switch (code) {
+    case 0x10: return 0xA0;
+    case 0x11: return 0xA2;
+    case 0x12: return 0xA4;
+    default: return code;
+    }
+}
+
+bool contains(const std::vector<uint32_t>& codes, uint32_t code)
+{
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
 }
 
 }  // namespace
@@ -47,18 +93,16 @@ InputRecord buttonRecord(MouseButton button, bool pressed)
     return record;
 }
 
-void injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event)
+SendResult injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event)
 {
     switch (event.kind) {
-    case EventKind::Move: seam.setCursorPos(seam.context, event.x, event.y); break;
+    case EventKind::Move: seam.setCursorPos(seam.context, event.x, event.y); return SendResult{};
     case EventKind::Click:
         // Only a press is positioned: a release acts wherever the moves of a drag left the cursor.
         if (event.pressed) {
             seam.setCursorPos(seam.context, event.x, event.y);
         }
-        seam.sendInput(seam.context, buttonRecord(event.button, event.pressed));
-        trackHeld(held, event);
-        break;
+        return sendAndTrack(seam, held, event, buttonRecord(event.button, event.pressed));
     case EventKind::Scroll: {
         InputRecord record;
         record.type = kInputTypeMouse;
@@ -69,22 +113,20 @@ void injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event
             record.mouseFlags = kMouseFlagHorizontalWheel;
             record.mouseData = static_cast<int32_t>(static_cast<uint32_t>(event.dx) * kWheelDelta);
         } else {
-            break;
+            return SendResult{};
         }
-        seam.sendInput(seam.context, record);
-        break;
+        return send(seam, record);
     }
     case EventKind::KeyDown:
     case EventKind::KeyUp: {
         const uint16_t code = sendableVirtualKey(event.key);
         if (code == 0) {
-            break;
+            return SendResult{};
         }
-        sendKey(seam, code, event.kind == EventKind::KeyUp);
-        trackHeld(held, event);
-        break;
+        return sendAndTrack(seam, held, event,
+                            keyRecord(seam, code, event.kind == EventKind::KeyUp, isExtendedKey(code)));
     }
-    default: break;
+    default: return SendResult{};
     }
 }
 
@@ -117,28 +159,44 @@ void releaseHeld(const InputSeam& seam, HeldInput& held)
         buttons.swap(held.heldButtons);
         keys.swap(held.heldKeys);
     }
+    // What the lists released is not asked about again: the system may report a key down for
+    // a moment after its release was sent, and a second release would be a stray one.
+    std::vector<uint32_t> released;
     for (MouseButton button : buttons) {
-        seam.sendInput(seam.context, buttonRecord(button, false));
+        send(seam, buttonRecord(button, false));
+        released.push_back(buttonVirtualKey(button));
     }
     for (const std::string& name : keys) {
         const uint16_t code = sendableVirtualKey(name);
         if (code != 0) {
             sendKey(seam, code, true);
+            released.push_back(sidedVirtualKey(code));
         }
     }
-    // Whatever the lists say, no button may stay down: a press lost to a refused SendInput
-    // still counts as held, and one the system did take must not outlive the playback.
+    // A button or modifier still down after the lists (pressed under a name the lists did not
+    // match, say) must not outlive the playback.
     for (MouseButton button : {MouseButton::Left, MouseButton::Right, MouseButton::Middle}) {
-        seam.sendInput(seam.context, buttonRecord(button, false));
+        const uint32_t code = buttonVirtualKey(button);
+        if (!contains(released, code) && seam.isKeyDown(seam.context, code)) {
+            send(seam, buttonRecord(button, false));
+        }
+    }
+    for (uint16_t code : kModifierKeys) {
+        if (!contains(released, code) && seam.isKeyDown(seam.context, code)) {
+            sendKey(seam, code, true);
+        }
     }
 }
 
-void releaseModifiers(const InputSeam& seam)
+SendResult releaseModifiers(const InputSeam& seam)
 {
-    // Shift, Ctrl and Alt on both sides, then both Windows keys. These releases carry no
-    // extended flag, also for the right-hand keys that have it when a script presses them.
-    static constexpr uint16_t modifiers[] = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C};
-    for (uint16_t code : modifiers) {
-        seam.sendInput(seam.context, keyRecord(seam, code, true, false));
+    for (uint16_t code : kModifierKeys) {
+        if (seam.isKeyDown(seam.context, code)) {
+            const SendResult result = sendKey(seam, code, true);
+            if (result.refused) {
+                return result;
+            }
+        }
     }
+    return SendResult{};
 }

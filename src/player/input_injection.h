@@ -41,14 +41,21 @@ struct InputRecord {
     uint32_t keyFlags = 0;
 };
 
-// The platform calls of the injection: SetCursorPos, SendInput with one record, and
-// MapVirtualKeyW(code, MAPVK_VK_TO_VSC).
+// The platform calls of the injection: SetCursorPos, SendInput with one record,
+// MapVirtualKeyW(code, MAPVK_VK_TO_VSC) and GetAsyncKeyState's "down" bit. sendInput returns
+// false when the system refused the record (SendInput gave 0), with its GetLastError in error.
 struct InputSeam {
     void* context = nullptr;
     void (*setCursorPos)(void* context, int32_t x, int32_t y) = nullptr;
-    void (*sendInput)(void* context, const InputRecord& record) = nullptr;
+    bool (*sendInput)(void* context, const InputRecord& record, uint32_t& error) = nullptr;
     uint32_t (*mapVirtualKey)(void* context, uint32_t virtualKey) = nullptr;
+    bool (*isKeyDown)(void* context, uint32_t virtualKey) = nullptr;
 };
+
+// Virtual keys of the mouse buttons as the key-state query knows them.
+constexpr uint32_t kVirtualKeyLeftButton = 0x01;
+constexpr uint32_t kVirtualKeyRightButton = 0x02;
+constexpr uint32_t kVirtualKeyMiddleButton = 0x04;
 
 // Buttons (MouseButton values) and key names pressed by the playback and not yet released,
 // each at most once, in order of first press. The lock is never held while input is sent.
@@ -58,14 +65,29 @@ struct HeldInput {
     std::vector<std::string> heldKeys;
 };
 
+// Whether the system took the input of one step. The system refuses injected input while a
+// program of higher integrity (one run as administrator, a UAC prompt, the lock screen) has the
+// input; error is the refused SendInput's GetLastError.
+struct SendResult {
+    bool refused = false;
+    uint32_t error = 0;
+};
+
 // Performs one event: positions the cursor and/or sends one record, then tracks held input.
-void injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event);
+// A refused record changes nothing in the held lists: a press that never happened holds
+// nothing, and a release that never happened leaves its key held.
+SendResult injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event);
 // Updates the held lists after a click or key event was sent.
 void trackHeld(HeldInput& held, const MacroEvent& event);
-// Releases everything in the held lists, then the left, right and middle buttons.
+// The end of a playback: releases everything in the held lists, then each mouse button and
+// modifier key that the system still reports down, each of them once. Nothing that is up is
+// released: a release of a button that is not down still reaches the window under the cursor
+// (a right button-up opens its context menu). Refusals are not reported: whatever the system still takes is released.
 void releaseHeld(const InputSeam& seam, HeldInput& held);
-// A key-up for each of the eight modifier keys, without the extended flag.
-void releaseModifiers(const InputSeam& seam);
+// The start of a playback: a key-up for each of the eight modifier keys that the system reports
+// down (one the user still holds would turn replayed keys and clicks into shortcuts), with the
+// extended flag where the key has it. Stops at the first refusal and reports it.
+SendResult releaseModifiers(const InputSeam& seam);
 
 // The virtual key of a key name as it can be sent, or 0 when the name gives none.
 uint16_t sendableVirtualKey(const std::string& name);

@@ -72,25 +72,25 @@ void preciseSleep(const PlaybackSeams& seams, double seconds)
     }
 }
 
-bool runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std::atomic<bool>& playing,
-                 const std::atomic<bool>& stopRequested)
+PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std::atomic<bool>& playing,
+                        const std::atomic<bool>& stopRequested)
 {
     // A modifier the user still holds would turn injected keys and clicks into shortcuts.
-    seams.releaseModifiers(seams.context);
+    SendResult sent = seams.releaseModifiers(seams.context);
+    PlaybackEnd end = sent.refused ? PlaybackEnd::Refused : PlaybackEnd::Completed;
 
     const double doubleClick = job.clickFidelity ? seams.doubleClickSeconds(seams.context) : 0.0;
     const std::vector<double> scaledDelays = computeScaledDelays(job.events, job.speed, job.clickFidelity, doubleClick);
 
     const int limit = job.infinite ? 0 : job.loops;
-    bool stopped = false;
-    for (int pass = 1;; ++pass) {
+    for (int pass = 1; end == PlaybackEnd::Completed; ++pass) {
         // The loop limit is tested before the stop request, so that a stop that arrives while
         // the last event is injected still counts as a completed playback.
         if (limit != 0 && pass > limit) {
             break;
         }
         if (stopRequested.load()) {
-            stopped = true;
+            end = PlaybackEnd::Stopped;
             break;
         }
         seams.passStarted(seams.context, pass, limit);
@@ -99,24 +99,27 @@ bool runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std::atomic
         double target = seams.now(seams.context);
         for (size_t i = 0; i < job.events.size(); ++i) {
             if (stopRequested.load()) {
-                stopped = true;
+                end = PlaybackEnd::Stopped;
                 break;
             }
             target += scaledDelays[i];
             if (stopRequested.load() || waitUntil(seams, target, stopRequested) == WaitResult::Stopped) {
-                stopped = true;
+                end = PlaybackEnd::Stopped;
                 break;
             }
-            seams.inject(seams.context, job.events[i]);
-        }
-        if (stopped) {
-            break;
+            sent = seams.inject(seams.context, job.events[i]);
+            // Input the system refuses once it refuses again (the program in front runs with
+            // higher rights): playing on would report a playback that never reached its target.
+            if (sent.refused) {
+                end = PlaybackEnd::Refused;
+                break;
+            }
         }
     }
 
+    // Held input and whatever else is still down, each released once; nothing that is up.
     seams.releaseHeld(seams.context);
-    seams.releaseModifiers(seams.context);
     playing.exchange(false);
-    seams.ended(seams.context, stopped);
-    return stopped;
+    seams.ended(seams.context, end, end == PlaybackEnd::Refused ? sent.error : 0);
+    return end;
 }

@@ -6,9 +6,17 @@
 #include <cstdint>
 #include <vector>
 
+#include "player/input_injection.h"
 #include "script/macro_event.h"
 
 constexpr int kMaxPlaybackLoops = 999;
+
+// How a playback ended; the value is the wParam of WM_APP_PLAYBACK_ENDED.
+enum class PlaybackEnd : uint32_t {
+    Completed = 0,  // every pass ran to its end
+    Stopped = 1,    // a stop request ended it
+    Refused = 2,    // the system refused injected input; the rest of the script was not played
+};
 
 // Everything a playback needs from the outside world. Windows fills it with the performance
 // counter, Sleep, the pause hint, SendInput and PostMessageW; tests and benchmarks with fakes.
@@ -18,11 +26,13 @@ struct PlaybackSeams {
     void (*sleepMilliseconds)(void* context, uint32_t milliseconds) = nullptr;  // 0 yields the time slice
     void (*pause)(void* context) = nullptr;                                     // one step of a busy wait
     double (*doubleClickSeconds)(void* context) = nullptr;
-    void (*inject)(void* context, const MacroEvent& event) = nullptr;
+    SendResult (*inject)(void* context, const MacroEvent& event) = nullptr;
+    // At the end: what is held or still down. At the start: the modifiers the user holds.
     void (*releaseHeld)(void* context) = nullptr;
-    void (*releaseModifiers)(void* context) = nullptr;
+    SendResult (*releaseModifiers)(void* context) = nullptr;
     void (*passStarted)(void* context, int pass, int limit) = nullptr;  // limit 0 means endless
-    void (*ended)(void* context, bool stopped) = nullptr;
+    // error: the refused SendInput's GetLastError when end is Refused, else 0.
+    void (*ended)(void* context, PlaybackEnd end, uint32_t error) = nullptr;
 };
 
 // What one playback plays, with speed and loop count already made valid.
@@ -42,7 +52,7 @@ PlaybackJob makePlaybackJob(const std::vector<MacroEvent>& events, double speed,
 // then yields the time slice, then spins for the last 0.3 ms.
 void preciseSleep(const PlaybackSeams& seams, double seconds);
 
-// Runs a whole playback on the calling thread. Clears playing as its last step before calling
-// ended. Returns true when it ended on a stop request.
-bool runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std::atomic<bool>& playing,
-                 const std::atomic<bool>& stopRequested);
+// Runs a whole playback on the calling thread. The first refused input ends it at once, as a
+// stop does. Clears playing as its last step before calling ended; returns how it ended.
+PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std::atomic<bool>& playing,
+                        const std::atomic<bool>& stopRequested);

@@ -3,10 +3,11 @@
 // exact timing, speed, passes and click fidelity, and releases held input at the end.
 
 #include <atomic>
-#include <thread>
 #include <vector>
 #include <windows.h>
 
+#include "base/playback_pointer.h"
+#include "base/thread.h"
 #include "player/input_injection.h"
 #include "player/playback_loop.h"
 #include "script/macro_event.h"
@@ -20,6 +21,9 @@ public:
 
     // Receiver of WM_APP_PLAYBACK_LOOP and WM_APP_PLAYBACK_ENDED; null posts nothing.
     void setMainWindow(HWND mainWindow);
+    // Where playbacks tell the places they put the cursor (for the recorder's takeover watch);
+    // null tells nobody. Set it while no playback runs.
+    void setPlaybackPointer(PlaybackPointer* pointer);
 
     bool startPlayback(const std::vector<MacroEvent>& events, double speed, bool infinite, int loops,
                        bool clickFidelity);
@@ -31,7 +35,8 @@ private:
     void joinPlaybackThread();
 
     std::atomic<HWND> mainWindow_{nullptr};
-    std::thread thread_;
+    std::atomic<PlaybackPointer*> pointer_{nullptr};
+    Thread thread_;
     std::atomic<bool> playing_{false};
     std::atomic<bool> stopRequested_{false};
     HeldInput held_;

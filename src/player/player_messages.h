@@ -3,5 +3,13 @@
 
 #include <windows.h>
 
-constexpr UINT WM_APP_PLAYBACK_ENDED = WM_APP + 5;  // wParam: 1 stopped, 0 completed
-constexpr UINT WM_APP_PLAYBACK_LOOP = WM_APP + 7;   // wParam: pass from 1, lParam: limit or 0
+// Posted once at the very end of a playback, after held input was released and isPlaying()
+// turned false. wParam says how it ended (a PlaybackEnd value):
+//   0 completed: every pass ran to its end;
+//   1 stopped: stopPlayback (the stop key, the stop button, closing the window);
+//   2 refused: the system refused injected input (a program run as administrator, a UAC prompt
+//     or the lock screen had the input); lParam is SendInput's error code. The playback stopped
+//     at the refused event and a log line says so.
+// lParam is 0 for the other two.
+constexpr UINT WM_APP_PLAYBACK_ENDED = WM_APP + 5;
+constexpr UINT WM_APP_PLAYBACK_LOOP = WM_APP + 7;  // wParam: pass from 1, lParam: limit or 0

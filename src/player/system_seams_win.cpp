@@ -10,7 +10,7 @@ void systemSetCursorPos(void*, int32_t x, int32_t y)
     SetCursorPos(x, y);
 }
 
-void systemSendInput(void*, const InputRecord& record)
+bool systemSendInput(void*, const InputRecord& record, uint32_t& error)
 {
     INPUT input{};
     input.type = record.type;
@@ -25,12 +25,22 @@ void systemSendInput(void*, const InputRecord& record)
         input.mi.mouseData = static_cast<DWORD>(record.mouseData);
         input.mi.dwFlags = record.mouseFlags;
     }
-    SendInput(1, &input, sizeof(INPUT));
+    if (SendInput(1, &input, sizeof(INPUT)) == 1) {
+        error = 0;
+        return true;
+    }
+    error = GetLastError();
+    return false;
 }
 
 uint32_t systemMapVirtualKey(void*, uint32_t virtualKey)
 {
     return MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+}
+
+bool systemIsKeyDown(void*, uint32_t virtualKey)
+{
+    return (GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0;
 }
 
 double systemNow(void*)
@@ -61,8 +71,11 @@ InputSeam systemInputSeam()
     seam.setCursorPos = &systemSetCursorPos;
     seam.sendInput = &systemSendInput;
     seam.mapVirtualKey = &systemMapVirtualKey;
+    seam.isKeyDown = &systemIsKeyDown;
     return seam;
 }
+
+InputSeam playbackInputSeam = systemInputSeam();
 
 void useSystemClock(PlaybackSeams& seams)
 {

@@ -52,24 +52,6 @@ bool isKeyDownMessage(uint32_t message)
     return message == HookMessage::kKeyDown || message == HookMessage::kSysKeyDown;
 }
 
-HotkeyDecision hotkeyStep(uint32_t message, uint32_t virtualKey, uint32_t flags)
-{
-    HotkeyDecision decision;
-    Hotkey hotkey = Hotkey::None;
-    switch (virtualKey) {
-    case kVirtualKeyF7: hotkey = Hotkey::F7; break;
-    case kVirtualKeyF8: hotkey = Hotkey::F8; break;
-    case kVirtualKeyF9: hotkey = Hotkey::F9; break;
-    default: return decision;
-    }
-    decision.consumed = true;
-    const bool injected = (flags & kKeyInjectedFlag) != 0;
-    if (!injected && isKeyDownMessage(message)) {
-        decision.post = hotkey;
-    }
-    return decision;
-}
-
 int32_t wheelNotches(uint32_t mouseData)
 {
     const auto delta = static_cast<int16_t>(static_cast<uint16_t>(mouseData >> 16));
@@ -198,4 +180,43 @@ bool captureMouse(CaptureState& state, uint32_t message, int32_t x, int32_t y, u
     }
     // Double-click messages, X buttons and anything else are not part of the vocabulary.
     return false;
+}
+
+size_t removeUnreleasedPresses(std::vector<MacroEvent>& events, const std::vector<std::string>& keyNames)
+{
+    std::vector<bool> remove(events.size(), false);
+    size_t removed = 0;
+    for (const std::string& name : keyNames) {
+        // Back from the end up to the last release of the key: its presses there are unreleased.
+        for (size_t i = events.size(); i > 0; --i) {
+            const MacroEvent& e = events[i - 1];
+            if (e.key != name) {
+                continue;
+            }
+            if (e.kind == EventKind::KeyUp) {
+                break;
+            }
+            if (e.kind == EventKind::KeyDown && !remove[i - 1]) {
+                remove[i - 1] = true;
+                ++removed;
+            }
+        }
+    }
+    if (removed == 0) {
+        return 0;
+    }
+    std::vector<MacroEvent> kept;
+    kept.reserve(events.size() - removed);
+    double carried = 0.0;
+    for (size_t i = 0; i < events.size(); ++i) {
+        if (remove[i]) {
+            carried += events[i].delay;
+            continue;
+        }
+        kept.push_back(events[i]);
+        kept.back().delay += carried;
+        carried = 0.0;
+    }
+    events.swap(kept);
+    return removed;
 }

@@ -1,10 +1,14 @@
 #pragma once
-// The capture rules of the recorder as plain functions: the hotkey test, the move throttle, the
-// own-window and foreground filters with their swallowed buttons and keys, and the wheel notches.
+// The capture rules of the recorder as plain functions: the move throttle, the own-window and
+// foreground filters with their swallowed buttons and keys, the wheel notches, and the removal of
+// a stop chord's modifier presses. The hotkey test is in hotkey_rules.h.
 // The hook procedures unpack a notification, work out the few platform facts these rules need
 // (the clock, "is this window ours") and pass them in, so the rules run without Windows.
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "script/macro_event.h"
 
@@ -34,25 +38,11 @@ constexpr uint32_t kMouseHWheel = 0x020E;
 
 constexpr uint32_t kKeyInjectedFlag = 0x10;    // LLKHF_INJECTED
 constexpr uint32_t kMouseInjectedFlag = 0x01;  // LLMHF_INJECTED
-constexpr uint32_t kVirtualKeyF7 = 0x76;
-constexpr uint32_t kVirtualKeyF8 = 0x77;
-constexpr uint32_t kVirtualKeyF9 = 0x78;
 
 // Moves closer than this to the last recorded move are dropped (at most 50 moves a second).
 constexpr double kMoveInterval = 0.02;
 
-enum class Hotkey { None, F7, F8, F9 };
-
-struct HotkeyDecision {
-    bool consumed = false;       // the notification ends here: it is a hotkey, never an event
-    Hotkey post = Hotkey::None;  // the hotkey whose message is to be posted
-};
-
 bool isKeyDownMessage(uint32_t message);
-
-// F7, F8 and F9 are consumed whether injected or not, so they are never recorded; only a real
-// key-down posts, so key-ups and presses made by software (our own playback included) do nothing.
-HotkeyDecision hotkeyStep(uint32_t message, uint32_t virtualKey, uint32_t flags);
 
 // The signed high word of mouseData in whole notches, truncated toward zero.
 int32_t wheelNotches(uint32_t mouseData);
@@ -76,6 +66,12 @@ void resetCapture(CaptureState& state, double now);
 // key-downs. Returns true when out holds an event to append (out is then fully assigned).
 bool captureKey(CaptureState& state, uint32_t message, uint32_t virtualKey, bool ownForeground, double now,
                 MacroEvent& out);
+
+// Removes the presses of the named keys that no release of theirs follows (with their
+// auto-repeats): the modifiers of a chord that ends a recording were pressed for the chord, not
+// for the script. Each removed event's delay goes to the event after it, so the rest keeps its
+// timing. Returns the number of events removed.
+size_t removeUnreleasedPresses(std::vector<MacroEvent>& events, const std::vector<std::string>& keyNames);
 
 // One real mouse notification. ownWindow matters only where mouseMessageNeedsOwnWindow says so.
 // Returns true when out holds an event to append (out is then fully assigned).

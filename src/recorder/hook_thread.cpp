@@ -1,10 +1,15 @@
-// The input hook thread: owns the two low-level hooks, turns F7, F8 and F9 into messages to the
-// main window and hands every other notification to the event capture.
+// The input hook thread: owns the two low-level hooks, turns the hotkey chords into messages to
+// the main window, watches for the user taking over a playback, and hands every other
+// notification to the event capture.
 #include "recorder/recorder.h"
+
+#include <string>
+#include <vector>
 
 #include "base/error_log.h"
 #include "recorder/hook_seam.h"
 #include "recorder/recorder_messages.h"
+#include "recorder/takeover_rule.h"
 
 InstallHookFn installHook = SetWindowsHookExW;
 
@@ -20,11 +25,33 @@ constexpr DWORD kHookAnswerWaitMs = 1000;
 UINT messageForHotkey(Hotkey hotkey)
 {
     switch (hotkey) {
-    case Hotkey::F7: return WM_APP_HOTKEY_F7;
-    case Hotkey::F8: return WM_APP_HOTKEY_F8;
-    case Hotkey::F9: return WM_APP_HOTKEY_F9;
+    case Hotkey::RecordAlt: return WM_APP_HOTKEY_F7;
+    case Hotkey::Record: return WM_APP_HOTKEY_F8;
+    case Hotkey::Stop: return WM_APP_HOTKEY_F9;
     default: return 0;
     }
+}
+
+uint32_t packChord(const HotkeyChord& chord)
+{
+    return chord.key | (static_cast<uint32_t>(chord.modifiers) << 8);
+}
+
+HotkeyChord unpackChord(uint32_t packed)
+{
+    return HotkeyChord{static_cast<uint8_t>(packed), static_cast<uint8_t>(packed >> 8)};
+}
+
+// The modifier keys the system reports down, as a mask of hotkey_rules.h.
+uint32_t systemModifierKeys()
+{
+    uint32_t mask = 0;
+    for (uint32_t i = 0; i < 8; ++i) {
+        if ((GetAsyncKeyState(static_cast<int>(kModifierKeyCodes[i])) & 0x8000) != 0) {
+            mask |= 1u << i;
+        }
+    }
+    return mask;
 }
 
 }  // namespace
@@ -169,13 +196,78 @@ void Recorder::removeHooks()
     keyboardHook.reset();
 }
 
+void Recorder::applySettings(const UserSettings& settings)
+{
+    recordChord.store(packChord(settings.record));
+    recordAltChord.store(packChord(settings.recordAlt));
+    stopChord.store(packChord(settings.stop));
+    stopOnUserInput.store(settings.stopOnUserInput);
+}
+
+void Recorder::pauseHotkeys(bool paused)
+{
+    hotkeysPaused.store(paused);
+}
+
+void Recorder::setPlaybackPointer(PlaybackPointer* pointer)
+{
+    playbackPointer.store(pointer);
+}
+
+HotkeyChords Recorder::chords() const
+{
+    HotkeyChords result;
+    result.record = unpackChord(recordChord.load());
+    result.recordAlt = unpackChord(recordAltChord.load());
+    result.stop = unpackChord(stopChord.load());
+    return result;
+}
+
 bool Recorder::hotkeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info)
 {
-    const HotkeyDecision decision = hotkeyStep(static_cast<uint32_t>(message), info.vkCode, info.flags);
-    if (decision.post != Hotkey::None && mainWindow != nullptr) {
+    const auto msg = static_cast<uint32_t>(message);
+    const HotkeyChords current = chords();
+    // The system's modifier state costs eight calls (about 30 us under wine): asked only for a
+    // real key-down of a chord's key that needs it.
+    const bool askSystem =
+        (info.flags & LLKHF_INJECTED) == 0 && isKeyDownMessage(msg) && needsModifierState(current, info.vkCode);
+    const HotkeyDecision decision = hotkeyStep(hotkeys, current, hotkeysPaused.load(), msg, info.vkCode, info.flags,
+                                               info.time, askSystem ? systemModifierKeys() : 0);
+    if (decision.post == Hotkey::None) {
+        return decision.consumed;
+    }
+    // Before the post: the window reads the list once the recording has stopped.
+    if (decision.chordModifierKeys != 0 && recording.load()) {
+        removeChordModifierPresses(decision.chordModifierKeys);
+    }
+    if (mainWindow != nullptr) {
         PostMessageW(mainWindow, messageForHotkey(decision.post), 0, 0);
     }
     return decision.consumed;
+}
+
+void Recorder::removeChordModifierPresses(uint32_t modifierKeys)
+{
+    std::vector<std::string> names;
+    for (uint32_t i = 0; i < 8; ++i) {
+        if ((modifierKeys & (1u << i)) != 0) {
+            names.push_back(keyNameForVirtualKey(kModifierKeyCodes[i]));
+        }
+    }
+    std::lock_guard<std::mutex> lock(eventLock);
+    removeUnreleasedPresses(events, names);
+}
+
+void Recorder::takeoverStepFor(WPARAM message, const MSLLHOOKSTRUCT& info)
+{
+    PlaybackPointer* pointer = playbackPointer.load();
+    if (pointer == nullptr || !stopOnUserInput.load()) {
+        return;
+    }
+    if (isUserTakeover(static_cast<uint32_t>(message), info.pt.x, info.pt.y, info.flags, pointer->read()) &&
+        pointer->claimTakeover() && mainWindow != nullptr) {
+        PostMessageW(mainWindow, WM_APP_USER_TAKEOVER, 0, 0);
+    }
 }
 
 LRESULT CALLBACK Recorder::keyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
@@ -198,7 +290,9 @@ LRESULT CALLBACK Recorder::mouseHookProc(int code, WPARAM wParam, LPARAM lParam)
     if (code == HC_ACTION) {
         Recorder* recorder = activeRecorder.load();
         if (recorder != nullptr) {
-            recorder->onMouseHook(wParam, *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam));
+            const auto& info = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+            recorder->takeoverStepFor(wParam, info);
+            recorder->onMouseHook(wParam, info);
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

@@ -11,9 +11,12 @@
 #include <vector>
 #include <windows.h>
 
+#include "base/playback_pointer.h"
 #include "base/thread.h"
 #include "base/win_owners.h"
 #include "recorder/capture_rules.h"
+#include "recorder/hotkey_rules.h"
+#include "recorder/user_settings.h"
 #include "script/macro_event.h"
 
 enum class HookState : int32_t { Pending = 0, Installed = 1, Failed = 2 };
@@ -34,6 +37,16 @@ public:
     bool startRecording(bool recordMouse, bool recordKeyboard);
     void stopRecording();
     bool isRecording() const;
+
+    // Hotkeys and the takeover watch (user-interface thread, at any time; the hook thread uses
+    // the new values from its next notification on).
+    // The record, alternate record and stop chords, and whether a real mouse movement or button
+    // press during a playback posts WM_APP_USER_TAKEOVER.
+    void applySettings(const UserSettings& settings);
+    // While paused no chord fires (the settings dialog captures chords from real key presses).
+    void pauseHotkeys(bool paused);
+    // Where the playback placed the cursor (the object the player writes); null: none.
+    void setPlaybackPointer(PlaybackPointer* pointer);
 
     // Locked list operations (any thread).
     void clearEvents();
@@ -58,6 +71,11 @@ private:
     void removeHooks();
     // Posts the hotkey's message if this is one; true when the notification ends here.
     bool hotkeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info);
+    // Posts WM_APP_USER_TAKEOVER once per playback when the user takes it over.
+    void takeoverStepFor(WPARAM message, const MSLLHOOKSTRUCT& info);
+    HotkeyChords chords() const;
+    // Drops the presses of a stop chord's modifiers from the recording (hook thread).
+    void removeChordModifierPresses(uint32_t modifierKeys);
     // Waits while the hook state is Pending, at most about a second; returns the final state.
     HookState waitForHookAnswer() const;
     void logRecordingStopped() const;
@@ -72,6 +90,15 @@ private:
     HookHandle mouseHook;     // written only on the hook thread
     HookHandle keyboardHook;  // written only on the hook thread
     std::atomic<HookState> state{HookState::Pending};
+
+    // Hotkeys: chords packed as key | modifiers << 8, written by applySettings.
+    std::atomic<uint32_t> recordChord{kDefaultRecordChord.key};
+    std::atomic<uint32_t> recordAltChord{kDefaultRecordAltChord.key};
+    std::atomic<uint32_t> stopChord{kDefaultStopChord.key};
+    std::atomic<bool> hotkeysPaused{false};
+    HotkeyTracker hotkeys;  // hook thread only
+    std::atomic<bool> stopOnUserInput{false};
+    std::atomic<PlaybackPointer*> playbackPointer{nullptr};
 
     // Event capture.
     mutable std::mutex eventLock;

@@ -1,7 +1,9 @@
 #pragma once
-// A recording stand-in for SetCursorPos, SendInput and MapVirtualKeyW.
+// A recording stand-in for SetCursorPos, SendInput, MapVirtualKeyW and GetAsyncKeyState.
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,8 +16,15 @@ struct FakeInput {
         int32_t x = 0;
         int32_t y = 0;
         InputRecord record;
+        bool refused = false;  // the record was handed to SendInput and refused
     };
     std::vector<Call> calls;
+    // Which records the system refuses, with this error; none when empty.
+    std::function<bool(const InputRecord&)> refuses;
+    uint32_t refusalError = 5;  // ERROR_ACCESS_DENIED
+    // The keys and buttons the system reports down. Sent records do not change it, as on a
+    // system that takes a moment to count a release.
+    std::vector<uint32_t> down;
 
     InputSeam seam()
     {
@@ -28,13 +37,21 @@ struct FakeInput {
             call.y = y;
             static_cast<FakeInput*>(context)->calls.push_back(call);
         };
-        s.sendInput = [](void* context, const InputRecord& record) {
+        s.sendInput = [](void* context, const InputRecord& record, uint32_t& error) {
+            FakeInput& fake = *static_cast<FakeInput*>(context);
             FakeInput::Call call;
             call.record = record;
-            static_cast<FakeInput*>(context)->calls.push_back(call);
+            call.refused = fake.refuses && fake.refuses(record);
+            fake.calls.push_back(call);
+            error = call.refused ? fake.refusalError : 0;
+            return !call.refused;
         };
         // A recognisable scan code per key.
         s.mapVirtualKey = [](void*, uint32_t virtualKey) { return virtualKey + 0x1000u; };
+        s.isKeyDown = [](void* context, uint32_t virtualKey) {
+            const std::vector<uint32_t>& reported = static_cast<FakeInput*>(context)->down;
+            return std::find(reported.begin(), reported.end(), virtualKey) != reported.end();
+        };
         return s;
     }
 };
@@ -71,12 +88,13 @@ inline std::string describe(const FakeInput::Call& call)
         return "cursor(" + std::to_string(call.x) + "," + std::to_string(call.y) + ")";
     }
     const InputRecord& r = call.record;
+    const std::string refused = call.refused ? " refused" : "";
     if (r.type == kInputTypeKeyboard) {
         return "key(vk=" + std::to_string(r.virtualKey) + ",scan=" + std::to_string(r.scanCode) +
-               ",flags=" + std::to_string(r.keyFlags) + ")";
+               ",flags=" + std::to_string(r.keyFlags) + ")" + refused;
     }
     return "mouse(flags=" + std::to_string(r.mouseFlags) + ",data=" + std::to_string(r.mouseData) +
-           ",dx=" + std::to_string(r.dx) + ",dy=" + std::to_string(r.dy) + ")";
+           ",dx=" + std::to_string(r.dx) + ",dy=" + std::to_string(r.dy) + ")" + refused;
 }
 
 inline FakeInput::Call cursorCall(int32_t x, int32_t y)
@@ -95,14 +113,11 @@ inline FakeInput::Call recordCall(const InputRecord& record)
     return c;
 }
 
-// The records of releaseModifiers: eight key-ups without the extended flag.
-inline std::vector<FakeInput::Call> modifierReleases()
+inline FakeInput::Call refusedCall(const InputRecord& record)
 {
-    std::vector<FakeInput::Call> calls;
-    for (uint16_t vk : {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C}) {
-        calls.push_back(recordCall(keyboardRecord(vk, kKeyFlagUp)));
-    }
-    return calls;
+    FakeInput::Call c = recordCall(record);
+    c.refused = true;
+    return c;
 }
 
 inline std::vector<std::string> describeAll(const std::vector<FakeInput::Call>& calls)

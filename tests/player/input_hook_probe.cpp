@@ -2,13 +2,15 @@
 
 #include <atomic>
 #include <mutex>
-#include <thread>
+
+#include "base/thread.h"
+#include "base/win_owners.h"
 
 namespace {
 
 std::mutex probeLock;
 std::vector<ProbedInput> seen;
-std::thread hookThread;
+Thread hookThread;
 std::atomic<DWORD> hookThreadId{0};
 std::atomic<int> hookState{0};  // 0 starting, 1 running, -1 failed
 
@@ -53,19 +55,13 @@ void hookThreadMain()
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue must exist before the id is published
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    HHOOK mouse = SetWindowsHookExW(WH_MOUSE_LL, &mouseProc, instance, 0);
-    HHOOK keyboard = SetWindowsHookExW(WH_KEYBOARD_LL, &keyboardProc, instance, 0);
+    const HookHandle mouse(SetWindowsHookExW(WH_MOUSE_LL, &mouseProc, instance, 0));
+    const HookHandle keyboard(SetWindowsHookExW(WH_KEYBOARD_LL, &keyboardProc, instance, 0));
     hookThreadId = GetCurrentThreadId();
-    hookState = mouse != nullptr && keyboard != nullptr ? 1 : -1;
+    hookState = mouse && keyboard ? 1 : -1;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
-    }
-    if (mouse != nullptr) {
-        UnhookWindowsHookEx(mouse);
-    }
-    if (keyboard != nullptr) {
-        UnhookWindowsHookEx(keyboard);
     }
 }
 
@@ -74,7 +70,9 @@ void hookThreadMain()
 bool startInputProbe()
 {
     hookState = 0;
-    hookThread = std::thread(&hookThreadMain);
+    if (!hookThread.start(&hookThreadMain)) {
+        return false;
+    }
     while (hookState == 0) {
         Sleep(1);
     }
@@ -83,7 +81,7 @@ bool startInputProbe()
 
 void stopInputProbe()
 {
-    if (hookThread.joinable()) {
+    if (hookThread.started()) {
         PostThreadMessageW(hookThreadId, WM_QUIT, 0, 0);
         hookThread.join();
     }

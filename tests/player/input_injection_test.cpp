@@ -136,37 +136,155 @@ TEST(InputInjection, TracksHeldButtonsAndKeys)
     EXPECT_EQ(held.heldKeys.size(), 1u);
 }
 
-TEST(InputInjection, ReleaseHeldReleasesListsThenAllButtons)
+TEST(InputInjection, ReleaseHeldReleasesListsThenWhatIsStillDown)
 {
     FakeInput fake;
     HeldInput held;
     held.heldButtons = {MouseButton::Middle, kButton5};
     held.heldKeys = {"Home", "Bogus", "Shift"};
+    // The system still reports the listed ones down, and the right button and Alt besides.
+    fake.down = {kVirtualKeyMiddleButton, kVirtualKeyLeftButton, 0x24, 0xA0, kVirtualKeyRightButton, 0xA4};
     releaseHeld(fake.seam(), held);
     const std::vector<FakeInput::Call> expected = {
         recordCall(mouseRecord(kMouseFlagMiddleUp)),
         recordCall(mouseRecord(kMouseFlagLeftUp)),  // button 5 is released as the left button
         recordCall(keyboardRecord(0x24, kKeyFlagUp | kKeyFlagExtended)),
         recordCall(keyboardRecord(0xA0, kKeyFlagUp)),
-        recordCall(mouseRecord(kMouseFlagLeftUp)),
-        recordCall(mouseRecord(kMouseFlagRightUp)),
-        recordCall(mouseRecord(kMouseFlagMiddleUp)),
+        recordCall(mouseRecord(kMouseFlagRightUp)),    // still down, not in the lists
+        recordCall(keyboardRecord(0xA4, kKeyFlagUp)),  // likewise
     };
     EXPECT_EQ(describeAll(fake.calls), describeAll(expected));
     EXPECT_TRUE(held.heldButtons.empty());
     EXPECT_TRUE(held.heldKeys.empty());
 
-    // With nothing held the three button-ups are still sent.
+    // With nothing held and nothing down nothing is sent.
     fake.calls.clear();
+    fake.down.clear();
     releaseHeld(fake.seam(), held);
-    EXPECT_EQ(describeAll(fake.calls),
-              describeAll({recordCall(mouseRecord(kMouseFlagLeftUp)), recordCall(mouseRecord(kMouseFlagRightUp)),
-                           recordCall(mouseRecord(kMouseFlagMiddleUp))}));
+    EXPECT_TRUE(fake.calls.empty()) << describeAll(fake.calls).size() << " records";
 }
 
-TEST(InputInjection, ModifierReleasesCarryNoExtendedFlag)
+TEST(InputInjection, EndOfPlaybackReleasesOnlyWhatIsDownEachOnce)
+{
+    const struct {
+        const char* name;
+        std::vector<MouseButton> heldButtons;
+        std::vector<std::string> heldKeys;
+        std::vector<uint32_t> down;
+        std::vector<FakeInput::Call> expected;
+    } cases[] = {
+        {"nothing held, nothing down: nothing sent", {}, {}, {}, {}},
+        {"a drag stopped midway: its button released exactly once",
+         {MouseButton::Left},
+         {},
+         {kVirtualKeyLeftButton},
+         {recordCall(mouseRecord(kMouseFlagLeftUp))}},
+        {"a right Ctrl from the script: released with the extended flag, once",
+         {},
+         {"Ctrl_R"},
+         {0xA3},
+         {recordCall(keyboardRecord(0xA3, kKeyFlagUp | kKeyFlagExtended))}},
+        {"a Ctrl pressed as VK:17 counts as the left Ctrl",
+         {},
+         {"VK:17"},
+         {0xA2},
+         {recordCall(keyboardRecord(0x11, kKeyFlagUp))}},
+        {"held but already up again: the list still releases it",
+         {MouseButton::Right},
+         {"A"},
+         {},
+         {recordCall(mouseRecord(kMouseFlagRightUp)), recordCall(keyboardRecord(0x41, kKeyFlagUp))}},
+        {"the user's buttons and modifiers still down",
+         {},
+         {},
+         {kVirtualKeyMiddleButton, 0xA1, 0xA5, 0x5C, 0x41},
+         {recordCall(mouseRecord(kMouseFlagMiddleUp)), recordCall(keyboardRecord(0xA1, kKeyFlagUp)),
+          recordCall(keyboardRecord(0xA5, kKeyFlagUp | kKeyFlagExtended)),
+          recordCall(keyboardRecord(0x5C, kKeyFlagUp | kKeyFlagExtended))}},
+    };
+    for (const auto& c : cases) {
+        FakeInput fake;
+        fake.down = c.down;
+        HeldInput held;
+        held.heldButtons = c.heldButtons;
+        held.heldKeys = c.heldKeys;
+        releaseHeld(fake.seam(), held);
+        EXPECT_EQ(describeAll(fake.calls), describeAll(c.expected)) << c.name;
+    }
+}
+
+TEST(InputInjection, StartOfPlaybackReleasesOnlyModifiersThatAreDown)
+{
+    const struct {
+        const char* name;
+        std::vector<uint32_t> down;
+        std::vector<FakeInput::Call> expected;
+    } cases[] = {
+        {"nothing down: nothing sent", {}, {}},
+        {"a Ctrl held by the user: its release", {0xA2}, {recordCall(keyboardRecord(0xA2, kKeyFlagUp))}},
+        {"buttons and other keys are left alone", {kVirtualKeyLeftButton, 0x41, 0x24}, {}},
+        {"every modifier, in a fixed order, right-hand ones extended",
+         {0x5C, 0x5B, 0xA5, 0xA4, 0xA3, 0xA2, 0xA1, 0xA0},
+         {recordCall(keyboardRecord(0xA0, kKeyFlagUp)), recordCall(keyboardRecord(0xA1, kKeyFlagUp)),
+          recordCall(keyboardRecord(0xA2, kKeyFlagUp)), recordCall(keyboardRecord(0xA3, kKeyFlagUp | kKeyFlagExtended)),
+          recordCall(keyboardRecord(0xA4, kKeyFlagUp)), recordCall(keyboardRecord(0xA5, kKeyFlagUp | kKeyFlagExtended)),
+          recordCall(keyboardRecord(0x5B, kKeyFlagUp | kKeyFlagExtended)),
+          recordCall(keyboardRecord(0x5C, kKeyFlagUp | kKeyFlagExtended))}},
+    };
+    for (const auto& c : cases) {
+        FakeInput fake;
+        fake.down = c.down;
+        releaseModifiers(fake.seam());
+        EXPECT_EQ(describeAll(fake.calls), describeAll(c.expected)) << c.name;
+    }
+}
+
+TEST(InputInjection, RefusedRecordsAreReportedAndChangeNoHeldList)
+{
+    const struct {
+        const char* name;
+        std::vector<std::string> heldBefore;
+        MacroEvent event;
+        bool refused;
+        std::vector<std::string> heldAfter;
+    } cases[] = {
+        {"a refused key press holds nothing", {}, keyEvent(EventKind::KeyDown, "A"), true, {}},
+        {"a refused key release leaves the key held", {"A"}, keyEvent(EventKind::KeyUp, "A"), true, {"A"}},
+        {"a refused wheel turn is reported", {}, scroll(0, 1), true, {}},
+        {"a move is never refused: nothing is sent", {}, moveTo(5, 5), false, {}},
+        {"an unknown key sends nothing to refuse", {}, keyEvent(EventKind::KeyDown, "Bogus"), false, {}},
+    };
+    for (const auto& c : cases) {
+        FakeInput fake;
+        fake.refuses = [](const InputRecord&) { return true; };
+        HeldInput held;
+        held.heldKeys = c.heldBefore;
+        const SendResult result = injectEvent(fake.seam(), held, c.event);
+        EXPECT_EQ(result.refused, c.refused) << c.name;
+        EXPECT_EQ(result.error, c.refused ? 5u : 0u) << c.name;
+        EXPECT_EQ(held.heldKeys, c.heldAfter) << c.name;
+    }
+
+    // Buttons alike: a refused press is not held, a refused release stays held.
+    FakeInput fake;
+    fake.refuses = [](const InputRecord& r) { return r.mouseFlags == kMouseFlagRightDown; };
+    HeldInput held;
+    EXPECT_FALSE(injectEvent(fake.seam(), held, click(MouseButton::Left, true)).refused);
+    EXPECT_TRUE(injectEvent(fake.seam(), held, click(MouseButton::Right, true)).refused);
+    EXPECT_EQ(held.heldButtons, (std::vector<MouseButton>{MouseButton::Left}));
+    fake.refuses = [](const InputRecord&) { return true; };
+    EXPECT_TRUE(injectEvent(fake.seam(), held, click(MouseButton::Left, false)).refused);
+    EXPECT_EQ(held.heldButtons, (std::vector<MouseButton>{MouseButton::Left}));
+}
+
+TEST(InputInjection, StartReleasesStopAtTheFirstRefusal)
 {
     FakeInput fake;
-    releaseModifiers(fake.seam());
-    EXPECT_EQ(describeAll(fake.calls), describeAll(modifierReleases()));
+    fake.down = {0xA0, 0xA2};
+    fake.refusalError = 1455;
+    fake.refuses = [](const InputRecord& r) { return r.virtualKey == 0xA0; };
+    const SendResult result = releaseModifiers(fake.seam());
+    EXPECT_TRUE(result.refused);
+    EXPECT_EQ(result.error, 1455u);
+    EXPECT_EQ(describeAll(fake.calls), describeAll({refusedCall(keyboardRecord(0xA0, kKeyFlagUp))}));
 }

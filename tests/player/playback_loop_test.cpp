@@ -54,11 +54,12 @@ struct FakeWorld {
             FakeWorld& w = self(c);
             w.log.push_back("inject " + std::to_string(e.x));
             w.injectedAt.push_back(w.time);
-            injectEvent(w.input.seam(), w.held, e);
+            const SendResult result = injectEvent(w.input.seam(), w.held, e);
             w.time += w.injectSeconds;
             if (w.onInject) {
                 w.onInject();
             }
+            return result;
         };
         s.releaseHeld = [](void* c) {
             self(c).log.push_back("releaseHeld");
@@ -66,7 +67,7 @@ struct FakeWorld {
         };
         s.releaseModifiers = [](void* c) {
             self(c).log.push_back("releaseModifiers");
-            releaseModifiers(self(c).input.seam());
+            return releaseModifiers(self(c).input.seam());
         };
         s.passStarted = [](void* c, int pass, int limit) {
             self(c).log.push_back("pass " + std::to_string(pass) + "/" + std::to_string(limit));
@@ -74,14 +75,20 @@ struct FakeWorld {
                 self(c).onPass(pass);
             }
         };
-        s.ended = [](void* c, bool stopped) {
+        s.ended = [](void* c, PlaybackEnd how, uint32_t error) {
             self(c).playingAtEnd = self(c).playing.load();
-            self(c).log.push_back(stopped ? "ended 1" : "ended 0");
+            self(c).log.push_back("ended " + std::to_string(static_cast<uint32_t>(how)) +
+                                  (error != 0 ? " error " + std::to_string(error) : ""));
         };
         return s;
     }
 
-    bool run(const PlaybackJob& job) { return runPlayback(job, seams(), playing, stop); }
+    // True when the playback ended on a stop request.
+    bool run(const PlaybackJob& job)
+    {
+        return (end = runPlayback(job, seams(), playing, stop)) == PlaybackEnd::Stopped;
+    }
+    PlaybackEnd end = PlaybackEnd::Completed;
 
     static FakeWorld& self(void* c) { return *static_cast<FakeWorld*>(c); }
 };
@@ -129,7 +136,7 @@ TEST(PlaybackLoop, ThreePassesThenCompleted)
     FakeWorld w;
     EXPECT_FALSE(w.run(makePlaybackJob(moves({0.01, 0.0}), 1.0, false, 3, false)));
     EXPECT_EQ(w.log, (Log{"releaseModifiers", "pass 1/3", "inject 0", "inject 1", "pass 2/3", "inject 0", "inject 1",
-                          "pass 3/3", "inject 0", "inject 1", "releaseHeld", "releaseModifiers", "ended 0"}));
+                          "pass 3/3", "inject 0", "inject 1", "releaseHeld", "ended 0"}));
     EXPECT_FALSE(w.playingAtEnd) << "playing must be cleared before the end is reported";
     EXPECT_FALSE(w.playing.load());
 }
@@ -147,7 +154,7 @@ TEST(PlaybackLoop, LoopCountsOutsideTheRangeAreClamped)
         w.run(makePlaybackJob(moves({0.0}), 1.0, false, c.loops, false));
         const std::string last = "pass " + std::to_string(c.passes) + "/" + std::to_string(c.passes);
         EXPECT_EQ(passes, c.passes) << c.loops;
-        EXPECT_EQ(w.log[w.log.size() - 5], last) << c.loops;
+        EXPECT_EQ(w.log[w.log.size() - 4], last) << c.loops;
         EXPECT_EQ(w.injectedAt.size(), static_cast<size_t>(c.passes)) << c.loops;
         EXPECT_EQ(w.log.back(), "ended 0");
     }
@@ -164,7 +171,7 @@ TEST(PlaybackLoop, EndlessUntilStopped)
     // The loop count is ignored when endless.
     EXPECT_TRUE(w.run(makePlaybackJob(moves({0.001}), 1.0, true, 1, false)));
     EXPECT_EQ(w.log, (Log{"releaseModifiers", "pass 1/0", "inject 0", "pass 2/0", "inject 0", "pass 3/0", "releaseHeld",
-                          "releaseModifiers", "ended 1"}));
+                          "ended 1"}));
 }
 
 TEST(PlaybackLoop, StopWhileTheLastEventIsInjectedCountsAsCompleted)
@@ -283,9 +290,11 @@ TEST(PlaybackLoop, SpeedAndClickFidelityShapeTheWaits)
     }
 }
 
-TEST(PlaybackLoop, StopInADragReleasesTheButtonThenEverythingBeforeTheEnd)
+TEST(PlaybackLoop, StopInADragReleasesTheButtonOnceBeforeTheEnd)
 {
     FakeWorld w;
+    // The user holds the left Shift throughout; the dragged button is reported down as well.
+    w.input.down = {0xA0, kVirtualKeyLeftButton};
     std::vector<MacroEvent> events = moves({0.0, 0.0, 1.0});
     events[0].kind = EventKind::Click;
     events[0].pressed = true;
@@ -297,17 +306,14 @@ TEST(PlaybackLoop, StopInADragReleasesTheButtonThenEverythingBeforeTheEnd)
         }
     };
     EXPECT_TRUE(w.run(makePlaybackJob(events, 1.0, false, 1, false)));
-    std::vector<FakeInput::Call> expected = modifierReleases();
-    expected.push_back(cursorCall(10, 20));
-    expected.push_back(recordCall(mouseRecord(kMouseFlagLeftDown)));
-    expected.push_back(cursorCall(1, 0));
-    expected.push_back(recordCall(mouseRecord(kMouseFlagLeftUp)));  // the held button
-    expected.push_back(recordCall(mouseRecord(kMouseFlagLeftUp)));
-    expected.push_back(recordCall(mouseRecord(kMouseFlagRightUp)));
-    expected.push_back(recordCall(mouseRecord(kMouseFlagMiddleUp)));
-    for (const auto& call : modifierReleases()) {
-        expected.push_back(call);
-    }
+    const std::vector<FakeInput::Call> expected = {
+        recordCall(keyboardRecord(0xA0, kKeyFlagUp)),  // the user's Shift, at the start
+        cursorCall(10, 20),
+        recordCall(mouseRecord(kMouseFlagLeftDown)),
+        cursorCall(1, 0),
+        recordCall(mouseRecord(kMouseFlagLeftUp)),     // the held button, once
+        recordCall(keyboardRecord(0xA0, kKeyFlagUp)),  // still reported down at the end
+    };
     EXPECT_EQ(describeAll(w.input.calls), describeAll(expected));
     EXPECT_EQ(w.log.back(), "ended 1");
 }
@@ -340,4 +346,81 @@ TEST(PreciseSleep, SleepsThenYieldsThenSpins)
             EXPECT_EQ(w.time, start);
         }
     }
+}
+
+namespace {
+
+MacroEvent keyDown(const char* name, int32_t number)
+{
+    MacroEvent e;
+    e.kind = EventKind::KeyDown;
+    e.key = name;
+    e.x = number;  // numbers the event in the log
+    return e;
+}
+
+}  // namespace
+
+TEST(PlaybackLoop, RefusedInputEndsThePlaybackAndReleasesWhatIsHeld)
+{
+    FakeWorld w;
+    w.input.refuses = [](const InputRecord& r) { return r.virtualKey == 'B' && r.keyFlags == 0; };
+    std::vector<MacroEvent> events = moves({0.0});
+    events[0].kind = EventKind::Click;
+    events[0].pressed = true;
+    events[0].x = 10;
+    events[0].y = 20;
+    events.push_back(keyDown("A", 1));
+    events.push_back(keyDown("B", 2));
+    events.push_back(keyDown("C", 3));
+    EXPECT_FALSE(w.run(makePlaybackJob(events, 1.0, false, 3, false)));
+    EXPECT_EQ(w.end, PlaybackEnd::Refused);
+    EXPECT_EQ(w.log, (Log{"releaseModifiers", "pass 1/3", "inject 10", "inject 1", "inject 2", "releaseHeld",
+                          "ended 2 error 5"}));
+    const std::vector<FakeInput::Call> expected = {
+        cursorCall(10, 20),
+        recordCall(mouseRecord(kMouseFlagLeftDown)),
+        recordCall(keyboardRecord('A', 0)),
+        refusedCall(keyboardRecord('B', 0)),
+        // What the playback holds is released; B, which never went down, is not.
+        recordCall(mouseRecord(kMouseFlagLeftUp)),
+        recordCall(keyboardRecord('A', kKeyFlagUp)),
+    };
+    EXPECT_EQ(describeAll(w.input.calls), describeAll(expected));
+    EXPECT_FALSE(w.playingAtEnd);
+}
+
+TEST(PlaybackLoop, RefusedModifierReleaseAtTheStartPlaysNothing)
+{
+    FakeWorld w;
+    w.input.down = {0xA2};
+    w.input.refusalError = 1455;
+    w.input.refuses = [](const InputRecord&) { return true; };
+    EXPECT_FALSE(w.run(makePlaybackJob(moves({0.0, 0.1}), 1.0, true, 1, false)));
+    EXPECT_EQ(w.end, PlaybackEnd::Refused);
+    EXPECT_EQ(w.log, (Log{"releaseModifiers", "releaseHeld", "ended 2 error 1455"}));
+    EXPECT_TRUE(w.injectedAt.empty());
+}
+
+TEST(PlaybackLoop, ARefusalOfTheLastEventIsNoCompletedPlayback)
+{
+    FakeWorld w;
+    w.input.refuses = [](const InputRecord& r) { return r.virtualKey == 'Z'; };
+    w.onInject = [&] { w.stop = true; };  // a stop arriving meanwhile does not hide the refusal
+    EXPECT_FALSE(w.run(makePlaybackJob({keyDown("Z", 7)}, 1.0, false, 1, false)));
+    EXPECT_EQ(w.end, PlaybackEnd::Refused);
+    EXPECT_EQ(w.log.back(), "ended 2 error 5");
+}
+
+TEST(PlaybackLoop, EndsAreCompletedOrStoppedWithoutAnError)
+{
+    FakeWorld completed;
+    completed.run(makePlaybackJob(moves({0.0}), 1.0, false, 1, false));
+    EXPECT_EQ(completed.end, PlaybackEnd::Completed);
+    EXPECT_EQ(completed.log.back(), "ended 0");
+    FakeWorld stopped;
+    stopped.stop = true;
+    stopped.run(makePlaybackJob(moves({0.0}), 1.0, false, 1, false));
+    EXPECT_EQ(stopped.end, PlaybackEnd::Stopped);
+    EXPECT_EQ(stopped.log.back(), "ended 1");
 }

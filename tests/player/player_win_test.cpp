@@ -1,16 +1,18 @@
 #include "player/player.h"
 
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "base/thread.h"
+#include "base/win_owners.h"
 #include "input_hook_probe.h"
 #include "player/player_messages.h"
-#include "player/player_thread.h"
 #include "player/system_seams.h"
 #include "support/message_pump.h"
+#include "support/scoped_seam.h"
+#include "support/test_log.h"
 
 namespace {
 
@@ -32,31 +34,17 @@ LRESULT CALLBACK receiverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-class WindowOwner {
-public:
-    WindowOwner()
-    {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &receiverProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"PlayerTestReceiver";
-        RegisterClassW(&wc);
-        window_ =
-            CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    }
-    ~WindowOwner()
-    {
-        if (window_ != nullptr) {
-            DestroyWindow(window_);
-        }
-    }
-    WindowOwner(const WindowOwner&) = delete;
-    WindowOwner& operator=(const WindowOwner&) = delete;
-    HWND get() const { return window_; }
-
-private:
-    HWND window_ = nullptr;
-};
+// A message-only window of the test thread with receiverProc as its procedure.
+WindowHandle makeReceiver()
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &receiverProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"PlayerTestReceiver";
+    RegisterClassW(&wc);
+    return WindowHandle(
+        CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
+}
 
 class PlayerTest : public testing::Test {
 protected:
@@ -75,7 +63,7 @@ protected:
                                  timeoutMs);
     }
 
-    WindowOwner receiver_;
+    WindowHandle receiver_ = makeReceiver();
     Player player_;
 };
 
@@ -147,16 +135,21 @@ std::vector<std::string> describeAll(const std::vector<ProbedInput>& list)
     return out;
 }
 
-// The releases at the end of every playback after the held input: three button-ups and the
-// eight modifier key-ups (without the extended flag), at the cursor position x, y.
-std::vector<ProbedInput> finalReleases(LONG x, LONG y)
+// The system's injection, except that a press of B is refused as the system refuses input while
+// a program run as administrator has the focus.
+bool refuseB(void*, const InputRecord& record, uint32_t& error)
 {
-    std::vector<ProbedInput> list = {mouseSeen(WM_LBUTTONUP, x, y), mouseSeen(WM_RBUTTONUP, x, y),
-                                     mouseSeen(WM_MBUTTONUP, x, y)};
-    for (DWORD vk : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN}) {
-        list.push_back(keySeen(true, vk, false));
+    if (record.type == kInputTypeKeyboard && record.virtualKey == 'B' && (record.keyFlags & kKeyFlagUp) == 0) {
+        error = ERROR_ACCESS_DENIED;
+        return false;
     }
-    return list;
+    return systemInputSeam().sendInput(nullptr, record, error);
+}
+
+HANDLE refuseThread(unsigned(__stdcall*)(void*), void*, unsigned*)
+{
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
 }
 
 }  // namespace
@@ -262,40 +255,95 @@ TEST_F(PlayerTest, StopInADragReleasesHeldInputBeforeTheEnd)
     ASSERT_TRUE(player_.startPlayback({click(MouseButton::Left, true, 200, 300), drag,
                                        key(EventKind::KeyDown, "Ctrl_R", 0.01), event(EventKind::Move, 30.0)},
                                       1.0, false, 1, false));
-    // Eight modifier releases at the start, the press and the key.
-    ASSERT_TRUE(waitForProbedInput(10, 5000));
+    // Nothing is down at the start, so nothing is released then: the press and the key come first.
+    ASSERT_TRUE(waitForProbedInput(2, 5000));
     player_.stopPlayback();
     ASSERT_TRUE(waitForEnd(2000));
     ASSERT_EQ(posted.back().wParam, 1u);
 
-    std::vector<ProbedInput> expected;
-    for (DWORD vk : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN}) {
-        expected.push_back(keySeen(true, vk, false));
-    }
-    expected.push_back(mouseSeen(WM_LBUTTONDOWN, 200, 300));
-    expected.push_back(keySeen(false, VK_RCONTROL, true));
-    // The held button and key, in that order, then the releases of every playback's end.
-    expected.push_back(mouseSeen(WM_LBUTTONUP, 260, 320));
-    expected.push_back(keySeen(true, VK_RCONTROL, true));
-    for (const ProbedInput& p : finalReleases(260, 320)) {
-        expected.push_back(p);
-    }
+    // The held button and key, in that order, each released once, and nothing else.
+    const std::vector<ProbedInput> expected = {
+        mouseSeen(WM_LBUTTONDOWN, 200, 300),
+        keySeen(false, VK_RCONTROL, true),
+        mouseSeen(WM_LBUTTONUP, 260, 320),
+        keySeen(true, VK_RCONTROL, true),
+    };
     EXPECT_EQ(describeAll(probedInput()), describeAll(expected));
     EXPECT_EQ(posted.back().inputSeen, expected.size()) << "every release comes before the end message";
 }
 
 TEST_F(PlayerTest, NoThreadMeansNoPlayback)
 {
-    const PlaybackThreadLauncher original = launchPlaybackThread;
-    launchPlaybackThread = [](std::thread&, std::function<void()>) {
-        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-    };
-    const bool started = player_.startPlayback({event(EventKind::Move)}, 1.0, false, 1, false);
-    launchPlaybackThread = original;
+    bool started = true;
+    {
+        ScopedSeam noThreads(startThreadSeam, &refuseThread);
+        started = player_.startPlayback({event(EventKind::Move)}, 1.0, false, 1, false);
+    }
     EXPECT_FALSE(started);
     EXPECT_FALSE(player_.isPlaying()) << "a playback without a thread must not stay playing";
     // The player is usable again at once.
     ASSERT_TRUE(player_.startPlayback({event(EventKind::Move)}, 1.0, false, 1, false));
     ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(posted.back().wParam, 0u);
+}
+
+TEST_F(PlayerTest, RefusedInputStopsThePlaybackReleasesHeldInputAndSaysWhy)
+{
+    TestErrorLog log;
+    InputSeam refusing = systemInputSeam();
+    refusing.sendInput = &refuseB;
+    ScopedSeam guard(playbackInputSeam, refusing);
+    // A drag's press, a typed A, then a B that the system refuses, and more that must not follow.
+    ASSERT_TRUE(player_.startPlayback({click(MouseButton::Left, true, 220, 330), key(EventKind::KeyDown, "A", 0.01),
+                                       key(EventKind::KeyUp, "A"), key(EventKind::KeyDown, "Shift", 0.01),
+                                       key(EventKind::KeyDown, "B", 0.01), key(EventKind::KeyDown, "C", 0.01)},
+                                      1.0, false, 3, false));
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_FALSE(player_.isPlaying());
+    ASSERT_EQ(posted.size(), 2u) << "the first pass only";
+    EXPECT_EQ(posted.back().wParam, 2u) << "refused by the system";
+    EXPECT_EQ(posted.back().lParam, ERROR_ACCESS_DENIED);
+
+    const std::vector<ProbedInput> expected = {
+        mouseSeen(WM_LBUTTONDOWN, 220, 330), keySeen(false, 'A', false),        keySeen(true, 'A', false),
+        keySeen(false, VK_LSHIFT, false),    mouseSeen(WM_LBUTTONUP, 220, 330), keySeen(true, VK_LSHIFT, false),
+    };
+    waitForProbedInput(expected.size(), 2000);
+    EXPECT_EQ(describeAll(probedInput()), describeAll(expected));
+    EXPECT_EQ(posted.back().inputSeen, expected.size()) << "every release comes before the end message";
+    EXPECT_NE(log.newText().find(u8"回放被系统拒绝，已停止 err=5"), std::string::npos) << log.bytes();
+}
+
+TEST_F(PlayerTest, APlaybackTellsWhereItPutsTheCursor)
+{
+    PlaybackPointer pointer;
+    player_.setPlaybackPointer(&pointer);
+    SetCursorPos(50, 60);
+    MacroEvent first = event(EventKind::Move);
+    first.x = 410;
+    first.y = 420;
+    MacroEvent second = event(EventKind::Move, 0.01);
+    second.x = 430;
+    second.y = 440;
+    // The press of a click places the cursor too; the long wait keeps the playback running.
+    ASSERT_TRUE(player_.startPlayback({first, second, click(MouseButton::Right, true, 450, 460, 0.01),
+                                       click(MouseButton::Right, false, 0, 0), event(EventKind::Move, 30.0)},
+                                      1.0, false, 1, false));
+    ASSERT_TRUE(pumpMessagesUntil([&] { return pointer.read().lastX == 450; }, 5000));
+    const PlaybackPointer::Places places = pointer.read();
+    EXPECT_TRUE(places.active);
+    EXPECT_EQ(places.lastY, 460);
+    EXPECT_EQ(places.previousX, 430);
+    EXPECT_EQ(places.previousY, 440);
+    player_.stopPlayback();
+    EXPECT_FALSE(pointer.read().active) << "the playback has ended";
+
+    // The next playback starts from the cursor's place.
+    SetCursorPos(70, 80);
+    ASSERT_TRUE(player_.startPlayback({event(EventKind::Move, 30.0)}, 1.0, false, 1, false));
+    ASSERT_TRUE(pumpMessagesUntil([&] { return pointer.read().active; }, 5000));
+    EXPECT_EQ(pointer.read().lastX, 70);
+    EXPECT_EQ(pointer.read().previousY, 80);
+    player_.stopPlayback();
+    player_.setPlaybackPointer(nullptr);
 }

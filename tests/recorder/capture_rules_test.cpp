@@ -1,6 +1,10 @@
 #include "recorder/capture_rules.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
+
+#include "recorder/hotkey_rules.h"
 
 namespace {
 
@@ -14,17 +18,18 @@ struct HotkeyRow {
     Hotkey post;
 };
 
+// The default hotkeys, each row on a keyboard the hook has seen nothing of yet.
 TEST(HotkeyStep, DecidesByVirtualKeyMessageAndInjection)
 {
     const HotkeyRow rows[] = {
-        {M::kKeyDown, kVirtualKeyF8, 0, true, Hotkey::F8},
-        {M::kKeyDown, kVirtualKeyF7, 0, true, Hotkey::F7},
-        {M::kKeyDown, kVirtualKeyF9, 0, true, Hotkey::F9},
-        {M::kSysKeyDown, kVirtualKeyF8, 0x20, true, Hotkey::F8},  // with Alt held (LLKHF_ALTDOWN)
-        {M::kKeyUp, kVirtualKeyF8, 0x80, true, Hotkey::None},
-        {M::kSysKeyUp, kVirtualKeyF9, 0x80, true, Hotkey::None},
-        {M::kKeyDown, kVirtualKeyF9, kKeyInjectedFlag, true, Hotkey::None},
-        {M::kKeyUp, kVirtualKeyF7, kKeyInjectedFlag | 0x80, true, Hotkey::None},
+        {M::kKeyDown, 0x77, 0, true, Hotkey::Record},        // F8
+        {M::kKeyDown, 0x76, 0, true, Hotkey::RecordAlt},     // F7
+        {M::kKeyDown, 0x78, 0, true, Hotkey::Stop},          // F9
+        {M::kSysKeyDown, 0x77, 0x20, true, Hotkey::Record},  // with Alt held (LLKHF_ALTDOWN)
+        {M::kKeyUp, 0x77, 0x80, true, Hotkey::None},
+        {M::kSysKeyUp, 0x78, 0x80, true, Hotkey::None},
+        {M::kKeyDown, 0x78, kKeyInjectedFlag, true, Hotkey::None},
+        {M::kKeyUp, 0x76, kKeyInjectedFlag | 0x80, true, Hotkey::None},
         {M::kKeyDown, 0x75, 0, false, Hotkey::None},  // F6
         {M::kKeyDown, 0x79, 0, false, Hotkey::None},  // F10
         {M::kKeyDown, 0x41, kKeyInjectedFlag, false, Hotkey::None},
@@ -32,7 +37,9 @@ TEST(HotkeyStep, DecidesByVirtualKeyMessageAndInjection)
     };
     for (const HotkeyRow& row : rows) {
         SCOPED_TRACE(testing::Message() << "message " << row.message << " vk " << row.virtualKey);
-        const HotkeyDecision decision = hotkeyStep(row.message, row.virtualKey, row.flags);
+        HotkeyTracker tracker;
+        const HotkeyDecision decision =
+            hotkeyStep(tracker, HotkeyChords{}, false, row.message, row.virtualKey, row.flags, 1000, 0);
         EXPECT_EQ(decision.consumed, row.consumed);
         EXPECT_EQ(decision.post, row.post);
     }
@@ -140,7 +147,7 @@ TEST_F(CaptureTest, MoveThrottleComparesWithTheLastRecordedMove)
             EXPECT_EQ(event.kind, EventKind::Move);
             EXPECT_EQ(event.x, i);
             if (recorded > 0) {
-                EXPECT_GE(now - lastRecorded, kMoveInterval - 1e-9);
+                EXPECT_GE(now - lastRecorded, 0.02 - 1e-9);
                 EXPECT_NEAR(event.delay, now - lastRecorded, 1e-9);
             } else {
                 EXPECT_NEAR(event.delay, 0.001, 1e-9);  // the first move is always recorded
@@ -155,6 +162,20 @@ TEST_F(CaptureTest, MoveThrottleComparesWithTheLastRecordedMove)
     // 200 ms of moves; floating-point steps may push one interval onto the next notification.
     EXPECT_GE(recorded, 8);
     EXPECT_LE(recorded, 11);
+}
+
+TEST_F(CaptureTest, AMoveExactlyTwentyMillisecondsAfterTheLastIsRecorded)
+{
+    // 0.02 and 0.04 are exact binary multiples: their difference is exactly the interval.
+    const struct {
+        double second;
+        bool recorded;
+    } rows[] = {{0.04, true}, {std::nextafter(0.04, 0.0), false}, {std::nextafter(0.04, 1.0), true}};
+    for (const auto& row : rows) {
+        resetCapture(state, 0.0);
+        ASSERT_TRUE(mouse(M::kMouseMove, 0.02));
+        EXPECT_EQ(mouse(M::kMouseMove, row.second), row.recorded) << row.second;
+    }
 }
 
 TEST_F(CaptureTest, DroppedMoveDoesNotMoveTheDelayBaseline)
@@ -317,7 +338,7 @@ TEST_F(CaptureTest, SwallowedKeysAreIndexedByTheLowByte)
     EXPECT_TRUE(state.swallowedKeys[0x41]);
     EXPECT_FALSE(key(M::kKeyUp, 0x41, 101.1, false));
     EXPECT_TRUE(key(M::kKeyDown, 0x1FF, 101.2, false));
-    EXPECT_EQ(event.key, keyNameForVirtualKey(0x1FF));
+    EXPECT_EQ(event.key, "VK:511");
 }
 
 TEST_F(CaptureTest, KeyUpWithoutItsDownIsRecorded)
@@ -339,6 +360,72 @@ TEST_F(CaptureTest, DelaysAddUpToTheElapsedTime)
         ++i;
     }
     EXPECT_NEAR(sum, 1.7, 1e-9);
+}
+
+MacroEvent keyEvent(EventKind kind, const char* name, double delay)
+{
+    MacroEvent e;
+    e.kind = kind;
+    e.key = name;
+    e.delay = delay;
+    return e;
+}
+
+MacroEvent moveEvent(double delay)
+{
+    MacroEvent e;
+    e.delay = delay;
+    return e;
+}
+
+std::string describe(const std::vector<MacroEvent>& events)
+{
+    std::string text;
+    for (const MacroEvent& e : events) {
+        text += (e.kind == EventKind::KeyDown ? "d:"
+                 : e.kind == EventKind::KeyUp ? "u:"
+                                              : "m:") +
+                e.key + "@" + std::to_string(e.delay) + " ";
+    }
+    return text;
+}
+
+TEST(RemoveUnreleasedPresses, DropsTheChordModifiersPressesAndKeepsTheTiming)
+{
+    using K = EventKind;
+    const struct {
+        const char* name;
+        std::vector<MacroEvent> events;
+        std::vector<std::string> keys;
+        std::vector<MacroEvent> expected;
+    } rows[] = {
+        {"a trailing press with its auto-repeats",
+         {keyEvent(K::KeyDown, "A", 0.5), keyEvent(K::KeyUp, "A", 0.1), keyEvent(K::KeyDown, "Ctrl", 0.2),
+          keyEvent(K::KeyDown, "Ctrl", 0.5), keyEvent(K::KeyDown, "Ctrl", 0.03)},
+         {"Ctrl"},
+         {keyEvent(K::KeyDown, "A", 0.5), keyEvent(K::KeyUp, "A", 0.1)}},
+        {"an earlier, released press stays; the delay of the removed one goes on to the next event",
+         {keyEvent(K::KeyDown, "Ctrl", 0.1), keyEvent(K::KeyUp, "Ctrl", 0.1), keyEvent(K::KeyDown, "Ctrl", 0.25),
+          moveEvent(0.5)},
+         {"Ctrl"},
+         {keyEvent(K::KeyDown, "Ctrl", 0.1), keyEvent(K::KeyUp, "Ctrl", 0.1), moveEvent(0.75)}},
+        {"two modifiers, the other keys untouched",
+         {keyEvent(K::KeyDown, "Shift", 0.1), keyEvent(K::KeyDown, "Alt_R", 0.1), keyEvent(K::KeyDown, "B", 0.1),
+          keyEvent(K::KeyUp, "B", 0.1)},
+         {"Shift", "Alt_R"},
+         {keyEvent(K::KeyDown, "B", 0.30000000000000004), keyEvent(K::KeyUp, "B", 0.1)}},
+        {"a key not named stays",
+         {keyEvent(K::KeyDown, "Ctrl_R", 0.1)},
+         {"Ctrl"},
+         {keyEvent(K::KeyDown, "Ctrl_R", 0.1)}},
+        {"nothing to remove", {}, {"Ctrl"}, {}},
+    };
+    for (const auto& row : rows) {
+        std::vector<MacroEvent> events = row.events;
+        const size_t removed = removeUnreleasedPresses(events, row.keys);
+        EXPECT_EQ(describe(events), describe(row.expected)) << row.name;
+        EXPECT_EQ(removed, row.events.size() - row.expected.size()) << row.name;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "base/win_owners.h"
 #include "support/message_pump.h"
 #include "support/xdotool.h"
 
@@ -96,8 +97,8 @@ bool waitForRealInput(unsigned timeoutMs)
 {
     // The pointer position alone says nothing: wine reads it from X even when no input is
     // delivered. A low-level hook of this thread (which pumps) tells when input really arrives.
-    HHOOK probe = SetWindowsHookExW(WH_MOUSE_LL, probeMouseHook, nullptr, 0);
-    if (probe == nullptr) {
+    const HookHandle probe(SetWindowsHookExW(WH_MOUSE_LL, probeMouseHook, nullptr, 0));
+    if (!probe) {
         return false;
     }
     const ULONGLONG end = GetTickCount64() + timeoutMs;
@@ -109,7 +110,6 @@ bool waitForRealInput(unsigned timeoutMs)
             pumpMessagesFor(300);
         }
     }
-    UnhookWindowsHookEx(probe);
     return arrived;
 }
 
@@ -145,20 +145,18 @@ size_t countInLog(const std::string& text)
 }
 
 OwnWindow::OwnWindow(int x, int y, int width, int height)
+    : window(CreateWindowExW(WS_EX_TOPMOST, L"LrRecorderTestOwnWindow", L"own", WS_POPUP | WS_VISIBLE, x, y, width,
+                             height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr))
 {
-    window = CreateWindowExW(WS_EX_TOPMOST, L"LrRecorderTestOwnWindow", L"own", WS_POPUP | WS_VISIBLE, x, y, width,
-                             height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (window != nullptr) {
-        SetForegroundWindow(window);
-        UpdateWindow(window);
+    if (window) {
+        SetForegroundWindow(window.get());
+        UpdateWindow(window.get());
     }
     pumpMessagesFor(200);
 }
 
 OwnWindow::~OwnWindow()
 {
-    if (window != nullptr) {
-        DestroyWindow(window);
-    }
+    window.reset();
     pumpMessagesFor(200);
 }

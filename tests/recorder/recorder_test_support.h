@@ -5,6 +5,8 @@
 #include <vector>
 #include <windows.h>
 
+#include "base/win_owners.h"
+
 struct ReceivedMessage {
     UINT message;
     WPARAM wParam;
@@ -38,8 +40,8 @@ public:
     ~OwnWindow();
     OwnWindow(const OwnWindow&) = delete;
     OwnWindow& operator=(const OwnWindow&) = delete;
-    HWND get() const { return window; }
+    HWND get() const { return window.get(); }
 
 private:
-    HWND window = nullptr;
+    WindowHandle window;
 };

@@ -13,6 +13,7 @@
 #include "recorder/recorder.h"
 #include "recorder/recorder_messages.h"
 #include "recorder/recorder_test_support.h"
+#include "support/scoped_seam.h"
 
 namespace {
 
@@ -116,13 +117,21 @@ TEST_F(RecorderTest, HotkeyWithAltHeldStillPosts)
     EXPECT_EQ(countReceived(WM_APP_HOTKEY_F9), 1u);
 }
 
-TEST_F(RecorderTest, EveryAutoRepeatedKeyDownPostsOnceMore)
+TEST_F(RecorderTest, AutoRepeatedKeyDownsPostNothingMore)
 {
-    // Held down for a second, the key repeats (X auto-repeat: 660 ms delay, then 25 a second).
-    ASSERT_TRUE(sendRealInput(L"keydown F8 sleep 1.2 keyup F8"));
-    const size_t posted = countReceived(WM_APP_HOTKEY_F8);
-    EXPECT_GE(posted, 3u);
-    EXPECT_EQ(receivedMessages().size(), posted);
+    // Held down for a second, a key repeats (X auto-repeat: 660 ms delay, then 25 a second), as
+    // the recording of a held Q shows; the held F8 posts once all the same.
+    ASSERT_TRUE(recorder.startRecording(false, true));
+    clearReceived();
+    ASSERT_TRUE(sendRealInput(L"keydown q sleep 1.2 keyup q keydown F8 sleep 1.2 keyup F8"));
+    recorder.stopRecording();
+    const std::vector<MacroEvent> events = eventsOf(recorder);
+    const auto qPresses = std::count_if(
+        events.begin(), events.end(), [](const MacroEvent& e) { return e.kind == EventKind::KeyDown && e.key == "Q"; });
+    EXPECT_GE(qPresses, 3) << "the key did not repeat";
+    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 1u);
+    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), receivedMessages().size() - countReceived(WM_APP_EVENT_ADDED));
+    EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const MacroEvent& e) { return e.key == "F8"; }), 0);
 }
 
 TEST_F(RecorderTest, InjectedInputTriggersNoHotkeyAndIsNotRecorded)
@@ -437,21 +446,22 @@ TEST(RecorderHookFailure, FailedInstallationIsReportedAndBlocksRecording)
 {
     clearReceived();
     const size_t failures = countInLog(u8"钩子安装失败 mouse=");
-    installHook = refuseKeyboardHook;
     Recorder recorder;
-    EXPECT_TRUE(recorder.startHookThread(receiverWindow()));
-    EXPECT_EQ(recorder.hookState(), HookState::Failed);
-    const std::string log = readTestLog();
-    EXPECT_EQ(countInLog(u8"钩子安装失败 mouse="), failures + 1);
-    // The mouse hook stayed, the keyboard hook is null, and the error is the refusal's.
-    EXPECT_NE(log.find(u8" key=0000000000000000 err=5"), std::string::npos);
-    EXPECT_EQ(log.find(u8"钩子安装失败 mouse=0000000000000000"), std::string::npos);
+    {
+        ScopedSeam refusing(installHook, &refuseKeyboardHook);
+        EXPECT_TRUE(recorder.startHookThread(receiverWindow()));
+        EXPECT_EQ(recorder.hookState(), HookState::Failed);
+        const std::string log = readTestLog();
+        EXPECT_EQ(countInLog(u8"钩子安装失败 mouse="), failures + 1);
+        // The mouse hook stayed, the keyboard hook is null, and the error is the refusal's.
+        EXPECT_NE(log.find(u8" key=0000000000000000 err=5"), std::string::npos);
+        EXPECT_EQ(log.find(u8"钩子安装失败 mouse=0000000000000000"), std::string::npos);
 
-    EXPECT_FALSE(recorder.startRecording(true, true));
-    EXPECT_FALSE(recorder.isRecording());
-    EXPECT_EQ(keyboardInstallsRefused, 2);
-
-    installHook = SetWindowsHookExW;
+        EXPECT_FALSE(recorder.startRecording(true, true));
+        EXPECT_FALSE(recorder.isRecording());
+        EXPECT_EQ(keyboardInstallsRefused, 2);
+    }
+    // The real call is back: the missing hook is installed at the next request.
     EXPECT_TRUE(recorder.startRecording(false, true));
     EXPECT_EQ(recorder.hookState(), HookState::Installed);
     recorder.stopHookThread();
@@ -476,6 +486,117 @@ TEST(RecorderWithoutThread, StartRecordingFailsAndStopDoesNothing)
     EXPECT_EQ(out.key, "Z");
     recorder.clearEvents();
     EXPECT_EQ(recorder.eventCount(), 0u);
+}
+
+// ---- chosen hotkeys ------------------------------------------------------------------------
+
+UserSettings chosenSettings(HotkeyChord record, HotkeyChord stop)
+{
+    UserSettings settings;
+    settings.record = record;
+    settings.recordAlt = HotkeyChord{};
+    settings.stop = stop;
+    return settings;
+}
+
+constexpr uint8_t kF11 = 0x7A;
+constexpr uint8_t kF12 = 0x7B;
+
+class ChosenHotkeysTest : public RecorderTest {
+protected:
+    void TearDown() override
+    {
+        recorder.applySettings(UserSettings{});
+        RecorderTest::TearDown();
+    }
+};
+
+TEST_F(ChosenHotkeysTest, CtrlF11StartsF12StopsF8AndF7DoNothingAndOnlyTypedKeysAreRecorded)
+{
+    recorder.applySettings(chosenSettings(HotkeyChord{kF11, kChordCtrl}, HotkeyChord{kF12, 0}));
+    // The chord, with Ctrl still down when the window starts the recording.
+    ASSERT_TRUE(sendRealInput(L"keydown ctrl key F11"));
+    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 1u);
+    ASSERT_TRUE(recorder.startRecording(true, true));
+    ASSERT_TRUE(sendRealInput(L"keyup ctrl sleep 0.05 type abc"));
+    ASSERT_TRUE(sendRealInput(L"key F12"));
+    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F9), 1u);
+    recorder.stopRecording();
+    clearReceived();
+    ASSERT_TRUE(sendRealInput(L"key F8 key F7 key F9 key F11"));
+    EXPECT_EQ(receivedMessages().size(), 0u) << "the old keys and F11 without Ctrl do nothing";
+
+    std::string keys;
+    for (const MacroEvent& e : withoutMoves(eventsOf(recorder))) {
+        keys += (e.kind == EventKind::KeyDown ? "+" : "-") + e.key + " ";
+    }
+    EXPECT_EQ(keys, "+A -A +B -B +C -C ");
+}
+
+TEST_F(ChosenHotkeysTest, AStopChordWithModifiersLeavesNoneOfThemInTheRecording)
+{
+    recorder.applySettings(chosenSettings(HotkeyChord{kF11, 0}, HotkeyChord{kF12, kChordCtrl | kChordShift}));
+    ASSERT_TRUE(recorder.startRecording(false, true));
+    clearReceived();
+    // Ctrl held long enough to repeat, then Shift, then F12: all of it is the chord.
+    ASSERT_TRUE(sendRealInput(L"key x key y keydown ctrl sleep 1.0 keydown shift key F12 keyup shift keyup ctrl"));
+    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F9), 1u);
+    recorder.stopRecording();
+    std::string keys;
+    for (const MacroEvent& e : eventsOf(recorder)) {
+        keys += (e.kind == EventKind::KeyDown ? "+" : "-") + e.key + " ";
+    }
+    EXPECT_EQ(keys, "+X -X +Y -Y ");
+    EXPECT_GE(countReceived(WM_APP_EVENT_ADDED), 6u) << "the Ctrl presses were recorded before the chord came";
+}
+
+TEST_F(ChosenHotkeysTest, ChordsSetAtRunTimeApplyAtOnceAndPausedNothingFires)
+{
+    recorder.applySettings(chosenSettings(HotkeyChord{kF11, kChordAlt}, HotkeyChord{kF12, 0}));
+    ASSERT_TRUE(sendRealInput(L"key alt+F11"));
+    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 1u);
+    recorder.pauseHotkeys(true);
+    ASSERT_TRUE(sendRealInput(L"key alt+F11 key F12"));
+    EXPECT_EQ(receivedMessages().size(), 1u) << "paused";
+    recorder.pauseHotkeys(false);
+    recorder.applySettings(UserSettings{});
+    ASSERT_TRUE(sendRealInput(L"key alt+F11 key F9"));
+    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 1u);
+    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F9), 1u) << "the defaults are back";
+}
+
+// ---- the user taking over a playback ---------------------------------------------------------
+
+TEST_F(RecorderTest, ARealMoveAwayOrAPressDuringAPlaybackIsATakeoverWhenAskedFor)
+{
+    PlaybackPointer pointer;
+    recorder.setPlaybackPointer(&pointer);
+    UserSettings settings;
+    settings.stopOnUserInput = true;
+    recorder.applySettings(settings);
+
+    pointer.begin(300, 300);  // a playback runs; it put the cursor at (300, 300)
+    ASSERT_TRUE(sendRealInput(L"mousemove 304 303"));
+    EXPECT_EQ(countReceived(WM_APP_USER_TAKEOVER), 0u) << "a few pixels are a trembling hand";
+    ASSERT_TRUE(sendRealInput(L"mousemove 340 300 mousemove 400 300"));
+    EXPECT_EQ(countReceived(WM_APP_USER_TAKEOVER), 1u) << "posted once per playback";
+    pointer.end();
+
+    pointer.begin(400, 300);
+    ASSERT_TRUE(sendRealInput(L"click 1"));
+    EXPECT_EQ(countReceived(WM_APP_USER_TAKEOVER), 2u) << "a real press";
+    pointer.end();
+    ASSERT_TRUE(sendRealInput(L"mousemove 600 600 click 1"));
+    EXPECT_EQ(countReceived(WM_APP_USER_TAKEOVER), 2u) << "no playback, no takeover";
+
+    settings.stopOnUserInput = false;
+    recorder.applySettings(settings);
+    pointer.begin(600, 600);
+    ASSERT_TRUE(sendRealInput(L"mousemove 200 200 click 1"));
+    EXPECT_EQ(countReceived(WM_APP_USER_TAKEOVER), 2u) << "the option is off";
+    pointer.end();
+    recorder.setPlaybackPointer(nullptr);
+    recorder.applySettings(UserSettings{});
 }
 
 }  // namespace

@@ -1,0 +1,65 @@
+#pragma once
+// Where a playback last placed the cursor, shared between the player, which writes it, and the
+// recorder's mouse hook, which tells the user's own mouse movement from the playback's with it.
+// Neither knows the other: start-up hands both the same object.
+
+#include <atomic>
+#include <cstdint>
+
+class PlaybackPointer {
+public:
+    // The last two places, so that a real move that reports the place before the newest one
+    // (its notification was on the way while the playback moved on) is not taken for the user's.
+    struct Places {
+        bool active = false;  // a playback runs
+        int32_t lastX = 0;
+        int32_t lastY = 0;
+        int32_t previousX = 0;
+        int32_t previousY = 0;
+    };
+
+    // A playback starts with the cursor at x, y.
+    void begin(int32_t x, int32_t y)
+    {
+        const uint64_t place = pack(x, y);
+        previous_.store(place);
+        last_.store(place);
+        takeoverClaimed_.store(false);
+        active_.store(true);
+    }
+    // The playback puts the cursor at x, y.
+    void place(int32_t x, int32_t y)
+    {
+        previous_.store(last_.load());
+        last_.store(pack(x, y));
+    }
+    void end() { active_.store(false); }
+
+    Places read() const
+    {
+        Places places;
+        places.active = active_.load();
+        unpack(last_.load(), places.lastX, places.lastY);
+        unpack(previous_.load(), places.previousX, places.previousY);
+        return places;
+    }
+
+    // True for the first caller of a playback: the user's takeover is reported once.
+    bool claimTakeover() { return !takeoverClaimed_.exchange(true); }
+
+private:
+    static uint64_t pack(int32_t x, int32_t y)
+    {
+        return (static_cast<uint64_t>(static_cast<uint32_t>(x)) << 32) | static_cast<uint32_t>(y);
+    }
+    static void unpack(uint64_t place, int32_t& x, int32_t& y)
+    {
+        x = static_cast<int32_t>(static_cast<uint32_t>(place >> 32));
+        y = static_cast<int32_t>(static_cast<uint32_t>(place));
+    }
+
+    std::atomic<bool> active_{false};
+    std::atomic<bool> takeoverClaimed_{false};
+    std::atomic<uint64_t> last_{0};
+    std::atomic<uint64_t> previous_{0};
+};

@@ -1,0 +1,346 @@
+#include "recorder/user_settings.h"
+
+#include <cstddef>
+
+#include "script/macro_event.h"
+
+namespace {
+
+constexpr uint8_t kVirtualKeyPause = 0x13;
+
+struct ModifierName {
+    uint8_t bit;
+    const char* name;
+};
+// In the order the text writes them.
+constexpr ModifierName kModifierNames[] = {
+    {kChordCtrl, "Ctrl"}, {kChordAlt, "Alt"}, {kChordShift, "Shift"}, {kChordWin, "Win"}};
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Only ASCII letters are folded: values may hold UTF-8 elsewhere.
+char upperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool equalsIgnoringCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (upperAscii(a[i]) != upperAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string trimmed(const std::string& text)
+{
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && isBlank(text[first])) {
+        ++first;
+    }
+    while (last > first && isBlank(text[last - 1])) {
+        --last;
+    }
+    return text.substr(first, last - first);
+}
+
+// The name of a hotkey key: the key-name vocabulary, with Pause named as people know it.
+std::string keyName(uint8_t key)
+{
+    return key == kVirtualKeyPause ? std::string("Pause") : keyNameForVirtualKey(key);
+}
+
+// The key of a name in any letter case, 0 when there is none. Letters and digits are their
+// keys on every layout; "VK:" takes plain decimal digits only.
+uint32_t keyOfName(const std::string& name)
+{
+    if (name.empty()) {
+        return 0;
+    }
+    if (name.size() == 1) {
+        const char c = upperAscii(name[0]);
+        return ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) ? static_cast<uint32_t>(c) : 0;
+    }
+    if (name.size() > 3 && equalsIgnoringCase(name.substr(0, 3), "VK:")) {
+        uint32_t code = 0;
+        for (size_t i = 3; i < name.size(); ++i) {
+            if (name[i] < '0' || name[i] > '9' || code > 255) {
+                return 0;
+            }
+            code = code * 10 + static_cast<uint32_t>(name[i] - '0');
+        }
+        return code;
+    }
+    for (uint32_t code = 1; code < 255; ++code) {
+        const std::string known = keyName(static_cast<uint8_t>(code));
+        if (known.size() > 1 && known.compare(0, 3, "VK:") != 0 && equalsIgnoringCase(known, name)) {
+            return code;
+        }
+    }
+    return 0;
+}
+
+uint8_t modifierOfName(const std::string& name)
+{
+    for (const ModifierName& modifier : kModifierNames) {
+        if (equalsIgnoringCase(name, modifier.name)) {
+            return modifier.bit;
+        }
+    }
+    return 0;
+}
+
+// ---- the settings file ----------------------------------------------------------------
+
+const char kRecordKey[] = "HOTKEY_RECORD";
+const char kRecordAltKey[] = "HOTKEY_RECORD_ALT";
+const char kStopKey[] = "HOTKEY_STOP";
+const char kStopOnUserInputKey[] = "STOP_ON_USER_INPUT";
+
+// The value of one line if the line sets key: the key in any case, then blanks, then "=".
+// Unlike LorminRecorder.cfg, whose one key may carry anything before its "=", a key here must
+// stand alone: HOTKEY_RECORD is the beginning of HOTKEY_RECORD_ALT.
+bool matchLine(std::string line, const char* key, std::string& value)
+{
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    size_t at = 0;
+    while (at < line.size() && isBlank(line[at])) {
+        ++at;
+    }
+    if (at == line.size() || line[at] == '#' || line[at] == ';') {
+        return false;
+    }
+    for (const char* k = key; *k != '\0'; ++k, ++at) {
+        if (at == line.size() || upperAscii(line[at]) != *k) {
+            return false;
+        }
+    }
+    while (at < line.size() && isBlank(line[at])) {
+        ++at;
+    }
+    if (at == line.size() || line[at] != '=') {
+        return false;
+    }
+    value = trimmed(line.substr(at + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        value = value.substr(1, value.size() - 2);
+    }
+    return true;
+}
+
+// The first line that sets key; false when none does.
+bool findSetting(const std::string& content, const char* key, std::string& value)
+{
+    size_t position = 0;
+    if (content.size() >= 3 && content.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        position = 3;
+    }
+    while (position < content.size()) {
+        size_t end = content.find('\n', position);
+        if (end == std::string::npos) {
+            end = content.size();
+        }
+        if (matchLine(content.substr(position, end - position), key, value)) {
+            return true;
+        }
+        position = end + 1;
+    }
+    return false;
+}
+
+// A value as a log line shows it: at most 64 bytes.
+std::string shown(const std::string& value)
+{
+    return value.size() <= 64 ? value : value.substr(0, 64) + "...";
+}
+
+std::string defaultText(const HotkeyChord& chord)
+{
+    return chord.empty() ? std::string("（无）") : chordText(chord);
+}
+
+void readChord(const std::string& content, const char* key, bool mayBeEmpty, const HotkeyChord& fallback,
+               HotkeyChord& chord, std::vector<std::string>& problems)
+{
+    std::string value;
+    if (!findSetting(content, key, value)) {
+        return;
+    }
+    HotkeyChord parsed;
+    if (value.empty() && mayBeEmpty) {
+        chord = HotkeyChord{};
+    } else if (parseChord(value, parsed) && !isRefusedPlainKey(parsed)) {
+        chord = parsed;
+    } else {
+        problems.push_back(std::string("设置 ") + key + "=" + shown(value) + " 无法使用，改用默认值 " +
+                           defaultText(fallback));
+        chord = fallback;
+    }
+}
+
+// A chord equal to one read before it gets its default. A default that meets another chord is
+// left to the check of all three.
+void separate(HotkeyChord& chord, const char* key, const HotkeyChord& earlier, const char* earlierKey,
+              const HotkeyChord& fallback, std::vector<std::string>& problems)
+{
+    if (!chord.empty() && chord == earlier && chord != fallback) {
+        problems.push_back(std::string("设置 ") + key + "=" + chordText(chord) + " 与 " + earlierKey +
+                           " 相同，改用默认值 " + defaultText(fallback));
+        chord = fallback;
+    }
+}
+
+}  // namespace
+
+std::string chordText(const HotkeyChord& chord)
+{
+    if (chord.empty()) {
+        return std::string();
+    }
+    std::string text;
+    for (const ModifierName& modifier : kModifierNames) {
+        if ((chord.modifiers & modifier.bit) != 0) {
+            text += modifier.name;
+            text += '+';
+        }
+    }
+    return text + keyName(chord.key);
+}
+
+bool parseChord(const std::string& text, HotkeyChord& chord)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t plus = text.find('+', start);
+        parts.push_back(trimmed(text.substr(start, plus == std::string::npos ? std::string::npos : plus - start)));
+        if (plus == std::string::npos) {
+            break;
+        }
+        start = plus + 1;
+    }
+    HotkeyChord parsed;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        const uint8_t bit = modifierOfName(parts[i]);
+        if (bit == 0 || (parsed.modifiers & bit) != 0) {
+            return false;
+        }
+        parsed.modifiers = static_cast<uint8_t>(parsed.modifiers | bit);
+    }
+    const uint32_t key = keyOfName(parts.back());
+    if (!isHotkeyKey(key)) {
+        return false;
+    }
+    parsed.key = static_cast<uint8_t>(key);
+    chord = parsed;
+    return true;
+}
+
+bool isHotkeyKey(uint32_t virtualKey)
+{
+    switch (virtualKey) {
+    case 0x01:  // mouse buttons
+    case 0x02:
+    case 0x04:
+    case 0x05:
+    case 0x06:
+    case 0x10:  // Shift, Ctrl, Alt without a side
+    case 0x11:
+    case 0x12:
+    case 0x5B:  // the Windows keys
+    case 0x5C: return false;
+    default: return virtualKey >= 0x01 && virtualKey <= 0xFE && !(virtualKey >= 0xA0 && virtualKey <= 0xA5);
+    }
+}
+
+bool isRefusedPlainKey(const HotkeyChord& chord)
+{
+    if ((chord.modifiers & (kChordCtrl | kChordAlt | kChordWin)) != 0) {
+        return false;
+    }
+    const uint8_t key = chord.key;
+    return (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9') || key == 0x20 || key == 0x0D || key == 0x09 ||
+           key == 0x1B || key == 0x08;
+}
+
+HotkeyCheck checkHotkeys(const UserSettings& settings)
+{
+    const struct {
+        HotkeyField field;
+        const HotkeyChord& chord;
+        bool required;
+    } fields[] = {{HotkeyField::Record, settings.record, true},
+                  {HotkeyField::RecordAlt, settings.recordAlt, false},
+                  {HotkeyField::Stop, settings.stop, true}};
+    HotkeyCheck check;
+    for (size_t i = 0; i < 3; ++i) {
+        check.field = fields[i].field;
+        if (fields[i].chord.empty()) {
+            if (fields[i].required) {
+                check.fault = HotkeyFault::Missing;
+                return check;
+            }
+            continue;
+        }
+        if (isRefusedPlainKey(fields[i].chord)) {
+            check.fault = HotkeyFault::PlainKey;
+            return check;
+        }
+        for (size_t j = 0; j < i; ++j) {
+            if (fields[j].chord == fields[i].chord) {
+                check.fault = HotkeyFault::SameAs;
+                check.other = fields[j].field;
+                return check;
+            }
+        }
+    }
+    return HotkeyCheck{};
+}
+
+UserSettings readUserSettings(const std::string& content, std::vector<std::string>& problems)
+{
+    UserSettings settings;
+    readChord(content, kRecordKey, false, kDefaultRecordChord, settings.record, problems);
+    readChord(content, kRecordAltKey, true, kDefaultRecordAltChord, settings.recordAlt, problems);
+    readChord(content, kStopKey, false, kDefaultStopChord, settings.stop, problems);
+    separate(settings.recordAlt, kRecordAltKey, settings.record, kRecordKey, kDefaultRecordAltChord, problems);
+    separate(settings.stop, kStopKey, settings.record, kRecordKey, kDefaultStopChord, problems);
+    separate(settings.stop, kStopKey, settings.recordAlt, kRecordAltKey, kDefaultStopChord, problems);
+    // A default can meet a chord the user chose for another key (HOTKEY_RECORD=F9 with a bad
+    // HOTKEY_STOP): then none of the three can be trusted to be meant.
+    if (checkHotkeys(settings).fault != HotkeyFault::None) {
+        problems.push_back("热键设置相互冲突，三个热键都改用默认值 F8、F7、F9");
+        settings.record = kDefaultRecordChord;
+        settings.recordAlt = kDefaultRecordAltChord;
+        settings.stop = kDefaultStopChord;
+    }
+
+    std::string value;
+    if (findSetting(content, kStopOnUserInputKey, value)) {
+        if (value == "0" || value == "1") {
+            settings.stopOnUserInput = value == "1";
+        } else {
+            problems.push_back(std::string("设置 ") + kStopOnUserInputKey + "=" + shown(value) +
+                               " 无法使用，改用默认值 0");
+        }
+    }
+    return settings;
+}
+
+std::string writeUserSettings(const UserSettings& settings)
+{
+    return std::string(kRecordKey) + "=" + chordText(settings.record) + "\r\n" + kRecordAltKey + "=" +
+           chordText(settings.recordAlt) + "\r\n" + kStopKey + "=" + chordText(settings.stop) + "\r\n" +
+           kStopOnUserInputKey + "=" + (settings.stopOnUserInput ? "1" : "0") + "\r\n";
+}

@@ -1,0 +1,399 @@
+#include "ui/settings_dialog.h"
+
+#include <string>
+#include <vector>
+#include <windows.h>
+#include <commctrl.h>
+
+#include "base/text_encoding.h"
+#include "recorder/recorder.h"
+#include "recorder/user_settings_file.h"
+
+namespace {
+
+constexpr int kRecordField = 101;
+constexpr int kRecordAltField = 102;
+constexpr int kStopField = 103;
+constexpr int kStopOnUserInputBox = 104;
+constexpr int kErrorText = 105;
+
+constexpr UINT_PTR kChordFieldSubclass = 1;
+constexpr COLORREF kErrorColour = RGB(198, 40, 40);
+
+// ---- the template, in dialog units of the dialog's font --------------------------------------
+
+// An in-memory DLGTEMPLATE: the dialog needs no resource script, and its sizes stay in dialog
+// units, which the system turns into pixels from the font at the window's DPI.
+class DialogTemplate {
+public:
+    DialogTemplate(DWORD style, short width, short height, const wchar_t* title, WORD points, const wchar_t* font)
+    {
+        addLong(style | DS_SETFONT);
+        addLong(0);  // extended style
+        countAt_ = words_.size();
+        words_.push_back(0);  // number of items, counted below
+        addRect(0, 0, width, height);
+        words_.push_back(0);  // no menu
+        words_.push_back(0);  // the standard dialog class
+        addText(title);
+        words_.push_back(points);
+        addText(font);
+    }
+
+    // classAtom: 0x0080 button, 0x0081 edit, 0x0082 static.
+    void add(WORD classAtom, int id, const wchar_t* text, DWORD style, short x, short y, short width, short height)
+    {
+        if (words_.size() % 2 != 0) {
+            words_.push_back(0);  // items start on a DWORD boundary
+        }
+        addLong(style | WS_CHILD | WS_VISIBLE);
+        addLong(0);
+        addRect(x, y, width, height);
+        words_.push_back(static_cast<WORD>(id));
+        words_.push_back(0xFFFF);
+        words_.push_back(classAtom);
+        addText(text);
+        words_.push_back(0);  // no creation data
+        ++words_[countAt_];
+    }
+
+    const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
+
+private:
+    void addLong(DWORD value)
+    {
+        words_.push_back(LOWORD(value));
+        words_.push_back(HIWORD(value));
+    }
+    void addRect(short x, short y, short width, short height)
+    {
+        for (short v : {x, y, width, height}) {
+            words_.push_back(static_cast<WORD>(v));
+        }
+    }
+    void addText(const wchar_t* text)
+    {
+        for (const wchar_t* c = text; *c != L'\0'; ++c) {
+            words_.push_back(static_cast<WORD>(*c));
+        }
+        words_.push_back(0);
+    }
+
+    std::vector<WORD> words_;
+    size_t countAt_ = 0;
+};
+
+constexpr WORD kButtonClass = 0x0080;
+constexpr WORD kEditClass = 0x0081;
+constexpr WORD kStaticClass = 0x0082;
+
+DialogTemplate settingsTemplate()
+{
+    DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 244, 156, L"设置", 9,
+                          L"Microsoft YaHei");
+    dialog.add(kStaticClass, -1, L"录制键(&R)：", SS_LEFT, 10, 13, 76, 10);
+    dialog.add(kEditClass, kRecordField, L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 88, 10, 146, 14);
+    dialog.add(kStaticClass, -1, L"备用录制键(&A)：", SS_LEFT, 10, 33, 76, 10);
+    dialog.add(kEditClass, kRecordAltField, L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 88, 30, 146, 14);
+    dialog.add(kStaticClass, -1, L"停止键(&T)：", SS_LEFT, 10, 53, 76, 10);
+    dialog.add(kEditClass, kStopField, L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 88, 50, 146, 14);
+    dialog.add(kStaticClass, -1,
+               L"在框中按下新的按键，可与 Ctrl、Alt、Shift、Win 组合；在备用录制键框中按 Backspace 表示不用。", SS_LEFT,
+               10, 70, 224, 20);
+    dialog.add(kButtonClass, kStopOnUserInputBox, L"用户移动鼠标时停止回放", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 94, 224,
+               12);
+    dialog.add(kStaticClass, kErrorText, L"", SS_LEFT, 10, 110, 224, 20);
+    dialog.add(kButtonClass, IDOK, L"确定", BS_DEFPUSHBUTTON | WS_TABSTOP, 128, 134, 50, 14);
+    dialog.add(kButtonClass, IDCANCEL, L"取消", BS_PUSHBUTTON | WS_TABSTOP, 184, 134, 50, 14);
+    return dialog;
+}
+
+// ---- the dialog's state -------------------------------------------------------------------
+
+struct SettingsDialogState {
+    UserSettings settings;  // what the fields show
+    UserSettings* result = nullptr;
+    std::wstring error;
+};
+
+const wchar_t* fieldName(HotkeyField field)
+{
+    switch (field) {
+    case HotkeyField::RecordAlt: return L"备用录制键";
+    case HotkeyField::Stop: return L"停止键";
+    default: return L"录制键";
+    }
+}
+
+int fieldId(HotkeyField field)
+{
+    switch (field) {
+    case HotkeyField::RecordAlt: return kRecordAltField;
+    case HotkeyField::Stop: return kStopField;
+    default: return kRecordField;
+    }
+}
+
+HotkeyChord& chordOfField(UserSettings& settings, int id)
+{
+    switch (id) {
+    case kRecordAltField: return settings.recordAlt;
+    case kStopField: return settings.stop;
+    default: return settings.record;
+    }
+}
+
+std::wstring chordDisplay(const HotkeyChord& chord)
+{
+    return chord.empty() ? std::wstring(L"（无）") : utf8ToWide(chordText(chord));
+}
+
+// Why OK cannot close the dialog, in the user's words.
+std::wstring faultText(const HotkeyCheck& check, const UserSettings& settings)
+{
+    const HotkeyChord& chord = check.field == HotkeyField::Record
+                                   ? settings.record
+                                   : (check.field == HotkeyField::Stop ? settings.stop : settings.recordAlt);
+    switch (check.fault) {
+    case HotkeyFault::Missing: return std::wstring(L"请在「") + fieldName(check.field) + L"」框中按下一个按键。";
+    case HotkeyFault::PlainKey:
+        return L"「" + chordDisplay(chord) +
+               L"」不能作为全局热键：字母、数字、空格、回车、Tab、Esc 和退格键必须与 Ctrl、Alt 或 Win 一起使用。";
+    case HotkeyFault::SameAs:
+        return std::wstring(L"「") + fieldName(check.field) + L"」与「" + fieldName(check.other) + L"」相同（" +
+               chordDisplay(chord) + L"），请换一个按键。";
+    default: return std::wstring();
+    }
+}
+
+bool isModifierKey(UINT virtualKey)
+{
+    switch (virtualKey) {
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+    case VK_LMENU:
+    case VK_RMENU:
+    case VK_LWIN:
+    case VK_RWIN: return true;
+    default: return false;
+    }
+}
+
+bool isDown(int virtualKey)
+{
+    return (GetKeyState(virtualKey) & 0x8000) != 0;
+}
+
+// The modifiers held now, as the keyboard state of this thread has them.
+uint8_t heldModifiers()
+{
+    uint8_t modifiers = 0;
+    if (isDown(VK_CONTROL)) {
+        modifiers |= kChordCtrl;
+    }
+    if (isDown(VK_MENU)) {
+        modifiers |= kChordAlt;
+    }
+    if (isDown(VK_SHIFT)) {
+        modifiers |= kChordShift;
+    }
+    if (isDown(VK_LWIN) || isDown(VK_RWIN)) {
+        modifiers |= kChordWin;
+    }
+    return modifiers;
+}
+
+// A plain Tab, Enter or Esc (Shift may be down) moves the focus or closes the dialog as in every
+// dialog; the chord fields take every other key.
+bool isDialogKey(UINT virtualKey)
+{
+    return (virtualKey == VK_TAB || virtualKey == VK_RETURN || virtualKey == VK_ESCAPE) &&
+           (heldModifiers() & (kChordCtrl | kChordAlt | kChordWin)) == 0;
+}
+
+void showChord(HWND field, const HotkeyChord& chord)
+{
+    SetWindowTextW(field, chordDisplay(chord).c_str());
+}
+
+// The modifiers held so far, while the key of the chord has not come yet ("Ctrl+Shift+").
+void showModifiers(HWND field, uint8_t modifiers)
+{
+    std::string text = chordText(HotkeyChord{0x41, modifiers});
+    text.pop_back();  // the placeholder key
+    SetWindowTextW(field, utf8ToWide(text).c_str());
+}
+
+// One key press in a chord field.
+void onFieldKey(HWND field, SettingsDialogState& state, UINT virtualKey)
+{
+    const int id = GetDlgCtrlID(field);
+    HotkeyChord& chord = chordOfField(state.settings, id);
+    const uint8_t modifiers = heldModifiers();
+    if (isModifierKey(virtualKey)) {
+        showModifiers(field, modifiers);
+        return;
+    }
+    if (virtualKey == VK_BACK && modifiers == 0 && id == kRecordAltField) {
+        chord = HotkeyChord{};
+    } else if (isHotkeyKey(virtualKey)) {
+        chord = HotkeyChord{static_cast<uint8_t>(virtualKey), modifiers};
+    }
+    showChord(field, chord);
+}
+
+// The character messages that TranslateMessage made of the key just taken: they would type into
+// the field, beep, or choose a mnemonic (Alt+R would jump to the record field).
+void dropCharacterMessages(HWND field)
+{
+    MSG pending;
+    while (PeekMessageW(&pending, field, WM_CHAR, WM_SYSDEADCHAR, PM_REMOVE)) {
+    }
+}
+
+LRESULT CALLBACK ChordFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    auto& state = *reinterpret_cast<SettingsDialogState*>(data);
+    switch (message) {
+    case WM_GETDLGCODE: {
+        const auto* pending = reinterpret_cast<const MSG*>(lParam);
+        if (pending != nullptr && (pending->message == WM_KEYDOWN || pending->message == WM_SYSKEYDOWN) &&
+            !isDialogKey(static_cast<UINT>(pending->wParam))) {
+            return DLGC_WANTALLKEYS | DLGC_WANTMESSAGE;
+        }
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    }
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (isDialogKey(static_cast<UINT>(wParam))) {
+            break;
+        }
+        onFieldKey(field, state, static_cast<UINT>(wParam));
+        dropCharacterMessages(field);
+        return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        // A modifier let go without a key: the field shows its chord again. A lone Alt release
+        // must not reach the default handling either, which would open the system menu.
+        if (isModifierKey(static_cast<UINT>(wParam)) && heldModifiers() == 0) {
+            showChord(field, chordOfField(state.settings, GetDlgCtrlID(field)));
+        }
+        return 0;
+    case WM_CHAR:
+    case WM_SYSCHAR:
+    case WM_DEADCHAR:
+    case WM_SYSDEADCHAR:
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case WM_CONTEXTMENU: return 0;
+    case WM_SETFOCUS: {
+        const LRESULT result = DefSubclassProc(field, message, wParam, lParam);
+        SendMessageW(field, EM_SETSEL, 0, -1);
+        return result;
+    }
+    case WM_NCDESTROY: RemoveWindowSubclass(field, &ChordFieldProc, kChordFieldSubclass); break;
+    default: break;
+    }
+    return DefSubclassProc(field, message, wParam, lParam);
+}
+
+void showError(HWND dialog, SettingsDialogState& state, const std::wstring& text, int focusId)
+{
+    state.error = text;
+    SetDlgItemTextW(dialog, kErrorText, text.empty() ? L"" : (L"⚠ " + text).c_str());
+    if (focusId != 0) {
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, focusId)), TRUE);
+    }
+}
+
+void onInit(HWND dialog, SettingsDialogState& state)
+{
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
+    for (int id : {kRecordField, kRecordAltField, kStopField}) {
+        HWND field = GetDlgItem(dialog, id);
+        showChord(field, chordOfField(state.settings, id));
+        SetWindowSubclass(field, &ChordFieldProc, kChordFieldSubclass, reinterpret_cast<DWORD_PTR>(&state));
+    }
+    CheckDlgButton(dialog, kStopOnUserInputBox, state.settings.stopOnUserInput ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void onOk(HWND dialog, SettingsDialogState& state)
+{
+    state.settings.stopOnUserInput = IsDlgButtonChecked(dialog, kStopOnUserInputBox) == BST_CHECKED;
+    const HotkeyCheck check = checkHotkeys(state.settings);
+    if (check.fault != HotkeyFault::None) {
+        showError(dialog, state, faultText(check, state.settings), fieldId(check.field));
+        return;
+    }
+    std::wstring error;
+    if (!saveUserSettings(state.settings, error)) {
+        showError(dialog, state, error, 0);
+        return;
+    }
+    *state.result = state.settings;
+    theRecorder().applySettings(state.settings);
+    EndDialog(dialog, IDOK);
+}
+
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        onInit(dialog, *reinterpret_cast<SettingsDialogState*>(lParam));
+        return TRUE;  // the focus goes to the record field
+    }
+    auto* state = reinterpret_cast<SettingsDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (state == nullptr) {
+        return FALSE;
+    }
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            onOk(dialog, *state);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, kErrorText)) {
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, kErrorColour);
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        return FALSE;
+    default: return FALSE;
+    }
+}
+
+// Pauses the hotkeys for one scope.
+class PausedHotkeys {
+public:
+    PausedHotkeys() { theRecorder().pauseHotkeys(true); }
+    ~PausedHotkeys() { theRecorder().pauseHotkeys(false); }
+    PausedHotkeys(const PausedHotkeys&) = delete;
+    PausedHotkeys& operator=(const PausedHotkeys&) = delete;
+};
+
+}  // namespace
+
+bool RunSettingsDialog(HWND owner, UserSettings& settings)
+{
+    SettingsDialogState state;
+    state.settings = settings;
+    state.result = &settings;
+    const DialogTemplate dialog = settingsTemplate();
+    const PausedHotkeys paused;
+    const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), owner, &SettingsDialogProc,
+                                                   reinterpret_cast<LPARAM>(&state));
+    return answer == IDOK;
+}

@@ -1,0 +1,353 @@
+#include "recorder/user_settings.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr uint8_t kCtrlShift = kChordCtrl | kChordShift;
+
+TEST(ChordText, ModifiersInTheirOrderThenTheKeyName)
+{
+    const struct {
+        HotkeyChord chord;
+        const char* text;
+    } rows[] = {
+        {HotkeyChord{0x77, 0}, "F8"},
+        {HotkeyChord{0x7A, kCtrlShift}, "Ctrl+Shift+F11"},
+        {HotkeyChord{0x7A, kChordWin | kChordShift | kChordAlt | kChordCtrl}, "Ctrl+Alt+Shift+Win+F11"},
+        {HotkeyChord{0x13, 0}, "Pause"},
+        {HotkeyChord{0x41, kChordAlt}, "Alt+A"},
+        {HotkeyChord{0x35, kChordCtrl}, "Ctrl+5"},
+        {HotkeyChord{0x08, kChordCtrl}, "Ctrl+BS"},
+        {HotkeyChord{0x22, kChordWin}, "Win+PgDn"},
+        {HotkeyChord{0xBA, kChordCtrl}, "Ctrl+VK:186"},
+        {HotkeyChord{}, ""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(chordText(row.chord), row.text);
+    }
+}
+
+TEST(ParseChord, NamesCaseBlanksAndModifierOrder)
+{
+    const struct {
+        const char* text;
+        uint8_t key;
+        uint8_t modifiers;
+    } rows[] = {
+        {"F8", 0x77, 0},
+        {"Ctrl+Shift+F11", 0x7A, kCtrlShift},
+        {"shift+ctrl+f11", 0x7A, kCtrlShift},
+        {" Ctrl + Shift +F11 ", 0x7A, kCtrlShift},
+        {"\tALT+win+pgup", 0x21, kChordAlt | kChordWin},
+        {"pause", 0x13, 0},
+        {"Ctrl+a", 0x41, kChordCtrl},
+        {"Alt+0", 0x30, kChordAlt},
+        {"Ctrl+vk:186", 0xBA, kChordCtrl},
+        {"Win+Esc", 0x1B, kChordWin},
+        {"Caps", 0x14, 0},
+        {"PrtSc", 0x2C, 0},
+        {"Ctrl+Del", 0x2E, kChordCtrl},
+        {"VK:254", 0xFE, 0},
+    };
+    for (const auto& row : rows) {
+        HotkeyChord chord{0x01, 0xFF};
+        ASSERT_TRUE(parseChord(row.text, chord)) << row.text;
+        EXPECT_EQ(chord.key, row.key) << row.text;
+        EXPECT_EQ(chord.modifiers, row.modifiers) << row.text;
+    }
+}
+
+TEST(ParseChord, RefusesWhatIsNoChord)
+{
+    const char* const refused[] = {
+        "",              // nothing
+        "   ",           //
+        "F13",           // unknown name
+        "Ctrl+",         // no key
+        "+F8",           // empty modifier
+        "Ctrl+Ctrl+F8",  // a modifier twice
+        "Ctrl+Control+F8",
+        "Hyper+F8",  // unknown modifier
+        "F8+Ctrl",   // the key comes last
+        "Ctrl",      // a modifier alone
+        "Shift_R",
+        "Alt+Ctrl_R",
+        "Win",
+        "Win_R",
+        "VK:1",  // the left mouse button
+        "VK:4",
+        "VK:0",
+        "VK:255",
+        "VK:300",
+        "VK:-65",
+        "VK: 65",
+        "VK:",
+        "F8 F9",
+        "Ctrl Shift F11",
+        "É",
+    };
+    for (const char* text : refused) {
+        HotkeyChord chord{0x11, 0x0F};
+        EXPECT_FALSE(parseChord(text, chord)) << text;
+        EXPECT_EQ(chord.key, 0x11) << "untouched: " << text;
+    }
+}
+
+TEST(ParseChord, EveryWrittenChordReadsBack)
+{
+    const uint8_t modifierSets[] = {0, kChordCtrl, kChordAlt | kChordShift,
+                                    kChordCtrl | kChordAlt | kChordShift | kChordWin};
+    for (uint32_t key = 1; key < 255; ++key) {
+        if (!isHotkeyKey(key)) {
+            continue;
+        }
+        for (uint8_t modifiers : modifierSets) {
+            const HotkeyChord chord{static_cast<uint8_t>(key), modifiers};
+            HotkeyChord read;
+            ASSERT_TRUE(parseChord(chordText(chord), read)) << chordText(chord);
+            EXPECT_EQ(read, chord) << chordText(chord);
+        }
+    }
+}
+
+TEST(HotkeyKeys, ModifiersAndMouseButtonsCannotCarryAHotkey)
+{
+    const struct {
+        uint32_t key;
+        bool allowed;
+    } rows[] = {{0x00, false}, {0x01, false}, {0x02, false}, {0x03, true},  {0x04, false}, {0x05, false},
+                {0x06, false}, {0x08, true},  {0x10, false}, {0x11, false}, {0x12, false}, {0x13, true},
+                {0x5B, false}, {0x5C, false}, {0x5D, true},  {0x9F, true},  {0xA0, false}, {0xA5, false},
+                {0xA6, true},  {0xFE, true},  {0xFF, false}, {0x100, false}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(isHotkeyKey(row.key), row.allowed) << row.key;
+    }
+}
+
+TEST(HotkeyKeys, TypedKeysNeedCtrlAltOrWin)
+{
+    const struct {
+        HotkeyChord chord;
+        bool refused;
+    } rows[] = {
+        {HotkeyChord{'A', 0}, true},
+        {HotkeyChord{'Z', kChordShift}, true},
+        {HotkeyChord{'0', 0}, true},
+        {HotkeyChord{'9', kChordShift}, true},
+        {HotkeyChord{0x20, 0}, true},  // Space
+        {HotkeyChord{0x0D, 0}, true},  // Enter
+        {HotkeyChord{0x09, kChordShift}, true},
+        {HotkeyChord{0x1B, 0}, true},  // Esc
+        {HotkeyChord{0x08, 0}, true},  // Backspace
+        {HotkeyChord{'A', kChordCtrl}, false},
+        {HotkeyChord{'A', kChordAlt}, false},
+        {HotkeyChord{0x20, kChordWin}, false},
+        {HotkeyChord{0x1B, kChordCtrl | kChordShift}, false},
+        {HotkeyChord{0x77, 0}, false},  // F8
+        {HotkeyChord{0x13, 0}, false},  // Pause
+        {HotkeyChord{0x2E, 0}, false},  // Del
+        {HotkeyChord{0x26, 0}, false},  // Up
+        {HotkeyChord{0xBA, 0}, false},  // VK:186
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(isRefusedPlainKey(row.chord), row.refused) << chordText(row.chord);
+    }
+}
+
+const char* fieldName(HotkeyField field)
+{
+    switch (field) {
+    case HotkeyField::RecordAlt: return "alt";
+    case HotkeyField::Stop: return "stop";
+    default: return "record";
+    }
+}
+
+const char* faultName(HotkeyFault fault)
+{
+    switch (fault) {
+    case HotkeyFault::Missing: return "missing";
+    case HotkeyFault::PlainKey: return "plain";
+    case HotkeyFault::SameAs: return "same";
+    default: return "none";
+    }
+}
+
+TEST(CheckHotkeys, FirstFaultFieldByField)
+{
+    const HotkeyChord f8{0x77, 0};
+    const HotkeyChord f7{0x76, 0};
+    const HotkeyChord f9{0x78, 0};
+    const HotkeyChord ctrlF8{0x77, kChordCtrl};
+    const HotkeyChord letter{'Q', kChordShift};
+    const struct {
+        HotkeyChord record;
+        HotkeyChord alt;
+        HotkeyChord stop;
+        const char* fault;
+        const char* field;
+        const char* other;
+    } rows[] = {
+        {f8, f7, f9, "none", "record", "record"},
+        {f8, HotkeyChord{}, f9, "none", "record", "record"},
+        {ctrlF8, f8, f9, "none", "record", "record"},  // same key, other modifiers
+        {HotkeyChord{}, f7, f9, "missing", "record", "record"},
+        {f8, f7, HotkeyChord{}, "missing", "stop", "record"},
+        {letter, f7, f9, "plain", "record", "record"},
+        {f8, letter, f9, "plain", "alt", "record"},
+        {f8, f8, f9, "same", "alt", "record"},
+        {f8, f7, f8, "same", "stop", "record"},
+        {f8, f7, f7, "same", "stop", "alt"},
+        {f8, HotkeyChord{}, f8, "same", "stop", "record"},
+    };
+    for (const auto& row : rows) {
+        UserSettings settings;
+        settings.record = row.record;
+        settings.recordAlt = row.alt;
+        settings.stop = row.stop;
+        const HotkeyCheck check = checkHotkeys(settings);
+        const std::string what = chordText(row.record) + " / " + chordText(row.alt) + " / " + chordText(row.stop);
+        EXPECT_STREQ(faultName(check.fault), row.fault) << what;
+        if (check.fault != HotkeyFault::None) {
+            EXPECT_STREQ(fieldName(check.field), row.field) << what;
+        }
+        if (check.fault == HotkeyFault::SameAs) {
+            EXPECT_STREQ(fieldName(check.other), row.other) << what;
+        }
+    }
+}
+
+std::string settingsText(const UserSettings& s)
+{
+    return chordText(s.record) + "|" + chordText(s.recordAlt) + "|" + chordText(s.stop) + "|" +
+           (s.stopOnUserInput ? "1" : "0");
+}
+
+std::string joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+TEST(ReadUserSettings, FileRulesAndDefaults)
+{
+    const struct {
+        const char* what;
+        std::string content;
+        const char* settings;
+    } rows[] = {
+        {"empty file: defaults", "", "F8|F7|F9|0"},
+        {"all four", "HOTKEY_RECORD=Ctrl+F11\r\nHOTKEY_RECORD_ALT=\r\nHOTKEY_STOP=F12\r\nSTOP_ON_USER_INPUT=1\r\n",
+         "Ctrl+F11||F12|1"},
+        {"byte-order mark, LF endings, no final line end", "\xEF\xBB\xBFHOTKEY_STOP=Pause\nSTOP_ON_USER_INPUT=1",
+         "F8|F7|Pause|1"},
+        {"keys in any case, blanks and quotes",
+         "  hotkey_record =  \"ctrl + shift + f11\"  \r\nHotKey_Stop\t=\tf12\r\n", "Ctrl+Shift+F11|F7|F12|0"},
+        {"the first line of a key counts", "HOTKEY_STOP=F12\r\nHOTKEY_STOP=F11\r\n", "F8|F7|F12|0"},
+        {"comments are skipped", "# HOTKEY_STOP=F12\r\n ; HOTKEY_RECORD=F11\r\nHOTKEY_STOP=F10\r\n", "F8|F7|F10|0"},
+        {"HOTKEY_RECORD is not HOTKEY_RECORD_ALT", "HOTKEY_RECORD_ALT=F6\r\n", "F8|F6|F9|0"},
+        {"longer or shorter keys are other keys", "HOTKEY_RECORDS=F11\r\nHOTKEY_STO=F11\r\nHOTKEY_STOP2=F11\r\n",
+         "F8|F7|F9|0"},
+        {"unknown keys are ignored", "LANGUAGE=en\r\nHOTKEY_STOP=F12\r\n", "F8|F7|F12|0"},
+        {"an empty alternate means none", "HOTKEY_RECORD_ALT=\"\"\r\n", "F8||F9|0"},
+        {"a line without equals sign is no setting", "HOTKEY_STOP F12\r\n", "F8|F7|F9|0"},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> problems;
+        const UserSettings settings = readUserSettings(row.content, problems);
+        EXPECT_EQ(settingsText(settings), row.settings) << row.what;
+        EXPECT_TRUE(problems.empty()) << row.what << ": " << joined(problems);
+    }
+}
+
+TEST(ReadUserSettings, ABadValueGetsItsDefaultAndOneLine)
+{
+    const struct {
+        const char* what;
+        std::string content;
+        const char* settings;
+        std::vector<std::string> problems;
+    } rows[] = {
+        {"unknown key name", "HOTKEY_STOP=F13\r\n", "F8|F7|F9|0", {"设置 HOTKEY_STOP=F13 无法使用，改用默认值 F9"}},
+        {"an empty record key", "HOTKEY_RECORD=\r\n", "F8|F7|F9|0", {"设置 HOTKEY_RECORD= 无法使用，改用默认值 F8"}},
+        {"a plain letter",
+         "HOTKEY_RECORD_ALT=Shift+A\r\n",
+         "F8|F7|F9|0",
+         {"设置 HOTKEY_RECORD_ALT=Shift+A 无法使用，改用默认值 F7"}},
+        {"a modifier twice",
+         "HOTKEY_RECORD=Ctrl+Ctrl+F11\r\n",
+         "F8|F7|F9|0",
+         {"设置 HOTKEY_RECORD=Ctrl+Ctrl+F11 无法使用，改用默认值 F8"}},
+        {"a flag that is not 0 or 1",
+         "STOP_ON_USER_INPUT=yes\r\n",
+         "F8|F7|F9|0",
+         {"设置 STOP_ON_USER_INPUT=yes 无法使用，改用默认值 0"}},
+        {"two bad values, two lines",
+         "HOTKEY_STOP=Esc\r\nSTOP_ON_USER_INPUT=2\r\n",
+         "F8|F7|F9|0",
+         {"设置 HOTKEY_STOP=Esc 无法使用，改用默认值 F9", "设置 STOP_ON_USER_INPUT=2 无法使用，改用默认值 0"}},
+        {"the stop key equal to the record key",
+         "HOTKEY_RECORD=F11\r\nHOTKEY_STOP=f11\r\n",
+         "F11|F7|F9|0",
+         {"设置 HOTKEY_STOP=F11 与 HOTKEY_RECORD 相同，改用默认值 F9"}},
+        {"the alternate equal to the record key",
+         "HOTKEY_RECORD_ALT=F8\r\n",
+         "F8|F7|F9|0",
+         {"设置 HOTKEY_RECORD_ALT=F8 与 HOTKEY_RECORD 相同，改用默认值 F7"}},
+        {"a default that meets a chosen chord: all three defaults",
+         "HOTKEY_RECORD=F9\r\nHOTKEY_STOP=Tab\r\n",
+         "F8|F7|F9|0",
+         {"设置 HOTKEY_STOP=Tab 无法使用，改用默认值 F9", "热键设置相互冲突，三个热键都改用默认值 F8、F7、F9"}},
+        {"a chosen chord equal to another's default: all three defaults",
+         "HOTKEY_RECORD=F7\r\n",
+         "F8|F7|F9|0",
+         {"热键设置相互冲突，三个热键都改用默认值 F8、F7、F9"}},
+        {"a long value is cut in the line",
+         "HOTKEY_STOP=" + std::string(80, 'x') + "\r\n",
+         "F8|F7|F9|0",
+         {"设置 HOTKEY_STOP=" + std::string(64, 'x') + "... 无法使用，改用默认值 F9"}},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> problems;
+        const UserSettings settings = readUserSettings(row.content, problems);
+        EXPECT_EQ(settingsText(settings), row.settings) << row.what;
+        EXPECT_EQ(joined(problems), joined(row.problems)) << row.what;
+    }
+}
+
+TEST(WriteUserSettings, TheFourLinesReadBack)
+{
+    UserSettings settings;
+    EXPECT_EQ(writeUserSettings(settings),
+              "HOTKEY_RECORD=F8\r\nHOTKEY_RECORD_ALT=F7\r\nHOTKEY_STOP=F9\r\nSTOP_ON_USER_INPUT=0\r\n");
+    settings.record = HotkeyChord{0x7A, kChordCtrl};
+    settings.recordAlt = HotkeyChord{};
+    settings.stop = HotkeyChord{0x13, kChordShift | kChordAlt};
+    settings.stopOnUserInput = true;
+    const std::string text = writeUserSettings(settings);
+    EXPECT_EQ(
+        text,
+        "HOTKEY_RECORD=Ctrl+F11\r\nHOTKEY_RECORD_ALT=\r\nHOTKEY_STOP=Alt+Shift+Pause\r\nSTOP_ON_USER_INPUT=1\r\n");
+    std::vector<std::string> problems;
+    EXPECT_EQ(settingsText(readUserSettings(text, problems)), "Ctrl+F11||Alt+Shift+Pause|1");
+    EXPECT_TRUE(problems.empty());
+}
+
+TEST(DefaultHotkeys, AreF8F7AndF9)
+{
+    const UserSettings settings;
+    EXPECT_EQ(settings.record.key, 0x77);
+    EXPECT_EQ(settings.recordAlt.key, 0x76);
+    EXPECT_EQ(settings.stop.key, 0x78);
+    EXPECT_EQ(settings.record.modifiers | settings.recordAlt.modifiers | settings.stop.modifiers, 0);
+    EXPECT_FALSE(settings.stopOnUserInput);
+}
+
+}  // namespace
