@@ -12,9 +12,12 @@
 #include "app/crash_filter.h"
 #include "base/error_log.h"
 #include "base/message_box.h"
+#include "base/playback_pointer.h"
 #include "base/system_dpi.h"
+#include "base/text_encoding.h"
 #include "player/player.h"
 #include "recorder/recorder.h"
+#include "recorder/user_settings_file.h"
 #include "script/script_file.h"
 #include "ui/control_ids.h"
 #include "ui/main_window.h"
@@ -42,7 +45,7 @@ public:
 };
 
 // A start that nobody watches (--play) says what went wrong only in the log.
-void startInputHooks(HWND window, bool unattended)
+void startInputHooks(HWND window, bool unattended, const WindowFacts& facts)
 {
     Recorder& recorder = theRecorder();
     if (!recorder.startHookThread(window)) {
@@ -56,11 +59,7 @@ void startInputHooks(HWND window, bool unattended)
     if (recorder.hookState() == HookState::Failed) {
         ErrorLog::Write(L"[警告] 钩子安装失败，热键与录制不可用");
         if (!unattended) {
-            ShowMessageBox(
-                window,
-                L"键盘鼠标钩子安装失败，热键（F8/F9）和录制功能将不可用。\n\n"
-                L"最常见原因：安全软件（360 等）拦截全局钩子。\n处理办法：把本程序加入杀软白名单后重启软件。",
-                L"警告", MB_OK | MB_ICONWARNING);
+            ShowMessageBox(window, hooksFailedText(facts).c_str(), L"警告", MB_OK | MB_ICONWARNING);
         }
     }
 }
@@ -179,6 +178,7 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     }
     if (HMENU systemMenu = GetSystemMenu(window, FALSE)) {
         AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(systemMenu, MF_STRING, IDM_SETTINGS, L"设置(&S)...");
         AppendMenuW(systemMenu, MF_STRING, IDM_CHECK_UPDATE, L"在线更新(&U)...");
     }
     // Minimised and not activated: an unattended playback must neither cover nor take input from
@@ -186,9 +186,20 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     ShowWindow(window, unattended ? SW_SHOWMINNOACTIVE : SW_SHOW);
     UpdateWindow(window);
     mainWindow.ApplyStartupDpi(WindowDpi(window));
-    startInputHooks(window, unattended);
+    // The user's hotkeys hold in every mode (the stop key of an unattended playback too); the
+    // recorder and the player share where the playback put the cursor.
+    static PlaybackPointer playbackPointer;
+    const UserSettings settings = loadUserSettings();
+    theRecorder().applySettings(settings);
+    theRecorder().setPlaybackPointer(&playbackPointer);
+    thePlayer().setPlaybackPointer(&playbackPointer);
+    mainWindow.UseSettings(settings);
+    WindowFacts facts;
+    facts.recordKey = utf8ToWide(chordText(settings.record));
+    facts.stopKey = utf8ToWide(chordText(settings.stop));
+    startInputHooks(window, unattended, facts);
     thePlayer().setMainWindow(window);
-    mainWindow.SetStatus(readyStatusText(WindowFacts{}));
+    mainWindow.SetStatus(readyStatusText(facts));
 
     if (request.mode == StartMode::Open) {
         mainWindow.OpenScriptFiles(request.files);

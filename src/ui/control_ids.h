@@ -31,6 +31,8 @@ constexpr int IDC_GROUP_EVENTS = 2006;
 
 // System-menu command "在线更新(&U)..."; system commands carry it in the bits above the low four.
 constexpr unsigned IDM_CHECK_UPDATE = 0x0BC0;
+// System-menu command "设置(&S)...", above the update item.
+constexpr unsigned IDM_SETTINGS = 0x0BD0;
 
 // Commands of the event list's context menu and keys.
 constexpr int IDM_EDIT_DELETE = 3001;

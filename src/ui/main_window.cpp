@@ -56,9 +56,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == IDM_CHECK_UPDATE) {
-            CheckForUpdates(window_);
-            RefreshControls();
+        if ((wParam & 0xFFF0) == IDM_CHECK_UPDATE || (wParam & 0xFFF0) == IDM_SETTINGS) {
+            OnSystemCommand(wParam & 0xFFF0);
             return 0;
         }
         break;
@@ -68,6 +67,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_APP_HOTKEY_F7:
     case WM_APP_HOTKEY_F8: OnRecordHotkey(); return 0;
     case WM_APP_HOTKEY_F9: OnStopHotkey(); return 0;
+    case WM_APP_USER_TAKEOVER: OnUserTakeover(); return 0;
     case WM_APP_PLAYBACK_ENDED: OnPlaybackEnded(static_cast<int>(wParam)); return 0;
     case WM_APP_LOAD_DONE: OnLoadDone(); return 0;
     case WM_APP_LOAD_PROGRESS: OnLoadProgress(static_cast<int>(wParam)); return 0;
@@ -139,6 +139,18 @@ void MainWindow::OnCheckUpdateButton()
         return;
     }
     CheckForUpdates(window_);
+}
+
+void MainWindow::OnSystemCommand(WPARAM command)
+{
+    if (command == IDM_SETTINGS) {
+        SettingsCommand();
+    } else {
+        // The system menu runs the check without the button's refusal.
+        CheckForUpdates(window_);
+    }
+    // The window may be gone by now: closed from outside while a dialog of it was open.
+    RefreshControls();
 }
 
 void MainWindow::OnClose()

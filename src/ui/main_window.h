@@ -12,6 +12,7 @@
 #include <shellapi.h>
 
 #include "base/win_owners.h"
+#include "recorder/user_settings.h"
 #include "script/macro_event.h"
 #include "script/script_edits.h"
 #include "ui/event_list_view.h"
@@ -42,9 +43,10 @@ public:
     bool IsUnsaved() const { return unsaved_; }
     // Sets the status line; the text belongs to the state the window is in now.
     void SetStatus(const std::wstring& text);
-    // The names of the hotkeys as the user chose them ("F8", "Ctrl+F11"); every text that names
-    // a key follows them.
-    void SetHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey);
+    // The user's settings, read at start-up (the recorder has them already); every text that
+    // names a hotkey follows them.
+    void UseSettings(const UserSettings& settings);
+    const UserSettings& Settings() const { return settings_; }
 
     // The context menu of the event list as it would open now (its items enabled as the state
     // and the selection allow).
@@ -92,6 +94,12 @@ private:
     bool OnNotify(const NMHDR& header);
     void OnClose();
     void OnCheckUpdateButton();
+    void OnSystemCommand(WPARAM command);
+
+    // Settings (settings_commands.cpp).
+    void SettingsCommand();
+    void OnUserTakeover();
+    void SetHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey);
 
     // State (main_window_state.cpp).
     Activity CurrentActivity() const;
@@ -165,6 +173,9 @@ private:
     int dpi_ = 96;
     bool unsaved_ = false;
     bool noticeOpen_ = false;
+    // The playback was stopped because the user took over the mouse; its end keeps saying so.
+    bool stoppedByTakeover_ = false;
+    UserSettings settings_;
     std::wstring recordKeyName_ = L"F8";
     std::wstring stopKeyName_ = L"F9";
     bool unattended_ = false;

@@ -68,17 +68,6 @@ void MainWindow::RefreshControls()
     }
 }
 
-void MainWindow::SetHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey)
-{
-    const bool readyShown = ControlText(IDC_STATUS, 128) == readyStatusText(CurrentFacts());
-    recordKeyName_ = recordKey;
-    stopKeyName_ = stopKey;
-    if (readyShown) {
-        SetStatus(readyStatusText(CurrentFacts()));
-    }
-    RefreshControls();
-}
-
 void MainWindow::SetControlEnabled(int id, bool enabled)
 {
     HWND control = GetDlgItem(window_, id);

@@ -2,6 +2,7 @@
 #include "ui/main_window.h"
 
 #include <cwchar>
+#include <utility>
 #include <commctrl.h>
 
 #include "base/message_box.h"
@@ -70,8 +71,10 @@ void MainWindow::OnPlaybackEnded(int reason)
     const PlaybackOutcome outcome = reason == kRefused   ? PlaybackOutcome::Refused
                                     : reason == kStopped ? PlaybackOutcome::Stopped
                                                          : PlaybackOutcome::Completed;
-    // After a stop from the window this repeats "⏹ 停止"; a recording started since keeps its text.
-    if (CurrentActivity() == Activity::Idle) {
+    // After a stop from the window this repeats "⏹ 停止"; a recording started since keeps its text,
+    // and so does a stop for a takeover.
+    const bool takenOver = std::exchange(stoppedByTakeover_, false);
+    if (CurrentActivity() == Activity::Idle && !takenOver) {
         SetStatus(outcome == PlaybackOutcome::Refused ? L"⚠ 回放被系统拒绝（目标程序可能以管理员身份运行）"
                   : outcome == PlaybackOutcome::Stopped ? L"⏹ 停止"
                                                         : L"✅ 完成");

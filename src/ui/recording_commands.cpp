@@ -20,6 +20,10 @@ void MainWindow::StopRecordingCommand()
 {
     Recorder& recorder = theRecorder();
     recorder.stopRecording();
+    // A stop chord with modifiers takes their presses back out of the recording: rows that were
+    // shown for them go.
+    eventList_.ShowRows(recorder.eventCount(), true);
+    UpdateEventCount();
     wchar_t status[64];
     std::swprintf(status, 64, L"已停止 (%u条)", static_cast<unsigned>(recorder.eventCount()));
     SetStatus(status);

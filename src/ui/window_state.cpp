@@ -7,6 +7,7 @@ bool isCommandAllowed(Activity activity, WindowCommand command)
     switch (command) {
     case WindowCommand::StopRecording: return activity == Activity::Recording;
     case WindowCommand::StopPlayback: return activity == Activity::Playing;
+    case WindowCommand::ChangeSettings:
     case WindowCommand::StartRecording:
     case WindowCommand::StartPlayback:
     case WindowCommand::Save:

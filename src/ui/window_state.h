@@ -13,6 +13,7 @@
 enum class Activity { Idle, Recording, Playing, Loading };
 
 enum class WindowCommand {
+    ChangeSettings,
     StartRecording,
     StopRecording,
     StartPlayback,

@@ -19,7 +19,7 @@ TEST(WindowState, CommandsAllowedInEachState)
         {C::StartPlayback, {true, false, false, false}},  {C::StopPlayback, {false, false, true, false}},
         {C::Save, {true, false, false, false}},           {C::Load, {true, false, false, false}},
         {C::Clear, {true, false, false, false}},          {C::CheckUpdate, {true, false, false, false}},
-        {C::EditEvents, {true, false, false, false}},
+        {C::EditEvents, {true, false, false, false}},     {C::ChangeSettings, {true, false, false, false}},
     };
     const Activity states[] = {A::Idle, A::Recording, A::Playing, A::Loading};
     for (const auto& row : rows) {
