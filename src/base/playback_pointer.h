@@ -27,11 +27,16 @@ public:
         takeoverClaimed_.store(false);
         active_.store(true);
     }
-    // The playback puts the cursor at x, y.
+    // The playback puts the cursor at x, y. A place repeated (a press where the move before it
+    // went) keeps the one before: the notification of that earlier place may still be on its way.
     void place(int32_t x, int32_t y)
     {
-        previous_.store(last_.load());
-        last_.store(pack(x, y));
+        const uint64_t place = pack(x, y);
+        const uint64_t last = last_.load();
+        if (place != last) {
+            previous_.store(last);
+            last_.store(place);
+        }
     }
     void end() { active_.store(false); }
 

@@ -59,6 +59,7 @@ TEST(PlaybackPointer, KeepsTheLastTwoPlacesAndOneTakeoverPerPlayback)
     pointer.begin(-20, 30);
     pointer.place(1, 2);
     pointer.place(-3000, 4000);
+    pointer.place(-3000, 4000);  // the same place again (a press after its move) keeps the one before
     const PlaybackPointer::Places places = pointer.read();
     EXPECT_TRUE(places.active);
     EXPECT_EQ(places.lastX, -3000);
