@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "player/playback_loop.h"
+
 namespace {
 
 StartRequest invalid(const std::wstring& error)
@@ -122,7 +124,7 @@ StartRequest parseCommandLine(const std::vector<std::wstring>& arguments)
             if (!readSpeed(value, request.speed)) {
                 return invalid(L"倍速不是数字：" + value);
             }
-            if (!(request.speed >= kMinimumSpeed && request.speed <= kMaximumSpeed)) {
+            if (!(request.speed >= kMinPlaybackSpeed && request.speed <= kMaxPlaybackSpeed)) {
                 return invalid(L"倍速须在 0.1 到 10 之间：" + value);
             }
         } else {
@@ -130,7 +132,7 @@ StartRequest parseCommandLine(const std::vector<std::wstring>& arguments)
             if (!readLoops(value, request.loops, tooLarge)) {
                 return invalid(L"次数不是整数：" + value);
             }
-            if (tooLarge || request.loops < kMinimumLoops || request.loops > kMaximumLoops) {
+            if (tooLarge || request.loops < kMinPlaybackLoops || request.loops > kMaxPlaybackLoops) {
                 return invalid(L"次数须在 1 到 999 之间：" + value);
             }
         }

@@ -33,11 +33,6 @@ struct StartRequest {
     std::wstring error;  // Invalid: what is wrong, in one line
 };
 
-constexpr double kMinimumSpeed = 0.1;
-constexpr double kMaximumSpeed = 10.0;
-constexpr int kMinimumLoops = 1;
-constexpr int kMaximumLoops = 999;
-
 StartRequest parseCommandLine(const std::vector<std::wstring>& arguments);
 
 // The text --help shows and a refused command line prints before its error.

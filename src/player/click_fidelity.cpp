@@ -31,26 +31,26 @@ std::vector<bool> clickFidelityKeep(const std::vector<MacroEvent>& events, doubl
     }
 
     std::vector<bool> keep(count, false);
-    constexpr size_t none = static_cast<size_t>(-1);
+    constexpr size_t kNone = static_cast<size_t>(-1);
     for (MouseButton button : {MouseButton::Left, MouseButton::Right, MouseButton::Middle}) {
         // The last press is remembered across its release, so that a double-click pairs the two
         // presses although a release lies between them.
-        size_t lastPress = none;
-        size_t openPress = none;
+        size_t lastPress = kNone;
+        size_t openPress = kNone;
         for (size_t k = 0; k < count; ++k) {
             const MacroEvent& e = events[k];
             if (e.kind != EventKind::Click || e.button != button) {
                 continue;
             }
             if (e.pressed) {
-                if (lastPress != none && cumulative[k] - cumulative[lastPress] <= doubleClickSeconds) {
+                if (lastPress != kNone && cumulative[k] - cumulative[lastPress] <= doubleClickSeconds) {
                     markSpan(keep, lastPress + 1, k);
                 }
                 lastPress = k;
                 openPress = k;
-            } else if (openPress != none) {
+            } else if (openPress != kNone) {
                 markSpan(keep, openPress + 1, k);
-                openPress = none;
+                openPress = kNone;
             }
         }
     }

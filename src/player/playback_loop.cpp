@@ -45,7 +45,7 @@ PlaybackJob makePlaybackJob(const std::vector<MacroEvent>& events, double speed,
     job.events = events;
     job.speed = speed > 0.0 ? speed : 1.0;
     job.infinite = infinite;
-    job.loops = loops < 1 ? 1 : (loops > kMaxPlaybackLoops ? kMaxPlaybackLoops : loops);
+    job.loops = loops < kMinPlaybackLoops ? kMinPlaybackLoops : (loops > kMaxPlaybackLoops ? kMaxPlaybackLoops : loops);
     job.clickFidelity = clickFidelity;
     return job;
 }

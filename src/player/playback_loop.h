@@ -9,6 +9,10 @@
 #include "player/input_injection.h"
 #include "script/macro_event.h"
 
+// The bounds of a playback's settings, wherever they come from (the window, the command line).
+constexpr double kMinPlaybackSpeed = 0.1;
+constexpr double kMaxPlaybackSpeed = 10.0;
+constexpr int kMinPlaybackLoops = 1;
 constexpr int kMaxPlaybackLoops = 999;
 
 // How a playback ended; the value is the wParam of WM_APP_PLAYBACK_ENDED.

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "player/playback_loop.h"
+
 namespace {
 
 constexpr size_t kSpeedTextLimit = 31;
@@ -24,11 +26,11 @@ double ParseSpeedText(const std::wstring& text)
     if (std::isnan(speed) || !(speed > 0.0)) {
         speed = 1.0;
     }
-    if (speed < 0.1) {
-        speed = 0.1;
+    if (speed < kMinPlaybackSpeed) {
+        speed = kMinPlaybackSpeed;
     }
-    if (speed > 10.0) {
-        speed = 10.0;
+    if (speed > kMaxPlaybackSpeed) {
+        speed = kMaxPlaybackSpeed;
     }
     return speed;
 }
@@ -38,7 +40,7 @@ int ParseLoopCountText(const std::wstring& text)
     const std::wstring head = text.substr(0, kCountTextLimit);
     // long long so that a 15-digit text saturates the same way where long is 32 bits.
     const long long count = std::wcstoll(head.c_str(), nullptr, 10);
-    return static_cast<int>(clampTo(count, 1, 999));
+    return static_cast<int>(clampTo(count, kMinPlaybackLoops, kMaxPlaybackLoops));
 }
 
 std::wstring FormatSpeedText(double speed)
@@ -61,5 +63,6 @@ int StepSpeedPosition(double currentSpeed, int delta)
 
 int StepLoopCount(int currentCount, int delta)
 {
-    return static_cast<int>(clampTo(static_cast<long long>(delta) + currentCount, 1, 999));
+    return static_cast<int>(
+        clampTo(static_cast<long long>(delta) + currentCount, kMinPlaybackLoops, kMaxPlaybackLoops));
 }
