@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include "player/system_seams.h"
 #include "recorder/recorder_messages.h"
 #include "support/message_pump.h"
+#include "support/scoped_seam.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -34,6 +36,25 @@ HGLOBAL makeDrop(const std::vector<std::wstring>& paths)
     *text = L'\0';
     GlobalUnlock(memory);
     return memory;
+}
+
+// The system refuses every key record, as it does when the program in front runs elevated.
+bool refuseKeys(void*, const InputRecord& record, uint32_t& error)
+{
+    if (record.type == kInputTypeKeyboard) {
+        error = 5;  // ERROR_ACCESS_DENIED
+        return false;
+    }
+    return true;
+}
+
+MacroEvent keyPress(const char* key)
+{
+    MacroEvent event;
+    event.kind = EventKind::KeyDown;
+    event.key = key;
+    event.delay = 0.01;
+    return event;
 }
 
 class OutsideRequestsTest : public MainWindowTest {
@@ -154,6 +175,29 @@ TEST_F(OutsideRequestsTest, AnUnattendedPlaybackStoppedWithTheStopKeyEndsAsStopp
     PostMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
     ASSERT_TRUE(pumpMessagesUntil([this] { return !IsWindow(window); }, 5000));
     EXPECT_EQ(testWindow().UnattendedOutcome(), MainWindow::PlaybackOutcome::Stopped);
+}
+
+TEST_F(OutsideRequestsTest, APlaybackTheSystemRefusesSaysSoAndAnUnattendedOneEndsAsRefused)
+{
+    startHooks();
+    InputSeam refusing = systemInputSeam();
+    refusing.sendInput = &refuseKeys;
+    ScopedSeam guard(playbackInputSeam, refusing);
+
+    theRecorder().replaceEvents({keyPress("A"), keyPress("B")});
+    testWindow().ShowEventRows();
+    command(IDC_PLAY);
+    ASSERT_TRUE(pumpMessagesUntil([] { return !thePlayer().isPlaying(); }, 5000));
+    pumpMessagesFor(50);
+    EXPECT_EQ(status(), L"⚠ 回放被系统拒绝（目标程序可能以管理员身份运行）");
+    expectIdle("after a refused playback", true);
+
+    MainWindow::UnattendedPlayback playback;
+    playback.events = {keyPress("A")};
+    ASSERT_TRUE(testWindow().StartUnattendedPlayback(playback));
+    ASSERT_TRUE(pumpMessagesUntil([this] { return !IsWindow(window); }, 5000));
+    EXPECT_EQ(testWindow().UnattendedOutcome(), MainWindow::PlaybackOutcome::Refused) << "exit code 5";
+    EXPECT_TRUE(messageBoxes.shown.empty());
 }
 
 }  // namespace
