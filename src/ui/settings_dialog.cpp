@@ -8,6 +8,7 @@
 #include "base/text_encoding.h"
 #include "recorder/recorder.h"
 #include "recorder/user_settings_file.h"
+#include "ui/dialog_template.h"
 
 namespace {
 
@@ -22,70 +23,9 @@ constexpr COLORREF kErrorColour = RGB(198, 40, 40);
 
 // ---- the template, in dialog units of the dialog's font --------------------------------------
 
-// An in-memory DLGTEMPLATE: the dialog needs no resource script, and its sizes stay in dialog
-// units, which the system turns into pixels from the font at the window's DPI.
-class DialogTemplate {
-public:
-    DialogTemplate(DWORD style, short width, short height, const wchar_t* title, WORD points, const wchar_t* font)
-    {
-        addLong(style | DS_SETFONT);
-        addLong(0);  // extended style
-        countAt_ = words_.size();
-        words_.push_back(0);  // number of items, counted below
-        addRect(0, 0, width, height);
-        words_.push_back(0);  // no menu
-        words_.push_back(0);  // the standard dialog class
-        addText(title);
-        words_.push_back(points);
-        addText(font);
-    }
-
-    // classAtom: 0x0080 button, 0x0081 edit, 0x0082 static.
-    void add(WORD classAtom, int id, const wchar_t* text, DWORD style, short x, short y, short width, short height)
-    {
-        if (words_.size() % 2 != 0) {
-            words_.push_back(0);  // items start on a DWORD boundary
-        }
-        addLong(style | WS_CHILD | WS_VISIBLE);
-        addLong(0);
-        addRect(x, y, width, height);
-        words_.push_back(static_cast<WORD>(id));
-        words_.push_back(0xFFFF);
-        words_.push_back(classAtom);
-        addText(text);
-        words_.push_back(0);  // no creation data
-        ++words_[countAt_];
-    }
-
-    const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
-private:
-    void addLong(DWORD value)
-    {
-        words_.push_back(LOWORD(value));
-        words_.push_back(HIWORD(value));
-    }
-    void addRect(short x, short y, short width, short height)
-    {
-        for (short v : {x, y, width, height}) {
-            words_.push_back(static_cast<WORD>(v));
-        }
-    }
-    void addText(const wchar_t* text)
-    {
-        for (const wchar_t* c = text; *c != L'\0'; ++c) {
-            words_.push_back(static_cast<WORD>(*c));
-        }
-        words_.push_back(0);
-    }
-
-    std::vector<WORD> words_;
-    size_t countAt_ = 0;
-};
-
-constexpr WORD kButtonClass = 0x0080;
-constexpr WORD kEditClass = 0x0081;
-constexpr WORD kStaticClass = 0x0082;
+constexpr WORD kButtonClass = DialogTemplate::kButtonClass;
+constexpr WORD kEditClass = DialogTemplate::kEditClass;
+constexpr WORD kStaticClass = DialogTemplate::kStaticClass;
 
 DialogTemplate settingsTemplate()
 {

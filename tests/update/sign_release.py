@@ -15,8 +15,8 @@ import sys
 def main():
     make_release, key, version, digest, out = sys.argv[1:6]
     loader = importlib.machinery.SourceFileLoader('make_release', make_release)
-    spec = importlib.util.spec_from_loader('make_release', loader)
-    module = importlib.util.module_from_spec(spec)
+    loader_found = importlib.util.spec_from_loader('make_release', loader)
+    module = importlib.util.module_from_spec(loader_found)
     loader.exec_module(module)
     signature = module.sign(key, version, digest)
     with open(out + '.part', 'w') as f:
