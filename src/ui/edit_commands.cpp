@@ -23,6 +23,8 @@ std::vector<std::pair<size_t, size_t>> asPairs(const std::vector<EventRange>& ra
     return pairs;
 }
 
+constexpr size_t kMaxRangesReselected = 256;
+
 UINT enabledIf(bool enabled)
 {
     return MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED);
@@ -161,7 +163,15 @@ void MainWindow::EventsEdited(const std::vector<EventRange>& select)
     const size_t top = eventList_.TopRow();
     eventList_.ShowRows(theRecorder().eventCount(), false);
     eventList_.SetTopRow(top);
-    eventList_.Select(asPairs(select));
+    // A list box selects range by range, each step costing as much as the list is long: an undo
+    // that brings back thousands of scattered rows shows where they start instead of selecting
+    // them one by one for seconds.
+    if (select.size() <= kMaxRangesReselected) {
+        eventList_.Select(asPairs(select));
+    } else {
+        eventList_.Select({});
+        eventList_.SetCaretRow(select.front().first);
+    }
     UpdateEventCount();
     SetStatus(L"已编辑脚本");
     RefreshControls();

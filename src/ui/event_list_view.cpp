@@ -215,6 +215,13 @@ size_t EventListView::CaretRow() const
     return caret > 0 ? static_cast<size_t>(caret) : 0;
 }
 
+void EventListView::SetCaretRow(size_t row)
+{
+    if (list_ != nullptr) {
+        SendMessageW(list_, LB_SETCARETINDEX, static_cast<WPARAM>(row), FALSE);
+    }
+}
+
 bool EventListView::RowScreenRect(size_t row, RECT& rect) const
 {
     if (list_ == nullptr ||

@@ -45,6 +45,7 @@ public:
     // The rectangle of a row in screen coordinates (for a menu opened from the keyboard).
     bool RowScreenRect(size_t row, RECT& rect) const;
     size_t CaretRow() const;
+    void SetCaretRow(size_t row);
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

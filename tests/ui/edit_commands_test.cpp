@@ -91,6 +91,28 @@ TEST_F(EditCommandsTest, DeleteRenumbersTheRowsAndUndoBringsThemBack)
     EXPECT_TRUE(controlEnabled(IDC_PLAY));
 }
 
+TEST_F(EditCommandsTest, AnUndoOfThousandsOfScatteredRowsShowsWhereTheyStart)
+{
+    theRecorder().replaceEvents(sampleEvents(2000));
+    testWindow().ShowEventRows();
+    HWND list = GetDlgItem(window, IDC_EVENT_LIST);
+    for (int row = 1; row < 2000; row += 2) {
+        SendMessageW(list, LB_SETSEL, TRUE, row);
+    }
+    command(IDM_EDIT_DELETE);
+    ASSERT_EQ(listRows(), 1000);
+    command(IDM_EDIT_UNDO);
+    ASSERT_EQ(listRows(), 2000);
+    EXPECT_EQ(listRow(1999), L"  #2000  移动 (999,1)");
+    EXPECT_TRUE(selected().empty()) << "a thousand ranges are not selected one by one";
+    EXPECT_EQ(SendMessageW(list, LB_GETCARETINDEX, 0, 0), 1) << "the caret is on the first row that came back";
+    // A few scattered rows are selected again as they were.
+    select({3, 7, 11});
+    command(IDM_EDIT_DELETE);
+    command(IDM_EDIT_UNDO);
+    EXPECT_EQ(selected(), (std::vector<int>{3, 7, 11}));
+}
+
 TEST_F(EditCommandsTest, DelaysAreSetThroughTheDialogAndTheFirstWaitIsRemoved)
 {
     {
