@@ -5,6 +5,7 @@
 // of the platform-free rules. Wide strings hold UTF-16 code units on every platform (also where
 // wchar_t is 32 bits wide).
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -13,6 +14,9 @@ std::wstring utf8ToWide(const std::string& bytes);
 std::string wideToUtf8(const std::wstring& units);
 // Appends one code point as UTF-8 (1 to 4 bytes; surrogate values are encoded as they are).
 void appendUtf8(std::string& out, uint32_t codePoint);
+// The same bytes written at out, for callers that must not allocate; returns their count.
+constexpr size_t kMaxUtf8Bytes = 4;
+size_t encodeUtf8(uint32_t codePoint, char* out);
 
 // The same UTF-16 code units, one for one.
 std::u16string toU16(const std::wstring& units);

@@ -1,7 +1,8 @@
 // The script loader: reads a script's text straight into events, without a tree of the document.
-// It reads the same grammar as parseJson, with the same failures at the same positions, and
-// takes the same members of the same elements as the rules of the script file say (first
-// duplicate wins, unusable elements skipped, a bare array accepted, delays bounded).
+// It reads the grammar through the same cursor as parseJson (json_cursor.h), so with the same
+// failures at the same positions, and takes the same members of the same elements as the rules
+// of the script file say (first duplicate wins, unusable elements skipped, a bare array accepted,
+// delays bounded).
 //
 // The text is read twice: the first pass checks all of it and counts the events, the second
 // converts the event array into a list reserved to that count. A load thus holds the text, the
@@ -9,23 +10,18 @@
 #include "script/script_file.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <exception>
+#include <string_view>
 
 #include "base/text_encoding.h"
+#include "script/json_cursor.h"
 #include "script/json_number.h"
-#include "script/json_reader.h"
 
 namespace {
 
 constexpr uint64_t kProgressReportsPerPass = 100;
 constexpr char kNotAScript[] = "不是有效的宏脚本（缺少 events 数组）";
-
-struct ParseFailure {
-    const char* what;  // null for text after the document
-    size_t position;
-};
 
 int32_t toInt32(double value)
 {
@@ -36,30 +32,8 @@ int32_t toInt32(double value)
     return static_cast<int32_t>(value);
 }
 
-bool isNumberByte(char c)
-{
-    return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '-' || c == '+';
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// Where the bytes of a string go once its escapes are resolved.
-struct DiscardedBytes {
-    void append(const char*, size_t) {}
-    void push(char) {}
-};
-
-// The first bytes and the length of a string: enough to compare it with a short name, whatever
-// its length.
+// A string sink (see JsonCursor::readString) that keeps the first bytes and the length of a
+// string: enough to compare it with a short name, whatever its length.
 struct ShortBytes {
     static constexpr size_t kKept = 8;
     char bytes[kKept];
@@ -84,12 +58,6 @@ struct ShortBytes {
         const size_t textLength = std::strlen(text);
         return length == textLength && length <= kKept && std::memcmp(bytes, text, length) == 0;
     }
-};
-
-struct AllBytes {
-    std::string& out;
-    void append(const char* data, size_t count) { out.append(data, count); }
-    void push(char c) { out.push_back(c); }
 };
 
 // The members of an event object that the loader reads.
@@ -139,20 +107,17 @@ MouseButton buttonOf(const ShortBytes& name)
 class ScriptTextReader {
 public:
     ScriptTextReader(const std::string& text, const LoadProgress& progress)
-        : begin_(text.data()), end_(text.data() + text.size()), cur_(begin_), progress_(progress)
+        : cursor_(text.data(), text.data() + text.size()), begin_(text.data()), end_(text.data() + text.size()),
+          progress_(progress)
     {}
 
     // First pass: the whole text, checked as parseJson checks it; finds the event array and
-    // counts the events it makes. Throws ParseFailure.
+    // counts the events it makes. Throws JsonSyntaxError.
     void check()
     {
         startPass(begin_, end_, 0);
-        skipWhiteSpace();
         readRoot();
-        skipWhiteSpace();
-        if (cur_ != end_) {
-            throw ParseFailure{nullptr, 0};
-        }
+        cursor_.expectEnd();
     }
 
     bool hasEventArray() const { return arrayBegin_ != nullptr; }
@@ -163,7 +128,7 @@ public:
     {
         events_ = &events;
         startPass(arrayBegin_, arrayEnd_, textSize());
-        cur_ = arrayBegin_;
+        cursor_.moveTo(arrayBegin_);
         readEventArray(arrayDepth_);
         events_ = nullptr;
     }
@@ -171,18 +136,6 @@ public:
     uint64_t textSize() const { return static_cast<uint64_t>(end_ - begin_); }
 
 private:
-    [[noreturn]] void fail(const char* what) const { throw ParseFailure{what, static_cast<size_t>(cur_ - begin_)}; }
-
-    bool atEnd() const { return cur_ >= end_; }
-    char peek() const { return *cur_; }
-
-    void skipWhiteSpace()
-    {
-        while (cur_ < end_ && (*cur_ == ' ' || *cur_ == '\n' || *cur_ == '\r' || *cur_ == '\t')) {
-            ++cur_;
-        }
-    }
-
     // Each pass reports its own share of the work, the size of the text, in about
     // kProgressReportsPerPass steps.
     void startPass(const char* from, const char* to, uint64_t workBefore)
@@ -196,58 +149,70 @@ private:
 
     void reportProgress()
     {
-        const uint64_t passDone = static_cast<uint64_t>(cur_ - passFrom_);
+        const uint64_t passDone = static_cast<uint64_t>(cursor_.position() - passFrom_);
         const uint64_t work = workBefore_ + (passSpan_ == 0 ? 0 : passDone * textSize() / passSpan_);
         progress_.report(progress_.context, work, 2 * textSize());
-        nextReport_ = reinterpret_cast<uintptr_t>(cur_) + step_;
+        nextReport_ = reinterpret_cast<uintptr_t>(cursor_.position()) + step_;
+    }
+
+    // Every element of every array and object passes here: the place to tell the progress.
+    bool nextArrayElement()
+    {
+        noteProgress();
+        return cursor_.nextArrayElement();
+    }
+
+    bool nextObjectMember()
+    {
+        noteProgress();
+        return cursor_.nextObjectMember();
+    }
+
+    void noteProgress()
+    {
+        if (reinterpret_cast<uintptr_t>(cursor_.position()) >= nextReport_) {
+            reportProgress();
+        }
     }
 
     void readRoot()
     {
-        if (atEnd()) {
-            fail("意外结束");
-        }
-        if (peek() == '[') {
-            readEventArray(1);
-        } else if (peek() == '{') {
-            readRootObject(1);
-        } else {
-            skipValue(0);
+        switch (const JsonKind kind = cursor_.peekValue()) {
+        case JsonKind::Array: readEventArray(1); return;
+        case JsonKind::Object: readRootObject(1); return;
+        default: skipValue(0, kind); return;
         }
     }
 
     // The value of the first "events" member decides; later ones are only checked.
     void readRootObject(unsigned depth)
     {
-        if (enterContainer(depth, '}')) {
+        if (!cursor_.enterObject(depth)) {
             return;
         }
         bool eventsSeen = false;
         do {
-            skipWhiteSpace();
             ShortBytes name;
-            readString(name);
-            expectColon();
+            cursor_.readMemberName(name);
             if (!eventsSeen && name.equals("events")) {
                 eventsSeen = true;
-                skipWhiteSpace();
-                if (!atEnd() && peek() == '[') {
+                if (cursor_.peekValue() == JsonKind::Array) {
                     readEventArray(depth + 1);
                     continue;
                 }
             }
             skipValue(depth);
-        } while (nextElement('}', "对象分隔符"));
+        } while (nextObjectMember());
     }
 
     void readEventArray(unsigned depth)
     {
-        arrayBegin_ = cur_;
+        arrayBegin_ = cursor_.position();
         arrayDepth_ = depth;
-        if (!enterContainer(depth, ']')) {
+        if (cursor_.enterArray(depth)) {
             do {
-                skipWhiteSpace();
-                if (!atEnd() && peek() == '{') {
+                const JsonKind kind = cursor_.peekValue();
+                if (kind == JsonKind::Object) {
                     if (readEventObject(depth + 1)) {
                         ++eventCount_;
                         if (events_ != nullptr) {
@@ -258,11 +223,11 @@ private:
                         resetEvent();
                     }
                 } else {
-                    skipValue(depth);
+                    skipValue(depth, kind);
                 }
-            } while (nextElement(']', "数组分隔符"));
+            } while (nextArrayElement());
         }
-        arrayEnd_ = cur_;
+        arrayEnd_ = cursor_.position();
     }
 
     // A key read for an element that made no event keeps no buffer of its size.
@@ -283,16 +248,14 @@ private:
     // converting, the members go to event_ as they come, each from its first occurrence.
     bool readEventObject(unsigned depth)
     {
-        if (enterContainer(depth, '}')) {
+        if (!cursor_.enterObject(depth)) {
             return false;
         }
         unsigned seen = 0;
         bool known = false;
         do {
-            skipWhiteSpace();
             ShortBytes name;
-            readString(name);
-            expectColon();
+            cursor_.readMemberName(name);
             const Field field = fieldOf(name);
             const unsigned bit = 1u << static_cast<unsigned>(field);
             if (field == Field::Other || (seen & bit) != 0 || (events_ == nullptr && field != Field::T)) {
@@ -305,58 +268,52 @@ private:
             } else {
                 readEventField(field, depth);
             }
-        } while (nextElement('}', "对象分隔符"));
+        } while (nextObjectMember());
         return known;
     }
 
     bool readKind(unsigned depth)
     {
-        skipWhiteSpace();
-        if (atEnd() || peek() != '"') {
-            skipValue(depth);
+        const JsonKind kind = cursor_.peekValue();
+        if (kind != JsonKind::String) {
+            skipValue(depth, kind);
             return false;
         }
         ShortBytes token;
-        readString(token);
+        cursor_.readString(token);
         return kindOf(token, event_.kind);
     }
 
     void readEventField(Field field, unsigned depth)
     {
-        skipWhiteSpace();
-        if (atEnd()) {
-            fail("意外结束");
-        }
-        switch (peek()) {
-        case '"':
+        switch (const JsonKind kind = cursor_.peekValue()) {
+        case JsonKind::String:
             if (field == Field::K) {
-                AllBytes key{event_.key};
-                readString(key);
+                AllJsonBytes key{event_.key};
+                cursor_.readString(key);
             } else if (field == Field::B) {
                 ShortBytes name;
-                readString(name);
+                cursor_.readString(name);
                 event_.button = buttonOf(name);
             } else {
-                DiscardedBytes ignored;
-                readString(ignored);
+                DiscardedJsonBytes ignored;
+                cursor_.readString(ignored);
             }
             return;
-        case 't':
-        case 'f': {
-            const bool value = readBool();
+        case JsonKind::Bool: {
+            const bool value = cursor_.readBool();
             if (field == Field::P) {
                 event_.pressed = value;
             }
             return;
         }
-        case '[':
-        case '{':
-        case 'n': skipValue(depth); return;
-        default: break;
+        case JsonKind::Array:
+        case JsonKind::Object:
+        case JsonKind::Null: skipValue(depth, kind); return;
+        case JsonKind::Number: break;
         }
-        const char* start = cur_;
-        skipNumber();
-        const double value = numberRunValue(start, cur_);
+        const std::string_view run = cursor_.readNumberRun();
+        const double value = numberRunValue(run.data(), run.data() + run.size());
         switch (field) {
         case Field::D:
             if (value > 0.0) {
@@ -371,208 +328,50 @@ private:
         }
     }
 
-    void skipValue(unsigned depth)
+    void skipValue(unsigned depth) { skipValue(depth, cursor_.peekValue()); }
+
+    // The value at the cursor, whose kind peekValue told.
+    void skipValue(unsigned depth, JsonKind kind)
     {
-        skipWhiteSpace();
-        if (atEnd()) {
-            fail("意外结束");
-        }
-        switch (peek()) {
-        case '"': {
-            DiscardedBytes ignored;
-            readString(ignored);
+        switch (kind) {
+        case JsonKind::String: {
+            DiscardedJsonBytes ignored;
+            cursor_.readString(ignored);
             return;
         }
-        case '[': skipArray(depth + 1); return;
-        case '{': skipObject(depth + 1); return;
-        case 't':
-        case 'f': readBool(); return;
-        case 'n': readNull(); return;
-        default: skipNumber(); return;
+        case JsonKind::Array: skipArray(depth + 1); return;
+        case JsonKind::Object: skipObject(depth + 1); return;
+        case JsonKind::Bool: cursor_.readBool(); return;
+        case JsonKind::Null: cursor_.readNull(); return;
+        case JsonKind::Number: cursor_.readNumberRun(); return;
         }
     }
 
     void skipArray(unsigned depth)
     {
-        if (enterContainer(depth, ']')) {
+        if (!cursor_.enterArray(depth)) {
             return;
         }
         do {
             skipValue(depth);
-        } while (nextElement(']', "数组分隔符"));
+        } while (nextArrayElement());
     }
 
     void skipObject(unsigned depth)
     {
-        if (enterContainer(depth, '}')) {
+        if (!cursor_.enterObject(depth)) {
             return;
         }
         do {
-            skipWhiteSpace();
-            DiscardedBytes name;
-            readString(name);
-            expectColon();
+            DiscardedJsonBytes name;
+            cursor_.readMemberName(name);
             skipValue(depth);
-        } while (nextElement('}', "对象分隔符"));
+        } while (nextObjectMember());
     }
 
-    void expectColon()
-    {
-        if (atEnd()) {
-            fail("符号不匹配");
-        }
-        skipWhiteSpace();
-        if (atEnd() || peek() != ':') {
-            fail("符号不匹配");
-        }
-        ++cur_;
-    }
-
-    bool readBool()
-    {
-        const size_t left = static_cast<size_t>(end_ - cur_);
-        if (left >= 4 && std::memcmp(cur_, "true", 4) == 0) {
-            cur_ += 4;
-            return true;
-        }
-        if (left >= 5 && std::memcmp(cur_, "false", 5) == 0) {
-            cur_ += 5;
-            return false;
-        }
-        fail("bool");
-    }
-
-    void readNull()
-    {
-        if (end_ - cur_ >= 4 && std::memcmp(cur_, "null", 4) == 0) {
-            cur_ += 4;
-            return;
-        }
-        fail("null");
-    }
-
-    void skipNumber()
-    {
-        const char* start = cur_;
-        if (*cur_ == '-' || *cur_ == '+') {
-            ++cur_;
-        }
-        while (cur_ < end_ && isNumberByte(*cur_)) {
-            ++cur_;
-        }
-        if (cur_ == start) {
-            fail("数字");
-        }
-    }
-
-    uint32_t readHex4()
-    {
-        if (end_ - cur_ < 4) {
-            fail("\\u 长度不足");
-        }
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
-            const int digit = hexDigit(*cur_++);
-            if (digit < 0) {
-                fail("非法十六进制");
-            }
-            value = value * 16 + static_cast<uint32_t>(digit);
-        }
-        return value;
-    }
-
-    template <typename Sink>
-    void readString(Sink& sink)
-    {
-        if (atEnd() || peek() != '"') {
-            fail("符号不匹配");
-        }
-        ++cur_;
-        for (;;) {
-            const char* run = cur_;
-            while (cur_ < end_ && *cur_ != '"' && *cur_ != '\\') {
-                ++cur_;
-            }
-            sink.append(run, static_cast<size_t>(cur_ - run));
-            if (atEnd()) {
-                fail("字符串未闭合");
-            }
-            if (*cur_++ == '"') {
-                return;
-            }
-            if (atEnd()) {
-                fail("转义未闭合");
-            }
-            switch (*cur_++) {
-            case '"': sink.push('"'); break;
-            case '/': sink.push('/'); break;
-            case '\\': sink.push('\\'); break;
-            case 'b': sink.push('\x08'); break;
-            case 'f': sink.push('\x0C'); break;
-            case 'n': sink.push('\n'); break;
-            case 'r': sink.push('\r'); break;
-            case 't': sink.push('\t'); break;
-            case 'u': {
-                uint32_t c16 = readHex4();
-                if (c16 >= 0xD800 && c16 <= 0xDBFF && end_ - cur_ >= 2 && cur_[0] == '\\' && cur_[1] == 'u') {
-                    cur_ += 2;
-                    const uint32_t low = readHex4();
-                    // Used whatever its value, also when it is no low surrogate.
-                    c16 = c16 * 1024 + low - 0x35FDC00;
-                }
-                std::string encoded;
-                appendUtf8(encoded, c16);
-                sink.append(encoded.data(), encoded.size());
-                break;
-            }
-            default: fail("未知转义");
-            }
-        }
-    }
-
-    // Steps over the opening bracket or brace; true when the closing one follows at once (and is
-    // consumed with it).
-    bool enterContainer(unsigned depth, char close)
-    {
-        if (depth > kMaxJsonDepth) {
-            fail("嵌套过深");
-        }
-        ++cur_;
-        skipWhiteSpace();
-        if (atEnd()) {
-            fail("意外结束");
-        }
-        if (peek() == close) {
-            ++cur_;
-            return true;
-        }
-        return false;
-    }
-
-    // After an element: true at a comma (consumed), false at the closing bracket (consumed).
-    bool nextElement(char close, const char* separatorError)
-    {
-        if (reinterpret_cast<uintptr_t>(cur_) >= nextReport_) {
-            reportProgress();
-        }
-        skipWhiteSpace();
-        if (atEnd()) {
-            fail("意外结束");
-        }
-        if (peek() == ',') {
-            ++cur_;
-            return true;
-        }
-        if (peek() == close) {
-            ++cur_;
-            return false;
-        }
-        fail(separatorError);
-    }
-
+    JsonCursor cursor_;
     const char* begin_;
     const char* end_;
-    const char* cur_;
 
     const char* arrayBegin_ = nullptr;
     const char* arrayEnd_ = nullptr;
@@ -614,15 +413,8 @@ bool parseScriptText(const std::string& text, std::vector<MacroEvent>& events, s
             progress.report(progress.context, 2 * reader.textSize(), 2 * reader.textSize());
         }
         return true;
-    } catch (const ParseFailure& failure) {
-        if (failure.what == nullptr) {
-            error = utf8ToWide("JSON 尾部存在多余字符");
-        } else {
-            char message[128];
-            std::snprintf(message, sizeof message, "JSON 解析失败(%s) 位置 %u", failure.what,
-                          static_cast<unsigned>(failure.position));
-            error = utf8ToWide(message);
-        }
+    } catch (const JsonSyntaxError& failure) {
+        error = utf8ToWide(failure.message());
         return false;
     } catch (const std::exception& failure) {
         error = utf8ToWide(failure.what());
