@@ -2,6 +2,7 @@
 // with the state moving on while one of their dialogs is open.
 #include <gtest/gtest.h>
 
+#include "player/player_messages.h"
 #include "recorder/recorder_messages.h"
 #include "support/message_pump.h"
 #include "ui_test_support.h"
@@ -106,6 +107,19 @@ TEST_F(WindowCommandsTest, ScriptCommandsDuringAPlaybackLeaveTheEventsAlone)
     EXPECT_EQ(fileDialogs.shown, dialogsBefore) << "no dialog opens during a playback";
     EXPECT_TRUE(messageBoxes.shown.empty());
     EXPECT_EQ(status(), L"▶ 回放中...");
+}
+
+TEST_F(WindowCommandsTest, APassAnnouncedJustBeforeAStopDoesNotOverwriteTheStop)
+{
+    startHooks();
+    startLongPlayback(3);
+    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+    ASSERT_FALSE(thePlayer().isPlaying());
+    EXPECT_EQ(status(), L"⏹ 停止");
+    // The playback thread posted the start of a pass just before it saw the stop.
+    SendMessageW(window, WM_APP_PLAYBACK_LOOP, 2, 3);
+    EXPECT_EQ(status(), L"⏹ 停止") << "the window is idle and must keep saying so";
+    expectIdle("after the stop", true);
 }
 
 TEST_F(WindowCommandsTest, ScriptCommandsDuringARecordingLeaveItAlone)
