@@ -12,12 +12,6 @@
 
 namespace {
 
-constexpr int kRecordField = 101;
-constexpr int kRecordAltField = 102;
-constexpr int kStopField = 103;
-constexpr int kStopOnUserInputBox = 104;
-constexpr int kErrorText = 105;
-
 constexpr UINT_PTR kChordFieldSubclass = 1;
 constexpr COLORREF kErrorColour = RGB(198, 40, 40);
 

@@ -9,6 +9,14 @@
 
 #include "recorder/user_settings.h"
 
+// Control ids of the dialog: the three chord fields, the check box and the line that says why
+// OK refused.
+constexpr int kRecordField = 101;
+constexpr int kRecordAltField = 102;
+constexpr int kStopField = 103;
+constexpr int kStopOnUserInputBox = 104;
+constexpr int kErrorText = 105;
+
 // Runs the dialog modally over owner, starting from settings. While it is open the hotkeys are
 // paused (so that pressing F8 in a field chooses F8 instead of starting a recording). OK refuses,
 // with a text in the dialog that says why, a missing record or stop key, two equal keys, and a

@@ -188,6 +188,25 @@ inline bool writeTextFile(const std::wstring& path, const std::string& text)
     return ok;
 }
 
+// The pause between the start of a recording and its first click. A replay starts with a click
+// on the play button; under wine the pointer position of that click may still be reported for a
+// moment after the player has moved the cursor, and a replayed press that comes too soon can
+// land on the play button instead. Even at speed 4 this leaves the replay 300 ms.
+constexpr unsigned kLeadTimeMs = 1200;
+
+// Gives the program under focus the keyboard with a click there, starts a recording with F8 and
+// waits until the window says it records.
+inline ::testing::AssertionResult beginRecordingAt(const App& app, POINT focus)
+{
+    if (!clickAt(focus.x, focus.y) || !pressKeys(L"F8")) {
+        return ::testing::AssertionFailure() << "xdotool failed";
+    }
+    if (!app.waitStatus(L"● 录制中...", 5000)) {
+        return ::testing::AssertionFailure() << "no recording: " << wideToUtf8(app.status());
+    }
+    return ::testing::AssertionSuccess();
+}
+
 class E2e : public ::testing::Test {
 protected:
     void SetUp() override

@@ -14,11 +14,6 @@
 
 namespace {
 
-// The pause between the start of a recording and its first click, as in the other scenarios:
-// under wine a replayed press that comes too soon after the click on the play button can land
-// where the pointer was reported a moment before.
-constexpr unsigned kLeadTimeMs = 1200;
-
 // The releases in entries[from..] whose press the window never saw: a button-up without its
 // button-down (a double-click message counts as a press), a key-up of a key that was not down.
 std::vector<std::string> releasesWithoutPress(const std::vector<TargetEntry>& entries, size_t from)
@@ -135,9 +130,7 @@ TEST_F(E2e, APlaybackSendsNoReleaseWithoutItsPressAndLeavesNothingDown)
     const POINT c = target.pointAt(0.7, 0.7);
 
     // A click, some typing with Shift, a right click and a drag, all into the target.
-    ASSERT_TRUE(clickAt(a.x, a.y));
-    ASSERT_TRUE(pressKeys(L"F8"));
-    ASSERT_TRUE(app.waitStatus(L"● 录制中...", 5000)) << wideToUtf8(app.status());
+    ASSERT_TRUE(beginRecordingAt(app, a));
     Sleep(kLeadTimeMs);
     ASSERT_TRUE(moveMouse(a.x, a.y));
     Sleep(100);
@@ -192,9 +185,7 @@ TEST_F(E2e, APlaybackThatEndsOverAnEditFieldOpensNoMenu)
     HWND edit = edits.front();
     const POINT inside = centerOf(edit);
 
-    ASSERT_TRUE(clickAt(inside.x, inside.y));
-    ASSERT_TRUE(pressKeys(L"F8"));
-    ASSERT_TRUE(app.waitStatus(L"● 录制中...", 5000)) << wideToUtf8(app.status());
+    ASSERT_TRUE(beginRecordingAt(app, inside));
     Sleep(kLeadTimeMs);
     ASSERT_TRUE(clickAt(inside.x, inside.y));
     Sleep(200);
@@ -234,9 +225,7 @@ TEST_F(E2e, AStopInTheMiddleOfADragReleasesTheButtonOnce)
     const POINT c = target.pointAt(0.7, 0.6);
 
     // A click for the focus, then a drag held for seconds.
-    ASSERT_TRUE(clickAt(a.x, a.y));
-    ASSERT_TRUE(pressKeys(L"F8"));
-    ASSERT_TRUE(app.waitStatus(L"● 录制中...", 5000)) << wideToUtf8(app.status());
+    ASSERT_TRUE(beginRecordingAt(app, a));
     Sleep(kLeadTimeMs);
     ASSERT_TRUE(moveMouse(a.x, a.y));
     Sleep(100);
@@ -359,9 +348,7 @@ TEST_F(E2e, ARealMouseMoveStopsAPlaybackWithTheOptionOnAndNotWithItOff)
         const POINT away = target.pointAt(0.8, 0.8);
 
         // A script of keys with a long pause: the replay places no cursor of its own.
-        ASSERT_TRUE(clickAt(a.x, a.y));
-        ASSERT_TRUE(pressKeys(L"F8"));
-        ASSERT_TRUE(app.waitStatus(L"● 录制中...", 5000)) << wideToUtf8(app.status());
+        ASSERT_TRUE(beginRecordingAt(app, a));
         ASSERT_TRUE(typeText(L"x", 60));
         Sleep(5000);
         ASSERT_TRUE(typeText(L"y", 60));
@@ -397,9 +384,7 @@ TEST_F(E2e, APlaybackThatMovesTheCursorItselfIsNotTakenOver)
     const POINT c = target.pointAt(0.8, 0.7);
 
     // Clicks, a drag and moves far apart: the replay jumps the cursor around on its own.
-    ASSERT_TRUE(clickAt(a.x, a.y));
-    ASSERT_TRUE(pressKeys(L"F8"));
-    ASSERT_TRUE(app.waitStatus(L"● 录制中...", 5000)) << wideToUtf8(app.status());
+    ASSERT_TRUE(beginRecordingAt(app, a));
     Sleep(kLeadTimeMs);
     ASSERT_TRUE(moveMouse(a.x, a.y));
     Sleep(100);

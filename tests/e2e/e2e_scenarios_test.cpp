@@ -17,12 +17,6 @@
 
 namespace {
 
-// The pause between the start of a recording and its first click. A replay starts with a click
-// on the play button; under wine the pointer position of that click may still be reported for a
-// moment after the player has moved the cursor, and a replayed press that comes too soon can
-// land on the play button instead. Even at speed 4 this leaves the replay 300 ms.
-constexpr unsigned leadTimeMs = 1200;
-
 std::vector<TargetEntry> actionsBetween(const std::vector<TargetEntry>& entries, size_t from, size_t to)
 {
     std::vector<TargetEntry> actions;
@@ -218,11 +212,9 @@ TEST_F(E2e, RecordSaveClearLoadAndReplayIntoAnotherProgram)
     const POINT b = target.pointAt(0.6, 0.6);
 
     // Record: the target has the focus, F8, click, type, double-click, wheel, F9.
-    ASSERT_TRUE(clickAt(focus.x, focus.y));
-    ASSERT_TRUE(pressKeys(L"F8"));
-    ASSERT_TRUE(app.waitStatus(L"● 录制中...", 5000)) << wideToUtf8(app.status());
+    ASSERT_TRUE(beginRecordingAt(app, focus));
     const size_t recordFrom = target.entries().size();
-    Sleep(leadTimeMs);
+    Sleep(kLeadTimeMs);
     // The pointer arrives a moment before each click, as a hand does. Under wine the cursor
     // position set by the player can fall back to the previous one about a millisecond later;
     // a press recorded within that millisecond of its move would be replayed at the old place,
@@ -296,7 +288,7 @@ TEST_F(E2e, RecordSaveClearLoadAndReplayIntoAnotherProgram)
 
     // One replay from the play button; the target's actions from it, up to a moment after its
     // end. Under wine a replayed press now and then lands where an earlier pointer position
-    // is still reported (see leadTimeMs); such a pass is reported and played once more, so that
+    // is still reported (see kLeadTimeMs); such a pass is reported and played once more, so that
     // only a difference that comes back fails the check.
     const double passLength = scriptTimes.back();
     const unsigned waitMs = static_cast<unsigned>(passLength * 1000) + 15000;
@@ -508,10 +500,8 @@ TEST_F(E2e, ClosingWithUnsavedEventsAsksAndNoExitsDuringRecordingAndPlayback)
         ASSERT_TRUE(target.start(outputFolder() + L"\\close_target.log", besideOf(app.window)));
         const POINT a = target.pointAt(0.3, 0.3);
         const POINT b = target.pointAt(0.7, 0.7);
-        ASSERT_TRUE(clickAt(a.x, a.y));
-        ASSERT_TRUE(pressKeys(L"F8"));
-        ASSERT_TRUE(app.waitStatus(L"● 录制中...", 5000)) << wideToUtf8(app.status());
-        Sleep(leadTimeMs);
+        ASSERT_TRUE(beginRecordingAt(app, a));
+        Sleep(kLeadTimeMs);
         ASSERT_TRUE(clickAt(b.x, b.y));
         if (duringPlayback) {
             // A script with a long pause, so that the playback is still running while closing.
@@ -565,10 +555,8 @@ TEST_F(E2e, TypingRecordedIntoNotepadIsTypedAgainOnReplay)
     const std::wstring text = L"Hello, World 123";
 
     // Notepad in front, F8, a click into its text, the typing, F9.
-    ASSERT_TRUE(clickAt(inside.x, inside.y));
-    ASSERT_TRUE(pressKeys(L"F8"));
-    ASSERT_TRUE(app.waitStatus(L"● 录制中...", 5000)) << wideToUtf8(app.status());
-    Sleep(leadTimeMs);
+    ASSERT_TRUE(beginRecordingAt(app, inside));
+    Sleep(kLeadTimeMs);
     ASSERT_TRUE(clickAt(inside.x, inside.y));
     Sleep(200);
     ASSERT_TRUE(typeText(text, 60));

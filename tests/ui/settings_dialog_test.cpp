@@ -21,12 +21,6 @@
 
 namespace {
 
-constexpr int kRecordField = 101;
-constexpr int kRecordAltField = 102;
-constexpr int kStopField = 103;
-constexpr int kStopOnUserInputBox = 104;
-constexpr int kErrorText = 105;
-
 std::vector<UINT> hotkeysPosted;
 
 LRESULT CALLBACK receiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
