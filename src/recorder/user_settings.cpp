@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "base/config_lines.h"
 #include "script/macro_event.h"
 
 namespace {
@@ -106,57 +107,11 @@ const char kRecordAltKey[] = "HOTKEY_RECORD_ALT";
 const char kStopKey[] = "HOTKEY_STOP";
 const char kStopOnUserInputKey[] = "STOP_ON_USER_INPUT";
 
-// The value of one line if the line sets key: the key in any case, then blanks, then "=".
-// Unlike LorminRecorder.cfg, whose one key may carry anything before its "=", a key here must
-// stand alone: HOTKEY_RECORD is the beginning of HOTKEY_RECORD_ALT.
-bool matchLine(std::string line, const char* key, std::string& value)
-{
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    size_t at = 0;
-    while (at < line.size() && isBlank(line[at])) {
-        ++at;
-    }
-    if (at == line.size() || line[at] == '#' || line[at] == ';') {
-        return false;
-    }
-    for (const char* k = key; *k != '\0'; ++k, ++at) {
-        if (at == line.size() || upperAscii(line[at]) != *k) {
-            return false;
-        }
-    }
-    while (at < line.size() && isBlank(line[at])) {
-        ++at;
-    }
-    if (at == line.size() || line[at] != '=') {
-        return false;
-    }
-    value = trimmed(line.substr(at + 1));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-        value = value.substr(1, value.size() - 2);
-    }
-    return true;
-}
-
-// The first line that sets key; false when none does.
+// The first line that sets key; false when none does. A key here must stand alone (unlike
+// LorminRecorder.cfg's one key): HOTKEY_RECORD is the beginning of HOTKEY_RECORD_ALT.
 bool findSetting(const std::string& content, const char* key, std::string& value)
 {
-    size_t position = 0;
-    if (content.size() >= 3 && content.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        position = 3;
-    }
-    while (position < content.size()) {
-        size_t end = content.find('\n', position);
-        if (end == std::string::npos) {
-            end = content.size();
-        }
-        if (matchLine(content.substr(position, end - position), key, value)) {
-            return true;
-        }
-        position = end + 1;
-    }
-    return false;
+    return findConfigValue(content, key, KeyMatch::Exact, value);
 }
 
 // A value as a log line shows it: at most 64 bytes.
