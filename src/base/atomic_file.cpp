@@ -1,9 +1,7 @@
-#include "script/temporary_file.h"
+#include "base/atomic_file.h"
 
 #include <atomic>
 #include <chrono>
-
-#include "script/script_file_io.h"
 
 namespace {
 
@@ -44,7 +42,7 @@ FILE* createTemporaryBeside(const std::wstring& target, std::wstring& temporaryP
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         const std::wstring candidate = temporaryName(target, temporaryTagSeam());
         bool taken = false;
-        FILE* file = createNewScriptFile(candidate, taken);
+        FILE* file = createNewFile(candidate, taken);
         if (file != nullptr) {
             temporaryPath = candidate;
             return file;
@@ -54,4 +52,34 @@ FILE* createTemporaryBeside(const std::wstring& target, std::wstring& temporaryP
         }
     }
     return nullptr;
+}
+
+FileWriteFailure writeFileAtomically(const std::wstring& target, const std::string& bytes, FinalName mode,
+                                     unsigned long& systemError)
+{
+    systemError = 0;
+    std::wstring temporary;
+    FILE* file = createTemporaryBeside(target, temporary);
+    if (file == nullptr) {
+        systemError = lastSystemError();
+        return FileWriteFailure::Create;
+    }
+    const size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file);
+    bool complete = written == bytes.size() && std::fflush(file) == 0 && commitFile(file);
+    if (!complete) {
+        systemError = lastSystemError();
+    }
+    complete = std::fclose(file) == 0 && complete;
+    if (!complete) {
+        if (systemError == 0) {
+            systemError = lastSystemError();
+        }
+        removeFile(temporary);
+        return FileWriteFailure::Write;
+    }
+    if (!placeFile(temporary, target, mode, systemError)) {
+        removeFile(temporary);
+        return FileWriteFailure::Place;
+    }
+    return FileWriteFailure::None;
 }
