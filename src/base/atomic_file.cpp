@@ -5,16 +5,18 @@
 
 namespace {
 
+// Counts the temporary names this process has made.
+std::atomic<uint64_t> tagCounter{0};
+
 // Two programs (or two saves) that start at the same moment still get different tags: the
 // counter separates saves of one process, the clock and the address of the counter (which moves
 // with address-space layout randomisation) separate processes. Exclusive creation stays the
 // guarantee; this only makes a retry rare.
 uint32_t mixedTag()
 {
-    static std::atomic<uint64_t> counter{0};
-    uint64_t z = counter.fetch_add(1) * 0x9E3779B97F4A7C15ull;
+    uint64_t z = tagCounter.fetch_add(1) * 0x9E3779B97F4A7C15ull;
     z += static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    z ^= static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&counter)) << 7;
+    z ^= static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&tagCounter)) << 7;
     // splitmix64's finaliser spreads every input bit over the result.
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;

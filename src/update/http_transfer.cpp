@@ -25,16 +25,18 @@ constexpr DWORD kReceiveResponseTimeoutMs = 30000;
 constexpr DWORD kHostCapacity = 256;
 constexpr DWORD kPathCapacity = 2048;
 
+// The stamp of the process's last request.
+std::atomic<uint64_t> lastStamp{0};
+
 // GetTickCount64 moves in steps of 10 to 16 ms; two requests inside one step would carry the
 // same parameter and a cache between us and the server could answer the second from the first.
 uint64_t nextStamp()
 {
-    static std::atomic<uint64_t> previous{0};
-    uint64_t last = previous.load();
+    uint64_t last = lastStamp.load();
     uint64_t stamp = 0;
     do {
         stamp = UpdateRules::nextRequestStamp(GetTickCount64(), last);
-    } while (!previous.compare_exchange_weak(last, stamp));
+    } while (!lastStamp.compare_exchange_weak(last, stamp));
     return stamp;
 }
 

@@ -60,8 +60,7 @@ TEST(AtomicFile, ReplacesOrTakesOnlyANewNameAndLeavesNoTemporaryFile)
         unsigned long systemError = 12345;
         const ScopedSeam tag(temporaryTagSeam, &fixedTag);
         EXPECT_EQ(writeFileAtomically(utf8ToWide(target), bytes, c.mode, systemError), c.expected);
-        const std::string expectedBytes =
-            c.expected == FileWriteFailure::None ? bytes : std::string(c.targetAfter);
+        const std::string expectedBytes = c.expected == FileWriteFailure::None ? bytes : std::string(c.targetAfter);
         EXPECT_EQ(readAll(target), expectedBytes);
         if (c.expected == FileWriteFailure::None) {
             EXPECT_EQ(systemError, 0u);
@@ -81,8 +80,7 @@ TEST(AtomicFile, AFailedCreateLeavesTheTargetAndTellsTheStep)
     writeAll(blocker, "someone's");
     unsigned long systemError = 0;
     const ScopedSeam tag(temporaryTagSeam, &fixedTag);
-    const FileWriteFailure failure =
-        writeFileAtomically(utf8ToWide(target), "lost?", FinalName::Replace, systemError);
+    const FileWriteFailure failure = writeFileAtomically(utf8ToWide(target), "lost?", FinalName::Replace, systemError);
     EXPECT_EQ(failure, FileWriteFailure::Create) << "every name tried was taken";
     EXPECT_EQ(readAll(target), "kept");
     EXPECT_EQ(readAll(blocker), "someone's") << "a taken name is never opened";
