@@ -40,7 +40,14 @@ void DialogTemplate::add(const wchar_t* className, int id, const wchar_t* text, 
 
 INT_PTR DialogTemplate::runModal(HWND owner, DLGPROC procedure, LPARAM parameter) const
 {
-    return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), get(), owner, procedure, parameter);
+    const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
+    const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), get(), owner, procedure, parameter);
+    // EndDialog enables the owner before the dialog goes; a dialog ended by WM_QUIT (the program
+    // is closing) is destroyed without it, and the owner must not stay disabled.
+    if (ownerWasEnabled && IsWindow(owner) && !IsWindowEnabled(owner)) {
+        EnableWindow(owner, TRUE);
+    }
+    return result;
 }
 
 void DialogTemplate::addItemHeader(int id, DWORD style, DWORD exStyle, short x, short y, short width, short height)

@@ -33,7 +33,8 @@ public:
     RECT itemRect(size_t index) const { return rects_[index]; }
 
     // Shows the dialog modally over owner and returns the value passed to EndDialog (-1 when it
-    // could not be created). A WM_QUIT taken by the loop is put back for the caller's loop.
+    // could not be created). A WM_QUIT taken by the loop is put back for the caller's loop. The
+    // owner, disabled while the dialog runs, is enabled again however the dialog ended.
     INT_PTR runModal(HWND owner, DLGPROC procedure, LPARAM parameter) const;
 
 private:

@@ -13,7 +13,7 @@ namespace {
 // is used; its digest is then taken in the signed form for the download's verification.
 bool acceptSignedRelease(ManifestFields& fields, UpdateInfo& result)
 {
-    const ReleaseCheck check = checkReleaseSignature(fields, updatePublicKeyHex, updateSystemSeam.verifySignature);
+    const ReleaseCheck check = checkReleaseSignature(fields, publisherKeyHexSeam, updateSystemSeam.verifySignature);
     if (check == ReleaseCheck::NotChecked) {
         return true;
     }

@@ -1,5 +1,6 @@
 #include "update/download_window.h"
 
+#include <cwchar>
 #include <memory>
 #include <commctrl.h>
 

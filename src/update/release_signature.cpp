@@ -4,7 +4,7 @@
 #define LR_UPDATE_PUBLIC_KEY ""
 #endif
 
-const char* updatePublicKeyHex = LR_UPDATE_PUBLIC_KEY;
+const char* publisherKeyHexSeam = LR_UPDATE_PUBLIC_KEY;
 
 namespace {
 

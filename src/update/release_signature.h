@@ -15,7 +15,7 @@ using SignatureBytes = std::array<uint8_t, 64>;  // r and s, 32 bytes each
 // The public key built into the program as 128 hexadecimal digits (X then Y), or empty when the
 // build has none (a developer build). Set by the CMake option LR_UPDATE_PUBLIC_KEY; tests
 // replace it.
-extern const char* updatePublicKeyHex;
+extern const char* publisherKeyHexSeam;
 
 // Exactly 2 * bytes.size() hexadecimal digits (either case), nothing else.
 bool parseHexBytes(const std::string& hex, uint8_t* bytes, size_t count);

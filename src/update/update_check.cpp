@@ -44,7 +44,7 @@ void checkForUpdates(HWND owner)
         return;
     }
     ErrorLog::write(L"[更新] 开始检查更新，地址 %ls", base.c_str());
-    if (updatePublicKeyHex == nullptr || updatePublicKeyHex[0] == '\0') {
+    if (publisherKeyHexSeam == nullptr || publisherKeyHexSeam[0] == '\0') {
         ErrorLog::write(L"[更新] 本程序未内置发布者公钥，不校验更新的发布者签名");
     }
 

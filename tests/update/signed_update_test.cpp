@@ -35,7 +35,7 @@ protected:
             GTEST_SKIP() << "signing runs the host's python3 and openssl through wine";
         }
     }
-    ScopedSeam<const char*> publisherKey{updatePublicKeyHex, LR_TEST_PUBLISHER_KEY};
+    ScopedSeam<const char*> publisherKey{publisherKeyHexSeam, LR_TEST_PUBLISHER_KEY};
 };
 
 TEST_F(SignedUpdateTest, CorrectlySignedReleaseIsOfferedDownloadedAndOfferedToRun)
@@ -130,7 +130,7 @@ TEST_F(SignedUpdateTest, ExistingFileIsOfferedOnlyWhenItMatchesTheSignedDigest)
 
 TEST_F(UpdateCheckTest, WithoutABuiltInKeyUnsignedReleasesWorkAndTheLogSaysSo)
 {
-    ScopedSeam noKey(updatePublicKeyHex, "");
+    ScopedSeam noKey(publisherKeyHexSeam, "");
     const std::string build = patternBytes(3000);
     server.answer("/rel/plain.exe", makeAnswer(200, build));
     manifest("{\"ver\": \"4.0.0\", \"url\": \"plain.exe\", \"sha256\": \"" + sha256Hex(build) + "\"}");

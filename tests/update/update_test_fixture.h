@@ -262,7 +262,8 @@ public:
     }
 
     ScopedSeam<MessageBoxFn> answeredBoxes{messageBoxSeam, &answerBox};
-    ScopedSeam<decltype(UpdateSeams::shellExecute)> recordedStarts{updateSystemSeam.shellExecute, &recordShellExecute};
+    ScopedSeam<decltype(UpdateSystemSeam::shellExecute)> recordedStarts{updateSystemSeam.shellExecute,
+                                                                        &recordShellExecute};
     LoopbackServer server;
     std::wstring config;
     size_t logBefore = 0;
