@@ -13,7 +13,8 @@
 #include "base/win_owners.h"
 #include "recorder/recorder.h"
 #include "recorder/recorder_messages.h"
-#include "recorder/user_settings_file.h"
+#include "settings/apply_settings.h"
+#include "settings/user_settings_file.h"
 #include "support/file_bytes.h"
 #include "support/message_pump.h"
 #include "support/xdotool.h"
@@ -38,7 +39,13 @@ public:
     explicit DialogRun(const UserSettings& start) : settings_(start)
     {
         thread_.start([this] {
-            answer_ = RunSettingsDialog(nullptr, settings_);
+            SettingsDialogCalls calls;
+            calls.save = &saveUserSettings;
+            calls.pauseHotkeys = [](bool paused) { theRecorder().pauseHotkeys(paused); };
+            answer_ = runSettingsDialog(nullptr, settings_, calls);
+            if (answer_) {
+                applyUserSettings(theRecorder(), settings_);  // as the main window does
+            }
             done_ = true;
         });
     }
@@ -144,11 +151,11 @@ protected:
                   std::to_wstring(++counter);
         CreateDirectoryW(appData.c_str(), nullptr);
         SetEnvironmentVariableW(L"APPDATA", appData.c_str());
-        theRecorder().applySettings(UserSettings{});
+        applyUserSettings(theRecorder(), UserSettings{});
         pumpMessagesFor(50);
         hotkeysPosted.clear();
     }
-    void TearDown() override { theRecorder().applySettings(UserSettings{}); }
+    void TearDown() override { applyUserSettings(theRecorder(), UserSettings{}); }
 
     std::wstring appData;
     static WindowHandle receiver;
