@@ -23,13 +23,15 @@ std::wstring settingsFolder()
     return std::wstring(base, length) + L"\\LorminRecorder";
 }
 
+// Saves of this process so far, for the temporary names.
+LONG saveCounter = 0;
+
 // A name no other save uses, even one of another instance at the same moment.
 std::wstring temporaryPath(const std::wstring& path)
 {
-    static LONG counter = 0;
     wchar_t suffix[64];
     std::swprintf(suffix, 64, L".%lu-%llu-%ld.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
-                  static_cast<unsigned long long>(GetTickCount64()), InterlockedIncrement(&counter));
+                  static_cast<unsigned long long>(GetTickCount64()), InterlockedIncrement(&saveCounter));
     return path + suffix;
 }
 

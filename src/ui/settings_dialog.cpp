@@ -311,8 +311,18 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 // Pauses the hotkeys for one scope.
 class PausedHotkeys {
 public:
-    explicit PausedHotkeys(const std::function<void(bool)>& pause) : pause_(pause) { pause_(true); }
-    ~PausedHotkeys() { pause_(false); }
+    explicit PausedHotkeys(const std::function<void(bool)>& pause) : pause_(pause)
+    {
+        if (pause_) {
+            pause_(true);
+        }
+    }
+    ~PausedHotkeys()
+    {
+        if (pause_) {
+            pause_(false);
+        }
+    }
     PausedHotkeys(const PausedHotkeys&) = delete;
     PausedHotkeys& operator=(const PausedHotkeys&) = delete;
 

@@ -24,7 +24,7 @@ struct SettingsDialogCalls {
     // Writes the chosen settings; false with a text for the dialog when it could not.
     std::function<bool(const UserSettings& settings, std::wstring& error)> save;
     // Pauses the hotkeys while the dialog is open (true) and lets them fire again (false), so that
-    // pressing F8 in a field chooses F8 instead of starting a recording.
+    // pressing F8 in a field chooses F8 instead of starting a recording. May be left empty.
     std::function<void(bool paused)> pauseHotkeys;
 };
 

@@ -199,4 +199,25 @@ TEST(DefaultHotkeys, AreF8F7AndF9)
     EXPECT_FALSE(settings.stopOnUserInput);
 }
 
+TEST(HotkeyChordsOf, TheRecordersChordsAreTheSettingsChords)
+{
+    const HotkeyChord ctrlF11{0x7A, kChordCtrl};
+    const HotkeyChord pause{0x13, 0};
+    const struct {
+        HotkeyChord record;
+        HotkeyChord alt;
+        HotkeyChord stop;
+    } rows[] = {{ctrlF11, HotkeyChord{}, pause}, {pause, ctrlF11, HotkeyChord{0x77, 0}}};
+    for (const auto& row : rows) {
+        UserSettings settings;
+        settings.record = row.record;
+        settings.recordAlt = row.alt;
+        settings.stop = row.stop;
+        const HotkeyChords chords = hotkeyChordsOf(settings);
+        EXPECT_EQ(chords.record, row.record);
+        EXPECT_EQ(chords.recordAlt, row.alt);
+        EXPECT_EQ(chords.stop, row.stop);
+    }
+}
+
 }  // namespace
