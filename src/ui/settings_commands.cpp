@@ -3,6 +3,8 @@
 // and a playback stopped because the user took over the mouse.
 #include "ui/main_window.h"
 
+#include <optional>
+
 #include "base/message_box.h"
 #include "base/text_encoding.h"
 #include "player/player.h"
@@ -39,9 +41,9 @@ void MainWindow::settingsCommand()
     SettingsDialogCalls calls;
     calls.save = &saveUserSettings;
     calls.pauseHotkeys = [](bool paused) { theRecorder().pauseHotkeys(paused); };
-    UserSettings chosen = settings_;
-    if (runSettingsDialog(window_, chosen, calls) && window_ != nullptr) {
-        useSettings(chosen);
+    const std::optional<UserSettings> chosen = runSettingsDialog(window_, settings_, calls);
+    if (chosen && window_ != nullptr) {
+        useSettings(*chosen);
     }
 }
 

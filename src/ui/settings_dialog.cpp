@@ -45,7 +45,6 @@ DialogTemplate settingsTemplate()
 
 struct SettingsDialogState {
     UserSettings settings;  // what the fields show
-    UserSettings* result = nullptr;
     const SettingsDialogCalls* calls = nullptr;
     std::wstring error;
 };
@@ -271,7 +270,6 @@ void onOk(HWND dialog, SettingsDialogState& state)
         showError(dialog, state, error, 0);
         return;
     }
-    *state.result = state.settings;
     EndDialog(dialog, IDOK);
 }
 
@@ -332,15 +330,17 @@ private:
 
 }  // namespace
 
-bool runSettingsDialog(HWND owner, UserSettings& settings, const SettingsDialogCalls& calls)
+std::optional<UserSettings> runSettingsDialog(HWND owner, const UserSettings& current, const SettingsDialogCalls& calls)
 {
     SettingsDialogState state;
-    state.settings = settings;
-    state.result = &settings;
+    state.settings = current;
     state.calls = &calls;
     const DialogTemplate dialog = settingsTemplate();
     const PausedHotkeys paused(calls.pauseHotkeys);
     const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), owner, &settingsDialogProc,
                                                    reinterpret_cast<LPARAM>(&state));
-    return answer == IDOK;
+    if (answer != IDOK) {
+        return std::nullopt;
+    }
+    return state.settings;
 }

@@ -6,6 +6,7 @@
 // font, so it follows the screen scale.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <windows.h>
 
@@ -28,10 +29,10 @@ struct SettingsDialogCalls {
     std::function<void(bool paused)> pauseHotkeys;
 };
 
-// Runs the dialog modally over owner, starting from settings. OK refuses, with a text in the
+// Runs the dialog modally over owner, starting from current. OK refuses, with a text in the
 // dialog that says why, a missing record or stop key, two equal keys, and a key that people type
 // (a letter, digit, Space, Enter, Tab, Esc or Backspace without Ctrl, Alt or Win); otherwise it
-// saves the settings (a failed save is told in the dialog, which stays open), stores them in
-// settings and returns true; putting them to work is the caller's. Cancel returns false and
-// changes nothing.
-bool runSettingsDialog(HWND owner, UserSettings& settings, const SettingsDialogCalls& calls);
+// saves the settings (a failed save is told in the dialog, which stays open) and returns them;
+// putting them to work is the caller's. Cancel returns nothing.
+std::optional<UserSettings> runSettingsDialog(HWND owner, const UserSettings& current,
+                                              const SettingsDialogCalls& calls);

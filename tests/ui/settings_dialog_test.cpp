@@ -3,6 +3,7 @@
 // failed save, the hotkeys paused while it is open and applied after OK, and the file it writes.
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,10 @@ public:
             SettingsDialogCalls calls;
             calls.save = save;
             calls.pauseHotkeys = [](bool paused) { theRecorder().pauseHotkeys(paused); };
-            answer_ = runSettingsDialog(nullptr, settings_, calls);
-            if (answer_) {
+            const std::optional<UserSettings> chosen = runSettingsDialog(nullptr, settings_, calls);
+            answer_ = chosen.has_value();
+            if (chosen) {
+                settings_ = *chosen;
                 applyUserSettings(theRecorder(), settings_);  // as the main window does
             }
             done_ = true;
