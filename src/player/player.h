@@ -41,6 +41,3 @@ private:
     std::atomic<bool> stopRequested_{false};
     HeldInput held_;
 };
-
-// The single player, alive for the whole process.
-Player& thePlayer();

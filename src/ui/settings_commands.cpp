@@ -4,46 +4,45 @@
 
 #include "base/message_box.h"
 #include "base/text_encoding.h"
-#include "player/player.h"
 #include "ui/control_ids.h"
 #include "ui/settings_dialog.h"
 
-void MainWindow::UseSettings(const UserSettings& settings)
+void MainWindow::useSettings(const UserSettings& settings)
 {
     settings_ = settings;
-    SetHotkeyNames(utf8ToWide(chordText(settings_.record)), utf8ToWide(chordText(settings_.stop)));
+    setHotkeyNames(utf8ToWide(chordText(settings_.record)), utf8ToWide(chordText(settings_.stop)));
 }
 
-void MainWindow::SetHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey)
+void MainWindow::setHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey)
 {
-    const bool readyShown = window_ != nullptr && ControlText(IDC_STATUS, 128) == readyStatusText(CurrentFacts());
+    const bool readyShown = window_ != nullptr && controlText(IDC_STATUS, 128) == readyStatusText(currentFacts());
     recordKeyName_ = recordKey;
     stopKeyName_ = stopKey;
     if (readyShown) {
-        SetStatus(readyStatusText(CurrentFacts()));
+        setStatus(readyStatusText(currentFacts()));
     }
-    RefreshControls();
+    refreshControls();
 }
 
-void MainWindow::SettingsCommand()
+void MainWindow::settingsCommand()
 {
-    if (!MayRun(WindowCommand::ChangeSettings)) {
+    if (!mayRun(WindowCommand::ChangeSettings)) {
         ShowMessageBox(window_, L"录制 / 回放进行中，请先停止后再更改设置。", L"设置", MB_OK | MB_ICONINFORMATION);
         return;
     }
     UserSettings chosen = settings_;
-    if (RunSettingsDialog(window_, chosen) && window_ != nullptr) {
-        UseSettings(chosen);
+    if (RunSettingsDialog(window_, chosen, recorder_) && window_ != nullptr) {
+        useSettings(chosen);
     }
 }
 
-void MainWindow::OnUserTakeover()
+void MainWindow::onUserTakeover()
 {
-    if (CurrentActivity() != Activity::Playing) {
+    if (currentActivity() != Activity::Playing) {
         return;
     }
     stoppedByTakeover_ = true;
-    thePlayer().stopPlayback();
-    SetStatus(L"⏹ 检测到人工操作，已停止回放");
-    RefreshControls();
+    player_.stopPlayback();
+    setStatus(L"⏹ 检测到人工操作，已停止回放");
+    refreshControls();
 }

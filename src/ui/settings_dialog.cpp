@@ -47,6 +47,7 @@ DialogTemplate settingsTemplate()
 struct SettingsDialogState {
     UserSettings settings;  // what the fields show
     UserSettings* result = nullptr;
+    Recorder* recorder = nullptr;  // takes the settings chosen
     std::wstring error;
 };
 
@@ -272,7 +273,7 @@ void onOk(HWND dialog, SettingsDialogState& state)
         return;
     }
     *state.result = state.settings;
-    theRecorder().applySettings(state.settings);
+    state.recorder->applySettings(state.settings);
     EndDialog(dialog, IDOK);
 }
 
@@ -312,21 +313,25 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 // Pauses the hotkeys for one scope.
 class PausedHotkeys {
 public:
-    PausedHotkeys() { theRecorder().pauseHotkeys(true); }
-    ~PausedHotkeys() { theRecorder().pauseHotkeys(false); }
+    explicit PausedHotkeys(Recorder& recorder) : recorder_(recorder) { recorder_.pauseHotkeys(true); }
+    ~PausedHotkeys() { recorder_.pauseHotkeys(false); }
     PausedHotkeys(const PausedHotkeys&) = delete;
     PausedHotkeys& operator=(const PausedHotkeys&) = delete;
+
+private:
+    Recorder& recorder_;
 };
 
 }  // namespace
 
-bool RunSettingsDialog(HWND owner, UserSettings& settings)
+bool RunSettingsDialog(HWND owner, UserSettings& settings, Recorder& recorder)
 {
     SettingsDialogState state;
     state.settings = settings;
     state.result = &settings;
+    state.recorder = &recorder;
     const DialogTemplate dialog = settingsTemplate();
-    const PausedHotkeys paused;
+    const PausedHotkeys paused(recorder);
     const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), owner, &SettingsDialogProc,
                                                    reinterpret_cast<LPARAM>(&state));
     return answer == IDOK;

@@ -9,6 +9,8 @@
 
 #include "recorder/user_settings.h"
 
+class Recorder;
+
 // Control ids of the dialog: the three chord fields, the check box and the line that says why
 // OK refused.
 constexpr int kRecordField = 101;
@@ -22,6 +24,6 @@ constexpr int kErrorText = 105;
 // with a text in the dialog that says why, a missing record or stop key, two equal keys, and a
 // key that people type (a letter, digit, Space, Enter, Tab, Esc or Backspace without Ctrl, Alt
 // or Win); otherwise it writes the settings file (a failed write is told in the dialog, which
-// stays open), hands the settings to the recorder, stores them in settings and returns true.
+// stays open), hands the settings to recorder, stores them in settings and returns true.
 // Cancel returns false and changes nothing.
-bool RunSettingsDialog(HWND owner, UserSettings& settings);
+bool RunSettingsDialog(HWND owner, UserSettings& settings, Recorder& recorder);

@@ -31,7 +31,7 @@ HFONT UiFonts::get(FontRole role) const
     return nullptr;
 }
 
-UiFonts MakeUiFonts(int dpi)
+UiFonts makeUiFonts(int dpi)
 {
     UiFonts fonts;
     fonts.regular.reset(makeFont(L"Microsoft YaHei", 9, FW_NORMAL, dpi));

@@ -23,6 +23,13 @@ namespace {
 
 std::vector<UINT> hotkeysPosted;
 
+// The recorder whose hotkeys the dialog pauses and which takes the settings chosen.
+Recorder& settingsRecorder()
+{
+    static Recorder recorder;
+    return recorder;
+}
+
 LRESULT CALLBACK receiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message >= WM_APP && message < WM_APP + 0x100) {
@@ -38,7 +45,7 @@ public:
     explicit DialogRun(const UserSettings& start) : settings_(start)
     {
         thread_.start([this] {
-            answer_ = RunSettingsDialog(nullptr, settings_);
+            answer_ = RunSettingsDialog(nullptr, settings_, settingsRecorder());
             done_ = true;
         });
     }
@@ -126,17 +133,17 @@ protected:
         RegisterClassW(&windowClass);
         receiver = WindowHandle(CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                                 windowClass.hInstance, nullptr));
-        theRecorder().startHookThread(receiver.get());
+        settingsRecorder().startHookThread(receiver.get());
     }
     static void TearDownTestSuite()
     {
-        theRecorder().stopHookThread();
+        settingsRecorder().stopHookThread();
         receiver.reset();
     }
 
     void SetUp() override
     {
-        ASSERT_EQ(theRecorder().hookState(), HookState::Installed);
+        ASSERT_EQ(settingsRecorder().hookState(), HookState::Installed);
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         static int counter = 0;
@@ -144,11 +151,11 @@ protected:
                   std::to_wstring(++counter);
         CreateDirectoryW(appData.c_str(), nullptr);
         SetEnvironmentVariableW(L"APPDATA", appData.c_str());
-        theRecorder().applySettings(UserSettings{});
+        settingsRecorder().applySettings(UserSettings{});
         pumpMessagesFor(50);
         hotkeysPosted.clear();
     }
-    void TearDown() override { theRecorder().applySettings(UserSettings{}); }
+    void TearDown() override { settingsRecorder().applySettings(UserSettings{}); }
 
     std::wstring appData;
     static WindowHandle receiver;
@@ -185,7 +192,7 @@ TEST_F(SettingsDialogTest, KeyboardAloneChoosesTheChordsAndOkWritesTheFile)
     ASSERT_TRUE(keys(L"Tab space"));
     EXPECT_TRUE(pumpMessagesUntil(
         [&] { return IsDlgButtonChecked(dialog.window(), kStopOnUserInputBox) == BST_CHECKED; }, 3000));
-    EXPECT_EQ(countPosted(WM_APP_HOTKEY_F8), 0u) << "hotkeys are paused while the dialog is open";
+    EXPECT_EQ(countPosted(WM_APP_RECORD_HOTKEY), 0u) << "hotkeys are paused while the dialog is open";
     ASSERT_TRUE(keys(L"Return"));
     ASSERT_TRUE(dialog.waitEnd());
     EXPECT_TRUE(dialog.answer());
@@ -201,7 +208,7 @@ TEST_F(SettingsDialogTest, KeyboardAloneChoosesTheChordsAndOkWritesTheFile)
     hotkeysPosted.clear();
     ASSERT_TRUE(keys(L"F8 F7 ctrl+shift+F11 F12"));
     pumpMessagesFor(200);
-    EXPECT_EQ(hotkeysPosted, (std::vector<UINT>{WM_APP_HOTKEY_F8, WM_APP_HOTKEY_F9}));
+    EXPECT_EQ(hotkeysPosted, (std::vector<UINT>{WM_APP_RECORD_HOTKEY, WM_APP_STOP_HOTKEY}));
 }
 
 TEST_F(SettingsDialogTest, OkRefusesTypedKeysAndEqualKeysAndSaysWhy)
