@@ -180,6 +180,8 @@ private:
     // unattended playback's script): the document takes it, saved and with nothing to undo, and
     // the rows, the count and the controls follow.
     void showNewScript(ScriptContents&& contents, bool scrollToEnd);
+    // The rows and the count for the script as it is now (a new one, or a recording's).
+    void showScriptRows(bool scrollToEnd);
 
     Recorder& recorder_;
     Player& player_;

@@ -21,8 +21,7 @@ void MainWindow::stopRecordingCommand()
     // The recorder hands over what it captured, without the presses of a stop chord's modifiers:
     // rows that were shown for them go.
     document_.finishRecording(recorder_.takeCaptured());
-    eventList_.showRows(document_.eventCount(), true);
-    updateEventCount();
+    showScriptRows(true);
     wchar_t status[64];
     std::swprintf(status, 64, L"已停止 (%u条)", static_cast<unsigned>(document_.eventCount()));
     setStatus(status);
@@ -106,7 +105,6 @@ void MainWindow::takeCapturedEvents()
         return;
     }
     document_.appendRecorded(captured);
-    eventList_.showRows(document_.eventCount(), true);
-    updateEventCount();
+    showScriptRows(true);
     refreshControls();
 }

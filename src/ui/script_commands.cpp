@@ -75,6 +75,11 @@ void MainWindow::clearScriptCommand()
 void MainWindow::showNewScript(ScriptContents&& contents, bool scrollToEnd)
 {
     document_.replace(std::move(contents));
+    showScriptRows(scrollToEnd);
+}
+
+void MainWindow::showScriptRows(bool scrollToEnd)
+{
     eventList_.showRows(document_.eventCount(), scrollToEnd);
     updateEventCount();
 }
