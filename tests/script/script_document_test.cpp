@@ -35,127 +35,89 @@ ScriptDocument loadedThree()
     return document;
 }
 
+using Change = std::function<bool(ScriptDocument&)>;
+
+// A change that returns nothing, as one that returns true.
+Change done(void (*change)(ScriptDocument&))
+{
+    return [change](ScriptDocument& d) { return change(d), true; };
+}
+
 struct Step {
     const char* name;
-    std::function<bool(ScriptDocument&)> run;  // what the step returns (true when nothing is returned)
+    Change run;
     bool returns;
     std::vector<int32_t> events;  // the xs after it
-    bool unsaved;
-    bool generationMoves;
-    bool canUndo;
+    const char* flags;            // u: unsaved, g: the generation moved, z: something to undo; -: not
 };
 
 TEST(ScriptDocumentTest, EveryChangeSaysWhetherItNeedsSavingAndMovesTheGeneration)
 {
     std::vector<EventRange> touched;
     const std::vector<Step> steps = {
-        {"replace",
-         [](ScriptDocument& d) { return d.replace(ScriptContents{moves(2, 7)}), true; },
-         true,
-         {7, 8},
-         false,
-         true,
-         false},
-        {"clear", [](ScriptDocument& d) { return d.clear(), true; }, true, {}, false, true, false},
+        {"replace", done([](ScriptDocument& d) { d.replace(ScriptContents{moves(2, 7)}); }), true, {7, 8}, "-g-"},
+        {"clear", done([](ScriptDocument& d) { d.clear(); }), true, {}, "-g-"},
         {"append recorded",
-         [](ScriptDocument& d) { return d.appendRecorded(moves(2, 5)), true; },
+         done([](ScriptDocument& d) { d.appendRecorded(moves(2, 5)); }),
          true,
          {0, 1, 2, 5, 6},
-         true,
-         true,
-         false},
-        {"append nothing",
-         [](ScriptDocument& d) { return d.appendRecorded({}), true; },
-         true,
-         {0, 1, 2},
-         false,
-         false,
-         false},
-        {"finish recording",
-         [](ScriptDocument& d) { return d.finishRecording(moves(1, 9)), true; },
-         true,
-         {9},
-         true,
-         true,
-         false},
-        {"finish a recording left empty",
-         [](ScriptDocument& d) { return d.finishRecording({}), true; },
-         true,
-         {},
-         false,
-         true,
-         false},
+         "ug-"},
+        {"append nothing", done([](ScriptDocument& d) { d.appendRecorded({}); }), true, {0, 1, 2}, "---"},
+        {"finish recording", done([](ScriptDocument& d) { d.finishRecording(moves(1, 9)); }), true, {9}, "ug-"},
+        {"finish a recording left empty", done([](ScriptDocument& d) { d.finishRecording({}); }), true, {}, "-g-"},
         {"delete",
          [](ScriptDocument& d) {
              return d.deleteRanges({{1, 1}});
          },
          true,
          {0, 2},
-         true,
-         true,
-         true},
+         "ugz"},
         {"delete past the end",
          [](ScriptDocument& d) {
              return d.deleteRanges({{2, 2}});
          },
          false,
          {0, 1, 2},
-         false,
-         false,
-         false},
+         "---"},
         {"set delays",
          [](ScriptDocument& d) {
              return d.setDelays({{0, 3}}, 0.5);
          },
          true,
          {0, 1, 2},
-         true,
-         true,
-         true},
+         "ugz"},
         {"set delays out of bounds",
          [](ScriptDocument& d) {
              return d.setDelays({{0, 1}}, -1.0);
          },
          false,
          {0, 1, 2},
-         false,
-         false,
-         false},
-        {"trim first delay", [](ScriptDocument& d) { return d.trimFirstDelay(); }, true, {0, 1, 2}, true, true, true},
-        {"undo with nothing to undo",
-         [&](ScriptDocument& d) { return d.undo(touched); },
-         false,
-         {0, 1, 2},
-         false,
-         false,
-         false},
+         "---"},
+        {"trim first delay", [](ScriptDocument& d) { return d.trimFirstDelay(); }, true, {0, 1, 2}, "ugz"},
+        {"undo with nothing to undo", [&](ScriptDocument& d) { return d.undo(touched); }, false, {0, 1, 2}, "---"},
         {"delete, then undo",
          [&](ScriptDocument& d) {
              return d.deleteRanges({{0, 2}}) && d.undo(touched);
          },
          true,
          {0, 1, 2},
-         true,
-         true,
-         false},
+         "ug-"},
         {"delete, then replace",
-         [](ScriptDocument& d) {
-             return d.deleteRanges({{0, 1}}), d.clear(), true;
-         },
+         done([](ScriptDocument& d) {
+             d.deleteRanges({{0, 1}}), d.clear();
+         }),
          true,
          {},
-         false,
-         true,
-         false},
+         "-g-"},
     };
     for (const Step& step : steps) {
         ScriptDocument document = loadedThree();
         const uint64_t before = document.generation();
         EXPECT_EQ(step.run(document), step.returns) << step.name;
         EXPECT_EQ(xs(document), step.events) << step.name;
-        EXPECT_EQ(document.isUnsaved(), step.unsaved) << step.name;
-        EXPECT_EQ(document.generation() != before, step.generationMoves) << step.name;
-        EXPECT_EQ(document.canUndo(), step.canUndo) << step.name;
+        const std::string flags = {document.isUnsaved() ? 'u' : '-', document.generation() != before ? 'g' : '-',
+                                   document.canUndo() ? 'z' : '-'};
+        EXPECT_EQ(flags, step.flags) << step.name;
     }
 }
 
