@@ -9,6 +9,7 @@
 #include "base/win_owners.h"
 #include "input_hook_probe.h"
 #include "player/player_messages.h"
+#include "player/system_clock.h"
 #include "player/system_seams.h"
 #include "support/message_pump.h"
 #include "support/scoped_seam.h"
@@ -143,6 +144,14 @@ bool refuseB(void*, const InputRecord& record, uint32_t& error)
         error = ERROR_ACCESS_DENIED;
         return false;
     }
+    return systemInputSeam().sendInput(nullptr, record, error);
+}
+
+// The thread priority of every record sent, and the records sent through the system.
+std::vector<int> sendingPriorities;
+bool notePriorityAndSend(void*, const InputRecord& record, uint32_t& error)
+{
+    sendingPriorities.push_back(GetThreadPriority(GetCurrentThread()));
     return systemInputSeam().sendInput(nullptr, record, error);
 }
 
@@ -346,4 +355,75 @@ TEST_F(PlayerTest, APlaybackTellsWhereItPutsTheCursor)
     EXPECT_EQ(pointer.read().previousY, 80);
     player_.stopPlayback();
     player_.setPlaybackPointer(nullptr);
+}
+
+TEST_F(PlayerTest, ThePlaybackThreadRunsRaisedWithoutRaisingTheProcess)
+{
+    InputSeam noting = systemInputSeam();
+    noting.sendInput = &notePriorityAndSend;
+    ScopedSeam guard(playbackInputSeam, noting);
+    sendingPriorities.clear();
+    ASSERT_TRUE(
+        player_.startPlayback({key(EventKind::KeyDown, "A"), key(EventKind::KeyUp, "A", 0.01)}, 1.0, false, 1, false));
+    ASSERT_TRUE(waitForEnd());
+    ASSERT_EQ(sendingPriorities.size(), 2u);
+    for (int priority : sendingPriorities) {
+        EXPECT_EQ(priority, THREAD_PRIORITY_HIGHEST);
+    }
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+}
+
+namespace {
+
+void* noTimer(void*)
+{
+    return nullptr;
+}
+int exemptionsAsked = 0;
+bool exempt(void*)
+{
+    ++exemptionsAsked;
+    return true;
+}
+
+}  // namespace
+
+TEST(SystemClock, WaitsOnTheTimerOrSleepsAndRestoresThePriority)
+{
+    const struct {
+        const char* system;
+        bool offersTimer;
+        CoarseWait expected;
+    } cases[] = {
+        {"as this system is", true, CoarseWait::HighResolutionTimer},
+        {"without the high-resolution timer", false, CoarseWait::UnthrottledSleep},
+    };
+    for (const auto& c : cases) {
+        TimerSupportSeam support = timerSupportSeam;
+        if (!c.offersTimer) {
+            support.makeHighResolutionTimer = &noTimer;
+            support.ignoreTimerThrottling = &exempt;
+        }
+        ScopedSeam guard(timerSupportSeam, support);
+        exemptionsAsked = 0;
+        SystemClock clock;
+        // This system (wine, Windows 10 1803 and later) makes the timer.
+        EXPECT_EQ(clock.coarseWait(), c.expected) << c.system;
+        EXPECT_EQ(exemptionsAsked, c.offersTimer ? 0 : 1) << c.system;
+        const PlaybackClockSeam seam = clock.seam();
+        for (uint32_t milliseconds : {1u, 5u}) {
+            const double before = seam.now(seam.context);
+            seam.sleepMilliseconds(seam.context, milliseconds);
+            const double slept = seam.now(seam.context) - before;
+            // Never short by more than the timer's granularity; the upper bound allows a loaded machine.
+            EXPECT_GE(slept, milliseconds / 1000.0 - 0.0006) << c.system << " " << milliseconds;
+            EXPECT_LT(slept, 0.5) << c.system << " " << milliseconds;
+        }
+        const int before = GetThreadPriority(GetCurrentThread());
+        seam.setPriority(seam.context, PlaybackPriority::Raised);
+        EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_HIGHEST) << c.system;
+        seam.setPriority(seam.context, PlaybackPriority::Raised);
+        seam.setPriority(seam.context, PlaybackPriority::Normal);
+        EXPECT_EQ(GetThreadPriority(GetCurrentThread()), before) << c.system << ": back to what it was";
+    }
 }
