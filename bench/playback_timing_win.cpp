@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <timeapi.h>
 
+#include "base/performance_clock.h"
 #include "playback_timing.h"
 #include "player/input_injection.h"
 #include "player/player.h"

@@ -281,6 +281,30 @@ TEST_F(PlayerTest, StopInADragReleasesHeldInputBeforeTheEnd)
     EXPECT_EQ(posted.back().inputSeen, expected.size()) << "every release comes before the end message";
 }
 
+TEST_F(PlayerTest, WhatTheUserReleasedDuringThePlaybackIsNotReleasedAgain)
+{
+    // The playback presses the middle button and A; the user lets go of the button, then stops.
+    ASSERT_TRUE(player_.startPlayback(
+        {click(MouseButton::Middle, true, 210, 310), key(EventKind::KeyDown, "A", 0.01), event(EventKind::Move, 30.0)},
+        1.0, false, 1, false));
+    ASSERT_TRUE(waitForProbedInput(2, 5000));
+    INPUT release{};
+    release.type = INPUT_MOUSE;
+    release.mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+    ASSERT_EQ(SendInput(1, &release, sizeof release), 1u);
+    ASSERT_TRUE(waitForProbedInput(3, 5000));
+    player_.stopPlayback();
+    ASSERT_TRUE(waitForEnd(2000));
+
+    const std::vector<ProbedInput> expected = {
+        mouseSeen(WM_MBUTTONDOWN, 210, 310), keySeen(false, 'A', false),
+        mouseSeen(WM_MBUTTONUP, 210, 310),  // the user's
+        keySeen(true, 'A', false),          // the playback's only release
+    };
+    waitForProbedInput(expected.size() + 1, 300);
+    EXPECT_EQ(describeAll(probedInput()), describeAll(expected));
+}
+
 TEST_F(PlayerTest, NoThreadMeansNoPlayback)
 {
     bool started = true;
