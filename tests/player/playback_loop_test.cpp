@@ -1,6 +1,5 @@
 #include "player/playback_loop.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <functional>
@@ -436,65 +435,4 @@ TEST(PlaybackLoop, EndsAreCompletedOrStoppedWithoutAnError)
     stopped.run(makePlaybackJob(moves({0.0}), 1.0, false, 1, false));
     EXPECT_EQ(stopped.end, PlaybackEnd::Stopped);
     EXPECT_EQ(stopped.log.back(), "ended 1");
-}
-
-TEST(PlaybackLoop, ThePriorityIsRaisedForThePlaybackAndNormalBeforeEveryEnd)
-{
-    const struct {
-        const char* name;
-        bool stop;
-        bool refuse;
-        std::string end;
-    } cases[] = {
-        {"completed", false, false, "ended 0"},
-        {"stopped", true, false, "ended 1"},
-        {"refused", false, true, "ended 2 error 5"},
-    };
-    for (const auto& c : cases) {
-        FakeWorld w;
-        w.stop = c.stop;
-        if (c.refuse) {
-            w.input.refuses = [](const InputRecord&) { return true; };
-        }
-        w.run(makePlaybackJob({keyDown("A", 1)}, 1.0, false, 1, false));
-        ASSERT_GE(w.log.size(), 4u) << c.name;
-        EXPECT_EQ(w.log.front(), "raised") << c.name;
-        EXPECT_EQ(w.log[w.log.size() - 2], "normal") << c.name;
-        EXPECT_EQ(w.log.back(), c.end) << c.name;
-        EXPECT_EQ(std::count(w.log.begin(), w.log.end(), "raised"), 1) << c.name;
-    }
-}
-
-TEST(PlaybackLoop, AtTheEndOnlyWhatIsStillDownIsReleasedOnce)
-{
-    // The playback presses the right button and A, then the user takes over and the stop comes.
-    std::vector<MacroEvent> events = moves({0.0, 0.0, 1.0});
-    events[0].kind = EventKind::Click;
-    events[0].button = MouseButton::Right;
-    events[0].pressed = true;
-    events[1] = keyDown("A", 1);
-    const struct {
-        const char* name;
-        std::vector<uint32_t> downAtTheStop;
-        std::vector<FakeInput::Call> releases;
-    } cases[] = {
-        {"both still down",
-         {kVirtualKeyRightButton, 'A'},
-         {recordCall(mouseRecord(kMouseFlagRightUp)), recordCall(keyboardRecord('A', kKeyFlagUp))}},
-        {"the user let go of the button", {'A'}, {recordCall(keyboardRecord('A', kKeyFlagUp))}},
-        {"the system let go of both", {}, {}},
-    };
-    for (const auto& c : cases) {
-        FakeWorld w;
-        w.onInject = [&] {
-            if (w.injectedAt.size() == 2) {
-                w.input.down = c.downAtTheStop;
-                w.stop = true;
-            }
-        };
-        EXPECT_TRUE(w.run(makePlaybackJob(events, 1.0, false, 1, false))) << c.name;
-        ASSERT_GE(w.input.calls.size(), 3u) << c.name;
-        const std::vector<FakeInput::Call> releases(w.input.calls.begin() + 3, w.input.calls.end());
-        EXPECT_EQ(describeAll(releases), describeAll(c.releases)) << c.name;
-    }
 }

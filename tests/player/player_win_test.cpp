@@ -397,57 +397,22 @@ TEST_F(PlayerTest, ThePlaybackThreadRunsRaisedWithoutRaisingTheProcess)
     EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
 }
 
-namespace {
-
-void* noTimer(void*)
+// The system's clock for a playback thread: its coarse waits last what they are asked to, and its
+// priority goes back to what it was.
+TEST(SystemClock, WaitsAsAskedAndRestoresThePriority)
 {
-    return nullptr;
-}
-int exemptionsAsked = 0;
-bool exempt(void*)
-{
-    ++exemptionsAsked;
-    return true;
-}
-
-}  // namespace
-
-TEST(SystemClock, WaitsOnTheTimerOrSleepsAndRestoresThePriority)
-{
-    const struct {
-        const char* system;
-        bool offersTimer;
-        CoarseWait expected;
-    } cases[] = {
-        {"as this system is", true, CoarseWait::HighResolutionTimer},
-        {"without the high-resolution timer", false, CoarseWait::UnthrottledSleep},
-    };
-    for (const auto& c : cases) {
-        TimerSupportSeam support = timerSupportSeam;
-        if (!c.offersTimer) {
-            support.makeHighResolutionTimer = &noTimer;
-            support.ignoreTimerThrottling = &exempt;
-        }
-        ScopedSeam guard(timerSupportSeam, support);
-        exemptionsAsked = 0;
-        SystemClock clock;
-        // This system (wine, Windows 10 1803 and later) makes the timer.
-        EXPECT_EQ(clock.coarseWait(), c.expected) << c.system;
-        EXPECT_EQ(exemptionsAsked, c.offersTimer ? 0 : 1) << c.system;
-        const PlaybackClockSeam seam = clock.seam();
-        for (uint32_t milliseconds : {1u, 5u}) {
-            const double before = seam.now(seam.context);
-            seam.sleepMilliseconds(seam.context, milliseconds);
-            const double slept = seam.now(seam.context) - before;
-            // Never short by more than the timer's granularity; the upper bound allows a loaded machine.
-            EXPECT_GE(slept, milliseconds / 1000.0 - 0.0006) << c.system << " " << milliseconds;
-            EXPECT_LT(slept, 0.5) << c.system << " " << milliseconds;
-        }
-        const int before = GetThreadPriority(GetCurrentThread());
-        seam.setPriority(seam.context, PlaybackPriority::Raised);
-        EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_HIGHEST) << c.system;
-        seam.setPriority(seam.context, PlaybackPriority::Raised);
-        seam.setPriority(seam.context, PlaybackPriority::Normal);
-        EXPECT_EQ(GetThreadPriority(GetCurrentThread()), before) << c.system << ": back to what it was";
-    }
+    SystemClock clock;
+    EXPECT_EQ(clock.coarseWait(), CoarseWait::HighResolutionTimer) << "wine and Windows 10 1803 on make the timer";
+    const PlaybackClockSeam seam = clock.seam();
+    const double before = seam.now(seam.context);
+    seam.sleepMilliseconds(seam.context, 5);
+    // Never short by more than the timer's granularity; the upper bound allows a loaded machine.
+    EXPECT_GE(seam.now(seam.context) - before, 0.0044);
+    EXPECT_LT(seam.now(seam.context) - before, 0.5);
+    const int normal = GetThreadPriority(GetCurrentThread());
+    seam.setPriority(seam.context, PlaybackPriority::Raised);
+    EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_HIGHEST);
+    seam.setPriority(seam.context, PlaybackPriority::Raised);
+    seam.setPriority(seam.context, PlaybackPriority::Normal);
+    EXPECT_EQ(GetThreadPriority(GetCurrentThread()), normal) << "back to what it was";
 }
