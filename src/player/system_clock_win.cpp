@@ -30,7 +30,7 @@ void* makeSystemHighResolutionTimer(void*)
 bool ignoreSystemTimerThrottling(void*)
 {
     static const auto setProcessInformation =
-        SystemFunction<SetProcessInformationFn>(L"kernel32.dll", "SetProcessInformation");
+        systemFunction<SetProcessInformationFn>(L"kernel32.dll", "SetProcessInformation");
     if (setProcessInformation == nullptr) {
         return false;
     }
