@@ -4,6 +4,7 @@
 
 #include "base/error_log.h"
 #include "player/player_messages.h"
+#include "player/system_clock.h"
 #include "player/system_seams.h"
 
 Player::~Player()
@@ -67,9 +68,11 @@ void Player::stopPlayback()
 
 void Player::playbackThread(PlaybackJob job)
 {
+    SystemClock clock;
     PlaybackSeams seams;
+    seams.clock = clock.seam();
     seams.context = this;
-    useSystemClock(seams);
+    seams.doubleClickSeconds = &systemDoubleClickSeconds;
     seams.inject = [](void* context, const MacroEvent& event) {
         Player& player = *static_cast<Player*>(context);
         // Told before the cursor moves: a real move that the jump itself causes is then near.
