@@ -41,6 +41,7 @@ void MainWindow::RefreshControls()
     if (window_ == nullptr) {
         return;
     }
+    giveUpRecordingGuardWhenStopped();
     const WindowFacts facts = CurrentFacts();
     for (const ControlLook& look : deriveControlLooks(facts)) {
         HWND control = GetDlgItem(window_, look.id);

@@ -58,6 +58,13 @@ void MainWindow::LoadScriptCommand()
         ShowMessageBox(window_, L"录制 / 回放进行中，已取消加载。", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
+    if (!confirmReplacingUnsaved()) {
+        return;
+    }
+    if (!MayRun(WindowCommand::Load)) {
+        ShowMessageBox(window_, L"录制 / 回放进行中，已取消加载。", L"提示", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     BeginLoad(path, LoadOrigin::LoadCommand, 1);
 }
 
