@@ -147,8 +147,9 @@ private:
 
     // Playback (playback_commands.cpp).
     void TogglePlayback();
-    // Plays the events from fromRow on (0: the whole script); every pass starts there.
-    void StartPlaybackCommand(size_t fromRow = 0);
+    // Plays the events from fromRow on (0: the whole script); every pass starts there. True when
+    // the playback started (it may have ended again already).
+    bool StartPlaybackCommand(size_t fromRow = 0);
     void StopPlaybackCommand();
     // reason: the WM_APP_PLAYBACK_ENDED wParam (0 completed, 1 stopped, 2 refused by the system).
     void OnPlaybackEnded(int reason);

@@ -27,13 +27,13 @@ void MainWindow::StopPlaybackCommand()
     RefreshControls();
 }
 
-void MainWindow::StartPlaybackCommand(size_t fromRow)
+bool MainWindow::StartPlaybackCommand(size_t fromRow)
 {
     std::vector<MacroEvent> events;
     theRecorder().copyEvents(events);
     if (events.empty()) {
         ShowMessageBox(window_, L"没有事件", L"提示", MB_OK | MB_ICONINFORMATION);
-        return;
+        return false;
     }
     if (fromRow > 0 && fromRow < events.size()) {
         // The row chosen starts at once: the wait before it belongs to the events left out.
@@ -49,7 +49,7 @@ void MainWindow::StartPlaybackCommand(size_t fromRow)
     const int loops = endless ? 1 : ReadLoopCount();
     const bool fidelity = IsChecked(IDC_CLICK_FIDELITY);
     if (!thePlayer().startPlayback(events, speed, endless, loops, fidelity)) {
-        return;
+        return false;
     }
     playFrom_ = fromRow;
     wchar_t status[64];
@@ -62,6 +62,7 @@ void MainWindow::StartPlaybackCommand(size_t fromRow)
     }
     SetStatus(status);
     RefreshControls();
+    return true;
 }
 
 void MainWindow::OnPlaybackEnded(int reason)
