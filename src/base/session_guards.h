@@ -37,8 +37,9 @@ struct SessionGuardSeam {
     GuardState (*take)(SessionGuard guard);
     // Looks without taking; this process's own hold counts as well.
     GuardState (*probe)(SessionGuard guard);
-    // Lets go of this process's hold (nothing when it holds none). Safe from any thread.
-    void (*giveUp)(SessionGuard guard);
+    // Lets go of this process's hold (nothing when it holds none); true when it held one. Safe
+    // from any thread.
+    bool (*giveUp)(SessionGuard guard);
 };
 extern SessionGuardSeam sessionGuardSeam;  // the named objects of the system
 

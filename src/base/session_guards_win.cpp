@@ -18,9 +18,10 @@ std::atomic<HANDLE>& slotOf(SessionGuard guard)
     return heldGuards[static_cast<int>(guard)];
 }
 
-void giveUpGuard(SessionGuard guard)
+bool giveUpGuard(SessionGuard guard)
 {
     const KernelHandle held(slotOf(guard).exchange(nullptr));
+    return static_cast<bool>(held);
 }
 
 GuardState takeGuard(SessionGuard guard)

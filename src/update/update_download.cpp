@@ -11,6 +11,7 @@
 
 #include "base/error_log.h"
 #include "base/message_box.h"
+#include "base/session_guards.h"
 #include "base/text_encoding.h"
 #include "base/win_owners.h"
 #include "update/http_transfer.h"
@@ -48,8 +49,15 @@ void SetProgress(const UpdateDialogState& state, int percent)
 void OfferToRun(const UpdateDialogState& state, const std::wstring& question, UINT icon)
 {
     if (ShowMessageBox(state.window, question.c_str(), L"在线更新", MB_YESNO | icon) == IDYES) {
-        updateSeams.shellExecute(state.window, L"open", state.job != nullptr ? state.job->finalPath.c_str() : nullptr,
-                                 nullptr, nullptr, SW_SHOWNORMAL);
+        // The new build must start as the session's window instance rather than hand itself over
+        // to this one; when nothing started, this one stays the instance.
+        const bool wasInstance = sessionGuardSeam.giveUp(SessionGuard::WindowInstance);
+        const HINSTANCE started = updateSeams.shellExecute(
+            state.window, L"open", state.job != nullptr ? state.job->finalPath.c_str() : nullptr, nullptr, nullptr,
+            SW_SHOWNORMAL);
+        if (wasInstance && reinterpret_cast<INT_PTR>(started) <= 32) {
+            sessionGuardSeam.take(SessionGuard::WindowInstance);
+        }
     }
 }
 
