@@ -12,18 +12,22 @@ TEST(StartPlan, ModesAgainstEveryGuardState)
 {
     struct Case {
         StartMode mode;
+        bool window;          // takes the window instance's guard
+        bool playback;        // takes the playback's guard and looks at the recording's
         StartPlan whenFree;   // the guard that concerns the mode is free
         StartPlan whenTaken;  // held by another process, or present without the rights to open it
     };
     const Case cases[] = {
-        {StartMode::Window, StartPlan::RunWindow, StartPlan::ActivateRunning},
-        {StartMode::Open, StartPlan::RunWindow, StartPlan::HandOverScripts},
-        {StartMode::Play, StartPlan::PlayUnattended, StartPlan::RefusePlayback},
-        {StartMode::Help, StartPlan::ShowUsage, StartPlan::ShowUsage},
-        {StartMode::Invalid, StartPlan::RefuseArguments, StartPlan::RefuseArguments},
+        {StartMode::Window, true, false, StartPlan::RunWindow, StartPlan::ActivateRunning},
+        {StartMode::Open, true, false, StartPlan::RunWindow, StartPlan::HandOverScripts},
+        {StartMode::Play, false, true, StartPlan::PlayUnattended, StartPlan::RefusePlayback},
+        {StartMode::Help, false, false, StartPlan::ShowUsage, StartPlan::ShowUsage},
+        {StartMode::Invalid, false, false, StartPlan::RefuseArguments, StartPlan::RefuseArguments},
     };
     for (const Case& c : cases) {
-        const bool windowMode = takesWindowGuard(c.mode);
+        EXPECT_EQ(takesWindowGuard(c.mode), c.window) << static_cast<int>(c.mode);
+        EXPECT_EQ(takesPlaybackGuard(c.mode), c.playback) << static_cast<int>(c.mode);
+        const bool windowMode = c.window;
         for (GuardState windowGuard : kGuardStates) {
             for (GuardState recordingGuard : kGuardStates) {
                 const GuardState concerned = windowMode ? windowGuard : recordingGuard;
@@ -33,22 +37,6 @@ TEST(StartPlan, ModesAgainstEveryGuardState)
                     << " recording " << static_cast<int>(recordingGuard);
             }
         }
-    }
-}
-
-TEST(StartPlan, OnlyWindowStartsTakeTheWindowGuardAndOnlyPlaybacksThePlaybackGuard)
-{
-    const struct {
-        StartMode mode;
-        bool window;
-        bool playback;
-    } cases[] = {
-        {StartMode::Window, true, false}, {StartMode::Open, true, false},     {StartMode::Play, false, true},
-        {StartMode::Help, false, false},  {StartMode::Invalid, false, false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(takesWindowGuard(c.mode), c.window) << static_cast<int>(c.mode);
-        EXPECT_EQ(takesPlaybackGuard(c.mode), c.playback) << static_cast<int>(c.mode);
     }
 }
 

@@ -1,7 +1,5 @@
 #include "base/session_guards.h"
 
-#include <string>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,21 +24,7 @@ TEST(SessionGuards, TheSystemsAnswersMeanFreeHeldOrNoAccess)
         EXPECT_EQ(guardStateFromOpen(c.gotHandle, c.error), c.opened) << c.gotHandle << " " << c.error;
     }
     EXPECT_FALSE(isGuardTaken(GuardState::Free));
-    EXPECT_TRUE(isGuardTaken(GuardState::Held));
-    EXPECT_TRUE(isGuardTaken(GuardState::NoAccess));
-}
-
-TEST(SessionGuards, NamesLieInTheSessionsNamespaceAndDiffer)
-{
-    const std::wstring window = sessionGuardName(SessionGuard::WindowInstance);
-    const std::wstring recording = sessionGuardName(SessionGuard::Recording);
-    const std::wstring playback = sessionGuardName(SessionGuard::Playback);
-    for (const std::wstring& name : {window, recording, playback}) {
-        EXPECT_EQ(name.rfind(L"Local\\", 0), 0u) << std::string(name.begin(), name.end());
-    }
-    EXPECT_NE(window, recording);
-    EXPECT_NE(window, playback);
-    EXPECT_NE(recording, playback);
+    EXPECT_TRUE(isGuardTaken(GuardState::NoAccess)) << "counts as a running instance";
 }
 
 }  // namespace

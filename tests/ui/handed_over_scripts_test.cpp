@@ -129,17 +129,6 @@ TEST_F(HandedOverScriptsTest, OnlyTheWindowInstanceTakesRequestsAndLetsThemThrou
     EXPECT_EQ(SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&foreign)), 0);
 }
 
-TEST_F(HandedOverScriptsTest, ActivationRestoresAMinimisedWindow)
-{
-    testWindow().takeHandOvers();
-    ShowWindow(window, SW_MINIMIZE);
-    ASSERT_TRUE(IsIconic(window));
-    EXPECT_EQ(handOver(window, {}), kHandOverAccepted);
-    EXPECT_FALSE(IsIconic(window));
-    EXPECT_EQ(broughtToFront, std::vector<HWND>{window});
-    EXPECT_TRUE(messageBoxes.shown.empty());
-}
-
 TEST_F(HandedOverScriptsTest, AScriptHandedOverWhileABoxIsOpenOpensOnceTheBoxHasClosed)
 {
     testWindow().takeHandOvers();
