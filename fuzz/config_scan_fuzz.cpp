@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string content(reinterpret_cast<const char*>(data), size);
     std::string value;
-    const bool found = FindUpdateUrlSetting(content, value);
+    const bool found = findUpdateUrlSetting(content, value);
     if (!found && !value.empty()) {
         __builtin_trap();
     }
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // Scanning the same content again gives the same answer.
     std::string again;
-    if (FindUpdateUrlSetting(content, again) != found || again != value) {
+    if (findUpdateUrlSetting(content, again) != found || again != value) {
         __builtin_trap();
     }
     return 0;

@@ -66,7 +66,7 @@ bool MainWindow::confirmReplacingUnsaved()
     wchar_t question[128];
     std::swprintf(question, 128, L"打开新脚本会替换当前未保存的 %u 条事件。\n\n是否先保存当前脚本？",
                   static_cast<unsigned>(count));
-    const int answer = ShowMessageBox(window_, question, L"确认", MB_YESNOCANCEL | MB_ICONQUESTION);
+    const int answer = showMessageBox(window_, question, L"确认", MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) {
         return false;
     }

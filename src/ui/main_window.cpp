@@ -142,10 +142,10 @@ bool MainWindow::OnNotify(const NMHDR& header)
 void MainWindow::OnCheckUpdateButton()
 {
     if (!MayRun(WindowCommand::CheckUpdate)) {
-        ShowMessageBox(window_, L"录制 / 回放进行中，请先停止后再检查更新。", L"在线更新", MB_OK | MB_ICONINFORMATION);
+        showMessageBox(window_, L"录制 / 回放进行中，请先停止后再检查更新。", L"在线更新", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    CheckForUpdates(window_);
+    checkForUpdates(window_);
 }
 
 void MainWindow::OnSystemCommand(WPARAM command)
@@ -154,7 +154,7 @@ void MainWindow::OnSystemCommand(WPARAM command)
         SettingsCommand();
     } else {
         // The system menu runs the check without the button's refusal.
-        CheckForUpdates(window_);
+        checkForUpdates(window_);
     }
     // The window may be gone by now: closed from outside while a dialog of it was open.
     RefreshControls();
@@ -164,7 +164,7 @@ void MainWindow::OnClose()
 {
     if (unsaved_ && theRecorder().eventCount() > 0) {
         const int answer =
-            ShowMessageBox(window_, L"当前脚本尚未保存，是否保存？\n\n选「否」将直接退出，本次录制的内容会丢失。",
+            showMessageBox(window_, L"当前脚本尚未保存，是否保存？\n\n选「否」将直接退出，本次录制的内容会丢失。",
                            L"关闭", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) {
             return;

@@ -28,7 +28,7 @@ void MainWindow::SetHotkeyNames(const std::wstring& recordKey, const std::wstrin
 void MainWindow::SettingsCommand()
 {
     if (!MayRun(WindowCommand::ChangeSettings)) {
-        ShowMessageBox(window_, L"录制 / 回放进行中，请先停止后再更改设置。", L"设置", MB_OK | MB_ICONINFORMATION);
+        showMessageBox(window_, L"录制 / 回放进行中，请先停止后再更改设置。", L"设置", MB_OK | MB_ICONINFORMATION);
         return;
     }
     UserSettings chosen = settings_;

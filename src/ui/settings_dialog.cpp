@@ -5,10 +5,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "base/dialog_template.h"
 #include "base/text_encoding.h"
 #include "recorder/recorder.h"
 #include "recorder/user_settings_file.h"
-#include "ui/dialog_template.h"
 
 namespace {
 
@@ -327,7 +327,6 @@ bool RunSettingsDialog(HWND owner, UserSettings& settings)
     state.result = &settings;
     const DialogTemplate dialog = settingsTemplate();
     const PausedHotkeys paused;
-    const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), owner, &SettingsDialogProc,
-                                                   reinterpret_cast<LPARAM>(&state));
+    const INT_PTR answer = dialog.runModal(owner, &SettingsDialogProc, reinterpret_cast<LPARAM>(&state));
     return answer == IDOK;
 }

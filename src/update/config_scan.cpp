@@ -2,7 +2,7 @@
 
 #include "base/config_lines.h"
 
-bool FindUpdateUrlSetting(const std::string& content, std::string& value)
+bool findUpdateUrlSetting(const std::string& content, std::string& value)
 {
     value.clear();
     // Whatever stands between the key and the equals sign is not examined, so "UPDATE_URL =" and

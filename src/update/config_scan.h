@@ -8,4 +8,4 @@
 // start is allowed). Returns true when a line matched; `value` then holds the value's bytes with
 // the blanks and one pair of surrounding double quotes removed, possibly empty. The first
 // matching line ends the search even when its value is empty.
-bool FindUpdateUrlSetting(const std::string& content, std::string& value);
+bool findUpdateUrlSetting(const std::string& content, std::string& value);

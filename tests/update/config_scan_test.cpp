@@ -19,7 +19,7 @@ TEST_P(ConfigScanTest, FindsTheFirstUpdateUrlLine)
 {
     const ScanCase& c = GetParam();
     std::string value = "stale";
-    EXPECT_EQ(FindUpdateUrlSetting(c.content, value), c.found);
+    EXPECT_EQ(findUpdateUrlSetting(c.content, value), c.found);
     EXPECT_EQ(value, c.value);
 }
 
