@@ -21,8 +21,8 @@
 #include "base/text_encoding.h"
 #include "player/player.h"
 #include "recorder/recorder.h"
-#include "recorder/user_settings_file.h"
 #include "script/script_file.h"
+#include "settings/user_settings_file.h"
 #include "ui/control_ids.h"
 #include "ui/main_window.h"
 
@@ -194,10 +194,9 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     // recorder and the player share where the playback put the cursor.
     static PlaybackPointer playbackPointer;
     const UserSettings settings = loadUserSettings();
-    theRecorder().applySettings(settings);
     theRecorder().setPlaybackPointer(&playbackPointer);
     thePlayer().setPlaybackPointer(&playbackPointer);
-    mainWindow.UseSettings(settings);
+    mainWindow.useSettings(settings);
     WindowFacts facts;
     facts.recordKey = utf8ToWide(chordText(settings.record));
     facts.stopKey = utf8ToWide(chordText(settings.stop));

@@ -196,12 +196,16 @@ void Recorder::removeHooks()
     keyboardHook.reset();
 }
 
-void Recorder::applySettings(const UserSettings& settings)
+void Recorder::setChords(const HotkeyChords& chords)
 {
-    recordChord.store(packChord(settings.record));
-    recordAltChord.store(packChord(settings.recordAlt));
-    stopChord.store(packChord(settings.stop));
-    stopOnUserInput.store(settings.stopOnUserInput);
+    recordChord.store(packChord(chords.record));
+    recordAltChord.store(packChord(chords.recordAlt));
+    stopChord.store(packChord(chords.stop));
+}
+
+void Recorder::setStopOnUserInput(bool stop)
+{
+    stopOnUserInput.store(stop);
 }
 
 void Recorder::pauseHotkeys(bool paused)

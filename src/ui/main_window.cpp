@@ -72,7 +72,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_APP_HOTKEY_F7:
     case WM_APP_HOTKEY_F8: OnRecordHotkey(); return 0;
     case WM_APP_HOTKEY_F9: OnStopHotkey(); return 0;
-    case WM_APP_USER_TAKEOVER: OnUserTakeover(); return 0;
+    case WM_APP_USER_TAKEOVER: onUserTakeover(); return 0;
     case WM_APP_PLAYBACK_ENDED: OnPlaybackEnded(static_cast<int>(wParam)); return 0;
     case WM_APP_LOAD_DONE: OnLoadDone(); return 0;
     case WM_APP_LOAD_PROGRESS: OnLoadProgress(static_cast<int>(wParam)); return 0;
@@ -151,7 +151,7 @@ void MainWindow::OnCheckUpdateButton()
 void MainWindow::OnSystemCommand(WPARAM command)
 {
     if (command == IDM_SETTINGS) {
-        SettingsCommand();
+        settingsCommand();
     } else {
         // The system menu runs the check without the button's refusal.
         checkForUpdates(window_);

@@ -5,10 +5,10 @@
 #include <vector>
 #include <windows.h>
 
+#include "base/config_lines.h"
 #include "base/error_log.h"
 #include "base/owned.h"
 #include "base/text_encoding.h"
-#include "update/config_scan.h"
 #include "update/url_rules.h"
 
 const wchar_t* const kDefaultUpdateBaseUrl = L"" LR_DEFAULT_UPDATE_BASE_URL;
@@ -98,8 +98,10 @@ std::wstring readConfiguredUpdateUrl()
             content.append(chunk, count);
         }
     }
+    // Whatever stands between the key and the equals sign is not examined, so "UPDATE_URL =" and
+    // longer keys beginning with UPDATE_URL both count; the first such line ends the search.
     std::string value;
-    if (!findUpdateUrlSetting(content, value)) {
+    if (!findConfigValue(content, "UPDATE_URL", KeyMatch::Prefix, value)) {
         return std::wstring();
     }
     return utf8ToWide(value);

@@ -86,7 +86,7 @@ TEST_F(UpdateCheckTest, TheStartedBuildFindsTheWindowGuardFree)
         startResult = c.result;
         boxes = Boxes{};
         boxes.answers = {IDYES, IDYES};
-        CheckForUpdates(nullptr);
+        checkForUpdates(nullptr);
         EXPECT_EQ(windowGuardAtTheStart, GuardState::Free);
         EXPECT_EQ(sessionGuardSeam.probe(SessionGuard::WindowInstance), c.after);
         giveUpEverySessionGuard();

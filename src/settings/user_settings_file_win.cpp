@@ -1,4 +1,4 @@
-#include "recorder/user_settings_file.h"
+#include "settings/user_settings_file.h"
 
 #include <cstdio>
 #include <vector>
