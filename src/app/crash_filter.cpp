@@ -4,7 +4,7 @@
 #include "base/message_box.h"
 #include "base/session_guards.h"
 
-LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception)
+LONG WINAPI crashFilter(EXCEPTION_POINTERS* exception)
 {
     // First of all, before anything that could hang: the box keeps the process alive until it is
     // closed, and a start meanwhile must not find this instance's guards and wait on a window that

@@ -5,4 +5,4 @@
 
 // Logs "未捕获异常 code=0x%08X addr=%p", lets go of the session guards, tells the user, and lets
 // the process end.
-LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception);
+LONG WINAPI crashFilter(EXCEPTION_POINTERS* exception);

@@ -6,7 +6,6 @@
 
 #include "base/message_box.h"
 #include "base/session_guards.h"
-#include "recorder/recorder.h"
 #include "ui/hand_over_win.h"
 
 void MainWindow::takeHandOvers()
@@ -44,7 +43,7 @@ void MainWindow::openHandedOver()
     }
     const HandOverRequest request = std::move(handOvers_.front());
     handOvers_.pop_front();
-    OpenScriptFiles(request.files);
+    openScriptFiles(request.files);
     // The next one, if any, once this one is done with (resumeHandOvers posts it).
 }
 
@@ -59,8 +58,8 @@ void MainWindow::resumeHandOvers()
 
 bool MainWindow::confirmReplacingUnsaved()
 {
-    const size_t count = theRecorder().eventCount();
-    if (!unsaved_ || count == 0) {
+    const size_t count = document_.eventCount();
+    if (!document_.isUnsaved() || count == 0) {
         return true;
     }
     wchar_t question[128];
@@ -70,7 +69,7 @@ bool MainWindow::confirmReplacingUnsaved()
     if (answer == IDCANCEL) {
         return false;
     }
-    return answer != IDYES || SaveScriptCommand();
+    return answer != IDYES || saveScriptCommand();
 }
 
 bool MainWindow::takeRecordingGuard()
@@ -86,7 +85,7 @@ bool MainWindow::takeRecordingGuard()
 
 void MainWindow::giveUpRecordingGuardWhenStopped()
 {
-    if (!theRecorder().isRecording()) {
+    if (!recorder_.isRecording()) {
         sessionGuardSeam.giveUp(SessionGuard::Recording);
     }
 }

@@ -89,14 +89,12 @@ protected:
         files.push_back(path);
         return path;
     }
-    // Three events that arrived as a recording does: shown and unsaved.
+    // Three events recorded: shown and unsaved.
     void showUnsavedEvents()
     {
-        theRecorder().replaceEvents(sampleEvents(3));
-        for (WPARAM i = 0; i < 3; ++i) {
-            SendMessageW(window, WM_APP_EVENT_ADDED, i, 0);
-        }
-        ASSERT_TRUE(testWindow().IsUnsaved());
+        replaceShownEvents({});
+        recordMoves({{10, 10}, {60, 60}, {110, 110}});
+        ASSERT_TRUE(testWindow().isUnsaved());
     }
     ScopedSeam<HandOverSeam> seam{
         handOverSeam, HandOverSeam{&recordFilter, handOverSeam.allowSetForegroundWindow, &recordForeground}};
@@ -136,14 +134,14 @@ TEST_F(HandedOverScriptsTest, AScriptHandedOverWhileABoxIsOpenOpensOnceTheBoxHas
     messageBoxes.onShow = [] {
         EXPECT_EQ(handOver(windowUnderTest, {pathHandedInsideTheBox}), kHandOverAccepted);
         pumpMessagesFor(100);  // the box's own loop runs the window's posted messages
-        EXPECT_EQ(theRecorder().eventCount(), 0u) << "nothing opens inside the box";
+        EXPECT_EQ(shownScript().eventCount(), 0u) << "nothing opens inside the box";
     };
     command(IDC_SAVE);  // nothing to save: a box says so
     messageBoxes.onShow = nullptr;
     ASSERT_EQ(messageBoxes.shown.size(), 1u);
     EXPECT_EQ(messageBoxes.shown[0].text, L"无事件");
     pumpMessagesFor(100);
-    EXPECT_EQ(theRecorder().eventCount(), 4u);
+    EXPECT_EQ(shownScript().eventCount(), 4u);
     EXPECT_EQ(status(), L"已加载脚本");
 }
 
@@ -200,18 +198,18 @@ TEST_F(HandedOverScriptsTest, OpeningOverUnsavedEventsAsksFirst)
         EXPECT_EQ(messageBoxes.shown[0].text, L"打开新脚本会替换当前未保存的 3 条事件。\n\n是否先保存当前脚本？");
         EXPECT_EQ(messageBoxes.shown[0].caption, L"确认");
         EXPECT_EQ(messageBoxes.shown[0].type, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONQUESTION));
-        EXPECT_EQ(theRecorder().eventCount(), c.eventsAfter);
+        EXPECT_EQ(shownScript().eventCount(), c.eventsAfter);
         EXPECT_EQ(listRows(), static_cast<LRESULT>(c.eventsAfter));
         EXPECT_EQ(GetFileAttributesW(savedPath.c_str()) != INVALID_FILE_ATTRIBUTES, c.saved);
-        EXPECT_EQ(testWindow().IsUnsaved(), c.eventsAfter == 3) << "the kept events are still unsaved";
+        EXPECT_EQ(testWindow().isUnsaved(), c.eventsAfter == 3) << "the kept events are still unsaved";
     }
 
     // Saved events are replaced without a word.
-    theRecorder().clearEvents();
+    replaceShownEvents({});
     messageBoxes = MessageBoxScript{};
     SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop(script)), 0);
     EXPECT_TRUE(messageBoxes.shown.empty());
-    EXPECT_EQ(theRecorder().eventCount(), 2u);
+    EXPECT_EQ(shownScript().eventCount(), 2u);
 }
 
 TEST_F(HandedOverScriptsTest, NoRecordingWhileAnotherProcessPlaysAndTheGuardLastsAsLongAsTheRecording)
@@ -221,23 +219,23 @@ TEST_F(HandedOverScriptsTest, NoRecordingWhileAnotherProcessPlaysAndTheGuardLast
     ASSERT_TRUE(playbackElsewhere);
     for (int way : {0, 1}) {
         if (way == 0) {
-            SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
+            SendMessageW(window, WM_APP_RECORD_HOTKEY, 0, 0);
         } else {
             command(IDC_RECORD);
         }
-        EXPECT_FALSE(theRecorder().isRecording()) << way;
+        EXPECT_FALSE(testRecorder().isRecording()) << way;
         EXPECT_EQ(status(), L"另一个回放正在进行，暂不能录制。") << way;
         EXPECT_EQ(sessionGuardSeam.probe(SessionGuard::Recording), GuardState::Free) << way;
     }
     EXPECT_TRUE(messageBoxes.shown.empty());
 
     playbackElsewhere.reset();
-    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
-    ASSERT_TRUE(theRecorder().isRecording());
+    SendMessageW(window, WM_APP_RECORD_HOTKEY, 0, 0);
+    ASSERT_TRUE(testRecorder().isRecording());
     EXPECT_EQ(status(), L"● 录制中...");
     EXPECT_EQ(sessionGuardSeam.probe(SessionGuard::Recording), GuardState::Held);
-    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
-    ASSERT_FALSE(theRecorder().isRecording());
+    SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
+    ASSERT_FALSE(testRecorder().isRecording());
     EXPECT_EQ(sessionGuardSeam.probe(SessionGuard::Recording), GuardState::Free);
 }
 
