@@ -2,9 +2,14 @@
 
 #include "base/error_log.h"
 #include "base/message_box.h"
+#include "base/session_guards.h"
 
 LONG WINAPI crashFilter(EXCEPTION_POINTERS* exception)
 {
+    // First of all, before anything that could hang: the box keeps the process alive until it is
+    // closed, and a start meanwhile must not find this instance's guards and wait on a window that
+    // can no longer answer.
+    giveUpEverySessionGuard();
     DWORD code = 0;
     void* address = nullptr;
     if (exception != nullptr && exception->ExceptionRecord != nullptr) {

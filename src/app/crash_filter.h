@@ -3,5 +3,6 @@
 
 #include <windows.h>
 
-// Logs "未捕获异常 code=0x%08X addr=%p", tells the user, and lets the process end.
+// Logs "未捕获异常 code=0x%08X addr=%p", lets go of the session guards, tells the user, and lets
+// the process end.
 LONG WINAPI crashFilter(EXCEPTION_POINTERS* exception);

@@ -10,10 +10,13 @@
 #include "app/command_line.h"
 #include "app/console_output.h"
 #include "app/crash_filter.h"
+#include "app/running_window.h"
+#include "app/start_plan.h"
 #include "base/error_log.h"
 #include "base/message_box.h"
 #include "base/playback_pointer.h"
 #include "base/program_version.h"
+#include "base/session_guards.h"
 #include "base/system_dpi.h"
 #include "base/text_encoding.h"
 #include "player/player.h"
@@ -203,6 +206,10 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     player.setMainWindow(window);
     mainWindow.setStatus(readyStatusText(facts));
 
+    if (!unattended) {
+        // The window instance of the session: later starts hand their scripts over to it.
+        mainWindow.takeHandOvers();
+    }
     if (request.mode == StartMode::Open) {
         mainWindow.openScriptFiles(request.files);
     } else if (unattended && !mainWindow.startUnattendedPlayback(playback)) {
@@ -212,6 +219,52 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     }
     runMessageLoop(mainWindow, recorder);
     return unattended ? outcomeExitCode(mainWindow.unattendedOutcome()) : 0;
+}
+
+// A later start: the running window comes to the front or opens the scripts; this start ends.
+int handOverToRunningWindow(StartPlan plan, const StartRequest& request)
+{
+    // This start is no instance: it keeps no hold that could outlast the running one.
+    sessionGuardSeam.giveUp(SessionGuard::WindowInstance);
+    std::vector<std::wstring> files;
+    if (plan == StartPlan::HandOverScripts) {
+        for (const std::wstring& file : request.files) {
+            files.push_back(absolutePath(file));
+        }
+    }
+    const HandOverEnd end = endOfHandOver(plan, askRunningWindow(files, kRunningWindowAnswerMs));
+    if (!end.logLine.empty()) {
+        ErrorLog::write(L"%ls", end.logLine.c_str());
+    }
+    return end.exitCode;
+}
+
+// Looks at what else runs in the session before this start does anything visible.
+int runStart(HINSTANCE instance, const StartRequest& request)
+{
+    GuardState windowGuard = GuardState::Free;
+    GuardState recordingGuard = GuardState::Free;
+    if (takesWindowGuard(request.mode)) {
+        windowGuard = sessionGuardSeam.take(SessionGuard::WindowInstance);
+    }
+    if (takesPlaybackGuard(request.mode)) {
+        // Taken before looking: a recording that starts meanwhile finds it and stays off.
+        sessionGuardSeam.take(SessionGuard::Playback);
+        recordingGuard = sessionGuardSeam.probe(SessionGuard::Recording);
+    }
+    const StartPlan plan = planStart(request.mode, windowGuard, recordingGuard);
+    switch (plan) {
+    case StartPlan::ActivateRunning:
+    case StartPlan::HandOverScripts: return handOverToRunningWindow(plan, request);
+    case StartPlan::RefusePlayback:
+        sessionGuardSeam.giveUp(SessionGuard::Playback);
+        return reportFailure(ExitCode::PlaybackNotStarted, playbackRefusedText(request.files.front()));
+    case StartPlan::ShowUsage: return showUsage();
+    case StartPlan::RefuseArguments: return refuseCommandLine(request);
+    case StartPlan::RunWindow:
+    case StartPlan::PlayUnattended: break;
+    }
+    return runApplication(instance, request);
 }
 
 }  // namespace
@@ -225,12 +278,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     if (request.mode != StartMode::Window && request.mode != StartMode::Open) {
         attachCallerConsole();
     }
-    int exitCode = 0;
-    switch (request.mode) {
-    case StartMode::Help: exitCode = showUsage(); break;
-    case StartMode::Invalid: exitCode = refuseCommandLine(request); break;
-    default: exitCode = runApplication(instance, request); break;
-    }
+    const int exitCode = runStart(instance, request);
     if (exitCode == 0) {
         ErrorLog::write(L"退出");
     } else if (request.mode == StartMode::Play) {

@@ -23,7 +23,12 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     if (self == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    return self->handleMessage(message, wParam, lParam);
+    ++self->handlerDepth_;
+    const LRESULT result = self->handleMessage(message, wParam, lParam);
+    if (--self->handlerDepth_ == 0) {
+        self->resumeHandOvers();
+    }
+    return result;
 }
 
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -76,6 +81,8 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_DROPFILES: onDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_COPYDATA: return onCopyData(lParam);
+    case WM_APP_HANDED_OVER: openHandedOver(); return 0;
     case WM_APP_PLAYBACK_LOOP: onPlaybackLoop(static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
     default: break;
     }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,12 +21,15 @@
 #include "script/script_document.h"
 #include "settings/user_settings.h"
 #include "ui/event_list_view.h"
+#include "ui/hand_over_message.h"
 #include "ui/ui_fonts.h"
 #include "ui/window_state.h"
 
 // Posted to the main window by its own load worker.
 constexpr UINT WM_APP_LOAD_DONE = WM_APP + 30;
 constexpr UINT WM_APP_LOAD_PROGRESS = WM_APP + 31;  // wParam: percent of the load done
+// Posted to the main window by itself: scripts handed over by a later start wait to be opened.
+constexpr UINT WM_APP_HANDED_OVER = WM_APP + 32;
 
 extern const wchar_t* const kMainWindowClassName;  // "ScriptRecorderWnd"
 extern const wchar_t* const kMainWindowTitle;      // "岚溪脚本录制软件"
@@ -63,9 +67,13 @@ public:
     // Shows one row for every event of the script, the last one in view.
     void showEventRows();
 
-    // Loads a script given from outside (the command line, files dropped on the window) as the
-    // Load command does; of several files only the first, and the status line says so.
+    // Loads a script given from outside (the command line, files dropped on the window, a later
+    // start) as the Load command does; of several files only the first, and the status line says so.
     void openScriptFiles(const std::vector<std::wstring>& files);
+
+    // Start-up makes this window the session's window instance: later starts of the program bring
+    // it to the front and hand their scripts to it (never the window of an unattended playback).
+    void takeHandOvers();
 
     // A playback nobody watches: the script is shown, the fields show the values used, the
     // playback starts at once, and the window closes itself when it ends. Nothing waits for a
@@ -85,6 +93,21 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Later starts of the program (handed_over_scripts.cpp). A request is answered at once and
+    // opened when the window is free: not while a handler of it waits in a dialog or a box.
+    LRESULT onCopyData(LPARAM copyData);
+    void openHandedOver();
+    // After the outermost handler returned: a request that waited is opened now.
+    void resumeHandOvers();
+    // Before a script from a file replaces unsaved events: they are saved, dropped or kept as the
+    // user says. True when the opening may go on.
+    bool confirmReplacingUnsaved();
+    // The session's recording guard, taken for a recording unless an unattended playback of
+    // another process plays; false (and nothing taken) then.
+    bool takeRecordingGuard();
+    // Given up whenever the window finds itself not recording.
+    void giveUpRecordingGuardWhenStopped();
 
     // Window life and layout (main_window_controls.cpp).
     void onCreate();
@@ -201,6 +224,12 @@ private:
     // The first row the current playback plays (0: the whole script).
     size_t playFrom_ = 0;
     std::shared_ptr<LoadJob> loadJob_;  // a load running on a worker thread
+    bool takesHandOvers_ = false;
+    // Scripts handed over by later starts, oldest first, and whether WM_APP_HANDED_OVER is on its way.
+    std::deque<HandOverRequest> handOvers_;
+    bool handOverPosted_ = false;
+    // How many of the window's handlers run now, one inside another's dialog or box.
+    int handlerDepth_ = 0;
     UiFonts fonts_;
     EventListView eventList_{document_};
     HWND list_ = nullptr;

@@ -89,6 +89,10 @@ void MainWindow::onDestroy()
     fonts_ = UiFonts{};
     window_ = nullptr;
     list_ = status_ = speed_ = speedSpin_ = count_ = countSpin_ = nullptr;
+    // Requests that had to wait die with the window; the starts that sent them have ended already.
+    takesHandOvers_ = false;
+    handOvers_.clear();
+    handOverPosted_ = false;
     PostQuitMessage(0);
 }
 

@@ -39,6 +39,7 @@ void MainWindow::refreshControls()
     if (window_ == nullptr) {
         return;
     }
+    giveUpRecordingGuardWhenStopped();
     const WindowFacts facts = currentFacts();
     for (const ControlLook& look : deriveControlLooks(facts)) {
         HWND control = GetDlgItem(window_, look.id);

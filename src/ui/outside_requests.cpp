@@ -18,6 +18,14 @@ void MainWindow::openScriptFiles(const std::vector<std::wstring>& files)
         showMessageBox(window_, L"录制 / 回放进行中，请先停止后再加载脚本。", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
+    if (!confirmReplacingUnsaved()) {
+        return;
+    }
+    if (!mayRun(WindowCommand::Load)) {
+        // A hotkey started a recording or a playback while the question was open.
+        showMessageBox(window_, L"录制 / 回放进行中，已取消加载。", L"提示", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     beginLoad(files.front(), LoadOrigin::Outside, files.size());
 }
 

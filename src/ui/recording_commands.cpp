@@ -4,7 +4,15 @@
 #include <cwchar>
 
 #include "base/message_box.h"
+#include "base/session_guards.h"
 #include "ui/control_ids.h"
+
+namespace {
+
+// The status line of a record command refused while an unattended playback of another process plays.
+constexpr wchar_t kPlaybackElsewhereText[] = L"另一个回放正在进行，暂不能录制。";
+
+}  // namespace
 
 void MainWindow::toggleRecording()
 {
@@ -36,6 +44,11 @@ void MainWindow::startRecordingCommand()
         showMessageBox(window_, L"请至少选择鼠标或键盘", L"提示", MB_OK | MB_ICONWARNING);
         return;
     }
+    // Refused before any question: nothing can be recorded while the playback lasts.
+    if (isGuardTaken(sessionGuardSeam.probe(SessionGuard::Playback))) {
+        setStatus(kPlaybackElsewhereText);
+        return;
+    }
     const size_t existing = document_.eventCount();
     if (existing > 0) {
         wchar_t question[128];
@@ -54,7 +67,13 @@ void MainWindow::startRecordingCommand()
             return;
         }
     }
+    // An unattended playback elsewhere may have started meanwhile as well.
+    if (!takeRecordingGuard()) {
+        setStatus(kPlaybackElsewhereText);
+        return;
+    }
     if (!recorder_.startRecording(recordMouse, recordKeyboard)) {
+        giveUpRecordingGuardWhenStopped();
         showMessageBox(window_,
                        L"无法开始录制：键盘鼠标钩子安装失败。\n\n常见原因：安全软件（360 等）拦截全局钩子。\n"
                        L"处理办法：把本程序加入杀软白名单后重启软件。",

@@ -53,6 +53,13 @@ void MainWindow::loadScriptCommand()
         showMessageBox(window_, L"录制 / 回放进行中，已取消加载。", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
+    if (!confirmReplacingUnsaved()) {
+        return;
+    }
+    if (!mayRun(WindowCommand::Load)) {
+        showMessageBox(window_, L"录制 / 回放进行中，已取消加载。", L"提示", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     beginLoad(path, LoadOrigin::LoadCommand, 1);
 }
 

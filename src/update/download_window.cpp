@@ -6,6 +6,7 @@
 
 #include "base/error_log.h"
 #include "base/message_box.h"
+#include "base/session_guards.h"
 #include "base/system_dpi.h"
 #include "base/thread.h"
 #include "update/download_job.h"
@@ -72,9 +73,15 @@ void setBusy(DownloadWindowState& state, bool busy)
 void offerToRun(const DownloadWindowState& state, const std::wstring& question, UINT icon)
 {
     if (showMessageBox(state.window, question.c_str(), L"在线更新", MB_YESNO | icon) == IDYES) {
-        updateSystemSeam.shellExecute(state.window, L"open",
-                                      state.job != nullptr ? state.job->finalPath.c_str() : nullptr, nullptr, nullptr,
-                                      SW_SHOWNORMAL);
+        // The new build must start as the session's window instance rather than hand itself over
+        // to this one; when nothing started, this one stays the instance.
+        const bool wasInstance = sessionGuardSeam.giveUp(SessionGuard::WindowInstance);
+        const HINSTANCE started = updateSystemSeam.shellExecute(
+            state.window, L"open", state.job != nullptr ? state.job->finalPath.c_str() : nullptr, nullptr, nullptr,
+            SW_SHOWNORMAL);
+        if (wasInstance && reinterpret_cast<INT_PTR>(started) <= 32) {
+            sessionGuardSeam.take(SessionGuard::WindowInstance);
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "base/message_box.h"
+#include "base/session_guards.h"
 #include "support/scoped_seam.h"
 #include "support/test_log.h"
 
@@ -52,6 +53,32 @@ TEST(crashFilter, LogsCodeAndAddressTellsTheUserAndEndsTheProcess)
     EXPECT_EQ(lines.substr(kStampLength, firstEnd - kStampLength), "未捕获异常 code=0xC0000005 addr=000000001234ABCD");
     const std::string second = lines.substr(firstEnd + 2);
     EXPECT_EQ(second.substr(kStampLength), "未捕获异常 code=0x00000000 addr=0000000000000000\r\n");
+}
+
+// The box may stay open for long: a start meanwhile must find no guard of the crashed instance.
+GuardState guardsWhileTheBoxShows[3];
+int recordGuardsAtTheBox(HWND, const wchar_t*, const wchar_t*, UINT)
+{
+    for (SessionGuard guard : {SessionGuard::WindowInstance, SessionGuard::Recording, SessionGuard::Playback}) {
+        guardsWhileTheBoxShows[static_cast<int>(guard)] = sessionGuardSeam.probe(guard);
+    }
+    return IDOK;
+}
+
+TEST(CrashFilter, GivesUpTheSessionGuardsBeforeTheBoxShows)
+{
+    TestErrorLog log;
+    for (SessionGuard guard : {SessionGuard::WindowInstance, SessionGuard::Recording, SessionGuard::Playback}) {
+        ASSERT_EQ(sessionGuardSeam.take(guard), GuardState::Free);
+        guardsWhileTheBoxShows[static_cast<int>(guard)] = GuardState::Held;
+    }
+    {
+        ScopedSeam box(messageBoxSeam, &recordGuardsAtTheBox);
+        EXPECT_EQ(crashFilter(nullptr), EXCEPTION_EXECUTE_HANDLER);
+    }
+    for (GuardState state : guardsWhileTheBoxShows) {
+        EXPECT_EQ(state, GuardState::Free);
+    }
 }
 
 }  // namespace

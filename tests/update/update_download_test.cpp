@@ -2,6 +2,8 @@
 // when verified, cancel, a main window that stays responsive and a closing owner.
 #include "update_test_fixture.h"
 
+#include "base/session_guards.h"
+
 namespace {
 
 bool hasNoLeftovers()
@@ -46,6 +48,48 @@ TEST_F(UpdateCheckTest, ExistingFileIsVerifiedFirstAndABadOneIsDownloadedAgain)
                 << newLogLines();
         }
         EXPECT_TRUE(hasNoLeftovers());
+    }
+}
+
+// The build started from the offer must become the session's window instance itself, not hand
+// itself over to this one: the guard is let go of before it starts, and taken back when nothing
+// started.
+GuardState windowGuardAtTheStart = GuardState::Held;
+INT_PTR startResult = 42;
+HINSTANCE WINAPI startLookingAtTheGuard(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT)
+{
+    windowGuardAtTheStart = sessionGuardSeam.probe(SessionGuard::WindowInstance);
+    return reinterpret_cast<HINSTANCE>(startResult);
+}
+
+TEST_F(UpdateCheckTest, TheStartedBuildFindsTheWindowGuardFree)
+{
+    const std::string build = patternBytes(1000);
+    manifest("{\"ver\": \"4.0.0\", \"url\": \"f.exe\", \"sha256\": \"" + sha256Hex(build) + "\"}");
+    ASSERT_TRUE(writeWholeFile(downloadPath(L"4.0.0"), build));
+    ScopedSeam<decltype(UpdateSystemSeam::shellExecute)> starts{updateSystemSeam.shellExecute, &startLookingAtTheGuard};
+    const struct {
+        bool instance;   // this process held the guard
+        INT_PTR result;  // ShellExecuteW's: above 32 is success
+        GuardState after;
+    } cases[] = {
+        {true, 42, GuardState::Free},
+        {true, 2 /* ERROR_FILE_NOT_FOUND */, GuardState::Held},
+        {false, 2, GuardState::Free},  // never the instance: nothing to take back
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.result));
+        if (c.instance) {
+            ASSERT_EQ(sessionGuardSeam.take(SessionGuard::WindowInstance), GuardState::Free);
+        }
+        windowGuardAtTheStart = GuardState::Held;
+        startResult = c.result;
+        boxes = Boxes{};
+        boxes.answers = {IDYES, IDYES};
+        checkForUpdates(nullptr);
+        EXPECT_EQ(windowGuardAtTheStart, GuardState::Free);
+        EXPECT_EQ(sessionGuardSeam.probe(SessionGuard::WindowInstance), c.after);
+        giveUpEverySessionGuard();
     }
 }
 
