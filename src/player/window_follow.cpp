@@ -129,16 +129,30 @@ int32_t scaleForMonitor(int32_t value, int32_t dpiNow, int32_t dpiRecorded)
     return scaled <= -2147483648.0 ? INT32_MIN : static_cast<int32_t>(scaled);
 }
 
+namespace {
+
+int32_t clampTo32(int64_t value)
+{
+    return static_cast<int32_t>(value < INT32_MIN ? INT32_MIN : (value > INT32_MAX ? INT32_MAX : value));
+}
+
+}  // namespace
+
+MacroEvent shiftedEvent(const MacroEvent& event, PointShift shift)
+{
+    MacroEvent moved = event;
+    moved.x = clampTo32(static_cast<int64_t>(event.x) + shift.dx);
+    moved.y = clampTo32(static_cast<int64_t>(event.y) + shift.dy);
+    return moved;
+}
+
 PointShift shiftFor(const MacroEvent& anchor, const WindowPlace& place)
 {
     const int64_t x =
         static_cast<int64_t>(place.originX) + scaleForMonitor(anchor.window.x, place.dpi, anchor.window.dpi);
     const int64_t y =
         static_cast<int64_t>(place.originY) + scaleForMonitor(anchor.window.y, place.dpi, anchor.window.dpi);
-    auto clamp = [](int64_t v) {
-        return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : (v > INT32_MAX ? INT32_MAX : v));
-    };
-    return PointShift{clamp(x - anchor.x), clamp(y - anchor.y)};
+    return PointShift{clampTo32(x - anchor.x), clampTo32(y - anchor.y)};
 }
 
 WindowWaitEnd waitForWindow(const PlaybackSeams& clock, const WindowSeam& windows, int32_t index, bool foreground,

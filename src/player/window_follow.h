@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "player/playback_loop.h"
+#include "player/window_seam.h"
 #include "script/event_window.h"
 #include "script/macro_event.h"
 
@@ -53,13 +54,6 @@ struct FollowStep {
 // a button is down take the anchor of the latest press.
 std::vector<FollowStep> planFollow(const std::vector<MacroEvent>& events);
 
-// Where a window is now: its client area's top-left corner on the screen and its monitor's DPI.
-struct WindowPlace {
-    int32_t originX = 0;
-    int32_t originY = 0;
-    int32_t dpi = 96;
-};
-
 // A client-relative distance recorded at one DPI, at another: value * dpiNow / dpiRecorded,
 // rounded to the nearest, halves away from zero. A DPI outside the usable range leaves it as is.
 int32_t scaleForMonitor(int32_t value, int32_t dpiNow, int32_t dpiRecorded);
@@ -71,24 +65,8 @@ struct PointShift {
     int32_t dy = 0;
 };
 PointShift shiftFor(const MacroEvent& anchor, const WindowPlace& place);
-
-// What looking for a window found.
-enum class WindowLook {
-    Found,      // place is filled
-    Restoring,  // only a minimised one, asked to restore (it counts once restored)
-    Missing,
-};
-
-// The desktop, as the playback sees it. Windows fills it with EnumWindows and its friends,
-// tests with a fake desktop; index is the window's entry in the script's window table.
-struct WindowSeam {
-    void* context = nullptr;
-    WindowLook (*look)(void* context, int32_t index, WindowPlace& place) = nullptr;
-    // Whether a window of the entry's program is the foreground window.
-    bool (*isForeground)(void* context, int32_t index) = nullptr;
-    // The status of a wait: called with the index when a wait begins, kNoWindow when it ends.
-    void (*waiting)(void* context, int32_t index) = nullptr;
-};
+// The event moved by the shift (kept within the 32-bit range).
+MacroEvent shiftedEvent(const MacroEvent& event, PointShift shift);
 
 enum class WindowWaitEnd {
     Found,
