@@ -3,6 +3,7 @@
 #include "base/error_log.h"
 #include "recorder/now_seconds.h"
 #include "recorder/recorder_messages.h"
+#include "script/window_table.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ bool Recorder::startRecording(bool recordMouseInput, bool recordKeyboardInput)
     {
         std::lock_guard<std::mutex> lock(eventLock);
         events.clear();
+        windows_.clear();
     }
     resetCapture(capture, captureClock());
     recording.exchange(true);
@@ -97,6 +99,12 @@ void Recorder::copyEvents(std::vector<MacroEvent>& out) const
     out = events;
 }
 
+void Recorder::copyWindows(std::vector<WindowIdentity>& out) const
+{
+    std::lock_guard<std::mutex> lock(eventLock);
+    out = windows_;
+}
+
 bool Recorder::eventAt(size_t index, MacroEvent& out) const
 {
     std::lock_guard<std::mutex> lock(eventLock);
@@ -138,10 +146,15 @@ void Recorder::onKeyboardHook(WPARAM message, const KBDLLHOOKSTRUCT& info)
     }
     const auto msg = static_cast<uint32_t>(message);
     // Only a key-down asks who has the foreground; the key-up follows whatever its key-down did.
-    const bool ownForeground = isKeyDownMessage(msg) && isWindowOfThisProcess(GetForegroundWindow());
+    HWND foreground = isKeyDownMessage(msg) ? GetForegroundWindow() : nullptr;
+    const bool ownForeground = isWindowOfThisProcess(foreground);
     MacroEvent event;
     if (captureKey(capture, msg, info.vkCode, ownForeground, captureClock(), event)) {
-        appendEvent(event);
+        // A key press remembers the window it went to.
+        WindowIdentity identity;
+        const bool identified = windowInfoFor(event.kind, event.pressed) == WindowInfo::Identity &&
+                                windowCaptureSeam.inFront(windowCapture_, foreground, identity);
+        appendEvent(event, identified ? &identity : nullptr);
     }
 }
 
@@ -154,19 +167,29 @@ void Recorder::onMouseHook(WPARAM message, const MSLLHOOKSTRUCT& info)
     const auto msg = static_cast<uint32_t>(message);
     // The window lookup is a round trip to the window manager; moves, the bulk of the traffic,
     // and releases do not need it.
-    const bool ownWindow = mouseMessageNeedsOwnWindow(msg) && isWindowOfThisProcess(WindowFromPoint(info.pt));
+    HWND atPoint = mouseMessageNeedsOwnWindow(msg) ? WindowFromPoint(info.pt) : nullptr;
+    const bool ownWindow = isWindowOfThisProcess(atPoint);
     MacroEvent event;
     if (captureMouse(capture, msg, info.pt.x, info.pt.y, static_cast<uint32_t>(info.mouseData), ownWindow,
                      captureClock(), event)) {
-        appendEvent(event);
+        // A press or wheel turn remembers its window and where in it the point was.
+        WindowIdentity identity;
+        const bool identified = windowInfoFor(event.kind, event.pressed) == WindowInfo::WithPlace &&
+                                windowCaptureSeam.atPoint(windowCapture_, atPoint, info.pt, identity, event.window);
+        appendEvent(event, identified ? &identity : nullptr);
     }
 }
 
-void Recorder::appendEvent(const MacroEvent& event)
+void Recorder::appendEvent(MacroEvent& event, const WindowIdentity* identity)
 {
     size_t count = 0;
     {
         std::lock_guard<std::mutex> lock(eventLock);
+        if (identity != nullptr) {
+            event.window.index = internWindow(windows_, *identity);
+        } else {
+            event.window = EventWindow{};
+        }
         events.push_back(event);
         count = events.size();
     }

@@ -17,6 +17,8 @@
 #include "recorder/capture_rules.h"
 #include "recorder/hotkey_rules.h"
 #include "recorder/user_settings.h"
+#include "recorder/window_capture_win.h"
+#include "script/event_window.h"
 #include "script/macro_event.h"
 
 enum class HookState : int32_t { Pending = 0, Installed = 1, Failed = 2 };
@@ -52,6 +54,8 @@ public:
     void clearEvents();
     size_t eventCount() const;
     void copyEvents(std::vector<MacroEvent>& out) const;
+    // The windows the recorded events refer to (their window indices point into it).
+    void copyWindows(std::vector<WindowIdentity>& out) const;
     bool eventAt(size_t index, MacroEvent& out) const;
     void replaceEvents(const std::vector<MacroEvent>& events);
     void replaceEvents(std::vector<MacroEvent>&& events);
@@ -79,7 +83,8 @@ private:
     // Waits while the hook state is Pending, at most about a second; returns the final state.
     HookState waitForHookAnswer() const;
     void logRecordingStopped() const;
-    void appendEvent(const MacroEvent& event);
+    // Appends the event; with an identity, the event's window index is set to its table entry.
+    void appendEvent(MacroEvent& event, const WindowIdentity* identity);
 
     // Input hook thread. The main window is written before the thread exists and only read after.
     HWND mainWindow = nullptr;
@@ -102,7 +107,9 @@ private:
 
     // Event capture.
     mutable std::mutex eventLock;
-    std::vector<MacroEvent> events;  // guarded by eventLock
+    std::vector<MacroEvent> events;        // guarded by eventLock
+    std::vector<WindowIdentity> windows_;  // guarded by eventLock; emptied when a recording starts
+    WindowCapture windowCapture_;          // hook thread only
     std::atomic<bool> recording{false};
     std::atomic<bool> recordMouse{false};
     std::atomic<bool> recordKeyboard{false};

@@ -34,3 +34,12 @@ bool WindowCapture::inFront(HWND foreground, WindowIdentity& identity)
     identify(topLevel, identity);
     return true;
 }
+
+WindowCaptureSeam windowCaptureSeam = {
+    [](WindowCapture& capture, HWND windowAtPoint, POINT point, WindowIdentity& identity, EventWindow& window) {
+        return capture.atPoint(windowAtPoint, point, identity, window);
+    },
+    [](WindowCapture& capture, HWND foreground, WindowIdentity& identity) {
+        return capture.inFront(foreground, identity);
+    },
+};

@@ -26,3 +26,12 @@ private:
 
     ExeNameCache exeNames_;
 };
+
+// The two lookups as the hook calls them: WindowCapture's own unless replaced (the capture
+// benchmark measures the step without them). Replace it only while no recording runs.
+struct WindowCaptureSeam {
+    bool (*atPoint)(WindowCapture& capture, HWND windowAtPoint, POINT point, WindowIdentity& identity,
+                    EventWindow& window) = nullptr;
+    bool (*inFront)(WindowCapture& capture, HWND foreground, WindowIdentity& identity) = nullptr;
+};
+extern WindowCaptureSeam windowCaptureSeam;
