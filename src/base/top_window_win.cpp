@@ -79,14 +79,14 @@ bool clientOriginOf(HWND window, POINT& origin)
 
 int monitorDpiOf(HWND window)
 {
-    static const int screenDpi = ScreenDpi();
+    static const int systemDpi = screenDpi();
     const GetDpiForMonitorFn dpiForMonitor = dpiForMonitorFunction();
     const HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
     UINT dpiX = 0;
     UINT dpiY = 0;
     if (dpiForMonitor != nullptr && monitor != nullptr &&
         SUCCEEDED(dpiForMonitor(monitor, kMdtEffectiveDpi, &dpiX, &dpiY))) {
-        return SaneDpi(static_cast<int>(dpiX));
+        return saneDpi(static_cast<int>(dpiX));
     }
-    return screenDpi;
+    return systemDpi;
 }

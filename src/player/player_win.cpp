@@ -134,7 +134,7 @@ void Player::playbackThread(PlaybackJob job)
         WindowIdentity missing;
         if (end == PlaybackEnd::WindowMissing &&
             static_cast<Player*>(context)->playbackWindow(static_cast<int32_t>(error), missing)) {
-            ErrorLog::Write(L"找不到窗口，回放已停止 title=%ls exe=%ls class=%ls", utf8ToWide(missing.title).c_str(),
+            ErrorLog::write(L"找不到窗口，回放已停止 title=%ls exe=%ls class=%ls", utf8ToWide(missing.title).c_str(),
                             utf8ToWide(missing.exe).c_str(), utf8ToWide(missing.windowClass).c_str());
         }
         HWND window = static_cast<Player*>(context)->mainWindow_.load();
