@@ -150,9 +150,3 @@ void Player::playbackThread(PlaybackJob job)
     }
     runPlayback(job, seams, playing_, stopRequested_);
 }
-
-Player& thePlayer()
-{
-    static Player player;
-    return player;
-}
