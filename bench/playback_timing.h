@@ -85,8 +85,8 @@ inline Stats summarise(std::vector<double> values)
     return s;
 }
 
-// Wraps a playback's seams: clock and sleeper pass through, every injection first notes the
-// clock, then goes on to the wrapped injector (if any).
+// Wraps a playback's seams: the clock passes through, every injection first notes the clock,
+// then goes on to the wrapped injector (if any).
 struct Probe {
     PlaybackSeams inner;
     double passStart = 0;
@@ -96,13 +96,10 @@ struct Probe {
     {
         PlaybackSeams s = inner;
         s.context = this;
-        s.now = [](void* c) { return self(c).inner.now(self(c).inner.context); };
-        s.sleepMilliseconds = [](void* c, uint32_t ms) { self(c).inner.sleepMilliseconds(self(c).inner.context, ms); };
-        s.pause = [](void* c) { self(c).inner.pause(self(c).inner.context); };
         s.doubleClickSeconds = [](void*) { return 0.5; };
         s.inject = [](void* c, const MacroEvent& e) {
             Probe& p = self(c);
-            p.injectedAt.push_back(p.inner.now(p.inner.context) - p.passStart);
+            p.injectedAt.push_back(p.now() - p.passStart);
             return p.inner.inject != nullptr ? p.inner.inject(p.inner.context, e) : SendResult{};
         };
         s.releaseHeld = [](void* c) {
@@ -115,11 +112,12 @@ struct Probe {
                                                              : SendResult{};
         };
         // The loop reads the clock for the pass start right after this call.
-        s.passStarted = [](void* c, int, int) { self(c).passStart = self(c).inner.now(self(c).inner.context); };
+        s.passStarted = [](void* c, int, int) { self(c).passStart = self(c).now(); };
         s.ended = [](void*, PlaybackEnd, uint32_t) {};
         return s;
     }
 
+    double now() const { return inner.clock.now(inner.clock.context); }
     static Probe& self(void* c) { return *static_cast<Probe*>(c); }
 };
 

@@ -43,9 +43,10 @@ void nothing(void*) {}
 PlaybackSeams nativeSeams()
 {
     PlaybackSeams s;
-    s.now = &steadySeconds;
-    s.sleepMilliseconds = &sleepFor;
-    s.pause = &spinStep;
+    s.clock.now = &steadySeconds;
+    s.clock.sleepMilliseconds = &sleepFor;
+    s.clock.pause = &spinStep;
+    s.clock.setPriority = [](void*, PlaybackPriority) {};
     s.inject = &fakeInject;
     s.releaseHeld = &nothing;
     s.releaseModifiers = &releaseNothing;

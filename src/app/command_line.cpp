@@ -1,9 +1,10 @@
 #include "app/command_line.h"
 
-#include <cwchar>
+#include <string>
 
 #include "player/playback_loop.h"
 #include "player/window_follow.h"
+#include "script/json_number.h"
 
 namespace {
 
@@ -30,34 +31,71 @@ bool isMissingValue(const std::vector<std::wstring>& arguments, size_t at)
     return next.compare(0, 2, L"--") == 0 || next == L"-h" || next == L"/?";
 }
 
-// A decimal number written out in full ("1.5", "2", "0.25"); nothing else may follow it.
-bool readSpeed(const std::wstring& text, double& speed)
+bool isAsciiDigit(wchar_t c)
 {
-    if (text.empty() || text.size() > 32) {
+    return c >= L'0' && c <= L'9';
+}
+
+// Moves at past a run of ASCII digits and returns how many there were.
+size_t skipDigits(const std::wstring& text, size_t& at)
+{
+    const size_t start = at;
+    while (at < text.size() && isAsciiDigit(text[at])) {
+        ++at;
+    }
+    return at - start;
+}
+
+// The program's own grammar of a decimal number, the same under every C runtime: an optional sign,
+// digits with at most one full stop among or after them (at least one digit in all), and an
+// optional exponent of e or E, an optional sign and at least one digit. ASCII digits only; nothing
+// may follow.
+bool isDecimalNumber(const std::wstring& text)
+{
+    size_t at = 0;
+    if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) {
+        ++at;
+    }
+    size_t digits = skipDigits(text, at);
+    if (at < text.size() && text[at] == L'.') {
+        ++at;
+        digits += skipDigits(text, at);
+    }
+    if (digits == 0) {
         return false;
     }
-    for (const wchar_t c : text) {
-        const bool allowed = (c >= L'0' && c <= L'9') || c == L'.' || c == L'e' || c == L'E' || c == L'+' || c == L'-';
-        if (!allowed) {
+    if (at < text.size() && (text[at] == L'e' || text[at] == L'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) {
+            ++at;
+        }
+        if (skipDigits(text, at) == 0) {
             return false;
         }
     }
-    wchar_t* end = nullptr;
-    speed = std::wcstod(text.c_str(), &end);
-    return end == text.c_str() + text.size();
+    return at == text.size();
 }
 
-// Digits only; anything longer than four digits is out of range anyway.
+// A decimal number written out in full ("1.5", "2", "0.25", "1e1"); a value beyond any double
+// ("1e400") is infinite and so out of range.
+bool readSpeed(const std::wstring& text, double& speed)
+{
+    if (text.size() > 32 || !isDecimalNumber(text)) {
+        return false;
+    }
+    // The grammar let through ASCII only, so the narrow copy is exact.
+    const std::string narrow(text.begin(), text.end());
+    speed = numberRunValue(narrow.data(), narrow.data() + narrow.size());
+    return true;
+}
+
+// ASCII digits only; anything longer than four digits is out of range anyway.
 bool readLoops(const std::wstring& text, int& loops, bool& tooLarge)
 {
     tooLarge = false;
-    if (text.empty()) {
+    size_t at = 0;
+    if (skipDigits(text, at) == 0 || at != text.size()) {
         return false;
-    }
-    for (const wchar_t c : text) {
-        if (c < L'0' || c > L'9') {
-            return false;
-        }
     }
     size_t first = text.find_first_not_of(L'0');
     if (first == std::wstring::npos) {
@@ -68,7 +106,10 @@ bool readLoops(const std::wstring& text, int& loops, bool& tooLarge)
         tooLarge = true;
         return true;
     }
-    loops = std::stoi(text.substr(first));
+    loops = 0;
+    for (size_t i = first; i < text.size(); ++i) {
+        loops = loops * 10 + (text[i] - L'0');
+    }
     return true;
 }
 

@@ -159,30 +159,43 @@ void releaseHeld(const InputSeam& seam, HeldInput& held)
         buttons.swap(held.heldButtons);
         keys.swap(held.heldKeys);
     }
-    // What the lists released is not asked about again: the system may report a key down for
-    // a moment after its release was sent, and a second release would be a stray one.
-    std::vector<uint32_t> released;
+    // Each item is asked about once and released only while the system reports it down: the user
+    // may have released it after taking over, or the system may have (a stray button-up still
+    // reaches the window under the cursor). What was asked about is not asked again below: the
+    // system may report a key down for a moment after its release was sent.
+    std::vector<uint32_t> asked;
     for (MouseButton button : buttons) {
-        send(seam, buttonRecord(button, false));
-        released.push_back(buttonVirtualKey(button));
+        const uint32_t code = buttonVirtualKey(button);
+        if (contains(asked, code)) {
+            continue;
+        }
+        asked.push_back(code);
+        if (seam.isKeyDown(seam.context, code)) {
+            send(seam, buttonRecord(button, false));
+        }
     }
     for (const std::string& name : keys) {
         const uint16_t code = sendableVirtualKey(name);
-        if (code != 0) {
+        // Two names of one key ("Shift" and "LShift") release it once.
+        if (code == 0 || contains(asked, sidedVirtualKey(code))) {
+            continue;
+        }
+        // Shift, Ctrl and Alt without a side are sent, and so asked about, as the left-hand key.
+        asked.push_back(sidedVirtualKey(code));
+        if (seam.isKeyDown(seam.context, sidedVirtualKey(code))) {
             sendKey(seam, code, true);
-            released.push_back(sidedVirtualKey(code));
         }
     }
     // A button or modifier still down after the lists (pressed under a name the lists did not
     // match, say) must not outlive the playback.
     for (MouseButton button : {MouseButton::Left, MouseButton::Right, MouseButton::Middle}) {
         const uint32_t code = buttonVirtualKey(button);
-        if (!contains(released, code) && seam.isKeyDown(seam.context, code)) {
+        if (!contains(asked, code) && seam.isKeyDown(seam.context, code)) {
             send(seam, buttonRecord(button, false));
         }
     }
     for (uint16_t code : kModifierKeys) {
-        if (!contains(released, code) && seam.isKeyDown(seam.context, code)) {
+        if (!contains(asked, code) && seam.isKeyDown(seam.context, code)) {
             sendKey(seam, code, true);
         }
     }

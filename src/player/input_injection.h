@@ -79,10 +79,11 @@ struct SendResult {
 SendResult injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event);
 // Updates the held lists after a click or key event was sent.
 void trackHeld(HeldInput& held, const MacroEvent& event);
-// The end of a playback: releases everything in the held lists, then each mouse button and
-// modifier key that the system still reports down, each of them once. Nothing that is up is
-// released: a release of a button that is not down still reaches the window under the cursor
-// (a right button-up opens its context menu). Refusals are not reported: whatever the system still takes is released.
+// The end of a playback: releases each item of the held lists that the system still reports down,
+// then each other mouse button and modifier key that it reports down, each key once. Nothing that
+// is up is released: a release of a button that is not down still reaches the window under the
+// cursor (a right button-up opens its context menu). Refusals are not reported: whatever the
+// system still takes is released.
 void releaseHeld(const InputSeam& seam, HeldInput& held);
 // The start of a playback: a key-up for each of the eight modifier keys that the system reports
 // down (one the user still holds would turn replayed keys and clicks into shortcuts), with the

@@ -19,17 +19,17 @@ constexpr double kYieldAboveMilliseconds = 0.3;
 
 enum class WaitResult { Due, Stopped };
 
-WaitResult waitUntil(const PlaybackSeams& seams, double target, const std::atomic<bool>& stopRequested)
+WaitResult waitUntil(const PlaybackClockSeam& clock, double target, const std::atomic<bool>& stopRequested)
 {
     for (;;) {
-        const double remaining = target - seams.now(seams.context);
+        const double remaining = target - clock.now(clock.context);
         if (!(remaining > 0.0)) {
             return WaitResult::Due;
         }
         if (remaining > kFineWaitSeconds) {
-            seams.sleepMilliseconds(seams.context, kCoarseSleepMilliseconds);
+            clock.sleepMilliseconds(clock.context, kCoarseSleepMilliseconds);
         } else {
-            preciseSleep(seams, remaining);
+            preciseSleep(clock, remaining);
         }
         if (stopRequested.load()) {
             return WaitResult::Stopped;
@@ -91,24 +91,24 @@ PlaybackJob makePlaybackJob(const std::vector<MacroEvent>& events, double speed,
     return job;
 }
 
-void preciseSleep(const PlaybackSeams& seams, double seconds)
+void preciseSleep(const PlaybackClockSeam& clock, double seconds)
 {
     if (!(seconds > 0.0)) {
         return;
     }
-    const double start = seams.now(seams.context);
+    const double start = clock.now(clock.context);
     for (;;) {
-        const double remaining = seconds - (seams.now(seams.context) - start);
+        const double remaining = seconds - (clock.now(clock.context) - start);
         if (!(remaining > 0.0)) {
             return;
         }
         const double remainingMs = remaining * 1000.0;
         if (remainingMs > kSleepAboveMilliseconds) {
-            seams.sleepMilliseconds(seams.context, static_cast<uint32_t>(remainingMs - kSleepMarginMilliseconds));
+            clock.sleepMilliseconds(clock.context, static_cast<uint32_t>(remainingMs - kSleepMarginMilliseconds));
         } else if (remainingMs > kYieldAboveMilliseconds) {
-            seams.sleepMilliseconds(seams.context, 0);
+            clock.sleepMilliseconds(clock.context, 0);
         } else {
-            seams.pause(seams.context);
+            clock.pause(clock.context);
         }
     }
 }
@@ -116,6 +116,9 @@ void preciseSleep(const PlaybackSeams& seams, double seconds)
 PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std::atomic<bool>& playing,
                         const std::atomic<bool>& stopRequested)
 {
+    // Ahead of normal work for the whole playback: on a busy machine a thread of normal priority
+    // wakes milliseconds late.
+    seams.clock.setPriority(seams.clock.context, PlaybackPriority::Raised);
     // A modifier the user still holds would turn injected keys and clicks into shortcuts.
     SendResult sent = seams.releaseModifiers(seams.context);
     PlaybackEnd end = sent.refused ? PlaybackEnd::Refused : PlaybackEnd::Completed;
@@ -144,7 +147,7 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
         seams.passStarted(seams.context, pass, limit);
         // Targets accumulate from the pass start, not from each injection, so a late event does
         // not push the later ones back and errors do not add up over a long script.
-        double target = seams.now(seams.context);
+        double target = seams.clock.now(seams.clock.context);
         for (size_t i = 0; i < job.events.size(); ++i) {
             if (stopRequested.load()) {
                 end = PlaybackEnd::Stopped;
@@ -159,21 +162,21 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
                 // Matched ahead of time: at the due time the window is only asked where it is.
                 seams.windows.look(seams.windows.context, waitedFor->window.index, place);
             }
-            if (stopRequested.load() || waitUntil(seams, target, stopRequested) == WaitResult::Stopped) {
+            if (stopRequested.load() || waitUntil(seams.clock, target, stopRequested) == WaitResult::Stopped) {
                 end = PlaybackEnd::Stopped;
                 break;
             }
             if (waitedFor != nullptr) {
-                const double waitStart = seams.now(seams.context);
-                const WindowWaitEnd found = waitForWindow(seams, seams.windows, waitedFor->window.index, waitForFront,
-                                                          job.windowWaitSeconds, stopRequested, place);
+                const double waitStart = seams.clock.now(seams.clock.context);
+                const WindowWaitEnd found = waitForWindow(seams.clock, seams.windows, waitedFor->window.index,
+                                                          waitForFront, job.windowWaitSeconds, stopRequested, place);
                 if (found != WindowWaitEnd::Found) {
                     end = found == WindowWaitEnd::Stopped ? PlaybackEnd::Stopped : PlaybackEnd::WindowMissing;
                     missingWindow = static_cast<uint32_t>(waitedFor->window.index);
                     break;
                 }
                 // The wait does not eat the script's timing: the events after it keep their gaps.
-                target += seams.now(seams.context) - waitStart;
+                target += seams.clock.now(seams.clock.context) - waitStart;
                 if (!waitForFront) {
                     shifts.remember(step.waitFor, shiftFor(*waitedFor, place));
                 }
@@ -194,6 +197,7 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
 
     // Held input and whatever else is still down, each released once; nothing that is up.
     seams.releaseHeld(seams.context);
+    seams.clock.setPriority(seams.clock.context, PlaybackPriority::Normal);
     playing.exchange(false);
     const uint32_t detail =
         end == PlaybackEnd::Refused ? sent.error : (end == PlaybackEnd::WindowMissing ? missingWindow : 0);

@@ -25,16 +25,29 @@ enum class PlaybackEnd : uint32_t {
     WindowMissing = 3,  // a followed window did not appear within the wait; the rest was not played
 };
 
-// Everything a playback needs from the outside world. Windows fills it with the performance
-// counter, Sleep, the pause hint, SendInput and PostMessageW; tests and benchmarks with fakes.
-struct PlaybackSeams {
+// How the playback thread runs: Raised keeps it ahead of the machine's normal work while it plays.
+enum class PlaybackPriority { Normal, Raised };
+
+// The clock and the waits of a playback thread. Windows fills it with the performance counter, a
+// high-resolution waitable timer (or Sleep), the pause hint and the thread's priority; tests and
+// benchmarks with fakes.
+struct PlaybackClockSeam {
     void* context = nullptr;
     double (*now)(void* context) = nullptr;                                     // seconds on a monotonic clock
     void (*sleepMilliseconds)(void* context, uint32_t milliseconds) = nullptr;  // 0 yields the time slice
     void (*pause)(void* context) = nullptr;                                     // one step of a busy wait
+    // Raised before the first input of a playback, Normal again before its end is reported.
+    void (*setPriority)(void* context, PlaybackPriority priority) = nullptr;
+};
+
+// Everything a playback needs from the outside world. Windows fills it with the clock above, the
+// double-click time, SendInput and PostMessageW; tests and benchmarks with fakes.
+struct PlaybackSeams {
+    PlaybackClockSeam clock;
+    void* context = nullptr;
     double (*doubleClickSeconds)(void* context) = nullptr;
     SendResult (*inject)(void* context, const MacroEvent& event) = nullptr;
-    // At the end: what is held or still down. At the start: the modifiers the user holds.
+    // At the end: what is held and still down. At the start: the modifiers the user holds.
     void (*releaseHeld)(void* context) = nullptr;
     SendResult (*releaseModifiers)(void* context) = nullptr;
     void (*passStarted)(void* context, int pass, int limit) = nullptr;  // limit 0 means endless
@@ -64,9 +77,10 @@ PlaybackJob makePlaybackJob(const std::vector<MacroEvent>& events, double speed,
 
 // Waits the given time with sub-millisecond accuracy: sleeps until about 1.5 ms before the end,
 // then yields the time slice, then spins for the last 0.3 ms.
-void preciseSleep(const PlaybackSeams& seams, double seconds);
+void preciseSleep(const PlaybackClockSeam& clock, double seconds);
 
 // Runs a whole playback on the calling thread. The first refused input ends it at once, as a
-// stop does. Clears playing as its last step before calling ended; returns how it ended.
+// stop does. The thread's priority is raised for the playback and back to normal before the end
+// is reported. Clears playing as its last step before calling ended; returns how it ended.
 PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std::atomic<bool>& playing,
                         const std::atomic<bool>& stopRequested);

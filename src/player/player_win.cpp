@@ -5,6 +5,7 @@
 #include "base/error_log.h"
 #include "base/text_encoding.h"
 #include "player/player_messages.h"
+#include "player/system_clock.h"
 #include "player/system_seams.h"
 #include "player/window_finder_win.h"
 
@@ -84,7 +85,9 @@ void Player::stopPlayback()
 
 void Player::playbackThread(PlaybackJob job)
 {
+    SystemClock clock;
     PlaybackSeams seams;
+    seams.clock = clock.seam();
     seams.context = this;
     // The desktop's windows, looked for on this thread only.
     struct Following {
@@ -104,7 +107,7 @@ void Player::playbackThread(PlaybackJob job)
             PostMessageW(window, WM_APP_WINDOW_WAIT, static_cast<WPARAM>(static_cast<intptr_t>(index)), 0);
         }
     };
-    useSystemClock(seams);
+    seams.doubleClickSeconds = &systemDoubleClickSeconds;
     seams.inject = [](void* context, const MacroEvent& event) {
         Player& player = *static_cast<Player*>(context);
         // Told before the cursor moves: a real move that the jump itself causes is then near.

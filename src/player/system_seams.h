@@ -1,8 +1,7 @@
 #pragma once
 // The Windows fillers of the player's seams: SetCursorPos, SendInput, MapVirtualKeyW and
-// GetAsyncKeyState for the injection; the performance counter, Sleep and the pause hint for the clock.
+// GetAsyncKeyState for the injection, GetDoubleClickTime for click fidelity.
 
-#include "base/performance_clock.h"
 #include "player/input_injection.h"
 #include "player/playback_loop.h"
 
@@ -11,7 +10,5 @@ InputSeam systemInputSeam();
 // The injection every Player uses: systemInputSeam() unless a test replaced it (to see how a
 // playback copes when the system refuses input). Replace it only while no playback runs.
 extern InputSeam playbackInputSeam;
-// Sets now, sleepMilliseconds, pause and doubleClickSeconds of seams to the system's.
-void useSystemClock(PlaybackSeams& seams);
-// preciseSleep on the system clock, for the playback thread.
-void preciseSleep(double seconds);
+// The system's double-click time in seconds (GetDoubleClickTime); the context is unused.
+double systemDoubleClickSeconds(void* context);

@@ -1,7 +1,6 @@
 #include "player/system_seams.h"
 
 #include <windows.h>
-#include <immintrin.h>
 
 namespace {
 
@@ -43,27 +42,12 @@ bool systemIsKeyDown(void*, uint32_t virtualKey)
     return (GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0;
 }
 
-double systemNow(void*)
-{
-    return performanceSeconds();
-}
-
-void systemSleep(void*, uint32_t milliseconds)
-{
-    Sleep(milliseconds);
-}
-
-void systemPause(void*)
-{
-    _mm_pause();
-}
+}  // namespace
 
 double systemDoubleClickSeconds(void*)
 {
     return static_cast<double>(GetDoubleClickTime()) / 1000.0;
 }
-
-}  // namespace
 
 InputSeam systemInputSeam()
 {
@@ -76,18 +60,3 @@ InputSeam systemInputSeam()
 }
 
 InputSeam playbackInputSeam = systemInputSeam();
-
-void useSystemClock(PlaybackSeams& seams)
-{
-    seams.now = &systemNow;
-    seams.sleepMilliseconds = &systemSleep;
-    seams.pause = &systemPause;
-    seams.doubleClickSeconds = &systemDoubleClickSeconds;
-}
-
-void preciseSleep(double seconds)
-{
-    PlaybackSeams seams;
-    useSystemClock(seams);
-    preciseSleep(seams, seconds);
-}

@@ -155,7 +155,7 @@ PointShift shiftFor(const MacroEvent& anchor, const WindowPlace& place)
     return PointShift{clampTo32(x - anchor.x), clampTo32(y - anchor.y)};
 }
 
-WindowWaitEnd waitForWindow(const PlaybackSeams& clock, const WindowSeam& windows, int32_t index, bool foreground,
+WindowWaitEnd waitForWindow(const PlaybackClockSeam& clock, const WindowSeam& windows, int32_t index, bool foreground,
                             double limitSeconds, const std::atomic<bool>& stopRequested, WindowPlace& place)
 {
     auto lookOnce = [&] {

@@ -78,5 +78,5 @@ enum class WindowWaitEnd {
 // there, a stop is requested or limitSeconds pass, looking every kWindowLookIntervalMilliseconds
 // and noticing a stop within a few milliseconds. The status is told only when the first look
 // finds nothing. On Found a place is filled (unless foreground).
-WindowWaitEnd waitForWindow(const PlaybackSeams& clock, const WindowSeam& windows, int32_t index, bool foreground,
+WindowWaitEnd waitForWindow(const PlaybackClockSeam& clock, const WindowSeam& windows, int32_t index, bool foreground,
                             double limitSeconds, const std::atomic<bool>& stopRequested, WindowPlace& place);

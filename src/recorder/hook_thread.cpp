@@ -143,6 +143,9 @@ void Recorder::stopHookThread()
 void Recorder::runHookLoop()
 {
     threadId_.store(GetCurrentThreadId());
+    // At least as high as a playback thread's (THREAD_PRIORITY_HIGHEST): injected input waits for
+    // these hooks, and the system removes a low-level hook that answers too late without notice.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
     MSG message;
     // Makes the system create this thread's message queue now; thread messages posted before
     // the queue exists are lost.

@@ -34,6 +34,8 @@ public:
     bool startHookThread(HWND mainWindow);
     void stopHookThread();
     HookState hookState() const;
+    // The hook thread's id while it runs, else 0.
+    DWORD hookThreadId() const { return threadId_.load(); }
 
     // Recording (user-interface thread only).
     bool startRecording(bool recordMouse, bool recordKeyboard);

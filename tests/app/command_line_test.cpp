@@ -1,5 +1,8 @@
 #include "app/command_line.h"
 
+#include <cwchar>
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -103,6 +106,62 @@ TEST(CommandLine, RefusedCommandLinesSayWhatIsWrong)
         const StartRequest request = parseCommandLine(c.arguments);
         EXPECT_EQ(request.mode, StartMode::Invalid) << std::string(c.error, c.error + 0) << c.arguments.size();
         EXPECT_EQ(request.error, c.error);
+    }
+}
+
+// --speed and --loops values are read by the program's own number grammar: anything after a valid
+// start, other notations and other scripts' digits are refused, whatever the C runtime would read.
+TEST(CommandLine, NumberValuesFollowTheProgramsOwnGrammar)
+{
+    const struct {
+        const wchar_t* option;
+        const wchar_t* value;
+        const wchar_t* error;  // empty: accepted
+        double speed;
+        int loops;
+    } cases[] = {
+        {L"--speed", L"2", L"", 2.0, 1},
+        {L"--speed", L"2.", L"", 2.0, 1},
+        {L"--speed", L".5", L"", 0.5, 1},
+        {L"--speed", L"+2", L"", 2.0, 1},
+        {L"--speed", L"1E1", L"", 10.0, 1},
+        {L"--speed", L"250e-2", L"", 2.5, 1},
+        {L"--speed", L"2e", L"倍速不是数字：2e", 0, 0},
+        {L"--speed", L"1-2", L"倍速不是数字：1-2", 0, 0},
+        {L"--speed", L"1.5.5", L"倍速不是数字：1.5.5", 0, 0},
+        {L"--speed", L"+", L"倍速不是数字：+", 0, 0},
+        {L"--speed", L".", L"倍速不是数字：.", 0, 0},
+        {L"--speed", L"0x10", L"倍速不是数字：0x10", 0, 0},
+        {L"--speed", L"", L"倍速不是数字：", 0, 0},
+        {L"--speed", L"\uff12", L"倍速不是数字：\uff12", 0, 0},           // full-width 2
+        {L"--speed", L"1.\u0665", L"倍速不是数字：1.\u0665", 0, 0},       // Arabic-Indic 5
+        {L"--speed", L"\u0968", L"倍速不是数字：\u0968", 0, 0},           // Devanagari 2
+        {L"--speed", L"1e400", L"倍速须在 0.1 到 10 之间：1e400", 0, 0},  // a number, beyond any double
+        {L"--loops", L"3", L"", 1.0, 3},
+        {L"--loops", L"2e", L"次数不是整数：2e", 0, 0},
+        {L"--loops", L"1-2", L"次数不是整数：1-2", 0, 0},
+        {L"--loops", L"1.5.5", L"次数不是整数：1.5.5", 0, 0},
+        {L"--loops", L"+", L"次数不是整数：+", 0, 0},
+        {L"--loops", L".", L"次数不是整数：.", 0, 0},
+        {L"--loops", L"1e400", L"次数不是整数：1e400", 0, 0},
+        {L"--loops", L"0x10", L"次数不是整数：0x10", 0, 0},
+        {L"--loops", L"", L"次数不是整数：", 0, 0},
+        {L"--loops", L"\uff13", L"次数不是整数：\uff13", 0, 0},    // full-width 3
+        {L"--loops", L"1\u0663", L"次数不是整数：1\u0663", 0, 0},  // Arabic-Indic 3
+    };
+    for (const auto& c : cases) {
+        const StartRequest request = parseCommandLine({L"--play", L"x", c.option, c.value});
+        const std::string label = std::string(c.option, c.option + 7) + " value " +
+                                  std::to_string(std::wcslen(c.value)) + " long, first unit " +
+                                  std::to_string(c.value[0]);
+        if (c.error[0] == L'\0') {
+            EXPECT_EQ(request.mode, StartMode::Play) << label;
+            EXPECT_DOUBLE_EQ(request.speed, c.speed) << label;
+            EXPECT_EQ(request.loops, c.loops) << label;
+        } else {
+            EXPECT_EQ(request.mode, StartMode::Invalid) << label;
+            EXPECT_EQ(request.error, c.error) << label;
+        }
     }
 }
 

@@ -37,15 +37,17 @@ struct Desktop {
     {
         PlaybackSeams s;
         s.context = this;
-        s.now = [](void* c) { return self(c).time; };
-        s.sleepMilliseconds = [](void* c, uint32_t ms) {
+        s.clock.context = this;
+        s.clock.now = [](void* c) { return self(c).time; };
+        s.clock.sleepMilliseconds = [](void* c, uint32_t ms) {
             Desktop& d = self(c);
             d.time += ms == 0 ? 0.0001 : ms / 1000.0;
             if (d.time >= d.stopAt) {
                 d.stop.store(true);
             }
         };
-        s.pause = [](void* c) { self(c).time += 0.00001; };
+        s.clock.pause = [](void* c) { self(c).time += 0.00001; };
+        s.clock.setPriority = [](void*, PlaybackPriority) {};
         s.doubleClickSeconds = [](void*) { return 0.5; };
         s.inject = [](void* c, const MacroEvent& e) {
             self(c).injected.push_back({kindToken(e.kind), e.x, e.y, self(c).time});

@@ -32,9 +32,9 @@ struct FakeWorld {
     FakeInput input;
     HeldInput held;
 
-    PlaybackSeams seams()
+    PlaybackClockSeam clock()
     {
-        PlaybackSeams s;
+        PlaybackClockSeam s;
         s.context = this;
         s.now = [](void* c) { return self(c).time; };
         s.sleepMilliseconds = [](void* c, uint32_t ms) {
@@ -49,6 +49,17 @@ struct FakeWorld {
             self(c).pauses++;
             self(c).time += self(c).pauseSeconds;
         };
+        s.setPriority = [](void* c, PlaybackPriority priority) {
+            self(c).log.push_back(priority == PlaybackPriority::Raised ? "raised" : "normal");
+        };
+        return s;
+    }
+
+    PlaybackSeams seams()
+    {
+        PlaybackSeams s;
+        s.clock = clock();
+        s.context = this;
         s.doubleClickSeconds = [](void*) { return 0.5; };
         s.inject = [](void* c, const MacroEvent& e) {
             FakeWorld& w = self(c);
@@ -135,8 +146,8 @@ TEST(PlaybackLoop, ThreePassesThenCompleted)
 {
     FakeWorld w;
     EXPECT_FALSE(w.run(makePlaybackJob(moves({0.01, 0.0}), 1.0, false, 3, false)));
-    EXPECT_EQ(w.log, (Log{"releaseModifiers", "pass 1/3", "inject 0", "inject 1", "pass 2/3", "inject 0", "inject 1",
-                          "pass 3/3", "inject 0", "inject 1", "releaseHeld", "ended 0"}));
+    EXPECT_EQ(w.log, (Log{"raised", "releaseModifiers", "pass 1/3", "inject 0", "inject 1", "pass 2/3", "inject 0",
+                          "inject 1", "pass 3/3", "inject 0", "inject 1", "releaseHeld", "normal", "ended 0"}));
     EXPECT_FALSE(w.playingAtEnd) << "playing must be cleared before the end is reported";
     EXPECT_FALSE(w.playing.load());
 }
@@ -154,7 +165,7 @@ TEST(PlaybackLoop, LoopCountsOutsideTheRangeAreClamped)
         w.run(makePlaybackJob(moves({0.0}), 1.0, false, c.loops, false));
         const std::string last = "pass " + std::to_string(c.passes) + "/" + std::to_string(c.passes);
         EXPECT_EQ(passes, c.passes) << c.loops;
-        EXPECT_EQ(w.log[w.log.size() - 4], last) << c.loops;
+        EXPECT_EQ(w.log[w.log.size() - 5], last) << c.loops;
         EXPECT_EQ(w.injectedAt.size(), static_cast<size_t>(c.passes)) << c.loops;
         EXPECT_EQ(w.log.back(), "ended 0");
     }
@@ -170,8 +181,8 @@ TEST(PlaybackLoop, EndlessUntilStopped)
     };
     // The loop count is ignored when endless.
     EXPECT_TRUE(w.run(makePlaybackJob(moves({0.001}), 1.0, true, 1, false)));
-    EXPECT_EQ(w.log, (Log{"releaseModifiers", "pass 1/0", "inject 0", "pass 2/0", "inject 0", "pass 3/0", "releaseHeld",
-                          "ended 1"}));
+    EXPECT_EQ(w.log, (Log{"raised", "releaseModifiers", "pass 1/0", "inject 0", "pass 2/0", "inject 0", "pass 3/0",
+                          "releaseHeld", "normal", "ended 1"}));
 }
 
 TEST(PlaybackLoop, StopWhileTheLastEventIsInjectedCountsAsCompleted)
@@ -333,7 +344,7 @@ TEST(PreciseSleep, SleepsThenYieldsThenSpins)
     for (const auto& c : cases) {
         FakeWorld w;
         const double start = w.time;
-        preciseSleep(w.seams(), c.seconds);
+        preciseSleep(w.clock(), c.seconds);
         ASSERT_GE(w.sleeps.size(), c.firstSleeps.size()) << c.seconds;
         for (size_t i = 0; i < c.firstSleeps.size(); ++i) {
             EXPECT_EQ(w.sleeps[i], c.firstSleeps[i]) << c.seconds;
@@ -365,6 +376,7 @@ TEST(PlaybackLoop, RefusedInputEndsThePlaybackAndReleasesWhatIsHeld)
 {
     FakeWorld w;
     w.input.refuses = [](const InputRecord& r) { return r.virtualKey == 'B' && r.keyFlags == 0; };
+    w.input.down = {kVirtualKeyLeftButton, 'A'};  // what the playback pressed
     std::vector<MacroEvent> events = moves({0.0});
     events[0].kind = EventKind::Click;
     events[0].pressed = true;
@@ -375,8 +387,8 @@ TEST(PlaybackLoop, RefusedInputEndsThePlaybackAndReleasesWhatIsHeld)
     events.push_back(keyDown("C", 3));
     EXPECT_FALSE(w.run(makePlaybackJob(events, 1.0, false, 3, false)));
     EXPECT_EQ(w.end, PlaybackEnd::Refused);
-    EXPECT_EQ(w.log, (Log{"releaseModifiers", "pass 1/3", "inject 10", "inject 1", "inject 2", "releaseHeld",
-                          "ended 2 error 5"}));
+    EXPECT_EQ(w.log, (Log{"raised", "releaseModifiers", "pass 1/3", "inject 10", "inject 1", "inject 2", "releaseHeld",
+                          "normal", "ended 2 error 5"}));
     const std::vector<FakeInput::Call> expected = {
         cursorCall(10, 20),
         recordCall(mouseRecord(kMouseFlagLeftDown)),
@@ -398,7 +410,7 @@ TEST(PlaybackLoop, RefusedModifierReleaseAtTheStartPlaysNothing)
     w.input.refuses = [](const InputRecord&) { return true; };
     EXPECT_FALSE(w.run(makePlaybackJob(moves({0.0, 0.1}), 1.0, true, 1, false)));
     EXPECT_EQ(w.end, PlaybackEnd::Refused);
-    EXPECT_EQ(w.log, (Log{"releaseModifiers", "releaseHeld", "ended 2 error 1455"}));
+    EXPECT_EQ(w.log, (Log{"raised", "releaseModifiers", "releaseHeld", "normal", "ended 2 error 1455"}));
     EXPECT_TRUE(w.injectedAt.empty());
 }
 

@@ -9,6 +9,7 @@
 #include "base/win_owners.h"
 #include "input_hook_probe.h"
 #include "player/player_messages.h"
+#include "player/system_clock.h"
 #include "player/system_seams.h"
 #include "support/message_pump.h"
 #include "support/scoped_seam.h"
@@ -146,6 +147,14 @@ bool refuseB(void*, const InputRecord& record, uint32_t& error)
     return systemInputSeam().sendInput(nullptr, record, error);
 }
 
+// The thread priority of every record sent, and the records sent through the system.
+std::vector<int> sendingPriorities;
+bool notePriorityAndSend(void*, const InputRecord& record, uint32_t& error)
+{
+    sendingPriorities.push_back(GetThreadPriority(GetCurrentThread()));
+    return systemInputSeam().sendInput(nullptr, record, error);
+}
+
 HANDLE refuseThread(unsigned(__stdcall*)(void*), void*, unsigned*)
 {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -272,6 +281,30 @@ TEST_F(PlayerTest, StopInADragReleasesHeldInputBeforeTheEnd)
     EXPECT_EQ(posted.back().inputSeen, expected.size()) << "every release comes before the end message";
 }
 
+TEST_F(PlayerTest, WhatTheUserReleasedDuringThePlaybackIsNotReleasedAgain)
+{
+    // The playback presses the middle button and A; the user lets go of the button, then stops.
+    ASSERT_TRUE(player_.startPlayback(
+        {click(MouseButton::Middle, true, 210, 310), key(EventKind::KeyDown, "A", 0.01), event(EventKind::Move, 30.0)},
+        1.0, false, 1, false));
+    ASSERT_TRUE(waitForProbedInput(2, 5000));
+    INPUT release{};
+    release.type = INPUT_MOUSE;
+    release.mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+    ASSERT_EQ(SendInput(1, &release, sizeof release), 1u);
+    ASSERT_TRUE(waitForProbedInput(3, 5000));
+    player_.stopPlayback();
+    ASSERT_TRUE(waitForEnd(2000));
+
+    const std::vector<ProbedInput> expected = {
+        mouseSeen(WM_MBUTTONDOWN, 210, 310), keySeen(false, 'A', false),
+        mouseSeen(WM_MBUTTONUP, 210, 310),  // the user's
+        keySeen(true, 'A', false),          // the playback's only release
+    };
+    waitForProbedInput(expected.size() + 1, 300);
+    EXPECT_EQ(describeAll(probedInput()), describeAll(expected));
+}
+
 TEST_F(PlayerTest, NoThreadMeansNoPlayback)
 {
     bool started = true;
@@ -346,4 +379,40 @@ TEST_F(PlayerTest, APlaybackTellsWhereItPutsTheCursor)
     EXPECT_EQ(pointer.read().previousY, 80);
     player_.stopPlayback();
     player_.setPlaybackPointer(nullptr);
+}
+
+TEST_F(PlayerTest, ThePlaybackThreadRunsRaisedWithoutRaisingTheProcess)
+{
+    InputSeam noting = systemInputSeam();
+    noting.sendInput = &notePriorityAndSend;
+    ScopedSeam guard(playbackInputSeam, noting);
+    sendingPriorities.clear();
+    ASSERT_TRUE(
+        player_.startPlayback({key(EventKind::KeyDown, "A"), key(EventKind::KeyUp, "A", 0.01)}, 1.0, false, 1, false));
+    ASSERT_TRUE(waitForEnd());
+    ASSERT_EQ(sendingPriorities.size(), 2u);
+    for (int priority : sendingPriorities) {
+        EXPECT_EQ(priority, THREAD_PRIORITY_HIGHEST);
+    }
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+}
+
+// The system's clock for a playback thread: its coarse waits last what they are asked to, and its
+// priority goes back to what it was.
+TEST(SystemClock, WaitsAsAskedAndRestoresThePriority)
+{
+    SystemClock clock;
+    EXPECT_EQ(clock.coarseWait(), CoarseWait::HighResolutionTimer) << "wine and Windows 10 1803 on make the timer";
+    const PlaybackClockSeam seam = clock.seam();
+    const double before = seam.now(seam.context);
+    seam.sleepMilliseconds(seam.context, 5);
+    // Never short by more than the timer's granularity; the upper bound allows a loaded machine.
+    EXPECT_GE(seam.now(seam.context) - before, 0.0044);
+    EXPECT_LT(seam.now(seam.context) - before, 0.5);
+    const int normal = GetThreadPriority(GetCurrentThread());
+    seam.setPriority(seam.context, PlaybackPriority::Raised);
+    EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_HIGHEST);
+    seam.setPriority(seam.context, PlaybackPriority::Raised);
+    seam.setPriority(seam.context, PlaybackPriority::Normal);
+    EXPECT_EQ(GetThreadPriority(GetCurrentThread()), normal) << "back to what it was";
 }

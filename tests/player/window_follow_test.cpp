@@ -179,9 +179,9 @@ struct FakeDesktop {
     std::atomic<bool> stop{false};
     double stopAt = 1e9;
 
-    PlaybackSeams clock()
+    PlaybackClockSeam clock()
     {
-        PlaybackSeams s;
+        PlaybackClockSeam s;
         s.context = this;
         s.now = [](void* c) { return static_cast<FakeDesktop*>(c)->time; };
         s.sleepMilliseconds = [](void* c, uint32_t ms) {

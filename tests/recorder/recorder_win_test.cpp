@@ -94,6 +94,13 @@ TEST_F(RecorderTest, HooksAreInstalledAndLogged)
     EXPECT_EQ(countReceived(WM_APP_RECORD_HOTKEY), 1u);
 }
 
+TEST_F(RecorderTest, TheHookThreadRunsAtLeastAsHighAsAPlayback)
+{
+    const KernelHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, recorder.hookThreadId()));
+    ASSERT_TRUE(thread);
+    EXPECT_GE(GetThreadPriority(thread.get()), THREAD_PRIORITY_HIGHEST);
+}
+
 TEST_F(RecorderTest, HotkeyKeyDownsPostTheirMessagesAndKeyUpsNothing)
 {
     const struct {
