@@ -10,8 +10,10 @@
 #include <windows.h>
 #include <intrin.h>
 
+#include "base/top_window_win.h"
 #include "recorder/now_seconds.h"
 #include "recorder/recorder.h"
+#include "recorder/window_capture_win.h"
 #include "support/scoped_seam.h"
 
 namespace {
@@ -47,11 +49,15 @@ void drain(HWND window)
     }
 }
 
+// Cases whose step is a few round trips to the window server run fewer calls.
+int callsPerCase = kCalls;
+
 template <typename Step>
 void measure(const char* name, Recorder& recorder, HWND window, double ticksPerNs, Step step)
 {
-    std::vector<unsigned long long> ticks(kCalls);
-    for (int i = 0; i < kCalls; ++i) {
+    const int calls = callsPerCase;
+    std::vector<unsigned long long> ticks(static_cast<size_t>(calls));
+    for (int i = 0; i < calls; ++i) {
         if (i % kDrainEvery == 0) {
             drain(window);
         }
@@ -64,8 +70,8 @@ void measure(const char* name, Recorder& recorder, HWND window, double ticksPerN
     }
     const size_t events = recorder.capturedCount();
     std::sort(ticks.begin(), ticks.end());
-    const double median = static_cast<double>(ticks[kCalls / 2]) / ticksPerNs;
-    const double p99 = static_cast<double>(ticks[kCalls * 99 / 100]) / ticksPerNs;
+    const double median = static_cast<double>(ticks[static_cast<size_t>(calls / 2)]) / ticksPerNs;
+    const double p99 = static_cast<double>(ticks[static_cast<size_t>(calls / 100 * 99)]) / ticksPerNs;
     std::printf("%-34s median %8.0f ns   p99 %8.0f ns   (events in the last block: %zu)\n", name, median, p99, events);
 }
 
@@ -98,6 +104,60 @@ int wmain()
     MSLLHOOKSTRUCT mouse{};
     mouse.pt = {400, 300};
     clockStep = 0.0;  // every move but the first falls inside the 20 ms
+    // Each kind with the window identities (the default) and without them, side by side.
+    const WindowCaptureSeam withIdentities = windowCaptureSeam;
+    WindowCaptureSeam withoutIdentities;
+    withoutIdentities.atPoint = [](WindowCapture&, HWND, POINT, WindowIdentity&, EventWindow&) { return false; };
+    withoutIdentities.inFront = [](WindowCapture&, HWND, WindowIdentity&) { return false; };
+    KBDLLHOOKSTRUCT key{};
+    key.vkCode = 'A';
+    callsPerCase = kCalls / 10;
+    for (const bool identities : {false, true}) {
+        windowCaptureSeam = identities ? withIdentities : withoutIdentities;
+        std::printf("-- %s window identities\n", identities ? "with" : "without");
+        clockStep = 0.025;
+        measure("  move, recorded", recorder, receiver, ticksPerNs, [&](int i) {
+            mouse.pt.x = 400 + (i & 63);
+            recorder.onMouseHook(WM_MOUSEMOVE, mouse);
+        });
+        clockStep = 0.0;
+        // A press and its release in one step: the release is cheap, so the pair shows the press.
+        measure("  press + release", recorder, receiver, ticksPerNs, [&](int) {
+            recorder.onMouseHook(WM_LBUTTONDOWN, mouse);
+            recorder.onMouseHook(WM_LBUTTONUP, mouse);
+        });
+        MSLLHOOKSTRUCT turn = mouse;
+        turn.mouseData = static_cast<DWORD>(WHEEL_DELTA) << 16;
+        measure("  wheel turn", recorder, receiver, ticksPerNs,
+                [&](int) { recorder.onMouseHook(WM_MOUSEWHEEL, turn); });
+        measure("  key down + up", recorder, receiver, ticksPerNs, [&](int) {
+            recorder.onKeyboardHook(WM_KEYDOWN, key);
+            recorder.onKeyboardHook(WM_KEYUP, key);
+        });
+    }
+    windowCaptureSeam = withIdentities;
+    {
+        // What dominates a press's lookups, one call at a time, on the window under the point.
+        HWND atPoint = WindowFromPoint(mouse.pt);
+        HWND top = GetAncestor(atPoint, GA_ROOT);
+        std::printf("-- the lookups of a press, each alone (window %p)\n", static_cast<void*>(top));
+        measure("  WindowFromPoint", recorder, receiver, ticksPerNs, [&](int) { WindowFromPoint(mouse.pt); });
+        measure("  GetAncestor", recorder, receiver, ticksPerNs, [&](int) { GetAncestor(atPoint, GA_ROOT); });
+        measure("  GetWindowThreadProcessId", recorder, receiver, ticksPerNs, [&](int) {
+            DWORD id = 0;
+            GetWindowThreadProcessId(top, &id);
+        });
+        wchar_t text[256];
+        measure("  GetClassNameW", recorder, receiver, ticksPerNs, [&](int) { GetClassNameW(top, text, 256); });
+        measure("  InternalGetWindowText", recorder, receiver, ticksPerNs,
+                [&](int) { InternalGetWindowText(top, text, 256); });
+        measure("  ClientToScreen", recorder, receiver, ticksPerNs, [&](int) {
+            POINT origin{};
+            ClientToScreen(top, &origin);
+        });
+        measure("  monitor DPI", recorder, receiver, ticksPerNs, [&](int) { monitorDpiOf(top); });
+    }
+    callsPerCase = kCalls;
     measure("onMouseHook move, throttled", recorder, receiver, ticksPerNs, [&](int i) {
         mouse.pt.x = 400 + (i & 63);
         recorder.onMouseHook(WM_MOUSEMOVE, mouse);
@@ -110,8 +170,6 @@ int wmain()
     clockStep = 0.0;
     measure("onMouseHook click (down, up)", recorder, receiver, ticksPerNs,
             [&](int i) { recorder.onMouseHook((i & 1) != 0 ? WM_LBUTTONUP : WM_LBUTTONDOWN, mouse); });
-    KBDLLHOOKSTRUCT key{};
-    key.vkCode = 'A';
     measure("onKeyboardHook key (down, up)", recorder, receiver, ticksPerNs,
             [&](int i) { recorder.onKeyboardHook((i & 1) != 0 ? WM_KEYUP : WM_KEYDOWN, key); });
     // What the hotkey step adds to a real key-down: the system's view of the eight modifiers.

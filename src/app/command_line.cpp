@@ -3,6 +3,7 @@
 #include <string>
 
 #include "player/playback_loop.h"
+#include "player/window_follow.h"
 #include "script/json_number.h"
 
 namespace {
@@ -118,6 +119,9 @@ struct Seen {
     bool loops = false;
     bool endless = false;
     bool noFidelity = false;
+    bool followWindows = false;
+    bool noFollowWindows = false;
+    bool windowWait = false;
 };
 
 }  // namespace
@@ -138,13 +142,17 @@ StartRequest parseCommandLine(const std::vector<std::wstring>& arguments)
             positional.push_back(argument);
             continue;
         }
-        const bool takesValue = argument == L"--play" || argument == L"--speed" || argument == L"--loops";
-        bool* flag = argument == L"--play"          ? &seen.play
-                     : argument == L"--speed"       ? &seen.speed
-                     : argument == L"--loops"       ? &seen.loops
-                     : argument == L"--endless"     ? &seen.endless
-                     : argument == L"--no-fidelity" ? &seen.noFidelity
-                                                    : nullptr;
+        const bool takesValue =
+            argument == L"--play" || argument == L"--speed" || argument == L"--loops" || argument == L"--window-wait";
+        bool* flag = argument == L"--play"                ? &seen.play
+                     : argument == L"--speed"             ? &seen.speed
+                     : argument == L"--loops"             ? &seen.loops
+                     : argument == L"--endless"           ? &seen.endless
+                     : argument == L"--no-fidelity"       ? &seen.noFidelity
+                     : argument == L"--follow-windows"    ? &seen.followWindows
+                     : argument == L"--no-follow-windows" ? &seen.noFollowWindows
+                     : argument == L"--window-wait"       ? &seen.windowWait
+                                                          : nullptr;
         if (flag == nullptr) {
             return invalid(L"未知选项：" + argument);
         }
@@ -168,6 +176,15 @@ StartRequest parseCommandLine(const std::vector<std::wstring>& arguments)
             if (!(request.speed >= kMinPlaybackSpeed && request.speed <= kMaxPlaybackSpeed)) {
                 return invalid(L"倍速须在 0.1 到 10 之间：" + value);
             }
+        } else if (argument == L"--window-wait") {
+            bool tooLarge = false;
+            if (!readLoops(value, request.windowWaitSeconds, tooLarge)) {
+                return invalid(L"等待秒数不是整数：" + value);
+            }
+            if (tooLarge || request.windowWaitSeconds < kMinWindowWaitSeconds ||
+                request.windowWaitSeconds > kMaxWindowWaitSeconds) {
+                return invalid(L"等待秒数须在 1 到 600 之间：" + value);
+            }
         } else {
             bool tooLarge = false;
             if (!readLoops(value, request.loops, tooLarge)) {
@@ -182,9 +199,15 @@ StartRequest parseCommandLine(const std::vector<std::wstring>& arguments)
     if (seen.loops && seen.endless) {
         return invalid(L"--loops 与 --endless 不能同时使用");
     }
+    if (seen.followWindows && seen.noFollowWindows) {
+        return invalid(L"--follow-windows 与 --no-follow-windows 不能同时使用");
+    }
     if (!seen.play) {
         if (seen.speed || seen.loops || seen.endless || seen.noFidelity) {
             return invalid(L"--speed、--loops、--endless 和 --no-fidelity 只能与 --play 一起使用");
+        }
+        if (seen.followWindows || seen.noFollowWindows || seen.windowWait) {
+            return invalid(L"--follow-windows、--no-follow-windows 和 --window-wait 只能与 --play 一起使用");
         }
         request.mode = positional.empty() ? StartMode::Window : StartMode::Open;
         request.files = positional;
@@ -196,6 +219,9 @@ StartRequest parseCommandLine(const std::vector<std::wstring>& arguments)
     request.mode = StartMode::Play;
     request.endless = seen.endless;
     request.clickFidelity = !seen.noFidelity;
+    request.followWindows = seen.followWindows     ? FollowWindows::On
+                            : seen.noFollowWindows ? FollowWindows::Off
+                                                   : FollowWindows::FromSettings;
     if (request.endless) {
         request.loops = 1;
     }
@@ -207,13 +233,18 @@ std::wstring usageText()
     return L"用法：\r\n"
            L"  LorminRecorder.exe [脚本文件]\r\n"
            L"  LorminRecorder.exe --play 脚本文件 [--speed 倍速] [--loops 次数 | --endless] [--no-fidelity]\r\n"
+           L"                     [--follow-windows | --no-follow-windows] [--window-wait 秒数]\r\n"
            L"\r\n"
            L"  --play 文件     加载脚本并立即回放（窗口最小化），回放结束后退出\r\n"
            L"  --speed 倍速    0.1 到 10，默认 1\r\n"
            L"  --loops 次数    1 到 999，默认 1\r\n"
            L"  --endless       无限循环，直到按停止键\r\n"
            L"  --no-fidelity   关闭点击保真\r\n"
+           L"  --follow-windows     回放时跟随窗口（本次回放，优先于设置）\r\n"
+           L"  --no-follow-windows  回放时不跟随窗口（本次回放，优先于设置）\r\n"
+           L"  --window-wait 秒数   等待窗口最长秒数，1 到 600（本次回放，优先于设置）\r\n"
            L"  --help, -h, /?  显示本说明\r\n"
            L"\r\n"
-           L"退出码：0 全部完成；1 被用户停止；2 参数错误；3 脚本无法加载；4 无法开始回放；5 输入被系统拒绝\r\n";
+           L"退出码：0 全部完成；1 被用户停止；2 参数错误；3 脚本无法加载；4 无法开始回放；5 输入被系统拒绝；6 "
+           L"找不到窗口\r\n";
 }

@@ -21,7 +21,11 @@ enum class ExitCode : int {
     ScriptNotLoaded = 3,     // missing, unreadable, invalid or empty script
     PlaybackNotStarted = 4,  // the playback could not start
     InputRefused = 5,        // the system refused the injected input
+    WindowMissing = 6,       // a followed window did not appear within the wait
 };
+
+// Whether a --play run follows windows: as the settings say, or as the command line says.
+enum class FollowWindows { FromSettings, On, Off };
 
 struct StartRequest {
     StartMode mode = StartMode::Window;
@@ -30,7 +34,9 @@ struct StartRequest {
     int loops = 1;
     bool endless = false;
     bool clickFidelity = true;
-    std::wstring error;  // Invalid: what is wrong, in one line
+    FollowWindows followWindows = FollowWindows::FromSettings;
+    int windowWaitSeconds = 0;  // 0: as the settings say
+    std::wstring error;         // Invalid: what is wrong, in one line
 };
 
 StartRequest parseCommandLine(const std::vector<std::wstring>& arguments);

@@ -105,11 +105,12 @@ int refuseCommandLine(const StartRequest& request)
 
 // The script of an unattended playback, loaded before any window exists so that a script that
 // cannot be played leaves no window behind.
-bool loadUnattendedScript(const StartRequest& request, std::vector<MacroEvent>& events, int& exitCode)
+bool loadUnattendedScript(const StartRequest& request, std::vector<MacroEvent>& events,
+                          std::vector<WindowIdentity>& windows, int& exitCode)
 {
     const std::wstring& path = request.files.front();
     std::wstring error;
-    if (!loadScript(path, events, error)) {
+    if (!loadScript(path, events, windows, error, LoadProgress{})) {
         exitCode = reportFailure(ExitCode::ScriptNotLoaded, L"无法加载脚本 " + path + L"：" + error);
         return false;
     }
@@ -125,6 +126,7 @@ int outcomeExitCode(MainWindow::PlaybackOutcome outcome)
     switch (outcome) {
     case MainWindow::PlaybackOutcome::Completed: return static_cast<int>(ExitCode::Completed);
     case MainWindow::PlaybackOutcome::Refused: return static_cast<int>(ExitCode::InputRefused);
+    case MainWindow::PlaybackOutcome::WindowMissing: return static_cast<int>(ExitCode::WindowMissing);
     case MainWindow::PlaybackOutcome::Stopped:
     case MainWindow::PlaybackOutcome::None: break;  // the window was closed during the playback
     }
@@ -155,12 +157,16 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     MainWindow::UnattendedPlayback playback;
     if (unattended) {
         int exitCode = 0;
-        if (!loadUnattendedScript(request, playback.events, exitCode)) {
+        if (!loadUnattendedScript(request, playback.events, playback.windows, exitCode)) {
             return exitCode;
         }
         playback.speed = request.speed;
         playback.loops = request.loops;
         playback.endless = request.endless;
+        if (request.followWindows != FollowWindows::FromSettings) {
+            playback.followWindows = request.followWindows == FollowWindows::On;
+        }
+        playback.windowWaitSeconds = request.windowWaitSeconds;
         playback.clickFidelity = request.clickFidelity;
     }
 

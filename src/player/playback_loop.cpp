@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "player/click_fidelity.h"
+#include "player/window_follow.h"
 
 namespace {
 
@@ -34,6 +35,46 @@ WaitResult waitUntil(const PlaybackClockSeam& clock, double target, const std::a
             return WaitResult::Stopped;
         }
     }
+}
+
+// The shifts of the last few presses and wheel turns whose windows were found: the events
+// anchored to one (its approach and its drag) move with it.
+class RecentShifts {
+public:
+    void remember(int32_t anchor, PointShift shift)
+    {
+        slots_[next_] = Slot{anchor, shift};
+        next_ = (next_ + 1) % kSlots;
+    }
+    // The shift of the anchor, or none when its window was not looked for.
+    PointShift of(int32_t anchor) const
+    {
+        for (const Slot& slot : slots_) {
+            if (slot.anchor == anchor) {
+                return slot.shift;
+            }
+        }
+        return PointShift{};
+    }
+
+private:
+    static constexpr size_t kSlots = 4;
+    struct Slot {
+        int32_t anchor = -1;
+        PointShift shift;
+    };
+    Slot slots_[kSlots];
+    size_t next_ = 0;
+};
+
+bool anyEventHasWindow(const std::vector<MacroEvent>& events)
+{
+    for (const MacroEvent& event : events) {
+        if (event.window.index != kNoWindow) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -85,6 +126,13 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
     const double doubleClick = job.clickFidelity ? seams.doubleClickSeconds(seams.context) : 0.0;
     const std::vector<double> scaledDelays = computeScaledDelays(job.events, job.speed, job.clickFidelity, doubleClick);
 
+    // Events without window information (older scripts) play at their places, also when
+    // windows are followed.
+    const bool follow = job.followWindows && seams.windows.look != nullptr && anyEventHasWindow(job.events);
+    const std::vector<FollowStep> steps = follow ? planFollow(job.events) : std::vector<FollowStep>();
+    RecentShifts shifts;
+    uint32_t missingWindow = 0;
+
     const int limit = job.infinite ? 0 : job.loops;
     for (int pass = 1; end == PlaybackEnd::Completed; ++pass) {
         // The loop limit is tested before the stop request, so that a stop that arrives while
@@ -106,11 +154,38 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
                 break;
             }
             target += scaledDelays[i];
+            const FollowStep step = follow ? steps[i] : FollowStep{};
+            const MacroEvent* waitedFor = step.waitFor >= 0 ? &job.events[static_cast<size_t>(step.waitFor)] : nullptr;
+            const bool waitForFront = waitedFor != nullptr && waitedFor->kind == EventKind::KeyDown;
+            WindowPlace place;
+            if (waitedFor != nullptr && !waitForFront) {
+                // Matched ahead of time: at the due time the window is only asked where it is.
+                seams.windows.look(seams.windows.context, waitedFor->window.index, place);
+            }
             if (stopRequested.load() || waitUntil(seams.clock, target, stopRequested) == WaitResult::Stopped) {
                 end = PlaybackEnd::Stopped;
                 break;
             }
-            sent = seams.inject(seams.context, job.events[i]);
+            if (waitedFor != nullptr) {
+                const double waitStart = seams.clock.now(seams.clock.context);
+                const WindowWaitEnd found = waitForWindow(seams.clock, seams.windows, waitedFor->window.index,
+                                                          waitForFront, job.windowWaitSeconds, stopRequested, place);
+                if (found != WindowWaitEnd::Found) {
+                    end = found == WindowWaitEnd::Stopped ? PlaybackEnd::Stopped : PlaybackEnd::WindowMissing;
+                    missingWindow = static_cast<uint32_t>(waitedFor->window.index);
+                    break;
+                }
+                // The wait does not eat the script's timing: the events after it keep their gaps.
+                target += seams.clock.now(seams.clock.context) - waitStart;
+                if (!waitForFront) {
+                    shifts.remember(step.waitFor, shiftFor(*waitedFor, place));
+                }
+            }
+            if (step.anchor >= 0) {
+                sent = seams.inject(seams.context, shiftedEvent(job.events[i], shifts.of(step.anchor)));
+            } else {
+                sent = seams.inject(seams.context, job.events[i]);
+            }
             // Input the system refuses once it refuses again (the program in front runs with
             // higher rights): playing on would report a playback that never reached its target.
             if (sent.refused) {
@@ -124,6 +199,8 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
     seams.releaseHeld(seams.context);
     seams.clock.setPriority(seams.clock.context, PlaybackPriority::Normal);
     playing.exchange(false);
-    seams.ended(seams.context, end, end == PlaybackEnd::Refused ? sent.error : 0);
+    const uint32_t detail =
+        end == PlaybackEnd::Refused ? sent.error : (end == PlaybackEnd::WindowMissing ? missingWindow : 0);
+    seams.ended(seams.context, end, detail);
     return end;
 }

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "player/input_injection.h"
+#include "player/window_seam.h"
+#include "script/event_window.h"
 #include "script/macro_event.h"
 
 // The bounds of a playback's settings, wherever they come from (the window, the command line).
@@ -17,9 +19,10 @@ constexpr int kMaxPlaybackLoops = 999;
 
 // How a playback ended; the value is the wParam of WM_APP_PLAYBACK_ENDED.
 enum class PlaybackEnd : uint32_t {
-    Completed = 0,  // every pass ran to its end
-    Stopped = 1,    // a stop request ended it
-    Refused = 2,    // the system refused injected input; the rest of the script was not played
+    Completed = 0,      // every pass ran to its end
+    Stopped = 1,        // a stop request ended it
+    Refused = 2,        // the system refused injected input; the rest of the script was not played
+    WindowMissing = 3,  // a followed window did not appear within the wait; the rest was not played
 };
 
 // How the playback thread runs: Raised keeps it ahead of the machine's normal work while it plays.
@@ -48,8 +51,11 @@ struct PlaybackSeams {
     void (*releaseHeld)(void* context) = nullptr;
     SendResult (*releaseModifiers)(void* context) = nullptr;
     void (*passStarted)(void* context, int pass, int limit) = nullptr;  // limit 0 means endless
-    // error: the refused SendInput's GetLastError when end is Refused, else 0.
+    // error: the refused SendInput's GetLastError when end is Refused, the window table index of
+    // the missing window when end is WindowMissing, else 0.
     void (*ended)(void* context, PlaybackEnd end, uint32_t error) = nullptr;
+    // The desktop, for a playback that follows windows; unused otherwise.
+    WindowSeam windows;
 };
 
 // What one playback plays, with speed and loop count already made valid.
@@ -59,6 +65,10 @@ struct PlaybackJob {
     bool infinite = false;
     int loops = 1;
     bool clickFidelity = false;
+    // Following windows: each press, wheel turn and key press with window information goes to
+    // the window it was recorded in, waited for at most windowWaitSeconds.
+    bool followWindows = false;
+    double windowWaitSeconds = 10.0;
 };
 
 // Copies the events; a speed of 0 or less (or not a number) becomes 1, loops are clamped to 1..999.

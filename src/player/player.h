@@ -11,7 +11,15 @@
 #include "base/thread.h"
 #include "player/input_injection.h"
 #include "player/playback_loop.h"
+#include "script/event_window.h"
 #include "script/macro_event.h"
+
+// What a playback needs to follow windows: the script's window table and the user's choice.
+struct WindowFollowing {
+    std::vector<WindowIdentity> windows;
+    bool follow = false;
+    int waitSeconds = 10;  // the longest wait for one window, 1 to 600
+};
 
 class Player {
 public:
@@ -27,9 +35,12 @@ public:
     void setPlaybackPointer(PlaybackPointer* pointer);
 
     bool startPlayback(const std::vector<MacroEvent>& events, double speed, bool infinite, int loops,
-                       bool clickFidelity);
+                       bool clickFidelity, const WindowFollowing& following = WindowFollowing{});
     void stopPlayback();  // returns after the playback thread has ended
     bool isPlaying() const;
+    // The entry of the current (or last) playback's window table that a WM_APP_WINDOW_WAIT or a
+    // WindowMissing end names; false for an index outside it. User-interface thread.
+    bool playbackWindow(int32_t index, WindowIdentity& identity) const;
 
 private:
     void playbackThread(PlaybackJob job);
@@ -41,4 +52,6 @@ private:
     std::atomic<bool> playing_{false};
     std::atomic<bool> stopRequested_{false};
     HeldInput held_;
+    // Written by startPlayback while no playback runs, read by the playback thread.
+    std::vector<WindowIdentity> windows_;
 };

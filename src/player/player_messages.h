@@ -10,6 +10,11 @@
 //   2 refused: the system refused injected input (a program run as administrator, a UAC prompt
 //     or the lock screen had the input); lParam is SendInput's error code. The playback stopped
 //     at the refused event and a log line says so.
+//   3 window missing: a followed window did not appear within the wait; lParam is its index in
+//     the playback's window table (Player::playbackWindow). A log line says so.
 // lParam is 0 for the other two.
 constexpr UINT WM_APP_PLAYBACK_ENDED = WM_APP + 5;
 constexpr UINT WM_APP_PLAYBACK_LOOP = WM_APP + 7;  // wParam: pass from 1, lParam: limit or 0
+// A followed window is being waited for (wParam: its index in the playback's window table), or the
+// wait is over (wParam: -1).
+constexpr UINT WM_APP_WINDOW_WAIT = WM_APP + 40;

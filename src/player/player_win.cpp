@@ -3,9 +3,11 @@
 #include <utility>
 
 #include "base/error_log.h"
+#include "base/text_encoding.h"
 #include "player/player_messages.h"
 #include "player/system_clock.h"
 #include "player/system_seams.h"
+#include "player/window_finder_win.h"
 
 Player::~Player()
 {
@@ -36,8 +38,17 @@ void Player::joinPlaybackThread()
     }
 }
 
+bool Player::playbackWindow(int32_t index, WindowIdentity& identity) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= windows_.size()) {
+        return false;
+    }
+    identity = windows_[static_cast<size_t>(index)];
+    return true;
+}
+
 bool Player::startPlayback(const std::vector<MacroEvent>& events, double speed, bool infinite, int loops,
-                           bool clickFidelity)
+                           bool clickFidelity, const WindowFollowing& following)
 {
     if (playing_.load() || events.empty()) {
         return false;
@@ -49,6 +60,12 @@ bool Player::startPlayback(const std::vector<MacroEvent>& events, double speed, 
     stopRequested_.exchange(false);
     playing_.exchange(true);
     PlaybackJob job = makePlaybackJob(events, speed, infinite, loops, clickFidelity);
+    job.followWindows = following.follow;
+    job.windowWaitSeconds =
+        following.waitSeconds < kMinWindowWaitSeconds
+            ? kMinWindowWaitSeconds
+            : (following.waitSeconds > kMaxWindowWaitSeconds ? kMaxWindowWaitSeconds : following.waitSeconds);
+    windows_ = following.windows;
     if (!thread_.start([this, job = std::move(job)]() mutable { playbackThread(std::move(job)); })) {
         // Without a thread nobody would ever clear playing, and the window would stay in
         // its playing state for good.
@@ -72,6 +89,24 @@ void Player::playbackThread(PlaybackJob job)
     PlaybackSeams seams;
     seams.clock = clock.seam();
     seams.context = this;
+    // The desktop's windows, looked for on this thread only.
+    struct Following {
+        Player& player;
+        WindowFinder finder;
+    } following{*this, WindowFinder(windows_)};
+    seams.windows.context = &following;
+    seams.windows.look = [](void* context, int32_t index, WindowPlace& place) {
+        return static_cast<Following*>(context)->finder.look(index, place);
+    };
+    seams.windows.isForeground = [](void* context, int32_t index) {
+        return static_cast<Following*>(context)->finder.isForeground(index);
+    };
+    seams.windows.waiting = [](void* context, int32_t index) {
+        HWND window = static_cast<Following*>(context)->player.mainWindow_.load();
+        if (window != nullptr) {
+            PostMessageW(window, WM_APP_WINDOW_WAIT, static_cast<WPARAM>(static_cast<intptr_t>(index)), 0);
+        }
+    };
     seams.doubleClickSeconds = &systemDoubleClickSeconds;
     seams.inject = [](void* context, const MacroEvent& event) {
         Player& player = *static_cast<Player*>(context);
@@ -98,6 +133,12 @@ void Player::playbackThread(PlaybackJob job)
         }
         if (end == PlaybackEnd::Refused) {
             ErrorLog::write(L"回放被系统拒绝，已停止 err=%lu", static_cast<unsigned long>(error));
+        }
+        WindowIdentity missing;
+        if (end == PlaybackEnd::WindowMissing &&
+            static_cast<Player*>(context)->playbackWindow(static_cast<int32_t>(error), missing)) {
+            ErrorLog::write(L"找不到窗口，回放已停止 title=%ls exe=%ls class=%ls", utf8ToWide(missing.title).c_str(),
+                            utf8ToWide(missing.exe).c_str(), utf8ToWide(missing.windowClass).c_str());
         }
         HWND window = static_cast<Player*>(context)->mainWindow_.load();
         if (window != nullptr) {

@@ -3,6 +3,7 @@
 #include "base/error_log.h"
 #include "recorder/now_seconds.h"
 #include "recorder/recorder_messages.h"
+#include "script/window_table.h"
 
 namespace {
 
@@ -39,6 +40,10 @@ bool Recorder::startRecording(bool recordMouseInput, bool recordKeyboardInput)
     recordMouse_.exchange(recordMouseInput);
     recordKeyboard_.exchange(recordKeyboardInput);
     takeCaptured();  // the last recording's events, freed outside the lock
+    {
+        std::lock_guard<std::mutex> lock(captureLock_);
+        capturedWindows_.clear();
+    }
     resetCapture(capture_, captureClockSeam());
     recording_.exchange(true);
     ErrorLog::write(L"开始录制 鼠标=%d 键盘=%d", recordMouseInput ? 1 : 0, recordKeyboardInput ? 1 : 0);
@@ -86,6 +91,12 @@ std::vector<MacroEvent> Recorder::takeCaptured()
     return taken;
 }
 
+std::vector<WindowIdentity> Recorder::copyCapturedWindows() const
+{
+    std::lock_guard<std::mutex> lock(captureLock_);
+    return capturedWindows_;
+}
+
 void Recorder::onKeyboardHook(WPARAM message, const KBDLLHOOKSTRUCT& info)
 {
     if (!recording_.load() || !recordKeyboard_.load() || (info.flags & LLKHF_INJECTED) != 0) {
@@ -93,10 +104,15 @@ void Recorder::onKeyboardHook(WPARAM message, const KBDLLHOOKSTRUCT& info)
     }
     const auto msg = static_cast<uint32_t>(message);
     // Only a key-down asks who has the foreground; the key-up follows whatever its key-down did.
-    const bool ownForeground = isKeyDownMessage(msg) && isWindowOfThisProcess(GetForegroundWindow());
+    HWND foreground = isKeyDownMessage(msg) ? GetForegroundWindow() : nullptr;
+    const bool ownForeground = isWindowOfThisProcess(foreground);
     MacroEvent event;
     if (captureKey(capture_, msg, info.vkCode, ownForeground, captureClockSeam(), event)) {
-        appendCaptured(event);
+        // A key press remembers the window it went to.
+        WindowIdentity identity;
+        const bool identified = windowInfoFor(event.kind, event.pressed) == WindowInfo::Identity &&
+                                windowCaptureSeam.inFront(windowCapture_, foreground, identity);
+        appendCaptured(event, identified ? &identity : nullptr);
     }
 }
 
@@ -109,19 +125,29 @@ void Recorder::onMouseHook(WPARAM message, const MSLLHOOKSTRUCT& info)
     const auto msg = static_cast<uint32_t>(message);
     // The window lookup is a round trip to the window manager; moves, the bulk of the traffic,
     // and releases do not need it.
-    const bool ownWindow = mouseMessageNeedsOwnWindow(msg) && isWindowOfThisProcess(WindowFromPoint(info.pt));
+    HWND atPoint = mouseMessageNeedsOwnWindow(msg) ? WindowFromPoint(info.pt) : nullptr;
+    const bool ownWindow = isWindowOfThisProcess(atPoint);
     MacroEvent event;
     if (captureMouse(capture_, msg, info.pt.x, info.pt.y, static_cast<uint32_t>(info.mouseData), ownWindow,
                      captureClockSeam(), event)) {
-        appendCaptured(event);
+        // A press or wheel turn remembers its window and where in it the point was.
+        WindowIdentity identity;
+        const bool identified = windowInfoFor(event.kind, event.pressed) == WindowInfo::WithPlace &&
+                                windowCaptureSeam.atPoint(windowCapture_, atPoint, info.pt, identity, event.window);
+        appendCaptured(event, identified ? &identity : nullptr);
     }
 }
 
-void Recorder::appendCaptured(const MacroEvent& event)
+void Recorder::appendCaptured(MacroEvent& event, const WindowIdentity* identity)
 {
     size_t count = 0;
     {
         std::lock_guard<std::mutex> lock(captureLock_);
+        if (identity != nullptr) {
+            event.window.index = internWindow(capturedWindows_, *identity);
+        } else {
+            event.window = EventWindow{};
+        }
         captured_.push_back(event);
         count = captured_.size();
     }

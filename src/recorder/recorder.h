@@ -17,6 +17,8 @@
 #include "base/win_owners.h"
 #include "recorder/capture_rules.h"
 #include "recorder/hotkey_rules.h"
+#include "recorder/window_capture_win.h"
+#include "script/event_window.h"
 #include "script/macro_event.h"
 
 enum class HookState : int32_t { Pending = 0, Installed = 1, Failed = 2 };
@@ -58,6 +60,9 @@ public:
     void copyCapturedFrom(size_t first, std::vector<MacroEvent>& out) const;
     // The captured events, taken out of the buffer (call it once the recording has stopped).
     std::vector<MacroEvent> takeCaptured();
+    // The windows the captured events refer to (their window indices point into it); it only
+    // grows while a recording runs and is emptied when the next one starts.
+    std::vector<WindowIdentity> copyCapturedWindows() const;
 
     // Capture steps, called by the hook procedures on the hook thread.
     void onKeyboardHook(WPARAM message, const KBDLLHOOKSTRUCT& info);
@@ -80,7 +85,8 @@ private:
     // Waits while the hook state is Pending, at most about a second; returns the final state.
     HookState waitForHookAnswer() const;
     void logRecordingStopped() const;
-    void appendCaptured(const MacroEvent& event);
+    // Appends the event; with an identity, the event's window index is set to its table entry.
+    void appendCaptured(MacroEvent& event, const WindowIdentity* identity);
 
     // Input hook thread. The main window is written before the thread exists and only read after.
     HWND mainWindow_ = nullptr;
@@ -104,7 +110,9 @@ private:
 
     // Event capture.
     mutable std::mutex captureLock_;
-    std::vector<MacroEvent> captured_;  // guarded by captureLock_
+    std::vector<MacroEvent> captured_;             // guarded by captureLock_
+    std::vector<WindowIdentity> capturedWindows_;  // guarded by captureLock_
+    WindowCapture windowCapture_;                  // hook thread only
     std::atomic<bool> recording_{false};
     std::atomic<bool> recordMouse_{false};
     std::atomic<bool> recordKeyboard_{false};

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "script/event_window.h"
+
 enum class EventKind : int32_t {
     Move = 0,
     Click = 1,
@@ -31,7 +33,8 @@ struct MacroEvent {
     int32_t dy = 0;  // vertical wheel notches
     MouseButton button = MouseButton::Left;
     bool pressed = false;
-    std::string key;  // UTF-8 key name
+    std::string key;     // UTF-8 key name
+    EventWindow window;  // the window it was recorded in, if any
 };
 
 // Key names: the 37-row table, single characters, or "VK:<code>".

@@ -33,18 +33,21 @@ void ScriptDocument::replace(ScriptContents&& contents)
     unsaved_ = false;
 }
 
-void ScriptDocument::appendRecorded(const std::vector<MacroEvent>& more)
+void ScriptDocument::appendRecorded(const std::vector<MacroEvent>& more, const std::vector<WindowIdentity>& windows)
 {
     if (more.empty()) {
         return;
     }
     contents_.events.insert(contents_.events.end(), more.begin(), more.end());
+    // A recording starts on an empty script, so its table is the script's (it only grows).
+    contents_.windows = windows;
     ++generation_;
     unsaved_ = true;
 }
 
-void ScriptDocument::finishRecording(std::vector<MacroEvent>&& captured)
+void ScriptDocument::finishRecording(std::vector<MacroEvent>&& captured, std::vector<WindowIdentity>&& windows)
 {
+    contents_.windows = std::move(windows);
     // Events whose messages had not come yet arrive here: a recording that captured anything is
     // not saved, whether or not its rows were shown while it ran.
     unsaved_ = unsaved_ || !captured.empty();

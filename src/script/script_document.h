@@ -8,17 +8,20 @@
 #include <cstdint>
 #include <vector>
 
+#include "script/event_window.h"
 #include "script/macro_event.h"
 #include "script/script_edits.h"
 
 // What a script holds; a whole script moves in and out of the document as one of these.
 struct ScriptContents {
     std::vector<MacroEvent> events;
+    std::vector<WindowIdentity> windows;  // the windows the events were recorded in (MacroEvent::window)
 };
 
 class ScriptDocument {
 public:
     const std::vector<MacroEvent>& events() const { return contents_.events; }
+    const std::vector<WindowIdentity>& windows() const { return contents_.windows; }
     size_t eventCount() const { return contents_.events.size(); }
     bool empty() const { return contents_.events.empty(); }
     // The event at index, null past the end.
@@ -39,11 +42,12 @@ public:
     void replace(ScriptContents&& contents);
     void clear() { replace(ScriptContents{}); }
     // Events a running recording captured, added at the end: unsaved from now on.
-    void appendRecorded(const std::vector<MacroEvent>& more);
+    // windows: the recording's window table, which the events' window indices point into.
+    void appendRecorded(const std::vector<MacroEvent>& more, const std::vector<WindowIdentity>& windows);
     // The events a recording ended with (the stop chord's modifiers gone) take the place of the
     // ones added while it ran; unsaved when it captured any (a recording whose only events were
     // taken back out stays as it was).
-    void finishRecording(std::vector<MacroEvent>&& captured);
+    void finishRecording(std::vector<MacroEvent>&& captured, std::vector<WindowIdentity>&& windows);
 
     // Edits (see EditHistory): true when the script changed; then it is unsaved.
     bool deleteRanges(const std::vector<EventRange>& ranges);

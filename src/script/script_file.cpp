@@ -53,9 +53,15 @@ void readText(FILE* file, std::string& text, const LoadProgress& progress)
 
 bool saveScript(const std::wstring& path, const std::vector<MacroEvent>& events, std::wstring& error)
 {
+    return saveScript(path, events, {}, error);
+}
+
+bool saveScript(const std::wstring& path, const std::vector<MacroEvent>& events,
+                const std::vector<WindowIdentity>& windows, std::wstring& error)
+{
     std::string text;
     try {
-        text = formatScriptText(events);
+        text = formatScriptText(events, windows);
     } catch (const std::bad_alloc&) {
         error = L"写入不完整（磁盘空间不足？）";
         return false;
@@ -81,6 +87,19 @@ bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::
 bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::wstring& error,
                 const LoadProgress& progress)
 {
+    std::vector<WindowIdentity> windows;
+    if (!loadScript(path, events, windows, error, progress)) {
+        return false;
+    }
+    for (MacroEvent& event : events) {
+        event.window = EventWindow{};
+    }
+    return true;
+}
+
+bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::vector<WindowIdentity>& windows,
+                std::wstring& error, const LoadProgress& progress)
+{
     const FileStream file(openScriptFile(path, L"rb"));
     if (!file) {
         error = L"无法打开文件";
@@ -104,8 +123,8 @@ bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::
     }
     readText(file.get(), text, progress);
     if (progress.report == nullptr || text.empty()) {
-        return parseScriptText(text, events, error);
+        return parseScriptText(text, events, windows, error, LoadProgress{});
     }
     LoadSteps steps{progress, static_cast<uint64_t>(size), static_cast<uint64_t>(text.size())};
-    return parseScriptText(text, events, error, LoadProgress{&reportParsing, &steps});
+    return parseScriptText(text, events, windows, error, LoadProgress{&reportParsing, &steps});
 }

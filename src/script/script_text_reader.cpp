@@ -13,10 +13,12 @@
 #include <cstring>
 #include <exception>
 #include <string_view>
+#include <utility>
 
 #include "base/text_encoding.h"
 #include "script/json_cursor.h"
 #include "script/json_number.h"
+#include "script/window_table.h"
 
 namespace {
 
@@ -61,7 +63,7 @@ struct ShortBytes {
 };
 
 // The members of an event object that the loader reads.
-enum class Field : unsigned { T, D, X, Y, Dx, Dy, P, B, K, Other };
+enum class Field : unsigned { T, D, X, Y, Dx, Dy, P, B, K, W, Wx, Wy, Wdpi, Other };
 
 Field fieldOf(const ShortBytes& name)
 {
@@ -74,13 +76,20 @@ Field fieldOf(const ShortBytes& name)
         case 'p': return Field::P;
         case 'b': return Field::B;
         case 'k': return Field::K;
+        case 'w': return Field::W;
         default: return Field::Other;
         }
     }
-    if (name.equals("dx")) {
-        return Field::Dx;
+    for (const auto& [text, field] : {std::pair<const char*, Field>{"dx", Field::Dx},
+                                      {"dy", Field::Dy},
+                                      {"wx", Field::Wx},
+                                      {"wy", Field::Wy},
+                                      {"wdpi", Field::Wdpi}}) {
+        if (name.equals(text)) {
+            return field;
+        }
     }
-    return name.equals("dy") ? Field::Dy : Field::Other;
+    return Field::Other;
 }
 
 bool kindOf(const ShortBytes& token, EventKind& kind)
@@ -121,6 +130,9 @@ public:
     }
 
     bool hasEventArray() const { return arrayBegin_ != nullptr; }
+    // The window table of a checked text, and which of its entries are usable.
+    std::vector<WindowIdentity>& windows() { return windows_; }
+    const std::vector<bool>& usableWindows() const { return usableWindows_; }
     size_t eventCount() const { return eventCount_; }
 
     // Second pass, over the event array of a checked text only: appends its events.
@@ -191,6 +203,7 @@ private:
             return;
         }
         bool eventsSeen = false;
+        bool windowsSeen = false;
         do {
             ShortBytes name;
             cursor_.readMemberName(name);
@@ -198,6 +211,13 @@ private:
                 eventsSeen = true;
                 if (cursor_.peekValue() == JsonKind::Array) {
                     readEventArray(depth + 1);
+                    continue;
+                }
+            }
+            if (!windowsSeen && name.equals("windows")) {
+                windowsSeen = true;
+                if (cursor_.peekValue() == JsonKind::Array) {
+                    readWindowArray(depth + 1);
                     continue;
                 }
             }
@@ -230,6 +250,63 @@ private:
         arrayEnd_ = cursor_.position();
     }
 
+    // The window table: one entry per element, usable when it is an object whose first "exe",
+    // "class" and "title" are strings.
+    void readWindowArray(unsigned depth)
+    {
+        if (!cursor_.enterArray(depth)) {
+            return;
+        }
+        do {
+            windows_.emplace_back();
+            const JsonKind kind = cursor_.peekValue();
+            if (kind == JsonKind::Object) {
+                usableWindows_.push_back(readWindowObject(depth + 1, windows_.back()));
+            } else {
+                usableWindows_.push_back(false);
+                skipValue(depth, kind);
+            }
+        } while (nextArrayElement());
+    }
+
+    bool readWindowObject(unsigned depth, WindowIdentity& identity)
+    {
+        if (!cursor_.enterObject(depth)) {
+            return false;
+        }
+        unsigned seen = 0;
+        unsigned strings = 0;
+        do {
+            ShortBytes name;
+            cursor_.readMemberName(name);
+            std::string* value = nullptr;
+            unsigned bit = 0;
+            if (name.equals("exe")) {
+                value = &identity.exe;
+                bit = 1;
+            } else if (name.equals("class")) {
+                value = &identity.windowClass;
+                bit = 2;
+            } else if (name.equals("title")) {
+                value = &identity.title;
+                bit = 4;
+            }
+            if (value == nullptr || (seen & bit) != 0) {
+                skipValue(depth);
+                continue;
+            }
+            seen |= bit;
+            if (cursor_.peekValue() != JsonKind::String) {
+                skipValue(depth);
+                continue;
+            }
+            AllJsonBytes bytes{*value};
+            cursor_.readString(bytes);
+            strings |= bit;
+        } while (nextObjectMember());
+        return strings == 7;
+    }
+
     // A key read for an element that made no event keeps no buffer of its size.
     void resetEvent()
     {
@@ -242,6 +319,7 @@ private:
         if (event_.key.capacity() > 64) {
             event_.key.shrink_to_fit();
         }
+        event_.window = EventWindow{};
     }
 
     // True when the object makes an event: its first "t" is a string that names a kind. While
@@ -253,6 +331,7 @@ private:
         }
         unsigned seen = 0;
         bool known = false;
+        windowMembers_ = WindowMembers{};
         do {
             ShortBytes name;
             cursor_.readMemberName(name);
@@ -269,7 +348,25 @@ private:
                 readEventField(field, depth);
             }
         } while (nextObjectMember());
+        if (known && events_ != nullptr && (seen & kWindowFieldBits) != 0) {
+            event_.window = eventWindowFromMembers(windowMembers_, event_.kind, event_.pressed);
+        }
         return known;
+    }
+
+    static constexpr unsigned kWindowFieldBits =
+        1u << static_cast<unsigned>(Field::W) | 1u << static_cast<unsigned>(Field::Wx) |
+        1u << static_cast<unsigned>(Field::Wy) | 1u << static_cast<unsigned>(Field::Wdpi);
+
+    WindowMember* windowMember(Field field)
+    {
+        switch (field) {
+        case Field::W: return &windowMembers_.w;
+        case Field::Wx: return &windowMembers_.wx;
+        case Field::Wy: return &windowMembers_.wy;
+        case Field::Wdpi: return &windowMembers_.wdpi;
+        default: return nullptr;
+        }
     }
 
     bool readKind(unsigned depth)
@@ -286,6 +383,10 @@ private:
 
     void readEventField(Field field, unsigned depth)
     {
+        WindowMember* member = windowMember(field);
+        if (member != nullptr) {
+            member->present = true;
+        }
         switch (const JsonKind kind = cursor_.peekValue()) {
         case JsonKind::String:
             if (field == Field::K) {
@@ -314,6 +415,11 @@ private:
         }
         const std::string_view run = cursor_.readNumberRun();
         const double value = numberRunValue(run.data(), run.data() + run.size());
+        if (member != nullptr) {
+            member->number = true;
+            member->value = value;
+            return;
+        }
         switch (field) {
         case Field::D:
             if (value > 0.0) {
@@ -379,6 +485,9 @@ private:
     size_t eventCount_ = 0;
     std::vector<MacroEvent>* events_ = nullptr;  // set while converting
     MacroEvent event_;
+    WindowMembers windowMembers_;
+    std::vector<WindowIdentity> windows_;
+    std::vector<bool> usableWindows_;
 
     LoadProgress progress_;
     const char* passFrom_ = nullptr;
@@ -398,6 +507,19 @@ bool parseScriptText(const std::string& text, std::vector<MacroEvent>& events, s
 bool parseScriptText(const std::string& text, std::vector<MacroEvent>& events, std::wstring& error,
                      const LoadProgress& progress)
 {
+    std::vector<WindowIdentity> windows;
+    if (!parseScriptText(text, events, windows, error, progress)) {
+        return false;
+    }
+    for (MacroEvent& event : events) {
+        event.window = EventWindow{};
+    }
+    return true;
+}
+
+bool parseScriptText(const std::string& text, std::vector<MacroEvent>& events, std::vector<WindowIdentity>& windows,
+                     std::wstring& error, const LoadProgress& progress)
+{
     try {
         ScriptTextReader reader(text, progress);
         reader.check();
@@ -408,7 +530,9 @@ bool parseScriptText(const std::string& text, std::vector<MacroEvent>& events, s
         std::vector<MacroEvent> loaded;
         loaded.reserve(reader.eventCount());
         reader.convert(loaded);
+        dropUnknownWindows(loaded, reader.usableWindows());
         events.swap(loaded);
+        windows.swap(reader.windows());
         if (progress.report != nullptr) {
             progress.report(progress.context, 2 * reader.textSize(), 2 * reader.textSize());
         }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "script/json_number.h"
+#include "script/window_table.h"
 
 namespace {
 
@@ -87,11 +88,11 @@ size_t eventLengthBound(const MacroEvent& event)
     return length;
 }
 
-void appendEvent(std::string& out, const MacroEvent& event, bool first)
+void appendEvent(std::string& out, const MacroEvent& event, bool first, int32_t savedWindow)
 {
     // Everything but the key fits here: separator and token 23 bytes, the delay kJsonNumberRoom,
-    // a scroll's four integers 4 * 18.
-    char line[32 + kJsonNumberRoom + 4 * 18 + 16];
+    // a scroll's four integers 4 * 18, the window members.
+    char line[32 + kJsonNumberRoom + 4 * 18 + 16 + kEventWindowTextRoom];
     char* p = first ? put(line, "\n    {\"t\": \"") : put(line, ",\n    {\"t\": \"");
     p = put(p, kindToken(event.kind));
     p = put(p, "\", \"d\": ");
@@ -115,9 +116,12 @@ void appendEvent(std::string& out, const MacroEvent& event, bool first)
         p = put(p, ", \"k\": ");
         out.append(line, static_cast<size_t>(p - line));
         appendJsonString(out, event.key);
-        out.push_back('}');
+        p = writeEventWindow(line, event, savedWindow);
+        *p++ = '}';
+        out.append(line, static_cast<size_t>(p - line));
         return;
     }
+    p = writeEventWindow(p, event, savedWindow);
     *p++ = '}';
     out.append(line, static_cast<size_t>(p - line));
 }
@@ -157,17 +161,28 @@ void appendJsonString(std::string& out, const std::string& bytes)
 
 std::string formatScriptText(const std::vector<MacroEvent>& events)
 {
+    return formatScriptText(events, {});
+}
+
+std::string formatScriptText(const std::vector<MacroEvent>& events, const std::vector<WindowIdentity>& windows)
+{
+    const SavedWindowTable savedWindows = savedWindowTable(events, windows);
     // Sized first, so that a script of millions of events is written without moving its text.
     size_t length = sizeof kHead - 1 + 8;
     for (const MacroEvent& event : events) {
         length += eventLengthBound(event);
     }
+    if (!savedWindows.empty()) {
+        length += events.size() * kEventWindowTextRoom;
+    }
     std::string out;
     out.reserve(length);
     out += kHead;
     for (size_t i = 0; i < events.size(); ++i) {
-        appendEvent(out, events[i], i == 0);
+        appendEvent(out, events[i], i == 0, savedWindows.indexFor(events[i].window));
     }
-    out += events.empty() ? "]\n}\n" : "\n  ]\n}\n";
+    out += events.empty() ? "]" : "\n  ]";
+    appendWindowTable(out, savedWindows);
+    out += "\n}\n";
     return out;
 }

@@ -22,7 +22,32 @@ struct SwitchSetting {
     const char* key;
     bool UserSettings::*on;  // written "1" or "0"
 };
-constexpr SwitchSetting kSwitchSettings[] = {{"STOP_ON_USER_INPUT", &UserSettings::stopOnUserInput}};
+constexpr SwitchSetting kSwitchSettings[] = {{"STOP_ON_USER_INPUT", &UserSettings::stopOnUserInput},
+                                             {"FOLLOW_WINDOWS", &UserSettings::followWindows}};
+
+constexpr char kWindowWaitKey[] = "WINDOW_WAIT_SECONDS";
+constexpr int kMinWaitSeconds = 1;
+constexpr int kMaxWaitSeconds = 600;
+
+// Whole seconds written as digits only, within the bounds; false for anything else.
+bool readWaitSeconds(const std::string& value, int& seconds)
+{
+    if (value.empty() || value.size() > 6) {
+        return false;
+    }
+    int parsed = 0;
+    for (const char c : value) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        parsed = parsed * 10 + (c - '0');
+    }
+    if (parsed < kMinWaitSeconds || parsed > kMaxWaitSeconds) {
+        return false;
+    }
+    seconds = parsed;
+    return true;
+}
 
 // The first line that sets key; false when none does. A key here must stand alone (unlike
 // LorminRecorder.cfg's one key): HOTKEY_RECORD is the beginning of HOTKEY_RECORD_ALT.
@@ -146,6 +171,11 @@ UserSettings readUserSettings(const std::string& content, std::vector<std::strin
                                (defaults.*setting.on ? "1" : "0"));
         }
     }
+    std::string wait;
+    if (findSetting(content, kWindowWaitKey, wait) && !readWaitSeconds(wait, settings.windowWaitSeconds)) {
+        problems.push_back(std::string("设置 ") + kWindowWaitKey + "=" + shown(wait) + " 无法使用，改用默认值 " +
+                           std::to_string(defaults.windowWaitSeconds));
+    }
     return settings;
 }
 
@@ -158,6 +188,7 @@ std::string writeUserSettings(const UserSettings& settings)
     for (const SwitchSetting& setting : kSwitchSettings) {
         text += std::string(setting.key) + "=" + (settings.*setting.on ? "1" : "0") + "\r\n";
     }
+    text += std::string(kWindowWaitKey) + "=" + std::to_string(settings.windowWaitSeconds) + "\r\n";
     return text;
 }
 

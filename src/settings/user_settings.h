@@ -7,6 +7,8 @@
 //   HOTKEY_RECORD_ALT=F7
 //   HOTKEY_STOP=F9
 //   STOP_ON_USER_INPUT=0
+//   FOLLOW_WINDOWS=0
+//   WINDOW_WAIT_SECONDS=10
 //
 // A chord is written as recorder/hotkey_chord.h says. The file is read with the rules of
 // LorminRecorder.cfg (base/config_lines.h): UTF-8 with or without byte-order mark, one KEY=VALUE a line,
@@ -26,6 +28,8 @@ struct UserSettings {
     HotkeyChord recordAlt = kDefaultRecordAltChord;  // does what record does; may be empty
     HotkeyChord stop = kDefaultStopChord;            // stops a playback, else a recording
     bool stopOnUserInput = false;                    // stop a playback when the user takes over the mouse
+    bool followWindows = false;                      // replay clicks and keys into the windows they were recorded in
+    int windowWaitSeconds = 10;                      // the longest wait for such a window, 1 to 600
 };
 
 // The three hotkey fields, for the checks below.

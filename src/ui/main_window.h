@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -84,9 +85,13 @@ public:
         int loops = 1;
         bool endless = false;
         bool clickFidelity = true;
+        std::vector<WindowIdentity> windows;  // the script's window table
+        // Following windows for this run: null means as the settings say.
+        std::optional<bool> followWindows;
+        int windowWaitSeconds = 0;  // 0: as the settings say
     };
     bool startUnattendedPlayback(const UnattendedPlayback& request);
-    enum class PlaybackOutcome { None, Completed, Stopped, Refused };
+    enum class PlaybackOutcome { None, Completed, Stopped, Refused, WindowMissing };
     // How the unattended playback ended (None while it runs or when there was none).
     PlaybackOutcome unattendedOutcome() const { return outcome_; }
 
@@ -161,7 +166,10 @@ private:
     bool startPlaybackCommand(size_t fromRow = 0);
     void stopPlaybackCommand();
     // reason: the WM_APP_PLAYBACK_ENDED wParam (0 completed, 1 stopped, 2 refused by the system).
-    void onPlaybackEnded(int reason);
+    // detail: the WM_APP_PLAYBACK_ENDED lParam.
+    void onPlaybackEnded(int reason, LPARAM detail);
+    // A followed window is waited for (index into the playback's window table), or no longer (-1).
+    void onWindowWait(int index);
     void onPlaybackLoop(int pass, int limit);
     // "▶ 回放中", or "▶ 从第 N 条回放中" when the playback starts at row N.
     std::wstring playbackLead() const;
@@ -219,6 +227,11 @@ private:
     std::wstring stopKeyName_ = L"F9";
     bool unattended_ = false;
     PlaybackOutcome outcome_ = PlaybackOutcome::None;
+    // An unattended playback's own choice about following windows (the command line's).
+    std::optional<bool> unattendedFollow_;
+    int unattendedWindowWait_ = 0;
+    // The playing text a wait for a window replaced; empty while none is waited for.
+    std::wstring statusBeforeWait_;
     // The state the status line's text was written in.
     Activity statusActivity_ = Activity::Idle;
     // The first row the current playback plays (0: the whole script).

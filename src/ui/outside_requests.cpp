@@ -49,7 +49,9 @@ bool MainWindow::startUnattendedPlayback(const UnattendedPlayback& request)
 {
     unattended_ = true;
     outcome_ = PlaybackOutcome::None;
-    showNewScript(ScriptContents{request.events}, true);
+    showNewScript(ScriptContents{request.events, request.windows}, true);
+    unattendedFollow_ = request.followWindows;
+    unattendedWindowWait_ = request.windowWaitSeconds;
     // The fields show the values the playback uses.
     SetWindowTextW(speed_, formatSpeedText(request.speed).c_str());
     SetWindowTextW(count_, std::to_wstring(request.loops).c_str());

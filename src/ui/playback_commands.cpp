@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "base/message_box.h"
+#include "base/text_encoding.h"
 #include "ui/control_ids.h"
 #include "ui/number_fields.h"
 
@@ -45,7 +46,11 @@ bool MainWindow::startPlaybackCommand(size_t fromRow)
     const bool endless = isChecked(IDC_LOOP);
     const int loops = endless ? 1 : readLoopCount();
     const bool fidelity = isChecked(IDC_CLICK_FIDELITY);
-    if (!player_.startPlayback(events, speed, endless, loops, fidelity)) {
+    WindowFollowing following;
+    following.windows = document_.windows();
+    following.follow = unattendedFollow_.value_or(settings_.followWindows);
+    following.waitSeconds = unattendedWindowWait_ > 0 ? unattendedWindowWait_ : settings_.windowWaitSeconds;
+    if (!player_.startPlayback(events, speed, endless, loops, fidelity, following)) {
         return false;
     }
     playFrom_ = fromRow;
@@ -62,20 +67,59 @@ bool MainWindow::startPlaybackCommand(size_t fromRow)
     return true;
 }
 
-void MainWindow::onPlaybackEnded(int reason)
+namespace {
+
+// "<title>（<exe>）" of a window the playback follows.
+std::wstring windowNaming(const WindowIdentity& identity)
+{
+    return utf8ToWide(identity.title) + L"（" + utf8ToWide(identity.exe) + L"）";
+}
+
+}  // namespace
+
+void MainWindow::onWindowWait(int index)
+{
+    if (currentActivity() != Activity::Playing) {
+        return;
+    }
+    WindowIdentity identity;
+    if (index >= 0 && player_.playbackWindow(index, identity)) {
+        if (statusBeforeWait_.empty()) {
+            statusBeforeWait_ = controlText(IDC_STATUS, 255);
+        }
+        setStatus(L"⏳ 等待窗口：" + windowNaming(identity));
+    } else if (!statusBeforeWait_.empty()) {
+        // The window is there: back to the playing text.
+        setStatus(statusBeforeWait_);
+        statusBeforeWait_.clear();
+    }
+}
+
+void MainWindow::onPlaybackEnded(int reason, LPARAM detail)
 {
     constexpr int kStopped = 1;
     constexpr int kRefused = 2;
-    const PlaybackOutcome outcome = reason == kRefused   ? PlaybackOutcome::Refused
-                                    : reason == kStopped ? PlaybackOutcome::Stopped
-                                                         : PlaybackOutcome::Completed;
+    constexpr int kWindowMissing = 3;
+    const PlaybackOutcome outcome = reason == kRefused         ? PlaybackOutcome::Refused
+                                    : reason == kStopped       ? PlaybackOutcome::Stopped
+                                    : reason == kWindowMissing ? PlaybackOutcome::WindowMissing
+                                                               : PlaybackOutcome::Completed;
+    statusBeforeWait_.clear();
+    WindowIdentity missing;
+    if (outcome == PlaybackOutcome::WindowMissing) {
+        player_.playbackWindow(static_cast<int>(detail), missing);
+    }
     // After a stop from the window this repeats "⏹ 停止"; a recording started since keeps its text,
     // and so does a stop for a takeover.
     const bool takenOver = std::exchange(stoppedByTakeover_, false);
     if (currentActivity() == Activity::Idle && !takenOver) {
-        setStatus(outcome == PlaybackOutcome::Refused ? L"⚠ 回放被系统拒绝（目标程序可能以管理员身份运行）"
-                  : outcome == PlaybackOutcome::Stopped ? L"⏹ 停止"
-                                                        : L"✅ 完成");
+        if (outcome == PlaybackOutcome::WindowMissing) {
+            setStatus(L"⚠ 找不到窗口：" + windowNaming(missing) + L"，回放已停止");
+        } else {
+            setStatus(outcome == PlaybackOutcome::Refused ? L"⚠ 回放被系统拒绝（目标程序可能以管理员身份运行）"
+                      : outcome == PlaybackOutcome::Stopped ? L"⏹ 停止"
+                                                            : L"✅ 完成");
+        }
     }
     refreshControls();
     if (unattended_ && outcome_ == PlaybackOutcome::None) {

@@ -28,7 +28,7 @@ void MainWindow::stopRecordingCommand()
     recorder_.stopRecording();
     // The recorder hands over what it captured, without the presses of a stop chord's modifiers:
     // rows that were shown for them go.
-    document_.finishRecording(recorder_.takeCaptured());
+    document_.finishRecording(recorder_.takeCaptured(), recorder_.copyCapturedWindows());
     showScriptRows(true);
     wchar_t status[64];
     std::swprintf(status, 64, L"已停止 (%u条)", static_cast<unsigned>(document_.eventCount()));
@@ -123,7 +123,7 @@ void MainWindow::takeCapturedEvents()
     if (captured.empty()) {
         return;
     }
-    document_.appendRecorded(captured);
+    document_.appendRecorded(captured, recorder_.copyCapturedWindows());
     showScriptRows(true);
     refreshControls();
 }

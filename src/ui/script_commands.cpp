@@ -13,6 +13,7 @@ bool MainWindow::saveScriptCommand()
 {
     // A copy: the dialogs below let hotkeys through, and a recording may replace the script.
     const std::vector<MacroEvent> events = document_.events();
+    const std::vector<WindowIdentity> windows = document_.windows();
     if (events.empty()) {
         showMessageBox(window_, L"无事件", L"提示", MB_OK | MB_ICONINFORMATION);
         return false;
@@ -23,7 +24,7 @@ bool MainWindow::saveScriptCommand()
         return false;
     }
     std::wstring error;
-    if (!saveScript(path, events, error)) {
+    if (!saveScript(path, events, windows, error)) {
         showMessageBox(window_, (L"保存失败: " + error).c_str(), L"错误", MB_OK | MB_ICONERROR);
         return false;
     }

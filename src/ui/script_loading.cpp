@@ -31,11 +31,12 @@ struct MainWindow::LoadJob {
     size_t fileCount = 1;
     HWND window = nullptr;
     std::vector<MacroEvent> events;
+    std::vector<WindowIdentity> windows;
     std::wstring error;
     bool loaded = false;
     int percentPosted = -1;  // written only by the worker
 
-    void run() { loaded = loadScript(path, events, error); }
+    void run() { loaded = loadScript(path, events, windows, error, LoadProgress{}); }
 
     // On the worker: the window hears of each new whole percent, a hundred messages at most.
     void runWithProgress()
@@ -50,7 +51,7 @@ struct MainWindow::LoadJob {
                 PostMessageW(job->window, WM_APP_LOAD_PROGRESS, static_cast<WPARAM>(percent), 0);
             }
         };
-        loaded = loadScript(path, events, error, progress);
+        loaded = loadScript(path, events, windows, error, progress);
     }
 };
 
@@ -108,7 +109,7 @@ void MainWindow::finishLoad(LoadJob& job)
         return;
     }
     const size_t count = job.events.size();
-    showNewScript(ScriptContents{std::move(job.events)}, true);
+    showNewScript(ScriptContents{std::move(job.events), std::move(job.windows)}, true);
     refreshControls();
     if (job.origin == LoadOrigin::LoadCommand) {
         wchar_t message[64];

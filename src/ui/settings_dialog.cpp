@@ -22,7 +22,7 @@ constexpr WORD kStaticClass = DialogTemplate::kStaticClass;
 
 DialogTemplate settingsTemplate()
 {
-    DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 244, 156, L"设置", 9,
+    DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 244, 192, L"设置", 9,
                           L"Microsoft YaHei");
     dialog.add(kStaticClass, -1, L"录制键(&R)：", SS_LEFT, 10, 13, 76, 10);
     dialog.add(kEditClass, kRecordField, L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 88, 10, 146, 14);
@@ -35,9 +35,14 @@ DialogTemplate settingsTemplate()
                10, 70, 224, 20);
     dialog.add(kButtonClass, kStopOnUserInputBox, L"用户移动鼠标时停止回放", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 94, 224,
                12);
-    dialog.add(kStaticClass, kErrorText, L"", SS_LEFT, 10, 110, 224, 20);
-    dialog.add(kButtonClass, IDOK, L"确定", BS_DEFPUSHBUTTON | WS_TABSTOP, 128, 134, 50, 14);
-    dialog.add(kButtonClass, IDCANCEL, L"取消", BS_PUSHBUTTON | WS_TABSTOP, 184, 134, 50, 14);
+    dialog.add(kButtonClass, kFollowWindowsBox, L"回放时跟随窗口（窗口移动或较晚出现时仍点中原处）",
+               BS_AUTOCHECKBOX | WS_TABSTOP, 10, 110, 224, 12);
+    dialog.add(kStaticClass, -1, L"等待窗口最长", SS_LEFT, 22, 129, 52, 10);
+    dialog.add(kEditClass, kWindowWaitField, L"", WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, 76, 126, 36, 14);
+    dialog.add(kStaticClass, -1, L"秒", SS_LEFT, 116, 129, 20, 10);
+    dialog.add(kStaticClass, kErrorText, L"", SS_LEFT, 10, 146, 224, 20);
+    dialog.add(kButtonClass, IDOK, L"确定", BS_DEFPUSHBUTTON | WS_TABSTOP, 128, 170, 50, 14);
+    dialog.add(kButtonClass, IDCANCEL, L"取消", BS_PUSHBUTTON | WS_TABSTOP, 184, 170, 50, 14);
     return dialog;
 }
 
@@ -255,11 +260,38 @@ void onInit(HWND dialog, SettingsDialogState& state)
         SetWindowSubclass(field, &chordFieldProc, kChordFieldSubclass, reinterpret_cast<DWORD_PTR>(&state));
     }
     CheckDlgButton(dialog, kStopOnUserInputBox, state.settings.stopOnUserInput ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, kFollowWindowsBox, state.settings.followWindows ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemTextW(dialog, kWindowWaitField, std::to_wstring(state.settings.windowWaitSeconds).c_str());
+}
+
+// The wait field's whole seconds, 1 to 600; false for anything else.
+bool readWaitField(HWND dialog, int& seconds)
+{
+    wchar_t text[16] = {};
+    GetDlgItemTextW(dialog, kWindowWaitField, text, 16);
+    int value = 0;
+    int digits = 0;
+    for (const wchar_t* c = text; *c != 0; ++c, ++digits) {
+        if (*c < L'0' || *c > L'9' || digits >= 6) {
+            return false;
+        }
+        value = value * 10 + (*c - L'0');
+    }
+    if (digits == 0 || value < 1 || value > 600) {
+        return false;
+    }
+    seconds = value;
+    return true;
 }
 
 void onOk(HWND dialog, SettingsDialogState& state)
 {
     state.settings.stopOnUserInput = IsDlgButtonChecked(dialog, kStopOnUserInputBox) == BST_CHECKED;
+    state.settings.followWindows = IsDlgButtonChecked(dialog, kFollowWindowsBox) == BST_CHECKED;
+    if (!readWaitField(dialog, state.settings.windowWaitSeconds)) {
+        showError(dialog, state, L"等待窗口的秒数须是 1 到 600 的整数", kWindowWaitField);
+        return;
+    }
     const HotkeyCheck check = checkHotkeys(state.settings);
     if (check.fault != HotkeyFault::None) {
         showError(dialog, state, faultText(check, state.settings), fieldId(check.field));

@@ -1,6 +1,7 @@
 #pragma once
 // The settings dialog ("设置"): the record, alternate record and stop hotkeys, each chosen by
-// pressing it in its field, and the box "用户移动鼠标时停止回放". Usable with the keyboard alone:
+// pressing it in its field, the box "用户移动鼠标时停止回放", the box that makes playbacks follow
+// windows and the longest wait for a window in whole seconds. Usable with the keyboard alone:
 // Tab moves between the fields (a plain Tab, Enter or Esc is never taken as a hotkey), Enter is
 // OK, Esc is Cancel, Backspace empties the alternate record field. Sized in dialog units of its
 // font, so it follows the screen scale.
@@ -21,6 +22,8 @@ constexpr int kRecordAltField = 102;
 constexpr int kStopField = 103;
 constexpr int kStopOnUserInputBox = 104;
 constexpr int kErrorText = 105;
+constexpr int kFollowWindowsBox = 106;
+constexpr int kWindowWaitField = 107;
 
 // What the dialog leaves to its caller.
 struct SettingsDialogCalls {
@@ -33,7 +36,8 @@ struct SettingsDialogCalls {
 
 // Runs the dialog modally over owner, starting from current. OK refuses, with a text in the
 // dialog that says why, a missing record or stop key, two equal keys, and a key that people type
-// (a letter, digit, Space, Enter, Tab, Esc or Backspace without Ctrl, Alt or Win); otherwise it
+// (a letter, digit, Space, Enter, Tab, Esc or Backspace without Ctrl, Alt or Win), and a wait that
+// is not a whole number of seconds from 1 to 600; otherwise it
 // saves the settings (a failed save is told in the dialog, which stays open) and returns them;
 // putting them to work is the caller's. Cancel returns nothing.
 std::optional<UserSettings> runSettingsDialog(HWND owner, const UserSettings& current,

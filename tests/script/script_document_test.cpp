@@ -58,13 +58,13 @@ TEST(ScriptDocumentTest, EveryChangeSaysWhetherItNeedsSavingAndMovesTheGeneratio
         {"replace", done([](ScriptDocument& d) { d.replace(ScriptContents{moves(2, 7)}); }), true, {7, 8}, "-g-"},
         {"clear", done([](ScriptDocument& d) { d.clear(); }), true, {}, "-g-"},
         {"append recorded",
-         done([](ScriptDocument& d) { d.appendRecorded(moves(2, 5)); }),
+         done([](ScriptDocument& d) { d.appendRecorded(moves(2, 5), {}); }),
          true,
          {0, 1, 2, 5, 6},
          "ug-"},
-        {"append nothing", done([](ScriptDocument& d) { d.appendRecorded({}); }), true, {0, 1, 2}, "---"},
-        {"finish recording", done([](ScriptDocument& d) { d.finishRecording(moves(1, 9)); }), true, {9}, "ug-"},
-        {"finish a recording left empty", done([](ScriptDocument& d) { d.finishRecording({}); }), true, {}, "-g-"},
+        {"append nothing", done([](ScriptDocument& d) { d.appendRecorded({}, {}); }), true, {0, 1, 2}, "---"},
+        {"finish recording", done([](ScriptDocument& d) { d.finishRecording(moves(1, 9), {}); }), true, {9}, "ug-"},
+        {"finish a recording left empty", done([](ScriptDocument& d) { d.finishRecording({}, {}); }), true, {}, "-g-"},
         {"delete",
          [](ScriptDocument& d) {
              return d.deleteRanges({{1, 1}});
@@ -132,7 +132,7 @@ TEST(ScriptDocumentTest, ASaveCountsOnlyForTheScriptThatWasSaved)
     // Changed while the save dialog was open: the script shown is not the one written.
     ASSERT_TRUE(document.trimFirstDelay());
     const uint64_t written = document.generation();
-    document.appendRecorded(moves(1));
+    document.appendRecorded(moves(1), {});
     EXPECT_FALSE(document.markSaved(written));
     EXPECT_TRUE(document.isUnsaved());
 }
@@ -141,8 +141,8 @@ TEST(ScriptDocumentTest, ARecordingsEndReplacesWhatWasAddedWhileItRanAndForgetsO
 {
     ScriptDocument document = loadedThree();
     ASSERT_TRUE(document.deleteRanges({{0, 1}}));
-    document.appendRecorded(moves(2, 10));
-    document.finishRecording(moves(1, 10));  // the second was a stop chord's modifier
+    document.appendRecorded(moves(2, 10), {});
+    document.finishRecording(moves(1, 10), {});  // the second was a stop chord's modifier
     EXPECT_EQ(xs(document), std::vector<int32_t>{10});
     EXPECT_TRUE(document.isUnsaved()) << "the recording is not saved";
     std::vector<EventRange> touched;
@@ -165,6 +165,43 @@ TEST(ScriptDocumentTest, EventsAreReadByPosition)
         }
         EXPECT_EQ(got, c.second) << "from " << c.first;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Every path that changes the script keeps each event's window and the table it points into.
+TEST(ScriptDocumentWindows, RecordingLoadEditsAndUndoKeepEachEventsWindow)
+{
+    MacroEvent press;
+    press.kind = EventKind::Click;
+    press.pressed = true;
+    press.window = EventWindow{1, 4, 5, 96};
+    MacroEvent plain;
+    plain.delay = 0.5;
+    const std::vector<WindowIdentity> table = {{"a.exe", "A", ""}, {"b.exe", "B", "t"}};
+
+    ScriptDocument document;
+    document.appendRecorded({plain, press}, table);
+    document.finishRecording({plain, press, plain}, std::vector<WindowIdentity>(table));
+    EXPECT_EQ(document.windows().size(), 2u);
+    ASSERT_TRUE(document.deleteRanges({EventRange{0, 1}}));
+    ASSERT_TRUE(document.setDelays({EventRange{0, 2}}, 2.0));
+    ASSERT_TRUE(document.trimFirstDelay());
+    EXPECT_EQ(document.events()[0].window.index, 1);
+    EXPECT_EQ(document.events()[0].window.x, 4);
+    std::vector<EventRange> touched;
+    ASSERT_TRUE(document.undo(touched));
+    ASSERT_TRUE(document.undo(touched));
+    ASSERT_TRUE(document.undo(touched));
+    EXPECT_EQ(document.events()[1].window.index, 1);
+    EXPECT_EQ(document.windows()[1].exe, "b.exe");
+
+    document.replace(ScriptContents{{press}, {table[1]}});
+    EXPECT_EQ(document.windows().size(), 1u);
+    document.clear();
+    EXPECT_TRUE(document.windows().empty());
 }
 
 }  // namespace

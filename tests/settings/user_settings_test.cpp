@@ -174,16 +174,15 @@ TEST(ReadUserSettings, ABadValueGetsItsDefaultAndOneLine)
 TEST(WriteUserSettings, TheFourLinesReadBack)
 {
     UserSettings settings;
-    EXPECT_EQ(writeUserSettings(settings),
-              "HOTKEY_RECORD=F8\r\nHOTKEY_RECORD_ALT=F7\r\nHOTKEY_STOP=F9\r\nSTOP_ON_USER_INPUT=0\r\n");
+    EXPECT_EQ(writeUserSettings(settings), "HOTKEY_RECORD=F8\r\nHOTKEY_RECORD_ALT=F7\r\nHOTKEY_STOP=F9\r\nSTOP_ON_USER_"
+                                           "INPUT=0\r\nFOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\n");
     settings.record = HotkeyChord{0x7A, kChordCtrl};
     settings.recordAlt = HotkeyChord{};
     settings.stop = HotkeyChord{0x13, kChordShift | kChordAlt};
     settings.stopOnUserInput = true;
     const std::string text = writeUserSettings(settings);
-    EXPECT_EQ(
-        text,
-        "HOTKEY_RECORD=Ctrl+F11\r\nHOTKEY_RECORD_ALT=\r\nHOTKEY_STOP=Alt+Shift+Pause\r\nSTOP_ON_USER_INPUT=1\r\n");
+    EXPECT_EQ(text, "HOTKEY_RECORD=Ctrl+F11\r\nHOTKEY_RECORD_ALT=\r\nHOTKEY_STOP=Alt+Shift+Pause\r\nSTOP_ON_USER_INPUT="
+                    "1\r\nFOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\n");
     std::vector<std::string> problems;
     EXPECT_EQ(settingsText(readUserSettings(text, problems)), "Ctrl+F11||Alt+Shift+Pause|1");
     EXPECT_TRUE(problems.empty());

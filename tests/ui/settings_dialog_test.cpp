@@ -210,7 +210,8 @@ TEST_F(SettingsDialogTest, KeyboardAloneChoosesTheChordsAndOkWritesTheFile)
     EXPECT_TRUE(dialog.answer());
 
     EXPECT_EQ(readFileBytes(userSettingsPath()),
-              "HOTKEY_RECORD=Ctrl+Shift+F11\r\nHOTKEY_RECORD_ALT=\r\nHOTKEY_STOP=F12\r\nSTOP_ON_USER_INPUT=1\r\n");
+              "HOTKEY_RECORD=Ctrl+Shift+F11\r\nHOTKEY_RECORD_ALT=\r\nHOTKEY_STOP=F12\r\nSTOP_ON_USER_INPUT=1\r\nFOLLOW_"
+              "WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\n");
     EXPECT_EQ(chordText(dialog.settings().record), "Ctrl+Shift+F11");
     EXPECT_TRUE(dialog.settings().recordAlt.empty());
     EXPECT_EQ(chordText(dialog.settings().stop), "F12");
