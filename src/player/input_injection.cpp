@@ -1,6 +1,7 @@
 #include "player/input_injection.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -77,6 +78,17 @@ uint16_t sendableVirtualKey(const std::string& name)
         return 0;
     }
     return static_cast<uint16_t>(code);
+}
+
+InputRecord keyPressRecord(const InputSeam& seam, uint16_t virtualKey, bool release)
+{
+    return keyRecord(seam, virtualKey, release, isExtendedKey(virtualKey));
+}
+
+bool isModifierKey(uint16_t virtualKey)
+{
+    const uint32_t sided = sidedVirtualKey(virtualKey);
+    return std::find(std::begin(kModifierKeys), std::end(kModifierKeys), sided) != std::end(kModifierKeys);
 }
 
 InputRecord buttonRecord(MouseButton button, bool pressed)

@@ -36,6 +36,21 @@ WaitResult waitUntil(const PlaybackSeams& seams, double target, const std::atomi
     }
 }
 
+// One event. A text step lasts as long as its characters take: the events after it keep their
+// gaps counted from its end (target moves there), or a long text would make them fire back to
+// back.
+SendResult playEvent(const PlaybackSeams& seams, const MacroEvent& event, const std::atomic<bool>& stopRequested,
+                     double& target, bool& stopped)
+{
+    if (event.kind != EventKind::Text) {
+        return seams.inject(seams.context, event);
+    }
+    const TypingResult typed = seams.typeText(seams.context, event, stopRequested);
+    stopped = typed.stopped;
+    target = seams.now(seams.context);
+    return typed.sent;
+}
+
 }  // namespace
 
 PlaybackJob makePlaybackJob(const std::vector<MacroEvent>& events, double speed, bool infinite, int loops,
@@ -107,11 +122,16 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
                 end = PlaybackEnd::Stopped;
                 break;
             }
-            sent = seams.inject(seams.context, job.events[i]);
+            bool stopped = false;
+            sent = playEvent(seams, job.events[i], stopRequested, target, stopped);
             // Input the system refuses once it refuses again (the program in front runs with
             // higher rights): playing on would report a playback that never reached its target.
             if (sent.refused) {
                 end = PlaybackEnd::Refused;
+                break;
+            }
+            if (stopped) {
+                end = PlaybackEnd::Stopped;
                 break;
             }
         }

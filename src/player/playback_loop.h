@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "player/input_injection.h"
+#include "player/text_typing.h"
 #include "script/macro_event.h"
 
 // The bounds of a playback's settings, wherever they come from (the window, the command line).
@@ -31,6 +32,8 @@ struct PlaybackSeams {
     void (*pause)(void* context) = nullptr;                                     // one step of a busy wait
     double (*doubleClickSeconds)(void* context) = nullptr;
     SendResult (*inject)(void* context, const MacroEvent& event) = nullptr;
+    // A text step, character by character, looking at stopRequested between them.
+    TypingResult (*typeText)(void* context, const MacroEvent& event, const std::atomic<bool>& stopRequested) = nullptr;
     // At the end: what is held or still down. At the start: the modifiers the user holds.
     void (*releaseHeld)(void* context) = nullptr;
     SendResult (*releaseModifiers)(void* context) = nullptr;

@@ -17,6 +17,7 @@
 #include "base/text_encoding.h"
 #include "script/json_cursor.h"
 #include "script/json_number.h"
+#include "script/text_step.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ struct ShortBytes {
 };
 
 // The members of an event object that the loader reads.
-enum class Field : unsigned { T, D, X, Y, Dx, Dy, P, B, K, Other };
+enum class Field : unsigned { T, D, X, Y, Dx, Dy, P, B, K, S, Other };
 
 Field fieldOf(const ShortBytes& name)
 {
@@ -74,6 +75,7 @@ Field fieldOf(const ShortBytes& name)
         case 'p': return Field::P;
         case 'b': return Field::B;
         case 'k': return Field::K;
+        case 's': return Field::S;
         default: return Field::Other;
         }
     }
@@ -85,7 +87,8 @@ Field fieldOf(const ShortBytes& name)
 
 bool kindOf(const ShortBytes& token, EventKind& kind)
 {
-    for (EventKind k : {EventKind::Move, EventKind::Click, EventKind::Scroll, EventKind::KeyDown, EventKind::KeyUp}) {
+    for (EventKind k : {EventKind::Move, EventKind::Click, EventKind::Scroll, EventKind::KeyDown, EventKind::KeyUp,
+                        EventKind::Text}) {
         if (token.equals(kindToken(k))) {
             kind = k;
             return true;
@@ -230,7 +233,7 @@ private:
         arrayEnd_ = cursor_.position();
     }
 
-    // A key read for an element that made no event keeps no buffer of its size.
+    // A key or text read for an element that made no event keeps no buffer of its size.
     void resetEvent()
     {
         event_.kind = EventKind::Move;
@@ -242,10 +245,15 @@ private:
         if (event_.key.capacity() > 64) {
             event_.key.shrink_to_fit();
         }
+        text_.clear();
+        if (text_.capacity() > 64) {
+            text_.shrink_to_fit();
+        }
     }
 
     // True when the object makes an event: its first "t" is a string that names a kind. While
-    // converting, the members go to event_ as they come, each from its first occurrence.
+    // converting, the members go to event_ as they come, each from its first occurrence; "s"
+    // waits in text_ until the kind is known, and a text step takes it for its text.
     bool readEventObject(unsigned depth)
     {
         if (!cursor_.enterObject(depth)) {
@@ -269,6 +277,10 @@ private:
                 readEventField(field, depth);
             }
         } while (nextObjectMember());
+        if (known && events_ != nullptr && event_.kind == EventKind::Text) {
+            event_.key.swap(text_);
+            makeValidText(event_.key);
+        }
         return known;
     }
 
@@ -291,6 +303,9 @@ private:
             if (field == Field::K) {
                 AllJsonBytes key{event_.key};
                 cursor_.readString(key);
+            } else if (field == Field::S) {
+                AllJsonBytes text{text_};
+                cursor_.readString(text);
             } else if (field == Field::B) {
                 ShortBytes name;
                 cursor_.readString(name);
@@ -379,6 +394,7 @@ private:
     size_t eventCount_ = 0;
     std::vector<MacroEvent>* events_ = nullptr;  // set while converting
     MacroEvent event_;
+    std::string text_;  // the "s" of the element being converted
 
     LoadProgress progress_;
     const char* passFrom_ = nullptr;

@@ -82,14 +82,15 @@ size_t eventLengthBound(const MacroEvent& event)
             30 + integerLength(event.x) + integerLength(event.y) + integerLength(event.dx) + integerLength(event.dy);
         break;
     case EventKind::KeyDown:
-    case EventKind::KeyUp: length += 7 + quotedLength(event.key); break;
+    case EventKind::KeyUp:
+    case EventKind::Text: length += 7 + quotedLength(event.key); break;
     }
     return length;
 }
 
 void appendEvent(std::string& out, const MacroEvent& event, bool first)
 {
-    // Everything but the key fits here: separator and token 23 bytes, the delay kJsonNumberRoom,
+    // Everything but the key or text fits here: separator and token 23 bytes, the delay kJsonNumberRoom,
     // a scroll's four integers 4 * 18.
     char line[32 + kJsonNumberRoom + 4 * 18 + 16];
     char* p = first ? put(line, "\n    {\"t\": \"") : put(line, ",\n    {\"t\": \"");
@@ -112,7 +113,8 @@ void appendEvent(std::string& out, const MacroEvent& event, bool first)
         break;
     case EventKind::KeyDown:
     case EventKind::KeyUp:
-        p = put(p, ", \"k\": ");
+    case EventKind::Text:
+        p = put(p, event.kind == EventKind::Text ? ", \"s\": " : ", \"k\": ");
         out.append(line, static_cast<size_t>(p - line));
         appendJsonString(out, event.key);
         out.push_back('}');

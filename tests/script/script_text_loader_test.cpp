@@ -142,12 +142,17 @@ TEST(ScriptLoader, EventListIsReservedExactly)
 TEST(ScriptLoader, RandomDocumentsAgreeWithTheTreeReader)
 {
     std::mt19937 random(1234);
-    const char* const names[] = {"t", "d", "x", "y", "dx", "dy", "p", "b", "k", "events", "v", "\\u0074", "t\\u0000"};
+    const char* const names[] = {"t", "d",      "x", "y",       "dx",       "dy", "p", "b",
+                                 "k", "events", "v", "\\u0074", "t\\u0000", "s",  "s"};
     const char* const values[] = {"\"m\"",
                                   "\"c\"",
                                   "\"s\"",
                                   "\"kd\"",
                                   "\"ku\"",
+                                  "\"tx\"",
+                                  "\"tx\"",
+                                  "\"\\ud83d\\u0041\\udc00\"",
+                                  "\"\xED\xA0\xBD\xE4\xB8\"",
                                   "\"k\\u0064\"",
                                   "\"x\"",
                                   "0.25",
@@ -167,14 +172,18 @@ TEST(ScriptLoader, RandomDocumentsAgreeWithTheTreeReader)
                                   "2147483648",
                                   "-12.9",
                                   ".5e1"};
-    const auto member = [&]() { return std::string("\"") + names[random() % 13] + "\":" + values[random() % 24]; };
+    constexpr size_t kNames = sizeof names / sizeof names[0];
+    constexpr size_t kValues = sizeof values / sizeof values[0];
+    const auto member = [&]() {
+        return std::string("\"") + names[random() % kNames] + "\":" + values[random() % kValues];
+    };
     for (int i = 0; i < 3000; ++i) {
         std::string events = "[";
         const int count = static_cast<int>(random() % 6);
         for (int e = 0; e < count; ++e) {
             events += e == 0 ? "" : ",";
             if (random() % 5 == 0) {
-                events += values[random() % 24];
+                events += values[random() % kValues];
                 continue;
             }
             events += "{";
@@ -266,7 +275,7 @@ TEST(ScriptWriter, RandomEventsWrittenAsThePrintfWriterWrites)
     std::mt19937_64 random(99);
     std::vector<MacroEvent> events(20000);
     for (MacroEvent& event : events) {
-        event.kind = static_cast<EventKind>(random() % 6);
+        event.kind = static_cast<EventKind>(random() % 7);
         switch (random() % 4) {
         case 0: event.delay = static_cast<double>(random() % 100000) / 10000.0; break;
         case 1: event.delay = static_cast<double>(random() % 1000) / 64.0; break;
