@@ -79,6 +79,12 @@ bool nextTypedCharacter(const InputSeam& seam, const std::string& text, size_t& 
 TypingResult typeText(const InputSeam& seam, HeldInput& held, const std::string& text,
                       const std::atomic<bool>& stopRequested)
 {
+    TypingResult result;
+    TypedCharacter character;
+    size_t first = 0;
+    if (!nextTypedCharacter(seam, text, first, character)) {
+        return result;  // nothing to type: no modifier is touched either
+    }
     std::vector<std::string> modifiers;
     {
         std::lock_guard<std::mutex> guard(held.lock);
@@ -88,14 +94,12 @@ TypingResult typeText(const InputSeam& seam, HeldInput& held, const std::string&
             }
         }
     }
-    TypingResult result;
     for (const std::string& name : modifiers) {
         result.sent = sendModifier(seam, held, name, true);
         if (result.sent.refused) {
             return result;
         }
     }
-    TypedCharacter character;
     for (size_t at = 0; nextTypedCharacter(seam, text, at, character);) {
         if (stopRequested.load()) {
             result.stopped = true;

@@ -29,6 +29,6 @@ struct TypingResult {
 // Types a text step: releases the modifier keys the playback holds, sends the characters one
 // call each with a look at stopRequested before each, and presses the modifiers again after the
 // last. A stop or a refusal ends it at once and presses nothing again; the held lists always
-// tell what is still pressed.
+// tell what is still pressed. A text with nothing to type sends nothing at all.
 TypingResult typeText(const InputSeam& seam, HeldInput& held, const std::string& text,
                       const std::atomic<bool>& stopRequested);

@@ -98,10 +98,13 @@ TEST(TextTyping, ModifiersOfThePlaybackAreReleasedBeforeAndPressedAgainAfter)
     const struct {
         std::vector<std::string> held;
         Calls calls;
+        std::string text = "x";
     } cases[] = {
         {{}, {"u78 u78^"}},
         {{"A", "F1"}, {"u78 u78^"}},
         {{"Ctrl"}, {"vk162^", "u78 u78^", "vk162"}},
+        {{"Ctrl"}, {}, ""},  // nothing to type: the modifier stays as it is
+        {{"Ctrl"}, {}, "\x01\x02"},
         {{"Shift", "A", "Ctrl_R", "Win"}, {"vk160^", "vk163e^", "vk91e^", "u78 u78^", "vk160", "vk163e", "vk91e"}},
         {{"VK:16", "VK:18", "Alt_R"}, {"vk16^", "vk18^", "vk165e^", "u78 u78^", "vk16", "vk18", "vk165e"}},
     };
@@ -110,7 +113,7 @@ TEST(TextTyping, ModifiersOfThePlaybackAreReleasedBeforeAndPressedAgainAfter)
         HeldInput held;
         holdKeys(held, c.held);
         const std::atomic<bool> stop{false};
-        EXPECT_FALSE(typeText(fake.seam(), held, "x", stop).sent.refused);
+        EXPECT_FALSE(typeText(fake.seam(), held, c.text, stop).sent.refused);
         EXPECT_EQ(callsOf(fake), c.calls);
         std::vector<std::string> before = c.held;
         std::vector<std::string> after = held.heldKeys;
