@@ -10,6 +10,7 @@
 #include "recorder/recorder.h"
 #include "ui/control_ids.h"
 #include "ui/delay_dialog.h"
+#include "ui/text_step_dialog.h"
 
 namespace {
 
@@ -59,6 +60,8 @@ MenuHandle MainWindow::MakeListMenu() const
     AppendMenuW(menu.get(), enabledIf(editable && theRecorder().eventCount() > 0), IDM_EDIT_TRIM_START,
                 L"去掉开头等待");
     AppendMenuW(menu.get(), enabledIf(selected), IDM_EDIT_PLAY_FROM, L"从此处回放");
+    AppendMenuW(menu.get(), enabledIf(editable), IDM_EDIT_INSERT_TEXT, L"插入文字...");
+    AppendMenuW(menu.get(), enabledIf(selected && firstSelectedTextRow() != kNoRow), IDM_EDIT_TEXT, L"编辑文字...");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), enabledIf(editable && history_.canUndo()), IDM_EDIT_UNDO, L"撤销\tCtrl+Z");
     return menu;
@@ -72,6 +75,8 @@ bool MainWindow::OnEditCommand(int id)
     case IDM_EDIT_TRIM_START: TrimFirstDelayCommand(); return true;
     case IDM_EDIT_PLAY_FROM: PlayFromSelectionCommand(); return true;
     case IDM_EDIT_UNDO: UndoCommand(); return true;
+    case IDM_EDIT_INSERT_TEXT: insertTextCommand(); return true;
+    case IDM_EDIT_TEXT: editTextCommand(kNoRow); return true;
     default: return false;
     }
 }
@@ -152,6 +157,72 @@ void MainWindow::PlayFromSelectionCommand()
         return;
     }
     StartPlaybackCommand(selected.front());
+}
+
+size_t MainWindow::firstSelectedTextRow() const
+{
+    for (const size_t row : eventList_.SelectedRows()) {
+        MacroEvent event;
+        if (theRecorder().eventAt(row, event) && event.kind == EventKind::Text) {
+            return row;
+        }
+    }
+    return kNoRow;
+}
+
+void MainWindow::insertTextCommand()
+{
+    if (!MayRun(WindowCommand::EditEvents)) {
+        return;
+    }
+    // Before the first selected row, or after the last one when nothing is selected.
+    const std::vector<size_t> selected = eventList_.SelectedRows();
+    const size_t at = selected.empty() ? theRecorder().eventCount() : selected.front();
+    TextStepInput step;
+    if (!askTextStepSeam(window_, L"插入文字", step) || !MayRun(WindowCommand::EditEvents)) {
+        return;  // cancelled, or a recording or playback started while the dialog was open
+    }
+    MacroEvent text;
+    text.kind = EventKind::Text;
+    text.delay = step.delay;
+    text.key = std::move(step.text);
+    bool changed = false;
+    theRecorder().editEvents(
+        [&](std::vector<MacroEvent>& events) { changed = history_.insertEvent(events, at, text); });
+    if (changed) {
+        EventsEdited({{at, 1}});
+    }
+}
+
+void MainWindow::editTextCommand(size_t row)
+{
+    if (!MayRun(WindowCommand::EditEvents)) {
+        return;
+    }
+    const size_t at = row == kNoRow ? firstSelectedTextRow() : row;
+    MacroEvent text;
+    if (at == kNoRow || !theRecorder().eventAt(at, text) || text.kind != EventKind::Text) {
+        return;
+    }
+    TextStepInput step{text.key, text.delay};
+    if (!askTextStepSeam(window_, L"编辑文字", step) || !MayRun(WindowCommand::EditEvents)) {
+        return;
+    }
+    text.delay = step.delay;
+    text.key = std::move(step.text);
+    bool changed = false;
+    theRecorder().editEvents(
+        [&](std::vector<MacroEvent>& events) { changed = history_.replaceEvent(events, at, text); });
+    if (changed) {
+        EventsEdited({{at, 1}});
+    }
+}
+
+void MainWindow::onListDoubleClick()
+{
+    // The first click of the double-click put the caret on the row (below the last row, on the
+    // last one, as the list box selects it).
+    editTextCommand(eventList_.CaretRow());  // only a text step's row has something to open
 }
 
 void MainWindow::EventsEdited(const std::vector<EventRange>& select)

@@ -102,6 +102,12 @@ bool MainWindow::OnCommand(WPARAM wParam)
     case IDC_LOAD: LoadScriptCommand(); break;
     case IDC_CLEAR: ClearScriptCommand(); break;
     case IDC_CHECK_UPDATE: OnCheckUpdateButton(); break;
+    case IDC_EVENT_LIST:
+        if (code != LBN_DBLCLK) {
+            return false;
+        }
+        onListDoubleClick();
+        break;
     case IDC_LOOP: break;  // the count field follows the box in RefreshControls
     case IDC_SPEED:
         if (code == EN_KILLFOCUS) {
