@@ -364,15 +364,11 @@ TEST_F(EditCommandsTest, ADoubleClickOnATextRowEditsIt)
     answeredStep = TextStepInput{"typed", 0.0};
     select({1});
     command(IDM_EDIT_INSERT_TEXT);  // row 1
-    HWND list = GetDlgItem(window, IDC_EVENT_LIST);
+    // The list box tells a double-click with the caret on the row that its first click hit.
     const auto doubleClickRow = [&](int row) {
-        RECT rect{};
-        SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect));
-        const LPARAM at = MAKELPARAM(rect.left + 20, (rect.top + rect.bottom) / 2);
-        SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageW(list, WM_LBUTTONUP, 0, at);
-        SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-        SendMessageW(list, WM_LBUTTONUP, 0, at);
+        HWND list = GetDlgItem(window, IDC_EVENT_LIST);
+        SendMessageW(list, LB_SETCARETINDEX, static_cast<WPARAM>(row), FALSE);
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_EVENT_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
     };
     const int before = textDialogs;
     answeredStep = TextStepInput{"retyped", 0.0};
