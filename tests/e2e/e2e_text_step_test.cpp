@@ -75,6 +75,8 @@ TEST_F(E2e, ATextStepInsertedThroughTheDialogIsSavedLoadedAndTypedExactly)
     ASSERT_TRUE(player.start(folderFor(L"appdata_text_step"), appExe(), L"--play \"" + script + L"\""));
     ASSERT_TRUE(player.waitForExit(15000, code)) << "the program ends with its playback";
     EXPECT_EQ(code, 0u);
+    // The characters are on their way in notepad's queue when the player ends.
+    waitUntil([&] { return windowText(edits.front()) == kTyped; }, 5000);
     EXPECT_EQ(windowText(edits.front()), kTyped) << wideToUtf8(windowText(edits.front()));
     notepad.terminate();
 }
