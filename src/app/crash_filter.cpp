@@ -11,9 +11,9 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception)
         code = exception->ExceptionRecord->ExceptionCode;
         address = exception->ExceptionRecord->ExceptionAddress;
     }
-    ErrorLog::Write(L"未捕获异常 code=0x%08X addr=%p", static_cast<unsigned>(code), address);
+    ErrorLog::write(L"未捕获异常 code=0x%08X addr=%p", static_cast<unsigned>(code), address);
     // No owner: the main window may be what crashed.
-    ShowMessageBox(nullptr, L"程序遇到未预期的错误，已记录日志。\n\n请重启软件后重试。", L"岚溪脚本录制软件",
+    showMessageBox(nullptr, L"程序遇到未预期的错误，已记录日志。\n\n请重启软件后重试。", L"岚溪脚本录制软件",
                    MB_OK | MB_ICONERROR);
     return EXCEPTION_EXECUTE_HANDLER;
 }

@@ -13,12 +13,13 @@
 #include "base/error_log.h"
 #include "base/message_box.h"
 #include "base/playback_pointer.h"
+#include "base/program_version.h"
 #include "base/system_dpi.h"
 #include "base/text_encoding.h"
 #include "player/player.h"
 #include "recorder/recorder.h"
-#include "recorder/user_settings_file.h"
 #include "script/script_file.h"
+#include "settings/user_settings_file.h"
 #include "ui/control_ids.h"
 #include "ui/main_window.h"
 
@@ -29,7 +30,7 @@ using SetProcessDpiAwarenessContextFn = BOOL(WINAPI*)(HANDLE);
 void becomeDpiAware()
 {
     // The manifest normally does this already, and then the call fails: fall back either way.
-    auto setContext = SystemFunction<SetProcessDpiAwarenessContextFn>(L"user32.dll", "SetProcessDpiAwarenessContext");
+    auto setContext = systemFunction<SetProcessDpiAwarenessContextFn>(L"user32.dll", "SetProcessDpiAwarenessContext");
     if (setContext == nullptr || !setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)))) {
         SetProcessDPIAware();
     }
@@ -49,17 +50,17 @@ void startInputHooks(HWND window, bool unattended, const WindowFacts& facts)
 {
     Recorder& recorder = theRecorder();
     if (!recorder.startHookThread(window)) {
-        ErrorLog::Write(L"[警告] 无法启动键盘鼠标监听线程");
+        ErrorLog::write(L"[警告] 无法启动键盘鼠标监听线程");
         if (!unattended) {
-            ShowMessageBox(window, L"键盘鼠标监听初始化失败，热键与录制功能均不可用。", L"警告",
+            showMessageBox(window, L"键盘鼠标监听初始化失败，热键与录制功能均不可用。", L"警告",
                            MB_OK | MB_ICONWARNING);
         }
         return;
     }
     if (recorder.hookState() == HookState::Failed) {
-        ErrorLog::Write(L"[警告] 钩子安装失败，热键与录制不可用");
+        ErrorLog::write(L"[警告] 钩子安装失败，热键与录制不可用");
         if (!unattended) {
-            ShowMessageBox(window, hooksFailedText(facts).c_str(), L"警告", MB_OK | MB_ICONWARNING);
+            showMessageBox(window, hooksFailedText(facts).c_str(), L"警告", MB_OK | MB_ICONWARNING);
         }
     }
 }
@@ -80,7 +81,7 @@ std::vector<std::wstring> commandLineArguments()
 // the log in any case. Never a message box: nobody may be there to close it.
 int reportFailure(ExitCode code, const std::wstring& text)
 {
-    ErrorLog::Write(L"[命令行] %ls", text.c_str());
+    ErrorLog::write(L"[命令行] %ls", text.c_str());
     writeToCaller(ConsoleStream::Error, text + L"\r\n");
     return static_cast<int>(code);
 }
@@ -88,14 +89,14 @@ int reportFailure(ExitCode code, const std::wstring& text)
 int showUsage()
 {
     if (!writeToCaller(ConsoleStream::Output, usageText())) {
-        ShowMessageBox(nullptr, usageText().c_str(), kMainWindowTitle, MB_OK | MB_ICONINFORMATION);
+        showMessageBox(nullptr, usageText().c_str(), kMainWindowTitle, MB_OK | MB_ICONINFORMATION);
     }
     return static_cast<int>(ExitCode::Completed);
 }
 
 int refuseCommandLine(const StartRequest& request)
 {
-    ErrorLog::Write(L"[命令行] 参数错误：%ls", request.error.c_str());
+    ErrorLog::write(L"[命令行] 参数错误：%ls", request.error.c_str());
     writeToCaller(ConsoleStream::Error, L"参数错误：" + request.error + L"\r\n\r\n" + usageText());
     return static_cast<int>(ExitCode::BadArguments);
 }
@@ -167,13 +168,13 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     InitCommonControlsEx(&controls);
 
     if (!MainWindow::RegisterWindowClass(instance)) {
-        ErrorLog::Write(L"注册窗口类失败 err=%lu", GetLastError());
+        ErrorLog::write(L"注册窗口类失败 err=%lu", GetLastError());
         return windowFailure;
     }
     MainWindow mainWindow;
-    HWND window = mainWindow.Create(instance, ScreenDpi());
+    HWND window = mainWindow.Create(instance, screenDpi());
     if (window == nullptr) {
-        ErrorLog::Write(L"创建主窗口失败 err=%lu", GetLastError());
+        ErrorLog::write(L"创建主窗口失败 err=%lu", GetLastError());
         return windowFailure;
     }
     if (HMENU systemMenu = GetSystemMenu(window, FALSE)) {
@@ -185,15 +186,14 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     // the programs it drives.
     ShowWindow(window, unattended ? SW_SHOWMINNOACTIVE : SW_SHOW);
     UpdateWindow(window);
-    mainWindow.ApplyStartupDpi(WindowDpi(window));
+    mainWindow.ApplyStartupDpi(windowDpi(window));
     // The user's hotkeys hold in every mode (the stop key of an unattended playback too); the
     // recorder and the player share where the playback put the cursor.
     static PlaybackPointer playbackPointer;
     const UserSettings settings = loadUserSettings();
-    theRecorder().applySettings(settings);
     theRecorder().setPlaybackPointer(&playbackPointer);
     thePlayer().setPlaybackPointer(&playbackPointer);
-    mainWindow.UseSettings(settings);
+    mainWindow.useSettings(settings);
     WindowFacts facts;
     facts.recordKey = utf8ToWide(chordText(settings.record));
     facts.stopKey = utf8ToWide(chordText(settings.stop));
@@ -216,8 +216,8 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    ErrorLog::Init();
-    ErrorLog::Write(L"启动 v2.0 (C++ 原生版)");
+    ErrorLog::init();
+    ErrorLog::write(L"启动 v" LR_VERSION_SHORT L" (C++ 原生版)");
     becomeDpiAware();
     const StartRequest request = parseCommandLine(commandLineArguments());
     if (request.mode != StartMode::Window && request.mode != StartMode::Open) {
@@ -230,9 +230,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     default: exitCode = runApplication(instance, request); break;
     }
     if (exitCode == 0) {
-        ErrorLog::Write(L"退出");
+        ErrorLog::write(L"退出");
     } else if (request.mode == StartMode::Play) {
-        ErrorLog::Write(L"[命令行] 回放结束，退出码 %d", exitCode);
+        ErrorLog::write(L"[命令行] 回放结束，退出码 %d", exitCode);
     }
     return exitCode;
 }

@@ -14,17 +14,17 @@ int mulDiv(int value, int numerator, int denominator)
 
 }  // namespace
 
-int ScaleForDpi(int value, int dpi)
+int scaleForDpi(int value, int dpi)
 {
     return mulDiv(value, dpi, 96);
 }
 
-int FontHeightForDpi(int points, int dpi)
+int fontHeightForDpi(int points, int dpi)
 {
     return -mulDiv(points, dpi, 72);
 }
 
-int SaneDpi(int dpi)
+int saneDpi(int dpi)
 {
     return dpi < 72 || dpi > 480 ? 96 : dpi;
 }

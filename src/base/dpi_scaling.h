@@ -2,8 +2,8 @@
 // Design units at 96 DPI and points, scaled to a window's DPI the way the system scales them.
 
 // MulDiv(value, dpi, 96): rounded to nearest, halves away from zero.
-int ScaleForDpi(int value, int dpi);
+int scaleForDpi(int value, int dpi);
 // lfHeight of a font of the given point size: -MulDiv(points, dpi, 72).
-int FontHeightForDpi(int points, int dpi);
+int fontHeightForDpi(int points, int dpi);
 // A usable DPI: values outside 72..480 (an unreadable or absurd setting) count as 96.
-int SaneDpi(int dpi);
+int saneDpi(int dpi);

@@ -6,6 +6,7 @@
 #include <string>
 #include <windows.h>
 
+#include "base/text_encoding.h"
 #include "base/win_owners.h"
 
 namespace {
@@ -25,15 +26,7 @@ std::string encodeLine(const SYSTEMTIME& now, const wchar_t* message)
     snprintf(stamp, sizeof stamp, "[%04d-%02d-%02d %02d:%02d:%02d] ", now.wYear, now.wMonth, now.wDay, now.wHour,
              now.wMinute, now.wSecond);
     std::string line = stamp;
-    const int length = static_cast<int>(wcslen(message));
-    if (length > 0) {
-        const int bytes = WideCharToMultiByte(CP_UTF8, 0, message, length, nullptr, 0, nullptr, nullptr);
-        if (bytes > 0) {
-            std::string utf8(static_cast<size_t>(bytes), '\0');
-            WideCharToMultiByte(CP_UTF8, 0, message, length, &utf8[0], bytes, nullptr, nullptr);
-            line += utf8;
-        }
-    }
+    line += wideToUtf8(message);
     line += '\n';
     std::string translated;
     translated.reserve(line.size() + 8);
@@ -50,7 +43,7 @@ std::string encodeLine(const SYSTEMTIME& now, const wchar_t* message)
 
 namespace ErrorLog {
 
-void Init()
+void init()
 {
     // A repeated Init (a test changing the variable) must not keep an earlier path.
     logPath.clear();
@@ -64,7 +57,7 @@ void Init()
     logPath = folder + L"\\error.log";
 }
 
-void Write(const wchar_t* format, ...)
+void write(const wchar_t* format, ...)
 {
     if (logPath.empty()) {
         return;

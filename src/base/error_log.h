@@ -3,7 +3,7 @@
 
 namespace ErrorLog {
 // Finds the log path; call once at start-up before other threads exist.
-void Init();
+void init();
 // printf-style with a wide format string; silent on every failure; callable from any thread.
-void Write(const wchar_t* format, ...);
+void write(const wchar_t* format, ...);
 }  // namespace ErrorLog

@@ -2,7 +2,7 @@
 
 MessageBoxFn messageBoxSeam = &MessageBoxW;
 
-int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)
+int showMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)
 {
     return messageBoxSeam(owner, text, caption, type);
 }

@@ -7,4 +7,4 @@
 using MessageBoxFn = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 extern MessageBoxFn messageBoxSeam;  // defaults to MessageBoxW
 
-int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+int showMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);

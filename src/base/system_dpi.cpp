@@ -3,18 +3,18 @@
 #include "base/dpi_scaling.h"
 #include "base/win_owners.h"
 
-int ScreenDpi()
+int screenDpi()
 {
     const WindowDc screen(nullptr);
-    return SaneDpi(screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96);
+    return saneDpi(screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96);
 }
 
-int WindowDpi(HWND window)
+int windowDpi(HWND window)
 {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto dpiForWindow = SystemFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+    static const auto dpiForWindow = systemFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (window != nullptr && dpiForWindow != nullptr) {
-        return SaneDpi(static_cast<int>(dpiForWindow(window)));
+        return saneDpi(static_cast<int>(dpiForWindow(window)));
     }
-    return ScreenDpi();
+    return screenDpi();
 }

@@ -6,13 +6,13 @@
 
 // A function of a system module (already loaded), or null where this Windows has none.
 template <typename Fn>
-Fn SystemFunction(const wchar_t* module, const char* name)
+Fn systemFunction(const wchar_t* module, const char* name)
 {
     const HMODULE handle = GetModuleHandleW(module);
     return handle != nullptr ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(handle, name))) : nullptr;
 }
 
 // The screen's DPI (LOGPIXELSX), made sane.
-int ScreenDpi();
+int screenDpi();
 // The window's own DPI (GetDpiForWindow where the system has it), else the screen's; made sane.
-int WindowDpi(HWND window);
+int windowDpi(HWND window);

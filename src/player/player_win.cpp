@@ -53,7 +53,7 @@ bool Player::startPlayback(const std::vector<MacroEvent>& events, double speed, 
         // its playing state for good.
         const DWORD error = GetLastError();
         playing_.exchange(false);
-        ErrorLog::Write(L"无法创建回放线程 err=%lu", static_cast<unsigned long>(error));
+        ErrorLog::write(L"无法创建回放线程 err=%lu", static_cast<unsigned long>(error));
         return false;
     }
     return true;
@@ -97,7 +97,7 @@ void Player::playbackThread(PlaybackJob job)
             pointer->end();
         }
         if (end == PlaybackEnd::Refused) {
-            ErrorLog::Write(L"回放被系统拒绝，已停止 err=%lu", static_cast<unsigned long>(error));
+            ErrorLog::write(L"回放被系统拒绝，已停止 err=%lu", static_cast<unsigned long>(error));
         }
         HWND window = static_cast<Player*>(context)->mainWindow_.load();
         if (window != nullptr) {

@@ -178,12 +178,12 @@ void Recorder::installHooks()
     // The line is written before the answer is published, so that whoever waits for the answer
     // finds the outcome already in the log.
     if (mouseHook && keyboardHook) {
-        ErrorLog::Write(L"钩子已安装 tid=%lu", static_cast<unsigned long>(threadId.load()));
+        ErrorLog::write(L"钩子已安装 tid=%lu", static_cast<unsigned long>(threadId.load()));
         state.exchange(HookState::Installed);
         SetEvent(hookAnswered.get());
     } else {
         // A hook that did get installed stays; the next request installs only the missing one.
-        ErrorLog::Write(L"钩子安装失败 mouse=%p key=%p err=%lu", static_cast<void*>(mouseHook.get()),
+        ErrorLog::write(L"钩子安装失败 mouse=%p key=%p err=%lu", static_cast<void*>(mouseHook.get()),
                         static_cast<void*>(keyboardHook.get()), static_cast<unsigned long>(error));
         state.exchange(HookState::Failed);
         SetEvent(hookAnswered.get());
@@ -196,12 +196,16 @@ void Recorder::removeHooks()
     keyboardHook.reset();
 }
 
-void Recorder::applySettings(const UserSettings& settings)
+void Recorder::setChords(const HotkeyChords& chords)
 {
-    recordChord.store(packChord(settings.record));
-    recordAltChord.store(packChord(settings.recordAlt));
-    stopChord.store(packChord(settings.stop));
-    stopOnUserInput.store(settings.stopOnUserInput);
+    recordChord.store(packChord(chords.record));
+    recordAltChord.store(packChord(chords.recordAlt));
+    stopChord.store(packChord(chords.stop));
+}
+
+void Recorder::setStopOnUserInput(bool stop)
+{
+    stopOnUserInput.store(stop);
 }
 
 void Recorder::pauseHotkeys(bool paused)

@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "recorder/user_settings.h"
+#include "recorder/hotkey_chord.h"
 
 enum class Hotkey { None, Record, RecordAlt, Stop };
 

@@ -52,7 +52,7 @@ bool Recorder::startRecording(bool recordMouseInput, bool recordKeyboardInput)
     }
     resetCapture(capture, captureClock());
     recording.exchange(true);
-    ErrorLog::Write(L"开始录制 鼠标=%d 键盘=%d", recordMouseInput ? 1 : 0, recordKeyboardInput ? 1 : 0);
+    ErrorLog::write(L"开始录制 鼠标=%d 键盘=%d", recordMouseInput ? 1 : 0, recordKeyboardInput ? 1 : 0);
     return true;
 }
 
@@ -76,7 +76,7 @@ void Recorder::logRecordingStopped() const
         std::lock_guard<std::mutex> lock(eventLock);
         count = events.size();
     }
-    ErrorLog::Write(L"停止录制，共 %u 条", static_cast<unsigned>(count));
+    ErrorLog::write(L"停止录制，共 %u 条", static_cast<unsigned>(count));
 }
 
 void Recorder::clearEvents()

@@ -16,7 +16,6 @@
 #include "base/win_owners.h"
 #include "recorder/capture_rules.h"
 #include "recorder/hotkey_rules.h"
-#include "recorder/user_settings.h"
 #include "script/macro_event.h"
 
 enum class HookState : int32_t { Pending = 0, Installed = 1, Failed = 2 };
@@ -40,9 +39,10 @@ public:
 
     // Hotkeys and the takeover watch (user-interface thread, at any time; the hook thread uses
     // the new values from its next notification on).
-    // The record, alternate record and stop chords, and whether a real mouse movement or button
-    // press during a playback posts WM_APP_USER_TAKEOVER.
-    void applySettings(const UserSettings& settings);
+    // The record, alternate record and stop chords.
+    void setChords(const HotkeyChords& chords);
+    // Whether a real mouse movement or button press during a playback posts WM_APP_USER_TAKEOVER.
+    void setStopOnUserInput(bool stop);
     // While paused no chord fires (the settings dialog captures chords from real key presses).
     void pauseHotkeys(bool paused);
     // Where the playback placed the cursor (the object the player writes); null: none.
@@ -91,7 +91,7 @@ private:
     HookHandle keyboardHook;  // written only on the hook thread
     std::atomic<HookState> state{HookState::Pending};
 
-    // Hotkeys: chords packed as key | modifiers << 8, written by applySettings.
+    // Hotkeys: chords packed as key | modifiers << 8, written by setChords.
     std::atomic<uint32_t> recordChord{kDefaultRecordChord.key};
     std::atomic<uint32_t> recordAltChord{kDefaultRecordAltChord.key};
     std::atomic<uint32_t> stopChord{kDefaultStopChord.key};

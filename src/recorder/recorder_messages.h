@@ -7,7 +7,7 @@
 // Posted to the main window, wParam and lParam 0 unless said otherwise.
 constexpr UINT WM_APP_EVENT_ADDED = WM_APP + 1;  // wParam: index of the new event
 // The hotkeys, named after their default keys; the keys themselves are the user's settings
-// (Recorder::applySettings).
+// (Recorder::setChords).
 constexpr UINT WM_APP_HOTKEY_F7 = WM_APP + 3;  // the alternate record chord went down (F7)
 constexpr UINT WM_APP_HOTKEY_F9 = WM_APP + 4;  // the stop chord went down (F9)
 constexpr UINT WM_APP_HOTKEY_F8 = WM_APP + 6;  // the record chord went down (F8)

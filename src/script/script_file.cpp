@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <new>
 
+#include "base/atomic_file.h"
 #include "base/owned.h"
 #include "script/script_file_io.h"
-#include "script/temporary_file.h"
 
 namespace {
 
@@ -61,28 +61,16 @@ bool saveScript(const std::wstring& path, const std::vector<MacroEvent>& events,
         return false;
     }
     // The text goes to a temporary file beside the target, which then replaces the target in one
-    // step: a write that fails half-way (disk full, crash) never costs the previous script. The
-    // temporary file is a new one, never a file that was there before.
-    std::wstring temporary;
-    FILE* file = createTemporaryBeside(path, temporary);
-    if (file == nullptr) {
-        error = L"无法写入文件（可能被占用或无权限）";
-        return false;
+    // step: a write that fails half-way (disk full, crash) never costs the previous script.
+    unsigned long systemError = 0;
+    switch (writeFileAtomically(path, text, FinalName::Replace, systemError)) {
+    case FileWriteFailure::None: return true;
+    case FileWriteFailure::Write: error = L"写入不完整（磁盘空间不足？）"; return false;
+    case FileWriteFailure::Create:
+    case FileWriteFailure::Place: break;
     }
-    const size_t written = text.empty() ? 0 : std::fwrite(text.data(), 1, text.size(), file);
-    const bool flushed = std::fflush(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    if (written != text.size() || !flushed || !closed) {
-        removeScriptFile(temporary);
-        error = L"写入不完整（磁盘空间不足？）";
-        return false;
-    }
-    if (!replaceScriptFile(temporary, path)) {
-        removeScriptFile(temporary);
-        error = L"无法写入文件（可能被占用或无权限）";
-        return false;
-    }
-    return true;
+    error = L"无法写入文件（可能被占用或无权限）";
+    return false;
 }
 
 bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::wstring& error)

@@ -1,40 +1,8 @@
 #include "script/script_file_io.h"
 
-#include <cerrno>
-#include <windows.h>
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
+#include <cstdio>
 
 FILE* openScriptFile(const std::wstring& path, const wchar_t* mode)
 {
     return _wfopen(path.c_str(), mode);
-}
-
-FILE* createNewScriptFile(const std::wstring& path, bool& alreadyExists)
-{
-    // _O_EXCL is CreateFileW's CREATE_NEW: the runtime's "x" mode of fopen is not in every C
-    // runtime the program may run on, the descriptor calls are.
-    const int descriptor = _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    // A folder of that name answers "access denied" rather than "exists".
-    alreadyExists = descriptor < 0 && (errno == EEXIST || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES);
-    if (descriptor < 0) {
-        return nullptr;
-    }
-    FILE* file = _fdopen(descriptor, "wb");
-    if (file == nullptr) {
-        _close(descriptor);
-        DeleteFileW(path.c_str());
-    }
-    return file;
-}
-
-bool replaceScriptFile(const std::wstring& source, const std::wstring& target)
-{
-    return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-}
-
-void removeScriptFile(const std::wstring& path)
-{
-    DeleteFileW(path.c_str());
 }

@@ -3,10 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "base/dialog_template.h"
 #include "base/message_box.h"
+#include "base/text_encoding.h"
 #include "script/script_edits.h"
 #include "script/script_file.h"
-#include "ui/dialog_template.h"
 
 AskDelayFn askDelaySeam = &ShowDelayDialog;
 
@@ -29,7 +30,7 @@ INT_PTR CALLBACK delayDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         const double seconds = *reinterpret_cast<double*>(lParam);
         const std::string shown = formatJsonNumber(seconds);
-        SetDlgItemTextW(dialog, kDelayField, std::wstring(shown.begin(), shown.end()).c_str());
+        SetDlgItemTextW(dialog, kDelayField, utf8ToWide(shown).c_str());
         SendDlgItemMessageW(dialog, kDelayField, EM_SETSEL, 0, -1);
         SetFocus(GetDlgItem(dialog, kDelayField));
         return FALSE;  // the focus is set
@@ -38,7 +39,7 @@ INT_PTR CALLBACK delayDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         if (LOWORD(wParam) == IDOK) {
             double seconds = 0;
             if (!parseDelaySeconds(fieldText(dialog), seconds)) {
-                ShowMessageBox(dialog, L"请输入 0 到 1000000 之间的秒数，例如 0.5。", L"提示", MB_OK | MB_ICONWARNING);
+                showMessageBox(dialog, L"请输入 0 到 1000000 之间的秒数，例如 0.5。", L"提示", MB_OK | MB_ICONWARNING);
                 SetFocus(GetDlgItem(dialog, kDelayField));
                 SendDlgItemMessageW(dialog, kDelayField, EM_SETSEL, 0, -1);
                 return TRUE;
@@ -67,8 +68,7 @@ bool ShowDelayDialog(HWND owner, double& seconds)
     layout.add(DialogTemplate::kButtonClass, IDOK, L"确定", BS_DEFPUSHBUTTON | WS_TABSTOP, 68, 40, 50, 14);
     layout.add(DialogTemplate::kButtonClass, IDCANCEL, L"取消", BS_PUSHBUTTON | WS_TABSTOP, 122, 40, 50, 14);
     double value = seconds;
-    const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), layout.get(), owner, &delayDialogProc,
-                                                   reinterpret_cast<LPARAM>(&value));
+    const INT_PTR answer = layout.runModal(owner, &delayDialogProc, reinterpret_cast<LPARAM>(&value));
     if (answer != IDOK) {
         return false;
     }

@@ -67,7 +67,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_APP_HOTKEY_F7:
     case WM_APP_HOTKEY_F8: OnRecordHotkey(); return 0;
     case WM_APP_HOTKEY_F9: OnStopHotkey(); return 0;
-    case WM_APP_USER_TAKEOVER: OnUserTakeover(); return 0;
+    case WM_APP_USER_TAKEOVER: onUserTakeover(); return 0;
     case WM_APP_PLAYBACK_ENDED: OnPlaybackEnded(static_cast<int>(wParam)); return 0;
     case WM_APP_LOAD_DONE: OnLoadDone(); return 0;
     case WM_APP_LOAD_PROGRESS: OnLoadProgress(static_cast<int>(wParam)); return 0;
@@ -141,19 +141,19 @@ bool MainWindow::OnNotify(const NMHDR& header)
 void MainWindow::OnCheckUpdateButton()
 {
     if (!MayRun(WindowCommand::CheckUpdate)) {
-        ShowMessageBox(window_, L"录制 / 回放进行中，请先停止后再检查更新。", L"在线更新", MB_OK | MB_ICONINFORMATION);
+        showMessageBox(window_, L"录制 / 回放进行中，请先停止后再检查更新。", L"在线更新", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    CheckForUpdates(window_);
+    checkForUpdates(window_);
 }
 
 void MainWindow::OnSystemCommand(WPARAM command)
 {
     if (command == IDM_SETTINGS) {
-        SettingsCommand();
+        settingsCommand();
     } else {
         // The system menu runs the check without the button's refusal.
-        CheckForUpdates(window_);
+        checkForUpdates(window_);
     }
     // The window may be gone by now: closed from outside while a dialog of it was open.
     RefreshControls();
@@ -163,7 +163,7 @@ void MainWindow::OnClose()
 {
     if (unsaved_ && theRecorder().eventCount() > 0) {
         const int answer =
-            ShowMessageBox(window_, L"当前脚本尚未保存，是否保存？\n\n选「否」将直接退出，本次录制的内容会丢失。",
+            showMessageBox(window_, L"当前脚本尚未保存，是否保存？\n\n选「否」将直接退出，本次录制的内容会丢失。",
                            L"关闭", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) {
             return;

@@ -12,9 +12,9 @@
 #include <shellapi.h>
 
 #include "base/win_owners.h"
-#include "recorder/user_settings.h"
 #include "script/macro_event.h"
 #include "script/script_edits.h"
+#include "settings/user_settings.h"
 #include "ui/event_list_view.h"
 #include "ui/ui_fonts.h"
 #include "ui/window_state.h"
@@ -43,10 +43,10 @@ public:
     bool IsUnsaved() const { return unsaved_; }
     // Sets the status line; the text belongs to the state the window is in now.
     void SetStatus(const std::wstring& text);
-    // The user's settings, read at start-up (the recorder has them already); every text that
-    // names a hotkey follows them.
-    void UseSettings(const UserSettings& settings);
-    const UserSettings& Settings() const { return settings_; }
+    // The user's settings, read at start-up or chosen in the settings dialog: put to work in the
+    // recorder (hotkeys, takeover watch), and every text that names a hotkey follows them.
+    void useSettings(const UserSettings& settings);
+    const UserSettings& settings() const { return settings_; }
 
     // The context menu of the event list as it would open now (its items enabled as the state
     // and the selection allow).
@@ -97,9 +97,9 @@ private:
     void OnSystemCommand(WPARAM command);
 
     // Settings (settings_commands.cpp).
-    void SettingsCommand();
-    void OnUserTakeover();
-    void SetHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey);
+    void settingsCommand();
+    void onUserTakeover();
+    void setHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey);
 
     // State (main_window_state.cpp).
     Activity CurrentActivity() const;

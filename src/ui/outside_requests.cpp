@@ -17,7 +17,7 @@ void MainWindow::OpenScriptFiles(const std::vector<std::wstring>& files)
         return;
     }
     if (!MayRun(WindowCommand::Load)) {
-        ShowMessageBox(window_, L"录制 / 回放进行中，请先停止后再加载脚本。", L"提示", MB_OK | MB_ICONINFORMATION);
+        showMessageBox(window_, L"录制 / 回放进行中，请先停止后再加载脚本。", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
     BeginLoad(files.front(), LoadOrigin::Outside, files.size());

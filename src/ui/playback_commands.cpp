@@ -32,7 +32,7 @@ void MainWindow::StartPlaybackCommand(size_t fromRow)
     std::vector<MacroEvent> events;
     theRecorder().copyEvents(events);
     if (events.empty()) {
-        ShowMessageBox(window_, L"没有事件", L"提示", MB_OK | MB_ICONINFORMATION);
+        showMessageBox(window_, L"没有事件", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
     if (fromRow > 0 && fromRow < events.size()) {

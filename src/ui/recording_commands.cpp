@@ -36,7 +36,7 @@ void MainWindow::StartRecordingCommand()
     const bool recordMouse = IsChecked(IDC_MOUSE);
     const bool recordKeyboard = IsChecked(IDC_KEYBOARD);
     if (!recordMouse && !recordKeyboard) {
-        ShowMessageBox(window_, L"请至少选择鼠标或键盘", L"提示", MB_OK | MB_ICONWARNING);
+        showMessageBox(window_, L"请至少选择鼠标或键盘", L"提示", MB_OK | MB_ICONWARNING);
         return;
     }
     const size_t existing = recorder.eventCount();
@@ -44,7 +44,7 @@ void MainWindow::StartRecordingCommand()
         wchar_t question[128];
         std::swprintf(question, 128, L"开始新录制会清空当前的 %u 条事件。\n\n是否先保存当前脚本？",
                       static_cast<unsigned>(existing));
-        const int answer = ShowMessageBox(window_, question, L"确认", MB_YESNOCANCEL | MB_ICONQUESTION);
+        const int answer = showMessageBox(window_, question, L"确认", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) {
             return;
         }
@@ -58,7 +58,7 @@ void MainWindow::StartRecordingCommand()
         }
     }
     if (!recorder.startRecording(recordMouse, recordKeyboard)) {
-        ShowMessageBox(window_,
+        showMessageBox(window_,
                        L"无法开始录制：键盘鼠标钩子安装失败。\n\n常见原因：安全软件（360 等）拦截全局钩子。\n"
                        L"处理办法：把本程序加入杀软白名单后重启软件。",
                        L"错误", MB_OK | MB_ICONERROR);
@@ -78,7 +78,7 @@ void MainWindow::OnRecordHotkey()
         StartRecordingCommand();
     } else if (CurrentActivity() == Activity::Recording && !noticeOpen_) {
         noticeOpen_ = true;
-        ShowMessageBox(window_, recordingNoticeText(CurrentFacts()).c_str(), L"提示", MB_OK | MB_ICONINFORMATION);
+        showMessageBox(window_, recordingNoticeText(CurrentFacts()).c_str(), L"提示", MB_OK | MB_ICONINFORMATION);
         noticeOpen_ = false;
     }
     // While playing (or while the notice is open) the key does nothing.

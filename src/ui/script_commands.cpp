@@ -16,7 +16,7 @@ bool MainWindow::SaveScriptCommand()
     std::vector<MacroEvent> events;
     theRecorder().copyEvents(events);
     if (events.empty()) {
-        ShowMessageBox(window_, L"无事件", L"提示", MB_OK | MB_ICONINFORMATION);
+        showMessageBox(window_, L"无事件", L"提示", MB_OK | MB_ICONINFORMATION);
         return false;
     }
     const uint64_t savedGeneration = scriptGeneration_;
@@ -26,7 +26,7 @@ bool MainWindow::SaveScriptCommand()
     }
     std::wstring error;
     if (!saveScript(path, events, error)) {
-        ShowMessageBox(window_, (L"保存失败: " + error).c_str(), L"错误", MB_OK | MB_ICONERROR);
+        showMessageBox(window_, (L"保存失败: " + error).c_str(), L"错误", MB_OK | MB_ICONERROR);
         return false;
     }
     // The copy taken before the dialog is what was written. When the script changed while the
@@ -36,7 +36,7 @@ bool MainWindow::SaveScriptCommand()
     if (sameScript) {
         unsaved_ = false;
     }
-    ShowMessageBox(window_, L"已保存", L"提示", MB_OK | MB_ICONINFORMATION);
+    showMessageBox(window_, L"已保存", L"提示", MB_OK | MB_ICONINFORMATION);
     if (sameScript && CurrentActivity() == Activity::Idle) {
         SetStatus(L"已保存脚本");
     }
@@ -55,7 +55,7 @@ void MainWindow::LoadScriptCommand()
     if (!MayRun(WindowCommand::Load)) {
         // A hotkey started a recording or a playback while the dialog was open: replacing its
         // events now would mix the two.
-        ShowMessageBox(window_, L"录制 / 回放进行中，已取消加载。", L"提示", MB_OK | MB_ICONINFORMATION);
+        showMessageBox(window_, L"录制 / 回放进行中，已取消加载。", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
     BeginLoad(path, LoadOrigin::LoadCommand, 1);
@@ -66,7 +66,7 @@ void MainWindow::ClearScriptCommand()
     if (!MayRun(WindowCommand::Clear) || theRecorder().eventCount() == 0) {
         return;
     }
-    if (ShowMessageBox(window_, L"清空所有事件？", L"确认", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    if (showMessageBox(window_, L"清空所有事件？", L"确认", MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }
     if (!MayRun(WindowCommand::Clear)) {

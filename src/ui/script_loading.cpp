@@ -105,7 +105,7 @@ void MainWindow::FinishLoad(LoadJob& job)
 {
     RefreshControls();
     if (!job.loaded) {
-        ShowMessageBox(window_, (L"加载失败: " + job.error).c_str(), L"错误", MB_OK | MB_ICONERROR);
+        showMessageBox(window_, (L"加载失败: " + job.error).c_str(), L"错误", MB_OK | MB_ICONERROR);
         return;
     }
     const size_t count = job.events.size();
@@ -118,7 +118,7 @@ void MainWindow::FinishLoad(LoadJob& job)
     if (job.origin == LoadOrigin::LoadCommand) {
         wchar_t message[64];
         std::swprintf(message, 64, L"加载 %u 条", static_cast<unsigned>(count));
-        ShowMessageBox(window_, message, L"提示", MB_OK | MB_ICONINFORMATION);
+        showMessageBox(window_, message, L"提示", MB_OK | MB_ICONINFORMATION);
     }
     // A recording started from the box's loop has replaced the script and says so itself.
     if (CurrentActivity() == Activity::Idle) {

@@ -1,20 +1,27 @@
-// The user's settings in the window: the settings dialog from the system menu, the texts that
-// name the hotkeys, and a playback stopped because the user took over the mouse.
+// The user's settings in the window: the settings dialog from the system menu, putting the chosen
+// settings to work (the recorder's hotkeys and takeover watch, the texts that name the hotkeys),
+// and a playback stopped because the user took over the mouse.
 #include "ui/main_window.h"
+
+#include <optional>
 
 #include "base/message_box.h"
 #include "base/text_encoding.h"
 #include "player/player.h"
+#include "recorder/recorder.h"
+#include "settings/apply_settings.h"
+#include "settings/user_settings_file.h"
 #include "ui/control_ids.h"
 #include "ui/settings_dialog.h"
 
-void MainWindow::UseSettings(const UserSettings& settings)
+void MainWindow::useSettings(const UserSettings& settings)
 {
     settings_ = settings;
-    SetHotkeyNames(utf8ToWide(chordText(settings_.record)), utf8ToWide(chordText(settings_.stop)));
+    applyUserSettings(theRecorder(), settings_);
+    setHotkeyNames(utf8ToWide(chordText(settings_.record)), utf8ToWide(chordText(settings_.stop)));
 }
 
-void MainWindow::SetHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey)
+void MainWindow::setHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey)
 {
     const bool readyShown = window_ != nullptr && ControlText(IDC_STATUS, 128) == readyStatusText(CurrentFacts());
     recordKeyName_ = recordKey;
@@ -25,19 +32,22 @@ void MainWindow::SetHotkeyNames(const std::wstring& recordKey, const std::wstrin
     RefreshControls();
 }
 
-void MainWindow::SettingsCommand()
+void MainWindow::settingsCommand()
 {
     if (!MayRun(WindowCommand::ChangeSettings)) {
-        ShowMessageBox(window_, L"录制 / 回放进行中，请先停止后再更改设置。", L"设置", MB_OK | MB_ICONINFORMATION);
+        showMessageBox(window_, L"录制 / 回放进行中，请先停止后再更改设置。", L"设置", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    UserSettings chosen = settings_;
-    if (RunSettingsDialog(window_, chosen) && window_ != nullptr) {
-        UseSettings(chosen);
+    SettingsDialogCalls calls;
+    calls.save = &saveUserSettings;
+    calls.pauseHotkeys = [](bool paused) { theRecorder().pauseHotkeys(paused); };
+    const std::optional<UserSettings> chosen = runSettingsDialog(window_, settings_, calls);
+    if (chosen && window_ != nullptr) {
+        useSettings(*chosen);
     }
 }
 
-void MainWindow::OnUserTakeover()
+void MainWindow::onUserTakeover()
 {
     if (CurrentActivity() != Activity::Playing) {
         return;

@@ -1,14 +1,13 @@
 #include "ui/settings_dialog.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 #include <windows.h>
 #include <commctrl.h>
 
+#include "base/dialog_template.h"
 #include "base/text_encoding.h"
-#include "recorder/recorder.h"
-#include "recorder/user_settings_file.h"
-#include "ui/dialog_template.h"
 
 namespace {
 
@@ -46,7 +45,7 @@ DialogTemplate settingsTemplate()
 
 struct SettingsDialogState {
     UserSettings settings;  // what the fields show
-    UserSettings* result = nullptr;
+    const SettingsDialogCalls* calls = nullptr;
     std::wstring error;
 };
 
@@ -190,7 +189,7 @@ void dropCharacterMessages(HWND field)
     }
 }
 
-LRESULT CALLBACK ChordFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+LRESULT CALLBACK chordFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
 {
     auto& state = *reinterpret_cast<SettingsDialogState*>(data);
     switch (message) {
@@ -232,7 +231,7 @@ LRESULT CALLBACK ChordFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM 
         SendMessageW(field, EM_SETSEL, 0, -1);
         return result;
     }
-    case WM_NCDESTROY: RemoveWindowSubclass(field, &ChordFieldProc, kChordFieldSubclass); break;
+    case WM_NCDESTROY: RemoveWindowSubclass(field, &chordFieldProc, kChordFieldSubclass); break;
     default: break;
     }
     return DefSubclassProc(field, message, wParam, lParam);
@@ -253,7 +252,7 @@ void onInit(HWND dialog, SettingsDialogState& state)
     for (int id : {kRecordField, kRecordAltField, kStopField}) {
         HWND field = GetDlgItem(dialog, id);
         showChord(field, chordOfField(state.settings, id));
-        SetWindowSubclass(field, &ChordFieldProc, kChordFieldSubclass, reinterpret_cast<DWORD_PTR>(&state));
+        SetWindowSubclass(field, &chordFieldProc, kChordFieldSubclass, reinterpret_cast<DWORD_PTR>(&state));
     }
     CheckDlgButton(dialog, kStopOnUserInputBox, state.settings.stopOnUserInput ? BST_CHECKED : BST_UNCHECKED);
 }
@@ -267,16 +266,14 @@ void onOk(HWND dialog, SettingsDialogState& state)
         return;
     }
     std::wstring error;
-    if (!saveUserSettings(state.settings, error)) {
+    if (!state.calls->save(state.settings, error)) {
         showError(dialog, state, error, 0);
         return;
     }
-    *state.result = state.settings;
-    theRecorder().applySettings(state.settings);
     EndDialog(dialog, IDOK);
 }
 
-INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
         onInit(dialog, *reinterpret_cast<SettingsDialogState*>(lParam));
@@ -312,22 +309,37 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 // Pauses the hotkeys for one scope.
 class PausedHotkeys {
 public:
-    PausedHotkeys() { theRecorder().pauseHotkeys(true); }
-    ~PausedHotkeys() { theRecorder().pauseHotkeys(false); }
+    explicit PausedHotkeys(const std::function<void(bool)>& pause) : pause_(pause)
+    {
+        if (pause_) {
+            pause_(true);
+        }
+    }
+    ~PausedHotkeys()
+    {
+        if (pause_) {
+            pause_(false);
+        }
+    }
     PausedHotkeys(const PausedHotkeys&) = delete;
     PausedHotkeys& operator=(const PausedHotkeys&) = delete;
+
+private:
+    const std::function<void(bool)>& pause_;
 };
 
 }  // namespace
 
-bool RunSettingsDialog(HWND owner, UserSettings& settings)
+std::optional<UserSettings> runSettingsDialog(HWND owner, const UserSettings& current, const SettingsDialogCalls& calls)
 {
     SettingsDialogState state;
-    state.settings = settings;
-    state.result = &settings;
+    state.settings = current;
+    state.calls = &calls;
     const DialogTemplate dialog = settingsTemplate();
-    const PausedHotkeys paused;
-    const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), owner, &SettingsDialogProc,
-                                                   reinterpret_cast<LPARAM>(&state));
-    return answer == IDOK;
+    const PausedHotkeys paused(calls.pauseHotkeys);
+    const INT_PTR answer = dialog.runModal(owner, &settingsDialogProc, reinterpret_cast<LPARAM>(&state));
+    if (answer != IDOK) {
+        return std::nullopt;
+    }
+    return state.settings;
 }

@@ -5,9 +5,12 @@
 // OK, Esc is Cancel, Backspace empties the alternate record field. Sized in dialog units of its
 // font, so it follows the screen scale.
 
+#include <functional>
+#include <optional>
+#include <string>
 #include <windows.h>
 
-#include "recorder/user_settings.h"
+#include "settings/user_settings.h"
 
 // Control ids of the dialog: the three chord fields, the check box and the line that says why
 // OK refused.
@@ -17,11 +20,19 @@ constexpr int kStopField = 103;
 constexpr int kStopOnUserInputBox = 104;
 constexpr int kErrorText = 105;
 
-// Runs the dialog modally over owner, starting from settings. While it is open the hotkeys are
-// paused (so that pressing F8 in a field chooses F8 instead of starting a recording). OK refuses,
-// with a text in the dialog that says why, a missing record or stop key, two equal keys, and a
-// key that people type (a letter, digit, Space, Enter, Tab, Esc or Backspace without Ctrl, Alt
-// or Win); otherwise it writes the settings file (a failed write is told in the dialog, which
-// stays open), hands the settings to the recorder, stores them in settings and returns true.
-// Cancel returns false and changes nothing.
-bool RunSettingsDialog(HWND owner, UserSettings& settings);
+// What the dialog leaves to its caller.
+struct SettingsDialogCalls {
+    // Writes the chosen settings; false with a text for the dialog when it could not.
+    std::function<bool(const UserSettings& settings, std::wstring& error)> save;
+    // Pauses the hotkeys while the dialog is open (true) and lets them fire again (false), so that
+    // pressing F8 in a field chooses F8 instead of starting a recording. May be left empty.
+    std::function<void(bool paused)> pauseHotkeys;
+};
+
+// Runs the dialog modally over owner, starting from current. OK refuses, with a text in the
+// dialog that says why, a missing record or stop key, two equal keys, and a key that people type
+// (a letter, digit, Space, Enter, Tab, Esc or Backspace without Ctrl, Alt or Win); otherwise it
+// saves the settings (a failed save is told in the dialog, which stays open) and returns them;
+// putting them to work is the caller's. Cancel returns nothing.
+std::optional<UserSettings> runSettingsDialog(HWND owner, const UserSettings& current,
+                                              const SettingsDialogCalls& calls);

@@ -3,11 +3,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/dialog_template.h"
 #include "base/message_box.h"
+#include "base/text_encoding.h"
 #include "script/script_edits.h"
 #include "script/script_file.h"
 #include "script/text_step.h"
-#include "ui/dialog_template.h"
 #include "ui/text_step_fields.h"
 
 AskTextStepFn askTextStepSeam = &showTextStepDialog;
@@ -27,7 +28,7 @@ std::wstring controlText(HWND dialog, int id)
 
 void refuse(HWND dialog, int field, const std::wstring& why)
 {
-    ShowMessageBox(dialog, why.c_str(), L"提示", MB_OK | MB_ICONWARNING);
+    showMessageBox(dialog, why.c_str(), L"提示", MB_OK | MB_ICONWARNING);
     SetFocus(GetDlgItem(dialog, field));
     SendDlgItemMessageW(dialog, field, EM_SETSEL, 0, -1);
 }
@@ -63,7 +64,7 @@ INT_PTR CALLBACK textStepDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         SendDlgItemMessageW(dialog, IDC_TEXT_STEP_TEXT, EM_SETLIMITTEXT, kMaxEditedTextUnits, 0);
         SetDlgItemTextW(dialog, IDC_TEXT_STEP_TEXT, boxTextOfStep(step.text).c_str());
         const std::string delay = formatJsonNumber(step.delay);
-        SetDlgItemTextW(dialog, IDC_TEXT_STEP_DELAY, std::wstring(delay.begin(), delay.end()).c_str());
+        SetDlgItemTextW(dialog, IDC_TEXT_STEP_DELAY, utf8ToWide(delay).c_str());
         SendDlgItemMessageW(dialog, IDC_TEXT_STEP_TEXT, EM_SETSEL, 0, -1);
         SetFocus(GetDlgItem(dialog, IDC_TEXT_STEP_TEXT));
         return FALSE;  // the focus is set
@@ -101,8 +102,7 @@ bool showTextStepDialog(HWND owner, const wchar_t* title, TextStepInput& step)
     layout.add(DialogTemplate::kButtonClass, IDOK, L"确定", BS_DEFPUSHBUTTON | WS_TABSTOP, 168, 148, 50, 14);
     layout.add(DialogTemplate::kButtonClass, IDCANCEL, L"取消", BS_PUSHBUTTON | WS_TABSTOP, 222, 148, 50, 14);
     TextStepInput edited = step;
-    const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), layout.get(), owner,
-                                                   &textStepDialogProc, reinterpret_cast<LPARAM>(&edited));
+    const INT_PTR answer = layout.runModal(owner, &textStepDialogProc, reinterpret_cast<LPARAM>(&edited));
     if (answer != IDOK) {
         return false;
     }

@@ -1,23 +1,6 @@
 #include "ui/ui_fonts.h"
 
-#include <cwchar>
-
-#include "ui/window_layout.h"
-
-namespace {
-
-HFONT makeFont(const wchar_t* face, int points, LONG weight, int dpi)
-{
-    LOGFONTW font{};
-    font.lfHeight = FontHeightForDpi(points, dpi);
-    font.lfWeight = weight;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfQuality = CLEARTYPE_QUALITY;
-    wcsncpy(font.lfFaceName, face, LF_FACESIZE - 1);
-    return CreateFontIndirectW(&font);
-}
-
-}  // namespace
+#include "base/fonts.h"
 
 HFONT UiFonts::get(FontRole role) const
 {
@@ -34,9 +17,9 @@ HFONT UiFonts::get(FontRole role) const
 UiFonts MakeUiFonts(int dpi)
 {
     UiFonts fonts;
-    fonts.regular.reset(makeFont(L"Microsoft YaHei", 9, FW_NORMAL, dpi));
-    fonts.bold.reset(makeFont(L"Microsoft YaHei", 9, FW_BOLD, dpi));
-    fonts.mono.reset(makeFont(L"Consolas", 9, FW_NORMAL, dpi));
-    fonts.small.reset(makeFont(L"Microsoft YaHei", 8, FW_NORMAL, dpi));
+    fonts.regular = makeFont(kTextFace, kTextPoints, FW_NORMAL, dpi);
+    fonts.bold = makeFont(kTextFace, kTextPoints, FW_BOLD, dpi);
+    fonts.mono = makeFont(L"Consolas", kTextPoints, FW_NORMAL, dpi);
+    fonts.small = makeFont(kTextFace, 8, FW_NORMAL, dpi);
     return fonts;
 }

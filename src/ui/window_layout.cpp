@@ -4,22 +4,22 @@
 
 int InitialClientWidth(int dpi)
 {
-    return ScaleForDpi(620, dpi);
+    return scaleForDpi(620, dpi);
 }
 
 int InitialClientHeight(int dpi)
 {
-    return ScaleForDpi(482, dpi);
+    return scaleForDpi(482, dpi);
 }
 
 int MinimumTrackWidth(int dpi)
 {
-    return ScaleForDpi(620, dpi);
+    return scaleForDpi(620, dpi);
 }
 
 int MinimumTrackHeight(int dpi)
 {
-    return ScaleForDpi(400, dpi);
+    return scaleForDpi(400, dpi);
 }
 
 namespace {
@@ -37,7 +37,7 @@ WindowLayout ComputeLayout(int clientWidth, int clientHeight, int dpi)
 {
     // Every design value is scaled on its own and only then added, so that the sums round the same
     // way at every DPI (a control never drifts a pixel away from its group box).
-    const auto s = [dpi](int value) { return ScaleForDpi(value, dpi); };
+    const auto s = [dpi](int value) { return scaleForDpi(value, dpi); };
     const int margin = s(kMargin);
     const int groupWidth = clientWidth - 2 * margin;
     const int statusHeight = s(kStatusHeight);

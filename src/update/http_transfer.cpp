@@ -8,12 +8,13 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include "base/program_version.h"
 #include "base/text_encoding.h"
 #include "update/url_rules.h"
 
 namespace {
 
-const wchar_t kUserAgent[] = L"LorminRecorder/2.0";
+const wchar_t kUserAgent[] = L"LorminRecorder/" LR_VERSION_SHORT;
 constexpr int kResolveTimeoutMs = 8000;
 constexpr int kConnectTimeoutMs = 8000;
 constexpr int kSendTimeoutMs = 10000;
@@ -24,16 +25,18 @@ constexpr DWORD kReceiveResponseTimeoutMs = 30000;
 constexpr DWORD kHostCapacity = 256;
 constexpr DWORD kPathCapacity = 2048;
 
+// The stamp of the process's last request.
+std::atomic<uint64_t> lastStamp{0};
+
 // GetTickCount64 moves in steps of 10 to 16 ms; two requests inside one step would carry the
 // same parameter and a cache between us and the server could answer the second from the first.
 uint64_t nextStamp()
 {
-    static std::atomic<uint64_t> previous{0};
-    uint64_t last = previous.load();
+    uint64_t last = lastStamp.load();
     uint64_t stamp = 0;
     do {
-        stamp = UpdateRules::NextRequestStamp(GetTickCount64(), last);
-    } while (!previous.compare_exchange_weak(last, stamp));
+        stamp = UpdateRules::nextRequestStamp(GetTickCount64(), last);
+    } while (!lastStamp.compare_exchange_weak(last, stamp));
     return stamp;
 }
 
@@ -116,7 +119,7 @@ bool openRequest(const UrlParts& parts, HttpHandles& handles, std::wstring& erro
         return false;
     }
 
-    const std::wstring requestPath = fromU16(UpdateRules::RequestPathWithStamp(toU16(parts.path), nextStamp()));
+    const std::wstring requestPath = fromU16(UpdateRules::requestPathWithStamp(toU16(parts.path), nextStamp()));
     handles.request.reset(WinHttpOpenRequest(handles.connection.get(), L"GET", requestPath.c_str(), nullptr,
                                              WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                              parts.secure ? WINHTTP_FLAG_SECURE : 0));
@@ -168,7 +171,7 @@ int64_t queryContentLength(HINTERNET request)
         return 0;
     }
     lengthText[63] = L'\0';
-    return UpdateRules::ParseContentLength(toU16(lengthText));
+    return UpdateRules::parseContentLength(toU16(lengthText));
 }
 
 }  // namespace
@@ -209,19 +212,19 @@ bool TransferCancel::leave()
     return std::exchange(closedByCancel_, false);
 }
 
-void HttpCloseHandles(HttpHandles& handles)
+void httpCloseHandles(HttpHandles& handles)
 {
     handles.request.reset();
     handles.connection.reset();
     handles.session.reset();
 }
 
-bool HttpOpenGet(const std::wstring& url, std::wstring& error, DWORD& status, int64_t& contentLength,
+bool httpOpenGet(const std::wstring& url, std::wstring& error, DWORD& status, int64_t& contentLength,
                  HttpHandles& handles, TransferCancel* cancel)
 {
     status = 0;
     contentLength = 0;
-    HttpCloseHandles(handles);
+    httpCloseHandles(handles);
 
     UrlParts parts;
     if (!crackUrl(url, parts)) {
@@ -229,7 +232,7 @@ bool HttpOpenGet(const std::wstring& url, std::wstring& error, DWORD& status, in
         return false;
     }
     if (!openRequest(parts, handles, error) || !sendAndReceive(handles.request, cancel, error)) {
-        HttpCloseHandles(handles);
+        httpCloseHandles(handles);
         return false;
     }
     status = queryStatus(handles.request.get());
@@ -245,14 +248,14 @@ bool openForStatus200(const std::wstring& url, const wchar_t* statusText, HttpHa
                       TransferCancel* cancel, std::wstring& error)
 {
     DWORD status = 0;
-    if (!HttpOpenGet(url, error, status, contentLength, handles, cancel)) {
+    if (!httpOpenGet(url, error, status, contentLength, handles, cancel)) {
         return false;
     }
     if (status != 200) {
         wchar_t text[128] = {};
         swprintf(text, 128, statusText, static_cast<unsigned>(status));
         error = text;
-        HttpCloseHandles(handles);
+        httpCloseHandles(handles);
         return false;
     }
     return true;
@@ -294,8 +297,8 @@ BodyEnd copyBodyToFile(InternetHandle& request, TransferCancel* cancel, HANDLE f
     return BodyEnd::Complete;
 }
 
-bool getToFile(const std::wstring& url, const std::wstring& path, DWORD creation, ProgressCallback progress,
-               void* context, TransferCancel* cancel, std::wstring& error)
+bool getToNewFile(const std::wstring& url, const std::wstring& path, ProgressCallback progress, void* context,
+                  TransferCancel* cancel, std::wstring& error)
 {
     HttpHandles handles;
     int64_t contentLength = 0;
@@ -303,7 +306,7 @@ bool getToFile(const std::wstring& url, const std::wstring& path, DWORD creation
         return false;
     }
     // No sharing: while the download runs nobody else writes, reads or deletes the file.
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         error = L"无法写入目标文件（目录可能不可写，试试把软件放到桌面或 D 盘）";
         return false;
@@ -312,7 +315,7 @@ bool getToFile(const std::wstring& url, const std::wstring& path, DWORD creation
     int64_t received = 0;
     const BodyEnd end = copyBodyToFile(handles.request, cancel, file.get(), contentLength, progress, context, received);
     const bool closed = CloseHandle(file.release()) != FALSE;
-    HttpCloseHandles(handles);
+    httpCloseHandles(handles);
     // Every way out below that is not a complete download leaves no file behind: a partial build
     // next to the program would later be taken for the finished one.
     if (end == BodyEnd::Cancelled) {
@@ -336,7 +339,7 @@ bool getToFile(const std::wstring& url, const std::wstring& path, DWORD creation
 
 }  // namespace
 
-bool HttpGetToMemory(const std::wstring& url, std::string& body, std::wstring& error, TransferCancel* cancel)
+bool httpGetToMemory(const std::wstring& url, std::string& body, std::wstring& error, TransferCancel* cancel)
 {
     body.clear();
     HttpHandles handles;
@@ -362,7 +365,7 @@ bool HttpGetToMemory(const std::wstring& url, std::string& body, std::wstring& e
         }
         more = queryAvailable(handles.request, cancel, available);
     }
-    HttpCloseHandles(handles);
+    httpCloseHandles(handles);
 
     if (cancel != nullptr && cancel->cancelled()) {
         body.clear();
@@ -376,14 +379,8 @@ bool HttpGetToMemory(const std::wstring& url, std::string& body, std::wstring& e
     return true;
 }
 
-bool HttpGetToFile(const std::wstring& url, const std::wstring& path, ProgressCallback progress, void* context,
-                   std::wstring& error)
-{
-    return getToFile(url, path, CREATE_ALWAYS, progress, context, nullptr, error);
-}
-
-bool HttpDownloadToNewFile(const std::wstring& url, const std::wstring& path, ProgressCallback progress, void* context,
+bool httpDownloadToNewFile(const std::wstring& url, const std::wstring& path, ProgressCallback progress, void* context,
                            TransferCancel* cancel, std::wstring& error)
 {
-    return getToFile(url, path, CREATE_NEW, progress, context, cancel, error);
+    return getToNewFile(url, path, progress, context, cancel, error);
 }

@@ -46,16 +46,13 @@ private:
 // The error text of a cancelled transfer.
 extern const wchar_t kCancelledText[];
 
-bool HttpOpenGet(const std::wstring& url, std::wstring& error, DWORD& status, int64_t& contentLength,
+bool httpOpenGet(const std::wstring& url, std::wstring& error, DWORD& status, int64_t& contentLength,
                  HttpHandles& handles, TransferCancel* cancel = nullptr);
-bool HttpGetToMemory(const std::wstring& url, std::string& body, std::wstring& error, TransferCancel* cancel = nullptr);
-// Creates the file or truncates an existing one once the server has answered with status 200.
-bool HttpGetToFile(const std::wstring& url, const std::wstring& path, ProgressCallback progress, void* context,
-                   std::wstring& error);
+bool httpGetToMemory(const std::wstring& url, std::string& body, std::wstring& error, TransferCancel* cancel = nullptr);
 // The download of a build: the file is created only once the server has answered with status
 // 200, and only if no file of that name exists (never written through a name someone else
 // made); it can be cancelled from another thread. A failed or cancelled download leaves no file.
-bool HttpDownloadToNewFile(const std::wstring& url, const std::wstring& path, ProgressCallback progress, void* context,
+bool httpDownloadToNewFile(const std::wstring& url, const std::wstring& path, ProgressCallback progress, void* context,
                            TransferCancel* cancel, std::wstring& error);
 // Closes the open handles of a transfer (request, connection, session) and clears them.
-void HttpCloseHandles(HttpHandles& handles);
+void httpCloseHandles(HttpHandles& handles);

@@ -1,6 +1,6 @@
 #include "update/release_notes.h"
 
-std::wstring NotesForQuestion(const std::wstring& notes)
+std::wstring notesForQuestion(const std::wstring& notes)
 {
     size_t lines = 1;
     size_t end = 0;
@@ -28,7 +28,7 @@ std::wstring NotesForQuestion(const std::wstring& notes)
     return shown + L"\n…";
 }
 
-std::wstring NotesForEditField(const std::wstring& notes)
+std::wstring notesForEditField(const std::wstring& notes)
 {
     std::wstring shown;
     shown.reserve(notes.size() + notes.size() / 8);

@@ -12,8 +12,8 @@ constexpr size_t kQuestionNoteChars = 1000;
 
 // The notes for the question box: unchanged when they fit, else their first 15 lines (and at
 // most 1000 characters) followed by "…" on a line of its own. CR LF counts as one line break.
-std::wstring NotesForQuestion(const std::wstring& notes);
+std::wstring notesForQuestion(const std::wstring& notes);
 
 // The notes for a multi-line edit field, which breaks lines only at CR LF: every LF that does
 // not follow a CR gets one, and a CR alone becomes CR LF.
-std::wstring NotesForEditField(const std::wstring& notes);
+std::wstring notesForEditField(const std::wstring& notes);

@@ -4,7 +4,7 @@
 #define LR_UPDATE_PUBLIC_KEY ""
 #endif
 
-const char* updatePublicKeyHex = LR_UPDATE_PUBLIC_KEY;
+const char* publisherKeyHexSeam = LR_UPDATE_PUBLIC_KEY;
 
 namespace {
 
@@ -24,7 +24,7 @@ int hexValue(char c)
 
 }  // namespace
 
-bool ParseHexBytes(const std::string& hex, uint8_t* bytes, size_t count)
+bool parseHexBytes(const std::string& hex, uint8_t* bytes, size_t count)
 {
     if (hex.size() != count * 2) {
         return false;
@@ -40,7 +40,7 @@ bool ParseHexBytes(const std::string& hex, uint8_t* bytes, size_t count)
     return true;
 }
 
-bool NormalizeDigest(const std::string& text, std::string& lowerHex)
+bool normalizeDigest(const std::string& text, std::string& lowerHex)
 {
     std::string digits;
     for (const char c : text) {
@@ -59,39 +59,39 @@ bool NormalizeDigest(const std::string& text, std::string& lowerHex)
     return true;
 }
 
-std::string SignedReleaseText(const std::string& ver, const std::string& lowerHexDigest)
+std::string signedReleaseText(const std::string& ver, const std::string& lowerHexDigest)
 {
     return "LorminRecorder|" + ver + "|" + lowerHexDigest;
 }
 
-ReleaseCheck CheckReleaseSignature(const ManifestFields& fields, const char* publicKeyHex, VerifySignatureFn verify)
+ReleaseCheck checkReleaseSignature(const ManifestFields& fields, const char* publicKeyHex, VerifySignatureFn verify)
 {
     const std::string keyHex = publicKeyHex != nullptr ? publicKeyHex : "";
     if (keyHex.empty()) {
         return ReleaseCheck::NotChecked;
     }
     PublicKeyBytes key{};
-    if (!ParseHexBytes(keyHex, key.data(), key.size())) {
+    if (!parseHexBytes(keyHex, key.data(), key.size())) {
         return ReleaseCheck::BadKey;
     }
     if (fields.sig.empty()) {
         return ReleaseCheck::MissingSignature;
     }
     std::string digest;
-    if (!NormalizeDigest(fields.sha256, digest)) {
+    if (!normalizeDigest(fields.sha256, digest)) {
         return ReleaseCheck::MissingDigest;
     }
     SignatureBytes signature{};
-    if (!ParseHexBytes(fields.sig, signature.data(), signature.size())) {
+    if (!parseHexBytes(fields.sig, signature.data(), signature.size())) {
         return ReleaseCheck::MalformedSignature;
     }
-    if (verify == nullptr || !verify(key, SignedReleaseText(fields.ver, digest), signature)) {
+    if (verify == nullptr || !verify(key, signedReleaseText(fields.ver, digest), signature)) {
         return ReleaseCheck::BadSignature;
     }
     return ReleaseCheck::Valid;
 }
 
-std::wstring ReleaseRefusalText(ReleaseCheck check)
+std::wstring releaseRefusalText(ReleaseCheck check)
 {
     switch (check) {
     case ReleaseCheck::MissingSignature: return L"更新信息没有发布者签名，已拒绝";
@@ -103,4 +103,24 @@ std::wstring ReleaseRefusalText(ReleaseCheck check)
     case ReleaseCheck::Valid: break;
     }
     return std::wstring();
+}
+
+bool isRefusedRelease(ReleaseCheck check)
+{
+    switch (check) {
+    case ReleaseCheck::MissingSignature:
+    case ReleaseCheck::MissingDigest:
+    case ReleaseCheck::MalformedSignature:
+    case ReleaseCheck::BadSignature: return true;
+    case ReleaseCheck::NotChecked:
+    case ReleaseCheck::Valid:
+    case ReleaseCheck::BadKey: break;
+    }
+    return false;
+}
+
+std::wstring refusedReleaseBoxText(const std::wstring& reason)
+{
+    return L"更新信息未通过发布者的签名校验，已拒绝：\n" + reason +
+           L"\n\n服务器或网络可能已被篡改，请不要使用此次提供的更新。请到官网手动下载正式版本。";
 }

@@ -6,34 +6,13 @@
 #include <windows.h>
 #include <bcrypt.h>
 
+#include "base/sha256.h"
 #include "base/win_owners.h"
 
-namespace {
-
-bool sha256Of(const std::string& message, UCHAR (&digest)[32])
+bool verifyReleaseSignature(const PublicKeyBytes& key, const std::string& message, const SignatureBytes& signature)
 {
-    BCRYPT_ALG_HANDLE opened = nullptr;
-    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&opened, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
-        return false;
-    }
-    const AlgorithmHandle algorithm(opened);
-    BCRYPT_HASH_HANDLE created = nullptr;
-    // No hash object buffer: the provider allocates its own (Windows 7 and later).
-    if (!BCRYPT_SUCCESS(BCryptCreateHash(algorithm.get(), &created, nullptr, 0, nullptr, 0, 0))) {
-        return false;
-    }
-    const HashHandle hash(created);
-    std::vector<UCHAR> bytes(message.begin(), message.end());
-    return BCRYPT_SUCCESS(BCryptHashData(hash.get(), bytes.data(), static_cast<ULONG>(bytes.size()), 0)) &&
-           BCRYPT_SUCCESS(BCryptFinishHash(hash.get(), digest, sizeof digest, 0));
-}
-
-}  // namespace
-
-bool VerifyReleaseSignature(const PublicKeyBytes& key, const std::string& message, const SignatureBytes& signature)
-{
-    UCHAR digest[32] = {};
-    if (!sha256Of(message, digest)) {
+    Sha256Digest digest{};
+    if (!sha256OfBytes(message, digest)) {
         return false;
     }
     BCRYPT_ALG_HANDLE opened = nullptr;
@@ -55,6 +34,6 @@ bool VerifyReleaseSignature(const PublicKeyBytes& key, const std::string& messag
     }
     const KeyHandle publicKey(imported);
     std::vector<UCHAR> signatureBytes(signature.begin(), signature.end());
-    return BCryptVerifySignature(publicKey.get(), nullptr, digest, sizeof digest, signatureBytes.data(),
-                                 static_cast<ULONG>(signatureBytes.size()), 0) == 0;
+    return BCryptVerifySignature(publicKey.get(), nullptr, digest.data(), static_cast<ULONG>(digest.size()),
+                                 signatureBytes.data(), static_cast<ULONG>(signatureBytes.size()), 0) == 0;
 }

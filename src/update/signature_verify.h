@@ -5,4 +5,4 @@
 
 #include "update/release_signature.h"
 
-bool VerifyReleaseSignature(const PublicKeyBytes& key, const std::string& message, const SignatureBytes& signature);
+bool verifyReleaseSignature(const PublicKeyBytes& key, const std::string& message, const SignatureBytes& signature);

@@ -4,5 +4,5 @@
 #include <windows.h>
 
 // Runs the whole check (checking window, result messages, optional update window) on the
-// user-interface thread and returns when it is over.
-void CheckForUpdates(HWND owner);
+// user-interface thread and returns when it is over. A call while a check runs returns at once.
+void checkForUpdates(HWND owner);

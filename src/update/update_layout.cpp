@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-UpdateRect ScaleUpdateRect(const UpdateRect& rect, int dpi)
+UpdateRect scaleUpdateRect(const UpdateRect& rect, int dpi)
 {
-    return UpdateRect{ScaleForDpi(rect.x, dpi), ScaleForDpi(rect.y, dpi), ScaleForDpi(rect.width, dpi),
-                      ScaleForDpi(rect.height, dpi)};
+    return UpdateRect{scaleForDpi(rect.x, dpi), scaleForDpi(rect.y, dpi), scaleForDpi(rect.width, dpi),
+                      scaleForDpi(rect.height, dpi)};
 }
 
 namespace {
@@ -20,7 +20,7 @@ int clampStart(int start, int size, int areaStart, int areaSize)
 
 }  // namespace
 
-UpdateRect CenteredOn(const UpdateRect& owner, int width, int height, const UpdateRect& workArea)
+UpdateRect centeredOn(const UpdateRect& owner, int width, int height, const UpdateRect& workArea)
 {
     const int x = owner.x + (owner.width - width) / 2;
     const int y = owner.y + (owner.height - height) / 2;

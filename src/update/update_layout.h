@@ -11,7 +11,7 @@ struct UpdateRect {
     int height;
 };
 
-UpdateRect ScaleUpdateRect(const UpdateRect& rect, int dpi);
+UpdateRect scaleUpdateRect(const UpdateRect& rect, int dpi);
 
 // Outer sizes of the windows at 96 DPI.
 constexpr int kCheckWindowWidth = 400;
@@ -21,4 +21,4 @@ constexpr int kUpdateWindowHeight = 340;
 
 // Where a window of the given size goes so that it is centred on the owner's rectangle and
 // stays inside the work area (its top-left corner wins when it is larger than the work area).
-UpdateRect CenteredOn(const UpdateRect& owner, int width, int height, const UpdateRect& workArea);
+UpdateRect centeredOn(const UpdateRect& owner, int width, int height, const UpdateRect& workArea);

@@ -5,7 +5,7 @@
 
 #include "script/json_reader.h"
 
-bool ExtractJsonString(const std::string& text, const char* name, std::string& value)
+bool extractJsonString(const std::string& text, const char* name, std::string& value)
 {
     const std::string pattern = std::string("\"") + name + "\"";
     const size_t at = text.find(pattern);
@@ -76,7 +76,7 @@ bool readJsonManifest(const std::string& text, ManifestFields& fields)
 
 }  // namespace
 
-bool ReadManifest(const std::string& text, ManifestFields& fields, ManifestReading* reading)
+bool readManifest(const std::string& text, ManifestFields& fields, ManifestReading* reading)
 {
     fields = ManifestFields{};
     if (readJsonManifest(text, fields)) {
@@ -89,17 +89,17 @@ bool ReadManifest(const std::string& text, ManifestFields& fields, ManifestReadi
         *reading = ManifestReading::Scanner;
     }
     // The second scan runs only when the first found its member, as the check always did.
-    if (!ExtractJsonString(text, "ver", fields.ver) || !ExtractJsonString(text, "url", fields.url)) {
+    if (!extractJsonString(text, "ver", fields.ver) || !extractJsonString(text, "url", fields.url)) {
         fields = ManifestFields{};
         return false;
     }
-    ExtractJsonString(text, "sha256", fields.sha256);
-    ExtractJsonString(text, "note", fields.note);
-    ExtractJsonString(text, "sig", fields.sig);
+    extractJsonString(text, "sha256", fields.sha256);
+    extractJsonString(text, "note", fields.note);
+    extractJsonString(text, "sig", fields.sig);
     return true;
 }
 
-bool IsAcceptableVersionText(const std::string& version)
+bool isAcceptableVersionText(const std::string& version)
 {
     // The version ends up in a path: anything that could name a folder ("..", "\", ":") or a
     // device must never get there, so only a small, plain alphabet is allowed.
@@ -119,7 +119,7 @@ bool IsAcceptableVersionText(const std::string& version)
     return true;
 }
 
-bool IsAcceptableVersionText(const std::wstring& version)
+bool isAcceptableVersionText(const std::wstring& version)
 {
     std::string narrow;
     for (const wchar_t c : version) {
@@ -128,10 +128,10 @@ bool IsAcceptableVersionText(const std::wstring& version)
         }
         narrow += static_cast<char>(c);
     }
-    return IsAcceptableVersionText(narrow);
+    return isAcceptableVersionText(narrow);
 }
 
-std::wstring DownloadFileName(const std::wstring& version)
+std::wstring downloadFileName(const std::wstring& version)
 {
     return L"LorminRecorder_v" + version + L".exe";
 }
@@ -149,7 +149,7 @@ bool isHexDigit(wchar_t c)
 
 }  // namespace
 
-std::wstring TemporaryDownloadName(uint64_t unique)
+std::wstring temporaryDownloadName(uint64_t unique)
 {
     static const wchar_t digits[] = L"0123456789abcdef";
     std::wstring name = kTemporaryPrefix;
@@ -159,7 +159,7 @@ std::wstring TemporaryDownloadName(uint64_t unique)
     return name + kTemporarySuffix;
 }
 
-bool IsTemporaryDownloadName(const std::wstring& name)
+bool isTemporaryDownloadName(const std::wstring& name)
 {
     const std::wstring prefix = kTemporaryPrefix;
     const std::wstring suffix = kTemporarySuffix;
@@ -176,7 +176,7 @@ bool IsTemporaryDownloadName(const std::wstring& name)
     return true;
 }
 
-std::wstring FormatSize(int64_t bytes)
+std::wstring formatSize(int64_t bytes)
 {
     wchar_t buffer[64] = {};
     if (bytes >= 1048576) {
@@ -189,7 +189,7 @@ std::wstring FormatSize(int64_t bytes)
     return buffer;
 }
 
-int DownloadPercent(int64_t received, int64_t total)
+int downloadPercent(int64_t received, int64_t total)
 {
     if (total < 1) {
         return 0;
@@ -201,7 +201,7 @@ int DownloadPercent(int64_t received, int64_t total)
     return percent < 0 ? 0 : static_cast<int>(percent);
 }
 
-std::string HexDigest(const unsigned char* bytes, size_t count)
+std::string hexDigest(const unsigned char* bytes, size_t count)
 {
     static const char digits[] = "0123456789abcdef";
     std::string text;
@@ -222,7 +222,7 @@ wchar_t foldAscii(wchar_t c)
 
 }  // namespace
 
-bool DigestMatches(const std::string& computedHex, const std::wstring& expected)
+bool digestMatches(const std::string& computedHex, const std::wstring& expected)
 {
     std::wstring compact;
     for (const wchar_t c : expected) {

@@ -5,10 +5,10 @@
 #include <vector>
 #include <windows.h>
 
+#include "base/config_lines.h"
 #include "base/error_log.h"
 #include "base/owned.h"
 #include "base/text_encoding.h"
-#include "update/config_scan.h"
 #include "update/url_rules.h"
 
 const wchar_t* const kDefaultUpdateBaseUrl = L"" LR_DEFAULT_UPDATE_BASE_URL;
@@ -47,14 +47,14 @@ std::wstring moduleFileName()
 
 }  // namespace
 
-bool GetOwnVersion(wchar_t* buffer, size_t capacity)
+bool getOwnVersion(wchar_t* buffer, size_t capacity)
 {
     copyTruncated(buffer, capacity, L"0.0.0");
     const std::wstring path = moduleFileName();
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
     if (size == 0) {
-        ErrorLog::Write(L"[更新] 读取自身版本号失败 err=%lu", GetLastError());
+        ErrorLog::write(L"[更新] 读取自身版本号失败 err=%lu", GetLastError());
         return false;
     }
     std::vector<unsigned char> block(size, 0);
@@ -67,22 +67,22 @@ bool GetOwnVersion(wchar_t* buffer, size_t capacity)
         return false;
     }
     wchar_t text[64] = {};
-    const std::wstring version = fromU16(UpdateRules::FormatFileVersion(info->dwFileVersionMS, info->dwFileVersionLS));
+    const std::wstring version = fromU16(UpdateRules::formatFileVersion(info->dwFileVersionMS, info->dwFileVersionLS));
     copyTruncated(text, 64, version);
     copyTruncated(buffer, capacity, text);
     return true;
 }
 
-std::wstring GetModuleDir()
+std::wstring getModuleDir()
 {
     const std::wstring path = moduleFileName();
     const size_t slash = path.rfind(L'\\');
     return slash == std::wstring::npos ? path : path.substr(0, slash);
 }
 
-std::wstring ReadConfiguredUpdateUrl()
+std::wstring readConfiguredUpdateUrl()
 {
-    const std::wstring path = GetModuleDir() + L"\\" + kConfigFileName;
+    const std::wstring path = getModuleDir() + L"\\" + kConfigFileName;
     std::string content;
     {
         const FileStream file(_wfopen(path.c_str(), L"rb"));
@@ -98,34 +98,36 @@ std::wstring ReadConfiguredUpdateUrl()
             content.append(chunk, count);
         }
     }
+    // Whatever stands between the key and the equals sign is not examined, so "UPDATE_URL =" and
+    // longer keys beginning with UPDATE_URL both count; the first such line ends the search.
     std::string value;
-    if (!FindUpdateUrlSetting(content, value)) {
+    if (!findConfigValue(content, "UPDATE_URL", KeyMatch::Prefix, value)) {
         return std::wstring();
     }
     return utf8ToWide(value);
 }
 
-std::wstring SelectUpdateBaseUrl()
+std::wstring selectUpdateBaseUrl()
 {
-    const std::wstring configured = ReadConfiguredUpdateUrl();
+    const std::wstring configured = readConfiguredUpdateUrl();
     if (!configured.empty()) {
-        ErrorLog::Write(L"[更新] 使用 %ls 中的更新地址", kConfigFileName);
+        ErrorLog::write(L"[更新] 使用 %ls 中的更新地址", kConfigFileName);
         return configured;
     }
     return kDefaultUpdateBaseUrl;
 }
 
-std::wstring ManifestUrlFor(const std::wstring& baseUrl)
+std::wstring manifestUrlFor(const std::wstring& baseUrl)
 {
-    return fromU16(UpdateRules::ManifestUrlFor(toU16(baseUrl)));
+    return fromU16(UpdateRules::manifestUrlFor(toU16(baseUrl)));
 }
 
-std::wstring ResolveUrl(const std::wstring& manifestUrl, const std::wstring& reference)
+std::wstring resolveUrl(const std::wstring& manifestUrl, const std::wstring& reference)
 {
-    return fromU16(UpdateRules::ResolveUrl(toU16(manifestUrl), toU16(reference)));
+    return fromU16(UpdateRules::resolveUrl(toU16(manifestUrl), toU16(reference)));
 }
 
-int CompareVersions(const std::wstring& a, const std::wstring& b)
+int compareVersions(const std::wstring& a, const std::wstring& b)
 {
-    return UpdateRules::CompareVersions(toU16(a), toU16(b));
+    return UpdateRules::compareVersions(toU16(a), toU16(b));
 }

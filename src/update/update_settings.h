@@ -7,10 +7,10 @@
 
 extern const wchar_t* const kDefaultUpdateBaseUrl;
 
-bool GetOwnVersion(wchar_t* buffer, size_t capacity);
-std::wstring GetModuleDir();
-std::wstring ReadConfiguredUpdateUrl();
-std::wstring SelectUpdateBaseUrl();
-std::wstring ManifestUrlFor(const std::wstring& baseUrl);
-std::wstring ResolveUrl(const std::wstring& manifestUrl, const std::wstring& reference);
-int CompareVersions(const std::wstring& a, const std::wstring& b);
+bool getOwnVersion(wchar_t* buffer, size_t capacity);
+std::wstring getModuleDir();
+std::wstring readConfiguredUpdateUrl();
+std::wstring selectUpdateBaseUrl();
+std::wstring manifestUrlFor(const std::wstring& baseUrl);
+std::wstring resolveUrl(const std::wstring& manifestUrl, const std::wstring& reference);
+int compareVersions(const std::wstring& a, const std::wstring& b);

@@ -5,7 +5,7 @@
 
 namespace UpdateRules {
 
-std::u16string ManifestUrlFor(const std::u16string& baseUrl)
+std::u16string manifestUrlFor(const std::u16string& baseUrl)
 {
     if (baseUrl.empty()) {
         return std::u16string();
@@ -21,7 +21,7 @@ std::u16string ManifestUrlFor(const std::u16string& baseUrl)
     return url + u"version.json";
 }
 
-std::u16string ResolveUrl(const std::u16string& manifestUrl, const std::u16string& reference)
+std::u16string resolveUrl(const std::u16string& manifestUrl, const std::u16string& reference)
 {
     if (reference.empty()) {
         return std::u16string();
@@ -55,7 +55,7 @@ int32_t readComponent(const std::u16string& text, size_t& at)
 
 }  // namespace
 
-int CompareVersions(const std::u16string& a, const std::u16string& b)
+int compareVersions(const std::u16string& a, const std::u16string& b)
 {
     size_t i = 0;
     size_t j = 0;
@@ -91,24 +91,24 @@ std::u16string decimal(uint64_t value)
 
 }  // namespace
 
-std::u16string FormatFileVersion(uint32_t versionMs, uint32_t versionLs)
+std::u16string formatFileVersion(uint32_t versionMs, uint32_t versionLs)
 {
     return decimal(versionMs >> 16) + u'.' + decimal(versionMs & 0xFFFF) + u'.' + decimal(versionLs >> 16);
 }
 
-std::u16string RequestPathWithStamp(const std::u16string& path, uint64_t stamp)
+std::u16string requestPathWithStamp(const std::u16string& path, uint64_t stamp)
 {
     std::u16string request = path.empty() ? std::u16string(u"/") : path;
     request += request.find(u'?') == std::u16string::npos ? u'?' : u'&';
     return request + u"t=" + decimal(stamp);
 }
 
-uint64_t NextRequestStamp(uint64_t tick, uint64_t previous)
+uint64_t nextRequestStamp(uint64_t tick, uint64_t previous)
 {
     return tick > previous ? tick : previous + 1;
 }
 
-int64_t ParseContentLength(const std::u16string& text)
+int64_t parseContentLength(const std::u16string& text)
 {
     size_t at = 0;
     while (at < text.size() && (text[at] == u' ' || text[at] == u'\t')) {

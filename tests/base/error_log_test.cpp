@@ -68,7 +68,7 @@ bool isStamp(const std::string& line)
 
 constexpr size_t stampLength = 22;  // "[2026-01-02 03:04:05] "
 
-// Each test gets its own LOCALAPPDATA folder and a fresh ErrorLog::Init, as a new process would.
+// Each test gets its own LOCALAPPDATA folder and a fresh ErrorLog::init, as a new process would.
 class ErrorLogTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -86,13 +86,13 @@ protected:
         RemoveDirectoryW(folder.c_str());
         RemoveDirectoryW(base.c_str());
         SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
-        ErrorLog::Init();
+        ErrorLog::init();
     }
 
     static void useBase(const std::wstring& value)
     {
         SetEnvironmentVariableW(L"LOCALAPPDATA", value.c_str());
-        ErrorLog::Init();
+        ErrorLog::init();
     }
 
     std::vector<std::string> linesAfterBom()
@@ -114,9 +114,9 @@ TEST_F(ErrorLogTest, NewFileStartsWithBomAndEveryLineIsStampedAndEndsWithCrLf)
     EXPECT_FALSE(fileExists(logFile)) << "Init must not create the file";
     SYSTEMTIME before;
     GetLocalTime(&before);
-    ErrorLog::Write(L"启动 v2.0 (C++ 原生版)");
-    ErrorLog::Write(L"注册窗口类失败 err=%lu", 1410ul);
-    ErrorLog::Write(L"%ls|%d|%08X", L"宽字符 ok", -7, 0xBEEFu);
+    ErrorLog::write(L"启动 v2.0 (C++ 原生版)");
+    ErrorLog::write(L"注册窗口类失败 err=%lu", 1410ul);
+    ErrorLog::write(L"%ls|%d|%08X", L"宽字符 ok", -7, 0xBEEFu);
     SYSTEMTIME after;
     GetLocalTime(&after);
 
@@ -148,11 +148,11 @@ TEST_F(ErrorLogTest, NewFileStartsWithBomAndEveryLineIsStampedAndEndsWithCrLf)
 
 TEST_F(ErrorLogTest, LaterRunsAppendWithoutAnotherBom)
 {
-    ErrorLog::Write(L"first run");
+    ErrorLog::write(L"first run");
     useBase(base);  // a second process start
-    ErrorLog::Write(L"second run");
+    ErrorLog::write(L"second run");
     useBase(base);
-    ErrorLog::Write(L"third run %d", 3);
+    ErrorLog::write(L"third run %d", 3);
 
     const std::string bytes = readFileBytes(logFile);
     EXPECT_EQ(bytes.find(bom, 1), std::string::npos);
@@ -174,9 +174,9 @@ TEST_F(ErrorLogTest, LongMessagesAreCutTo1023CharactersAndKeepTheLineEnd)
         {1023, L'汉', 1023}, {1024, L'汉', 1023}, {3000, L'汉', 1023},
     };
     for (const auto& c : cases) {
-        ErrorLog::Write(L"%ls", std::wstring(c.length, c.fill).c_str());
+        ErrorLog::write(L"%ls", std::wstring(c.length, c.fill).c_str());
     }
-    ErrorLog::Write(L"after");
+    ErrorLog::write(L"after");
 
     const std::vector<std::string> lines = linesAfterBom();
     ASSERT_EQ(lines.size(), std::size(cases) + 1);
@@ -193,7 +193,7 @@ TEST_F(ErrorLogTest, LiteralTextBeyondTheBufferIsCutToo)
     // The cut applies to the formatted text as a whole, also when the format itself is long.
     std::wstring format(1100, L'a');
     format += L"%d";
-    ErrorLog::Write(format.c_str(), 42);
+    ErrorLog::write(format.c_str(), 42);
     const std::vector<std::string> lines = linesAfterBom();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].substr(stampLength), std::string(1023, 'a'));
@@ -201,11 +201,11 @@ TEST_F(ErrorLogTest, LiteralTextBeyondTheBufferIsCutToo)
 
 TEST_F(ErrorLogTest, MissingVariableTurnsLoggingOff)
 {
-    ErrorLog::Write(L"before");
+    ErrorLog::write(L"before");
     SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
-    ErrorLog::Init();
-    ErrorLog::Write(L"while off");
-    ErrorLog::Write(L"%ls", std::wstring(3000, L'y').c_str());
+    ErrorLog::init();
+    ErrorLog::write(L"while off");
+    ErrorLog::write(L"%ls", std::wstring(3000, L'y').c_str());
 
     const std::vector<std::string> lines = linesAfterBom();
     ASSERT_EQ(lines.size(), 1u);
@@ -215,8 +215,8 @@ TEST_F(ErrorLogTest, MissingVariableTurnsLoggingOff)
 TEST_F(ErrorLogTest, EmptyVariableTurnsLoggingOff)
 {
     SetEnvironmentVariableW(L"LOCALAPPDATA", L"");
-    ErrorLog::Init();
-    ErrorLog::Write(L"nowhere");
+    ErrorLog::init();
+    ErrorLog::write(L"nowhere");
     EXPECT_FALSE(fileExists(logFile));
     EXPECT_FALSE(fileExists(L"ScriptRecorder\\error.log"));
 }
@@ -225,7 +225,7 @@ TEST_F(ErrorLogTest, OnlyTheLastFolderLevelIsCreated)
 {
     const std::wstring missingParent = base + L"\\not\\there";
     useBase(missingParent);
-    ErrorLog::Write(L"dropped");
+    ErrorLog::write(L"dropped");
     EXPECT_FALSE(fileExists(base + L"\\not"));
 }
 
@@ -233,7 +233,7 @@ TEST_F(ErrorLogTest, ExistingFolderIsFine)
 {
     ASSERT_TRUE(fileExists(folder)) << "Init creates the folder";
     useBase(base);  // the next start finds it there
-    ErrorLog::Write(L"into an existing folder");
+    ErrorLog::write(L"into an existing folder");
     const std::vector<std::string> lines = linesAfterBom();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].substr(stampLength), "into an existing folder");
@@ -241,12 +241,12 @@ TEST_F(ErrorLogTest, ExistingFolderIsFine)
 
 TEST_F(ErrorLogTest, LockedFileDropsTheLineSilently)
 {
-    ErrorLog::Write(L"one");
+    ErrorLog::write(L"one");
     HANDLE exclusive = CreateFileW(logFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
-    ErrorLog::Write(L"dropped while locked");
+    ErrorLog::write(L"dropped while locked");
     CloseHandle(exclusive);
-    ErrorLog::Write(L"two");
+    ErrorLog::write(L"two");
 
     const std::vector<std::string> lines = linesAfterBom();
     ASSERT_EQ(lines.size(), 2u);
@@ -289,7 +289,7 @@ TEST_F(ErrorLogTest, VariableOf259CharactersIsUsedAnd260TurnsLoggingOff)
         ASSERT_EQ(value.size(), c.length);
         ASSERT_TRUE(fileExists(value)) << "the test needs the long folder itself";
         useBase(value);
-        ErrorLog::Write(L"long base %u", static_cast<unsigned>(c.length));
+        ErrorLog::write(L"long base %u", static_cast<unsigned>(c.length));
         const std::wstring target = value + L"\\ScriptRecorder\\error.log";
         const std::string bytes = readFileBytes(target);
         if (c.used) {
@@ -317,7 +317,7 @@ TEST_F(ErrorLogTest, LinesFromManyThreadsAreAllCompleteAndNotInterleaved)
     for (int t = 0; t < threads; ++t) {
         writers.emplace_back([t, &padding] {
             for (int i = 0; i < perThread; ++i) {
-                ErrorLog::Write(L"thread %d line %d %ls end", t, i, padding.c_str());
+                ErrorLog::write(L"thread %d line %d %ls end", t, i, padding.c_str());
             }
         });
     }

@@ -18,7 +18,7 @@ int wmain(int argc, wchar_t** argv)
     std::wstring folder = std::wstring(temp) + L"lr_recorder_tests_" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(folder.c_str(), nullptr);
     SetEnvironmentVariableW(L"LOCALAPPDATA", folder.c_str());
-    ErrorLog::Init();
+    ErrorLog::init();
     setTestLogPath(folder + L"\\ScriptRecorder\\error.log");
     if (!createReceiverWindow()) {
         return 2;

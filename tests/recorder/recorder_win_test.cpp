@@ -490,13 +490,13 @@ TEST(RecorderWithoutThread, StartRecordingFailsAndStopDoesNothing)
 
 // ---- chosen hotkeys ------------------------------------------------------------------------
 
-UserSettings chosenSettings(HotkeyChord record, HotkeyChord stop)
+HotkeyChords chosenChords(HotkeyChord record, HotkeyChord stop)
 {
-    UserSettings settings;
-    settings.record = record;
-    settings.recordAlt = HotkeyChord{};
-    settings.stop = stop;
-    return settings;
+    HotkeyChords chords;
+    chords.record = record;
+    chords.recordAlt = HotkeyChord{};
+    chords.stop = stop;
+    return chords;
 }
 
 constexpr uint8_t kF11 = 0x7A;
@@ -506,14 +506,15 @@ class ChosenHotkeysTest : public RecorderTest {
 protected:
     void TearDown() override
     {
-        recorder.applySettings(UserSettings{});
+        recorder.setChords(HotkeyChords{});
+        recorder.setStopOnUserInput(false);
         RecorderTest::TearDown();
     }
 };
 
 TEST_F(ChosenHotkeysTest, CtrlF11StartsF12StopsF8AndF7DoNothingAndOnlyTypedKeysAreRecorded)
 {
-    recorder.applySettings(chosenSettings(HotkeyChord{kF11, kChordCtrl}, HotkeyChord{kF12, 0}));
+    recorder.setChords(chosenChords(HotkeyChord{kF11, kChordCtrl}, HotkeyChord{kF12, 0}));
     // The chord, with Ctrl still down when the window starts the recording.
     ASSERT_TRUE(sendRealInput(L"keydown ctrl key F11"));
     EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 1u);
@@ -535,7 +536,7 @@ TEST_F(ChosenHotkeysTest, CtrlF11StartsF12StopsF8AndF7DoNothingAndOnlyTypedKeysA
 
 TEST_F(ChosenHotkeysTest, AStopChordWithModifiersLeavesNoneOfThemInTheRecording)
 {
-    recorder.applySettings(chosenSettings(HotkeyChord{kF11, 0}, HotkeyChord{kF12, kChordCtrl | kChordShift}));
+    recorder.setChords(chosenChords(HotkeyChord{kF11, 0}, HotkeyChord{kF12, kChordCtrl | kChordShift}));
     ASSERT_TRUE(recorder.startRecording(false, true));
     clearReceived();
     // Ctrl held long enough to repeat, then Shift, then F12: all of it is the chord.
@@ -552,14 +553,14 @@ TEST_F(ChosenHotkeysTest, AStopChordWithModifiersLeavesNoneOfThemInTheRecording)
 
 TEST_F(ChosenHotkeysTest, ChordsSetAtRunTimeApplyAtOnceAndPausedNothingFires)
 {
-    recorder.applySettings(chosenSettings(HotkeyChord{kF11, kChordAlt}, HotkeyChord{kF12, 0}));
+    recorder.setChords(chosenChords(HotkeyChord{kF11, kChordAlt}, HotkeyChord{kF12, 0}));
     ASSERT_TRUE(sendRealInput(L"key alt+F11"));
     EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 1u);
     recorder.pauseHotkeys(true);
     ASSERT_TRUE(sendRealInput(L"key alt+F11 key F12"));
     EXPECT_EQ(receivedMessages().size(), 1u) << "paused";
     recorder.pauseHotkeys(false);
-    recorder.applySettings(UserSettings{});
+    recorder.setChords(HotkeyChords{});
     ASSERT_TRUE(sendRealInput(L"key alt+F11 key F9"));
     EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 1u);
     EXPECT_EQ(countReceived(WM_APP_HOTKEY_F9), 1u) << "the defaults are back";
@@ -571,9 +572,7 @@ TEST_F(RecorderTest, ARealMoveAwayOrAPressDuringAPlaybackIsATakeoverWhenAskedFor
 {
     PlaybackPointer pointer;
     recorder.setPlaybackPointer(&pointer);
-    UserSettings settings;
-    settings.stopOnUserInput = true;
-    recorder.applySettings(settings);
+    recorder.setStopOnUserInput(true);
 
     pointer.begin(300, 300);  // a playback runs; it put the cursor at (300, 300)
     ASSERT_TRUE(sendRealInput(L"mousemove 304 303"));
@@ -589,14 +588,12 @@ TEST_F(RecorderTest, ARealMoveAwayOrAPressDuringAPlaybackIsATakeoverWhenAskedFor
     ASSERT_TRUE(sendRealInput(L"mousemove 600 600 click 1"));
     EXPECT_EQ(countReceived(WM_APP_USER_TAKEOVER), 2u) << "no playback, no takeover";
 
-    settings.stopOnUserInput = false;
-    recorder.applySettings(settings);
+    recorder.setStopOnUserInput(false);
     pointer.begin(600, 600);
     ASSERT_TRUE(sendRealInput(L"mousemove 200 200 click 1"));
     EXPECT_EQ(countReceived(WM_APP_USER_TAKEOVER), 2u) << "the option is off";
     pointer.end();
     recorder.setPlaybackPointer(nullptr);
-    recorder.applySettings(UserSettings{});
 }
 
 }  // namespace

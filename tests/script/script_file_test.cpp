@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/atomic_file.h"
 #include "base/text_encoding.h"
-#include "script/temporary_file.h"
 #include "support/scoped_seam.h"
 
 #ifdef _WIN32

@@ -15,13 +15,13 @@ TestErrorLog::TestErrorLog()
     CreateDirectoryW(folder_.c_str(), nullptr);
     path_ = folder_ + L"\\ScriptRecorder\\error.log";
     SetEnvironmentVariableW(L"LOCALAPPDATA", folder_.c_str());
-    ErrorLog::Init();
+    ErrorLog::init();
 }
 
 TestErrorLog::~TestErrorLog()
 {
     SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
-    ErrorLog::Init();
+    ErrorLog::init();
     DeleteFileW(path_.c_str());
     RemoveDirectoryW((folder_ + L"\\ScriptRecorder").c_str());
     RemoveDirectoryW(folder_.c_str());

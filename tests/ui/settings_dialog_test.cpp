@@ -2,6 +2,8 @@
 // Backspace for no alternate key, the box, OK and Cancel, the refusals with their reasons, a
 // failed save, the hotkeys paused while it is open and applied after OK, and the file it writes.
 #include <atomic>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,8 @@
 #include "base/win_owners.h"
 #include "recorder/recorder.h"
 #include "recorder/recorder_messages.h"
-#include "recorder/user_settings_file.h"
+#include "settings/apply_settings.h"
+#include "settings/user_settings_file.h"
 #include "support/file_bytes.h"
 #include "support/message_pump.h"
 #include "support/xdotool.h"
@@ -35,10 +38,19 @@ LRESULT CALLBACK receiverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 // The dialog on a user-interface thread of its own, so that this thread can press keys at it.
 class DialogRun {
 public:
-    explicit DialogRun(const UserSettings& start) : settings_(start)
+    using Save = std::function<bool(const UserSettings&, std::wstring&)>;
+    explicit DialogRun(const UserSettings& start, Save save = &saveUserSettings) : settings_(start)
     {
-        thread_.start([this] {
-            answer_ = RunSettingsDialog(nullptr, settings_);
+        thread_.start([this, save] {
+            SettingsDialogCalls calls;
+            calls.save = save;
+            calls.pauseHotkeys = [](bool paused) { theRecorder().pauseHotkeys(paused); };
+            const std::optional<UserSettings> chosen = runSettingsDialog(nullptr, settings_, calls);
+            answer_ = chosen.has_value();
+            if (chosen) {
+                settings_ = *chosen;
+                applyUserSettings(theRecorder(), settings_);  // as the main window does
+            }
             done_ = true;
         });
     }
@@ -144,11 +156,11 @@ protected:
                   std::to_wstring(++counter);
         CreateDirectoryW(appData.c_str(), nullptr);
         SetEnvironmentVariableW(L"APPDATA", appData.c_str());
-        theRecorder().applySettings(UserSettings{});
+        applyUserSettings(theRecorder(), UserSettings{});
         pumpMessagesFor(50);
         hotkeysPosted.clear();
     }
-    void TearDown() override { theRecorder().applySettings(UserSettings{}); }
+    void TearDown() override { applyUserSettings(theRecorder(), UserSettings{}); }
 
     std::wstring appData;
     static WindowHandle receiver;
@@ -252,6 +264,33 @@ TEST_F(SettingsDialogTest, AFailedSaveIsToldInTheDialogWhichStaysOpen)
     ASSERT_TRUE(dialog.waitEnd());
     EXPECT_FALSE(dialog.answer());
     RemoveDirectoryW((folder + L"\\settings.cfg").c_str());
+}
+
+TEST_F(SettingsDialogTest, TheCallersSaveGetsTheChosenSettingsOnlyWhenOkMayCloseAndItsErrorIsShown)
+{
+    std::atomic<int> saves{0};
+    std::atomic<bool> savedStopOnInput{false};
+    DialogRun dialog{UserSettings{}, [&](const UserSettings& chosen, std::wstring& error) {
+                         savedStopOnInput = chosen.stopOnUserInput;
+                         error = L"磁盘已满";
+                         return ++saves > 1;  // the first save fails
+                     }};
+    ASSERT_NE(dialog.window(), nullptr);
+    ASSERT_TRUE(keys(L"Tab Tab F8 Return"));  // the stop key equal to the record key
+    ASSERT_TRUE(dialog.waitText(kErrorText, L"⚠ 「停止键」与「录制键」相同（F8），请换一个按键。"));
+    EXPECT_EQ(saves, 0) << "a refused OK saves nothing";
+
+    ASSERT_TRUE(keys(L"F9 Tab space Return"));
+    EXPECT_TRUE(dialog.waitText(kErrorText, L"⚠ 磁盘已满")) << wideToUtf8(dialog.text(kErrorText));
+    EXPECT_EQ(saves, 1);
+    EXPECT_TRUE(savedStopOnInput) << "the save gets what the fields show";
+    EXPECT_FALSE(fileExists(userSettingsPath())) << "only the caller's save writes";
+
+    ASSERT_TRUE(keys(L"Return"));
+    ASSERT_TRUE(dialog.waitEnd());
+    EXPECT_TRUE(dialog.answer());
+    EXPECT_EQ(saves, 2);
+    EXPECT_TRUE(dialog.settings().stopOnUserInput);
 }
 
 TEST_F(SettingsDialogTest, ItsFontIsTheProgramsNinePointFont)

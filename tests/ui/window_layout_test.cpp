@@ -40,11 +40,11 @@ TEST(WindowLayout, ScalingRoundsHalvesAwayFromZeroLikeMulDiv)
     } cases[] = {{10, 96, 10}, {10, 144, 15},   {1, 144, 2}, {3, 120, 4}, {5, 120, 6}, {-1, 144, -2},
                  {7, 168, 12}, {276, 144, 414}, {0, 480, 0}, {1, 72, 1},  {3, 72, 2}};
     for (const Case& c : cases) {
-        EXPECT_EQ(ScaleForDpi(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
+        EXPECT_EQ(scaleForDpi(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
     }
-    EXPECT_EQ(FontHeightForDpi(9, 96), -12);
-    EXPECT_EQ(FontHeightForDpi(9, 144), -18);
-    EXPECT_EQ(FontHeightForDpi(8, 120), -13);
+    EXPECT_EQ(fontHeightForDpi(9, 96), -12);
+    EXPECT_EQ(fontHeightForDpi(9, 144), -18);
+    EXPECT_EQ(fontHeightForDpi(8, 120), -13);
 }
 
 TEST(WindowLayout, InitialSizeAt96Dpi)
@@ -91,13 +91,13 @@ TEST(WindowLayout, InitialSizeAt144DpiScalesEveryTermOnItsOwn)
 TEST(WindowLayout, ShortClientKeepsEventsGroupAtItsMinimum)
 {
     for (int dpi : {96, 144}) {
-        const int s80 = ScaleForDpi(80, dpi);
-        const int threshold = ScaleForDpi(276, dpi) + ScaleForDpi(24, dpi) + ScaleForDpi(10, dpi) + s80;
+        const int s80 = scaleForDpi(80, dpi);
+        const int threshold = scaleForDpi(276, dpi) + scaleForDpi(24, dpi) + scaleForDpi(10, dpi) + s80;
         for (int height : {0, 100, threshold - 1, threshold}) {
             const WindowLayout layout = ComputeLayout(InitialClientWidth(dpi), height, dpi);
             EXPECT_EQ(placementOf(layout, IDC_GROUP_EVENTS).height, s80) << height << " at " << dpi;
-            EXPECT_EQ(placementOf(layout, IDC_EVENT_LIST).height, s80 - ScaleForDpi(30, dpi));
-            EXPECT_EQ(placementOf(layout, IDC_STATUS).y, height - ScaleForDpi(24, dpi));
+            EXPECT_EQ(placementOf(layout, IDC_EVENT_LIST).height, s80 - scaleForDpi(30, dpi));
+            EXPECT_EQ(placementOf(layout, IDC_STATUS).y, height - scaleForDpi(24, dpi));
         }
         const WindowLayout taller = ComputeLayout(InitialClientWidth(dpi), threshold + 7, dpi);
         EXPECT_EQ(placementOf(taller, IDC_GROUP_EVENTS).height, s80 + 7);

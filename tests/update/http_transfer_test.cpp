@@ -44,7 +44,7 @@ TEST_F(HttpTransferTest, ManifestIsReadWithUserAgentAndTimeStamp)
     server.answer("/r/version.json", makeAnswer(200, manifest));
     std::string body = "left over";
     std::wstring error;
-    ASSERT_TRUE(HttpGetToMemory(server.url(L"/r/version.json"), body, error)) << narrow(error);
+    ASSERT_TRUE(httpGetToMemory(server.url(L"/r/version.json"), body, error)) << narrow(error);
     EXPECT_EQ(body, manifest);
     const std::vector<SeenRequest> seen = server.requests();
     ASSERT_EQ(seen.size(), 1u);
@@ -68,7 +68,7 @@ TEST_F(HttpTransferTest, TimeStampJoinsTheQueryWithTheRightSeparator)
     for (const auto& c : cases) {
         std::string body;
         std::wstring error;
-        EXPECT_TRUE(HttpGetToMemory(server.url(c.pathAndQuery), body, error));
+        EXPECT_TRUE(httpGetToMemory(server.url(c.pathAndQuery), body, error));
     }
     const std::vector<SeenRequest> seen = server.requests();
     ASSERT_EQ(seen.size(), 4u);
@@ -83,7 +83,7 @@ TEST_F(HttpTransferTest, EveryRequestCarriesAFreshTimeStamp)
     for (int i = 0; i < 3; ++i) {
         std::string body;
         std::wstring error;
-        ASSERT_TRUE(HttpGetToMemory(server.url(L"/m.json"), body, error));
+        ASSERT_TRUE(httpGetToMemory(server.url(L"/m.json"), body, error));
     }
     const std::vector<SeenRequest> seen = server.requests();
     ASSERT_EQ(seen.size(), 3u);
@@ -98,10 +98,10 @@ TEST_F(HttpTransferTest, ManifestErrorStatusIsReported)
     server.answer("/broken.json", makeAnswer(500, "oops"));
     std::string body = "left over";
     std::wstring error = L"earlier text";
-    EXPECT_FALSE(HttpGetToMemory(server.url(L"/gone.json"), body, error));
+    EXPECT_FALSE(httpGetToMemory(server.url(L"/gone.json"), body, error));
     EXPECT_EQ(error, notFoundManifest);
     EXPECT_TRUE(body.empty());
-    EXPECT_FALSE(HttpGetToMemory(server.url(L"/broken.json"), body, error));
+    EXPECT_FALSE(httpGetToMemory(server.url(L"/broken.json"), body, error));
     EXPECT_EQ(error, L"更新服务器返回错误码 500");
 }
 
@@ -112,7 +112,7 @@ TEST_F(HttpTransferTest, EmptyManifestIsAnError)
     for (const wchar_t* path : {L"/empty.json", L"/empty-unsized.json"}) {
         std::string body;
         std::wstring error;
-        EXPECT_FALSE(HttpGetToMemory(server.url(path), body, error));
+        EXPECT_FALSE(httpGetToMemory(server.url(path), body, error));
         EXPECT_EQ(error, L"更新服务器返回内容为空");
     }
 }
@@ -123,7 +123,7 @@ TEST_F(HttpTransferTest, ManifestAtTheCapIsReadWhole)
     server.answer("/exact.json", makeAnswer(200, exact));
     std::string body;
     std::wstring error;
-    ASSERT_TRUE(HttpGetToMemory(server.url(L"/exact.json"), body, error));
+    ASSERT_TRUE(httpGetToMemory(server.url(L"/exact.json"), body, error));
     EXPECT_EQ(body, exact);
 }
 
@@ -135,7 +135,7 @@ TEST_F(HttpTransferTest, LongManifestIsCutAfterThePassingChunk)
     for (const wchar_t* path : {L"/large.json", L"/large-unsized.json"}) {
         std::string body;
         std::wstring error = L"untouched";
-        ASSERT_TRUE(HttpGetToMemory(server.url(path), body, error));
+        ASSERT_TRUE(httpGetToMemory(server.url(path), body, error));
         EXPECT_GT(body.size(), 262144u);
         EXPECT_LE(body.size(), 262144u + 4096u);
         EXPECT_EQ(body, large.substr(0, body.size()));
@@ -158,13 +158,13 @@ TEST_F(HttpTransferTest, OpenGetReportsStatusAndContentLength)
         std::wstring error;
         DWORD status = 1;
         int64_t length = -7;
-        ASSERT_TRUE(HttpOpenGet(server.url(c.path), error, status, length, handles));
+        ASSERT_TRUE(httpOpenGet(server.url(c.path), error, status, length, handles));
         EXPECT_NE(handles.session.get(), nullptr);
         EXPECT_NE(handles.connection.get(), nullptr);
         EXPECT_NE(handles.request.get(), nullptr);
         EXPECT_EQ(status, c.status);
         EXPECT_EQ(length, c.length);
-        HttpCloseHandles(handles);
+        httpCloseHandles(handles);
         EXPECT_EQ(handles.request.get(), nullptr);
         EXPECT_EQ(handles.session.get(), nullptr);
     }
@@ -177,7 +177,7 @@ TEST_F(HttpTransferTest, DownloadReportsProgressOncePerChunk)
     const std::wstring target = folder.file(L"LorminRecorder_v2.1.0.exe");
     ProgressLog log;
     std::wstring error;
-    ASSERT_TRUE(HttpGetToFile(server.url(L"/app.exe"), target, &recordProgress, &log, error));
+    ASSERT_TRUE(httpDownloadToNewFile(server.url(L"/app.exe"), target, &recordProgress, &log, nullptr, error));
     std::string stored;
     ASSERT_TRUE(readWholeFile(target, stored));
     EXPECT_EQ(stored, build);
@@ -193,19 +193,6 @@ TEST_F(HttpTransferTest, DownloadReportsProgressOncePerChunk)
     EXPECT_EQ(previous, 100000);
 }
 
-TEST_F(HttpTransferTest, DownloadOverwritesAnOlderFile)
-{
-    const std::string build = patternBytes(1000);
-    server.answer("/app.exe", makeAnswer(200, build));
-    const std::wstring target = folder.file(L"old.exe");
-    ASSERT_TRUE(writeWholeFile(target, patternBytes(50000)));
-    std::wstring error;
-    ASSERT_TRUE(HttpGetToFile(server.url(L"/app.exe"), target, nullptr, nullptr, error));
-    std::string stored;
-    ASSERT_TRUE(readWholeFile(target, stored));
-    EXPECT_EQ(stored, build);
-}
-
 TEST_F(HttpTransferTest, DownloadWithoutContentLengthKeepsWhatArrived)
 {
     const std::string build = patternBytes(70000);
@@ -213,7 +200,7 @@ TEST_F(HttpTransferTest, DownloadWithoutContentLengthKeepsWhatArrived)
     const std::wstring target = folder.file(L"unsized.exe");
     ProgressLog log;
     std::wstring error;
-    ASSERT_TRUE(HttpGetToFile(server.url(L"/unsized.exe"), target, &recordProgress, &log, error));
+    ASSERT_TRUE(httpDownloadToNewFile(server.url(L"/unsized.exe"), target, &recordProgress, &log, nullptr, error));
     std::string stored;
     ASSERT_TRUE(readWholeFile(target, stored));
     EXPECT_EQ(stored, build);
@@ -228,7 +215,7 @@ TEST_F(HttpTransferTest, DownloadWithContentLengthZeroSucceedsEmpty)
     const std::wstring target = folder.file(L"zero.exe");
     ProgressLog log;
     std::wstring error;
-    ASSERT_TRUE(HttpGetToFile(server.url(L"/zero.exe"), target, &recordProgress, &log, error));
+    ASSERT_TRUE(httpDownloadToNewFile(server.url(L"/zero.exe"), target, &recordProgress, &log, nullptr, error));
     std::string stored = "x";
     ASSERT_TRUE(readWholeFile(target, stored));
     EXPECT_TRUE(stored.empty());
@@ -247,7 +234,7 @@ TEST_F(HttpTransferTest, BrokenDownloadIsDiscarded)
         const std::wstring target = folder.file(L"broken.exe");
         ProgressLog log;
         std::wstring error = L"earlier text";
-        EXPECT_FALSE(HttpGetToFile(server.url(path), target, &recordProgress, &log, error));
+        EXPECT_FALSE(httpDownloadToNewFile(server.url(path), target, &recordProgress, &log, nullptr, error));
         EXPECT_EQ(error, incomplete);
         EXPECT_FALSE(fileExists(target));
         for (const int64_t received : log.received) {
@@ -261,7 +248,7 @@ TEST_F(HttpTransferTest, DownloadErrorStatusCreatesNoFile)
     server.answer("/gone.exe", makeAnswer(404, "missing"));
     const std::wstring target = folder.file(L"gone.exe");
     std::wstring error;
-    EXPECT_FALSE(HttpGetToFile(server.url(L"/gone.exe"), target, nullptr, nullptr, error));
+    EXPECT_FALSE(httpDownloadToNewFile(server.url(L"/gone.exe"), target, nullptr, nullptr, nullptr, error));
     EXPECT_EQ(error, L"下载失败，服务器返回错误码 404");
     EXPECT_FALSE(fileExists(target));
 }
@@ -271,7 +258,7 @@ TEST_F(HttpTransferTest, UnwritableTargetIsReported)
     server.answer("/app.exe", makeAnswer(200, "bytes"));
     const std::wstring target = folder.file(L"no such folder\\app.exe");
     std::wstring error;
-    EXPECT_FALSE(HttpGetToFile(server.url(L"/app.exe"), target, nullptr, nullptr, error));
+    EXPECT_FALSE(httpDownloadToNewFile(server.url(L"/app.exe"), target, nullptr, nullptr, nullptr, error));
     EXPECT_EQ(error, L"无法写入目标文件（目录可能不可写，试试把软件放到桌面或 D 盘）");
 }
 
@@ -282,11 +269,11 @@ TEST_F(HttpTransferTest, UnreachablePortFailsBothRequests)
     const std::wstring url = L"http://127.0.0.1:" + std::to_wstring(port) + L"/r/version.json";
     std::string body;
     std::wstring error = L"earlier text";
-    EXPECT_FALSE(HttpGetToMemory(url, body, error));
+    EXPECT_FALSE(httpGetToMemory(url, body, error));
     EXPECT_EQ(error, unreachable);
     const std::wstring target = folder.file(L"never.exe");
     error = L"earlier text";
-    EXPECT_FALSE(HttpGetToFile(url, target, nullptr, nullptr, error));
+    EXPECT_FALSE(httpDownloadToNewFile(url, target, nullptr, nullptr, nullptr, error));
     EXPECT_EQ(error, unreachable);
     EXPECT_FALSE(fileExists(target));
 }
@@ -306,11 +293,11 @@ TEST_F(HttpTransferTest, MalformedUrlsAreRejectedBeforeAnyRequest)
     for (const std::wstring& url : cases) {
         std::string body;
         std::wstring error;
-        EXPECT_FALSE(HttpGetToMemory(url, body, error)) << url.size();
+        EXPECT_FALSE(httpGetToMemory(url, body, error)) << url.size();
         EXPECT_EQ(error, badUrl) << url.size();
         const std::wstring target = folder.file(L"never.exe");
         error.clear();
-        EXPECT_FALSE(HttpGetToFile(url, target, nullptr, nullptr, error));
+        EXPECT_FALSE(httpDownloadToNewFile(url, target, nullptr, nullptr, nullptr, error));
         EXPECT_EQ(error, badUrl);
         EXPECT_FALSE(fileExists(target));
     }
@@ -323,7 +310,7 @@ TEST_F(HttpTransferTest, NewFileDownloadNeverWritesThroughAnExistingName)
     const std::wstring taken = folder.file(L"taken.exe");
     ASSERT_TRUE(writeWholeFile(taken, "someone's file"));
     std::wstring error;
-    EXPECT_FALSE(HttpDownloadToNewFile(server.url(L"/app.exe"), taken, nullptr, nullptr, nullptr, error));
+    EXPECT_FALSE(httpDownloadToNewFile(server.url(L"/app.exe"), taken, nullptr, nullptr, nullptr, error));
     EXPECT_EQ(error, L"无法写入目标文件（目录可能不可写，试试把软件放到桌面或 D 盘）");
     std::string kept;
     ASSERT_TRUE(readWholeFile(taken, kept));
@@ -331,7 +318,7 @@ TEST_F(HttpTransferTest, NewFileDownloadNeverWritesThroughAnExistingName)
 
     const std::wstring fresh = folder.file(L"fresh.exe");
     error.clear();
-    ASSERT_TRUE(HttpDownloadToNewFile(server.url(L"/app.exe"), fresh, nullptr, nullptr, nullptr, error));
+    ASSERT_TRUE(httpDownloadToNewFile(server.url(L"/app.exe"), fresh, nullptr, nullptr, nullptr, error));
     ASSERT_TRUE(readWholeFile(fresh, kept));
     EXPECT_EQ(kept, "new bytes");
 }
@@ -348,7 +335,7 @@ TEST_F(HttpTransferTest, CancelledTransfersStopAndLeaveNoFile)
     early.cancel();
     std::string body;
     std::wstring error;
-    EXPECT_FALSE(HttpGetToMemory(server.url(L"/slow.json"), body, error, &early));
+    EXPECT_FALSE(httpGetToMemory(server.url(L"/slow.json"), body, error, &early));
     EXPECT_EQ(error, L"已取消");
     EXPECT_TRUE(server.requests().empty());
 
@@ -365,8 +352,8 @@ TEST_F(HttpTransferTest, CancelledTransfersStopAndLeaveNoFile)
             cancel.cancel();
         });
         const bool ok = toFile
-                            ? HttpDownloadToNewFile(server.url(L"/slow.exe"), target, nullptr, nullptr, &cancel, error)
-                            : HttpGetToMemory(server.url(L"/slow.json"), body, error, &cancel);
+                            ? httpDownloadToNewFile(server.url(L"/slow.exe"), target, nullptr, nullptr, &cancel, error)
+                            : httpGetToMemory(server.url(L"/slow.json"), body, error, &cancel);
         const ULONGLONG endedAt = GetTickCount64();
         canceller.join();
         EXPECT_FALSE(ok);

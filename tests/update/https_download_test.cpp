@@ -96,7 +96,8 @@ TEST(HttpsDownload, TrustedLoopbackCertificate)
 
         const std::wstring target = folder.file(L"build.exe");
         std::wstring error;
-        EXPECT_TRUE(HttpGetToFile(L"https://127.0.0.1:" + trustedPort + L"/build.bin", target, nullptr, nullptr, error))
+        EXPECT_TRUE(httpDownloadToNewFile(L"https://127.0.0.1:" + trustedPort + L"/build.bin", target, nullptr, nullptr,
+                                          nullptr, error))
             << narrow(error);
         std::string stored;
         EXPECT_TRUE(readWholeFile(target, stored));
@@ -106,8 +107,8 @@ TEST(HttpsDownload, TrustedLoopbackCertificate)
         // the set-up refuses it.
         const std::wstring refused = folder.file(L"refused.exe");
         error.clear();
-        EXPECT_FALSE(
-            HttpGetToFile(L"https://127.0.0.1:" + strangerPort + L"/build.bin", refused, nullptr, nullptr, error));
+        EXPECT_FALSE(httpDownloadToNewFile(L"https://127.0.0.1:" + strangerPort + L"/build.bin", refused, nullptr,
+                                           nullptr, nullptr, error));
         EXPECT_EQ(error, L"无法访问更新服务器（连接超时或地址不可达）");
         EXPECT_FALSE(fileExists(refused));
     }

@@ -16,7 +16,7 @@ std::wstring numberedLines(int count)
     return text;
 }
 
-TEST(NotesForQuestion, ShortNotesStayWholeLongOnesAreCutWithAMark)
+TEST(notesForQuestion, ShortNotesStayWholeLongOnesAreCutWithAMark)
 {
     const struct {
         const char* label;
@@ -37,11 +37,11 @@ TEST(NotesForQuestion, ShortNotesStayWholeLongOnesAreCutWithAMark)
          std::wstring(999, L'a') + L"\n…"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(NotesForQuestion(c.notes), c.shown) << c.label;
+        EXPECT_EQ(notesForQuestion(c.notes), c.shown) << c.label;
     }
 }
 
-TEST(NotesForEditField, EveryLineBreakBecomesCrLf)
+TEST(notesForEditField, EveryLineBreakBecomesCrLf)
 {
     const std::vector<std::pair<std::wstring, std::wstring>> cases = {
         {L"", L""},
@@ -53,7 +53,7 @@ TEST(NotesForEditField, EveryLineBreakBecomesCrLf)
         {L"a\r\n\nb\r", L"a\r\n\r\nb\r\n"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(NotesForEditField(c.first), c.second);
+        EXPECT_EQ(notesForEditField(c.first), c.second);
     }
 }
 

@@ -11,13 +11,13 @@ const std::string kDigest = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb41
 const std::string kKeyHex = std::string(64, '1') + std::string(63, 'a') + "F";
 const std::string kSigHex = "00" + std::string(124, '7') + "fF";
 
-TEST(SignedReleaseText, BindsNameVersionAndDigest)
+TEST(signedReleaseText, BindsNameVersionAndDigest)
 {
-    EXPECT_EQ(SignedReleaseText("2.1.0", kDigest), "LorminRecorder|2.1.0|" + kDigest);
-    EXPECT_EQ(SignedReleaseText("", ""), "LorminRecorder||");
+    EXPECT_EQ(signedReleaseText("2.1.0", kDigest), "LorminRecorder|2.1.0|" + kDigest);
+    EXPECT_EQ(signedReleaseText("", ""), "LorminRecorder||");
 }
 
-TEST(ParseHexBytes, TakesExactlyTwoDigitsPerByte)
+TEST(parseHexBytes, TakesExactlyTwoDigitsPerByte)
 {
     const struct {
         std::string hex;
@@ -33,14 +33,14 @@ TEST(ParseHexBytes, TakesExactlyTwoDigitsPerByte)
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> bytes(4, 0xEE);
-        EXPECT_EQ(ParseHexBytes(c.hex, bytes.data(), bytes.size()), c.ok) << c.hex;
+        EXPECT_EQ(parseHexBytes(c.hex, bytes.data(), bytes.size()), c.ok) << c.hex;
         if (c.ok) {
             EXPECT_EQ(bytes, c.bytes) << c.hex;
         }
     }
 }
 
-TEST(NormalizeDigest, FoldsCaseDropsBlanksAndNeeds64Digits)
+TEST(normalizeDigest, FoldsCaseDropsBlanksAndNeeds64Digits)
 {
     const struct {
         std::string text;
@@ -55,7 +55,7 @@ TEST(NormalizeDigest, FoldsCaseDropsBlanksAndNeeds64Digits)
     };
     for (const auto& c : cases) {
         std::string normal = "untouched";
-        EXPECT_EQ(NormalizeDigest(c.text, normal), c.ok) << c.text;
+        EXPECT_EQ(normalizeDigest(c.text, normal), c.ok) << c.text;
         EXPECT_EQ(normal, c.ok ? kDigest : std::string("untouched")) << c.text;
     }
 }
@@ -78,7 +78,7 @@ bool fakeVerify(const PublicKeyBytes& key, const std::string& message, const Sig
     return verifyCall.answer;
 }
 
-TEST(CheckReleaseSignature, OnlyAWellFormedSignatureThatVerifiesIsValid)
+TEST(checkReleaseSignature, OnlyAWellFormedSignatureThatVerifiesIsValid)
 {
     const struct {
         const char* label;
@@ -128,14 +128,14 @@ TEST(CheckReleaseSignature, OnlyAWellFormedSignatureThatVerifiesIsValid)
     for (const auto& c : cases) {
         verifyCall = VerifyCall{};
         verifyCall.answer = c.verifies;
-        EXPECT_EQ(CheckReleaseSignature(c.fields, c.key.c_str(), &fakeVerify), c.expected) << c.label;
+        EXPECT_EQ(checkReleaseSignature(c.fields, c.key.c_str(), &fakeVerify), c.expected) << c.label;
         EXPECT_EQ(verifyCall.calls, c.calls) << c.label;
     }
 
     verifyCall = VerifyCall{};
     const ManifestFields fields{"2.1.0", "a.exe", "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD",
                                 "", kSigHex};
-    ASSERT_EQ(CheckReleaseSignature(fields, kKeyHex.c_str(), &fakeVerify), ReleaseCheck::Valid);
+    ASSERT_EQ(checkReleaseSignature(fields, kKeyHex.c_str(), &fakeVerify), ReleaseCheck::Valid);
     EXPECT_EQ(verifyCall.message, "LorminRecorder|2.1.0|" + kDigest) << "the signed text uses the lower-case digest";
     EXPECT_EQ(verifyCall.key[0], 0x11);
     EXPECT_EQ(verifyCall.key[32], 0xaa);
@@ -143,20 +143,38 @@ TEST(CheckReleaseSignature, OnlyAWellFormedSignatureThatVerifiesIsValid)
     EXPECT_EQ(verifyCall.signature[0], 0x00);
     EXPECT_EQ(verifyCall.signature[1], 0x77);
     EXPECT_EQ(verifyCall.signature[63], 0xff);
-    EXPECT_EQ(CheckReleaseSignature(fields, kKeyHex.c_str(), nullptr), ReleaseCheck::BadSignature)
+    EXPECT_EQ(checkReleaseSignature(fields, kKeyHex.c_str(), nullptr), ReleaseCheck::BadSignature)
         << "no verifier, no trust";
 }
 
-TEST(ReleaseRefusalText, EveryRefusalHasItsText)
+TEST(ReleaseRefusalText, EveryRefusalHasItsTextAndOnlyTheReleasesOwnFailuresAreRefusals)
 {
-    EXPECT_EQ(ReleaseRefusalText(ReleaseCheck::BadSignature), L"更新信息签名无效，已拒绝");
-    EXPECT_EQ(ReleaseRefusalText(ReleaseCheck::MissingSignature), L"更新信息没有发布者签名，已拒绝");
-    EXPECT_EQ(ReleaseRefusalText(ReleaseCheck::MalformedSignature), L"更新信息签名格式不正确，已拒绝");
-    EXPECT_EQ(ReleaseRefusalText(ReleaseCheck::MissingDigest),
-              L"更新信息缺少有效的 sha256 校验值，无法核对签名，已拒绝");
-    EXPECT_EQ(ReleaseRefusalText(ReleaseCheck::BadKey), L"本程序内置的发布者公钥无效，无法校验更新");
-    EXPECT_EQ(ReleaseRefusalText(ReleaseCheck::Valid), L"");
-    EXPECT_EQ(ReleaseRefusalText(ReleaseCheck::NotChecked), L"");
+    struct Case {
+        ReleaseCheck check;
+        const wchar_t* text;
+        bool refused;  // the release failed the publisher's check (not the build's own key)
+    } cases[] = {
+        {ReleaseCheck::BadSignature, L"更新信息签名无效，已拒绝", true},
+        {ReleaseCheck::MissingSignature, L"更新信息没有发布者签名，已拒绝", true},
+        {ReleaseCheck::MalformedSignature, L"更新信息签名格式不正确，已拒绝", true},
+        {ReleaseCheck::MissingDigest, L"更新信息缺少有效的 sha256 校验值，无法核对签名，已拒绝", true},
+        {ReleaseCheck::BadKey, L"本程序内置的发布者公钥无效，无法校验更新", false},
+        {ReleaseCheck::Valid, L"", false},
+        {ReleaseCheck::NotChecked, L"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.check));
+        EXPECT_EQ(releaseRefusalText(c.check), c.text);
+        EXPECT_EQ(isRefusedRelease(c.check), c.refused);
+    }
+}
+
+TEST(ReleaseRefusalText, TheRefusalBoxNamesTheSignatureTamperingAndTheManualDownload)
+{
+    const std::wstring box = refusedReleaseBoxText(L"更新信息签名无效，已拒绝");
+    EXPECT_EQ(box, L"更新信息未通过发布者的签名校验，已拒绝：\n更新信息签名无效，已拒绝\n\n服务器或网络可能已被篡改，"
+                   L"请不要使用此次提供的更新。请到官网手动下载正式版本。");
+    EXPECT_EQ(box.find(L"请确认网络可用"), std::wstring::npos) << "a refusal is no network failure";
 }
 
 }  // namespace

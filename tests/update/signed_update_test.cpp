@@ -31,11 +31,11 @@ protected:
     void SetUp() override
     {
         UpdateCheckTest::SetUp();
-        if (hostPath(GetModuleDir()).empty()) {
+        if (hostPath(getModuleDir()).empty()) {
             GTEST_SKIP() << "signing runs the host's python3 and openssl through wine";
         }
     }
-    ScopedSeam<const char*> publisherKey{updatePublicKeyHex, LR_TEST_PUBLISHER_KEY};
+    ScopedSeam<const char*> publisherKey{publisherKeyHexSeam, LR_TEST_PUBLISHER_KEY};
 };
 
 TEST_F(SignedUpdateTest, CorrectlySignedReleaseIsOfferedDownloadedAndOfferedToRun)
@@ -51,7 +51,7 @@ TEST_F(SignedUpdateTest, CorrectlySignedReleaseIsOfferedDownloadedAndOfferedToRu
     manifest("{\"ver\": \"4.0.0\", \"url\": \"signed.exe\", \"sha256\": \"" + upper + "\", \"sig\": \"" +
              signRelease("publisher", "4.0.0", digest) + "\"}");
     boxes.answers = {IDYES, IDYES};
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[0].caption, L"在线更新 - 发现新版本");
     EXPECT_EQ(boxes.shown[1].updateStatus, L"下载完成");
@@ -97,10 +97,13 @@ TEST_F(SignedUpdateTest, ReleasesWithoutAValidSignatureAreRefusedAndNothingIsDow
         const size_t before = requestsFor("/rel/signed.exe");
         manifest("{\"ver\": \"4.0.0\", \"url\": \"signed.exe\", \"sha256\": \"" + digest + "\"" + c.sigMember + "}");
         boxes.answers = {IDYES};
-        CheckForUpdates(nullptr);
+        checkForUpdates(nullptr);
         ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].text,
-                  L"检查更新失败：\n" + c.refusal + L"\n\n请确认网络可用。若长期失败，可到官网重新下载最新版本。");
+        // Its own text: a refusal is no network failure.
+        EXPECT_EQ(boxes.shown[0].text, L"更新信息未通过发布者的签名校验，已拒绝：\n" + c.refusal +
+                                           L"\n\n服务器或网络可能已被篡改，请不要使用此次提供的更新。"
+                                           L"请到官网手动下载正式版本。");
+        EXPECT_EQ(boxes.shown[0].type, static_cast<UINT>(MB_ICONWARNING));
         EXPECT_EQ(requestsFor("/rel/signed.exe"), before) << "nothing is downloaded";
         EXPECT_FALSE(fileExists(downloadPath(L"4.0.0")));
         EXPECT_NE(newLogLines().find("[更新] 已拒绝版本 4.0.0 的更新信息：" + wideToUtf8(c.refusal)), std::string::npos)
@@ -117,7 +120,7 @@ TEST_F(SignedUpdateTest, ExistingFileIsOfferedOnlyWhenItMatchesTheSignedDigest)
              signRelease("publisher", "4.0.0", digest) + "\"}");
     ASSERT_TRUE(writeWholeFile(downloadPath(L"4.0.0"), "planted"));
     boxes.answers = {IDYES, IDNO};
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(requestsFor("/rel/signed.exe"), 1u) << "the planted file was not offered but replaced";
     std::string saved;
@@ -127,12 +130,12 @@ TEST_F(SignedUpdateTest, ExistingFileIsOfferedOnlyWhenItMatchesTheSignedDigest)
 
 TEST_F(UpdateCheckTest, WithoutABuiltInKeyUnsignedReleasesWorkAndTheLogSaysSo)
 {
-    ScopedSeam noKey(updatePublicKeyHex, "");
+    ScopedSeam noKey(publisherKeyHexSeam, "");
     const std::string build = patternBytes(3000);
     server.answer("/rel/plain.exe", makeAnswer(200, build));
     manifest("{\"ver\": \"4.0.0\", \"url\": \"plain.exe\", \"sha256\": \"" + sha256Hex(build) + "\"}");
     boxes.answers = {IDYES, IDNO};
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].updateStatus, L"下载完成");
     const std::string log = newLogLines();

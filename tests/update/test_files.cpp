@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <windows.h>
+#include "base/text_encoding.h"
 #include "support/file_bytes.h"
 
 TempFolder::TempFolder()
@@ -73,14 +74,7 @@ std::string patternBytes(size_t size)
 
 std::string narrow(const std::wstring& text)
 {
-    if (text.empty()) {
-        return std::string();
-    }
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
-    return bytes;
+    return wideToUtf8(text);
 }
 
 std::string hostPath(const std::wstring& path)

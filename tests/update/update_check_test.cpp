@@ -9,7 +9,7 @@ TEST_F(UpdateCheckTest, EqualAndOlderVersionsAreUpToDate)
     for (const char* offered : {"2.0.3", "1.9", "2.0.2.99"}) {
         boxes.shown.clear();
         manifest(std::string("{\"ver\": \"") + offered + "\", \"url\": \"x.exe\"}");
-        CheckForUpdates(nullptr);
+        checkForUpdates(nullptr);
         ASSERT_EQ(boxes.shown.size(), 1u) << offered;
         EXPECT_EQ(boxes.shown[0].text, upToDatePrefix + L"2.0.3") << offered;
         EXPECT_EQ(boxes.shown[0].caption, L"在线更新");
@@ -24,7 +24,7 @@ TEST_F(UpdateCheckTest, EqualAndOlderVersionsAreUpToDate)
 TEST_F(UpdateCheckTest, NewerVersionAsksWithOrWithoutNotesAndNoDeclinesTheDownload)
 {
     manifest("{\n  \"url\" : \"LorminRecorder_new.exe\",\n  \"note\": \"修复若干问题\",\n  \"ver\":\"2.1.0\"\n}");
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, L"发现新版本 v2.1.0（当前 v2.0.3）\n\n更新说明：\n修复若干问题\n\n" + questionTail);
     EXPECT_EQ(boxes.shown[0].caption, L"在线更新 - 发现新版本");
@@ -32,7 +32,7 @@ TEST_F(UpdateCheckTest, NewerVersionAsksWithOrWithoutNotesAndNoDeclinesTheDownlo
 
     boxes.shown.clear();
     manifest("{\"ver\": \"2.1.0\", \"url\": \"a.exe\", \"note\": \"\"}");
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, L"发现新版本 v2.1.0（当前 v2.0.3）\n\n" + questionTail);
     EXPECT_EQ(requestsFor("/rel/a.exe"), 0u) << "No downloads nothing";
@@ -62,7 +62,7 @@ TEST_F(UpdateCheckTest, FailuresEndInTheWarningAndTheLog)
         configure(server.url(L"/rel/"));
         c.arrange(*this);
         logBefore = readLog().size();
-        CheckForUpdates(nullptr);
+        checkForUpdates(nullptr);
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_EQ(boxes.shown[0].text,
                   L"检查更新失败：\n" + c.middle + L"\n\n请确认网络可用。若长期失败，可到官网重新下载最新版本。")
@@ -70,14 +70,14 @@ TEST_F(UpdateCheckTest, FailuresEndInTheWarningAndTheLog)
         EXPECT_EQ(boxes.shown[0].type, static_cast<UINT>(MB_ICONWARNING));
         EXPECT_NE(newLogLines().find("[更新] 检查失败：" + wideToUtf8(c.middle)), std::string::npos) << newLogLines();
     }
-    EXPECT_FALSE(fileExists(GetModuleDir() + L"\\..\\..\\x"));
+    EXPECT_FALSE(fileExists(getModuleDir() + L"\\..\\..\\x"));
 }
 
 TEST_F(UpdateCheckTest, VersionGivenAsANumberTakesTheNextQuotedText)
 {
     // The scanner takes the next double-quoted text after the colon: here the name "url".
     manifest("{\"ver\": 3, \"url\": \"x.exe\"}");
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, upToDatePrefix + L"2.0.3") << narrow(boxes.shown[0].text);
     EXPECT_NE(newLogLines().find("[更新] 当前 2.0.3 / 服务器 url"), std::string::npos) << newLogLines();
@@ -102,7 +102,7 @@ TEST_F(UpdateCheckTest, RelativeAndAbsoluteUrlsDownloadVerifyAndOfferToRun)
         const size_t before = requestsFor(c.requested);
         manifest("{\"ver\": \"2.1.0\", \"url\": \"" + c.url + "\", \"sha256\": \"" + digest + "\"}");
         boxes.answers = {IDYES, IDYES};
-        CheckForUpdates(nullptr);
+        checkForUpdates(nullptr);
         EXPECT_EQ(requestsFor(c.requested), before + 1);
         ASSERT_EQ(boxes.shown.size(), 2u);
         const std::wstring path = downloadPath(L"2.1.0");
@@ -151,7 +151,7 @@ TEST_F(UpdateCheckTest, DigestsMatchIgnoringCaseAndBlanksAndMismatchesAreDeleted
         boxes.shown.clear();
         manifest("{\"ver\": \"2.1.0\", \"url\": \"b.exe\", \"sha256\": \"" + c.expected + "\"}");
         boxes.answers = {IDYES, IDNO};
-        CheckForUpdates(nullptr);
+        checkForUpdates(nullptr);
         ASSERT_EQ(boxes.shown.size(), 2u);
         EXPECT_EQ(fileExists(downloadPath(L"2.1.0")), c.kept);
         if (c.kept) {
@@ -176,9 +176,9 @@ TEST_F(UpdateCheckTest, DigestThatCannotBeComputedIsAFailedVerification)
     const std::string build = patternBytes(1000);
     server.answer("/rel/c.exe", makeAnswer(200, build));
     manifest("{\"ver\": \"2.1.0\", \"url\": \"c.exe\", \"sha256\": \"" + sha256Hex(build) + "\"}");
-    ScopedSeam failing(updateSeams.hashFile, &failingHash);
+    ScopedSeam failing(updateSystemSeam.hashFile, &failingHash);
     boxes.answers = {IDYES, IDYES};
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].updateStatus, L"校验失败，文件已丢弃");
     EXPECT_FALSE(fileExists(downloadPath(L"2.1.0")));
@@ -191,7 +191,7 @@ TEST_F(UpdateCheckTest, ExistingFileIsOfferedWithoutARequest)
     ASSERT_TRUE(writeWholeFile(downloadPath(L"9.9.9"), "already here"));
     manifest("{\"ver\": \"9.9.9\", \"url\": \"d.exe\", \"note\": \"第一行\\n第二行\"}");
     boxes.answers = {IDYES, IDYES};
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     EXPECT_EQ(requestsFor("/rel/d.exe"), 0u);
     ASSERT_EQ(boxes.shown.size(), 2u);
     // Without a published digest the file cannot be verified, and the offer says so.
@@ -212,7 +212,7 @@ TEST_F(UpdateCheckTest, FailedDownloadLeavesNothingAndReportsIt)
     server.answer("/rel/e.exe", makeAnswer(404, "no"));
     manifest("{\"ver\": \"2.1.0\", \"url\": \"e.exe\"}");
     boxes.answers = {IDYES};
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].text, L"下载失败：\n下载失败，服务器返回错误码 404");
     EXPECT_EQ(boxes.shown[1].updateStatus, L"下载失败：下载失败，服务器返回错误码 404");
@@ -254,7 +254,7 @@ TEST_F(UpdateCheckTest, BusyDownloadDisablesDownloadOffersCancelAndShowsProgress
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, IDC_UPD_DOWNLOAD))) << "enabled again after the download";
         EXPECT_EQ(textOf(GetDlgItem(window, IDC_UPD_CLOSE)), L"关闭");
     };
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     KillTimer(nullptr, timer);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].updateStatus, L"下载完成");
@@ -290,7 +290,7 @@ TEST_F(UpdateCheckTest, CheckingWindowCancelsWithItsButtonCloseBoxAndEscape)
                 c.cancel(checking);
             }
         });
-        CheckForUpdates(nullptr);
+        checkForUpdates(nullptr);
         const ULONGLONG endedAt = GetTickCount64();
         ASSERT_NE(cancelledAt, 0u);
         EXPECT_LT(endedAt - cancelledAt, 1000u) << "the check did not end within a second";
@@ -309,7 +309,7 @@ TEST_F(UpdateCheckTest, WorkerThatCannotStartEndsTheCheckAsAFailure)
 {
     manifest("{\"ver\": \"2.1.0\", \"url\": \"x.exe\"}");
     ScopedSeam noThreads(startThreadSeam, &failToStartThread);
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text,
               L"检查更新失败：\n无法启动检查线程\n\n请确认网络可用。若长期失败，可到官网重新下载最新版本。");
@@ -317,7 +317,7 @@ TEST_F(UpdateCheckTest, WorkerThatCannotStartEndsTheCheckAsAFailure)
     EXPECT_EQ(requestsFor("/rel/version.json"), 0u);
 }
 
-TEST(Sha256File, PublishedVectorsAndAMissingFile)
+TEST(Sha256FileHex, PublishedVectorsAndAMissingFile)
 {
     TempFolder folder;
     struct Case {
@@ -330,11 +330,11 @@ TEST(Sha256File, PublishedVectorsAndAMissingFile)
         const std::wstring path = folder.file(L"v.bin");
         ASSERT_TRUE(writeWholeFile(path, c.input));
         std::string digest = "stale";
-        ASSERT_TRUE(Sha256File(path, digest));
+        ASSERT_TRUE(sha256FileHex(path, digest));
         EXPECT_EQ(digest, c.digest);
     }
     std::string digest = "stale";
-    EXPECT_FALSE(Sha256File(folder.file(L"missing.bin"), digest));
+    EXPECT_FALSE(sha256FileHex(folder.file(L"missing.bin"), digest));
     EXPECT_TRUE(digest.empty());
 }
 

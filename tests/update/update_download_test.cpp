@@ -6,7 +6,7 @@ namespace {
 
 bool hasNoLeftovers()
 {
-    return temporaryDownloads(GetModuleDir()).empty();
+    return temporaryDownloads(getModuleDir()).empty();
 }
 
 TEST_F(UpdateCheckTest, ExistingFileIsVerifiedFirstAndABadOneIsDownloadedAgain)
@@ -33,7 +33,7 @@ TEST_F(UpdateCheckTest, ExistingFileIsVerifiedFirstAndABadOneIsDownloadedAgain)
         logBefore = readLog().size();
         const size_t before = requestsFor("/rel/f.exe");
         boxes.answers = {IDYES, IDYES};
-        CheckForUpdates(nullptr);
+        checkForUpdates(nullptr);
         EXPECT_EQ(requestsFor("/rel/f.exe"), before + c.requests);
         ASSERT_EQ(boxes.shown.size(), 2u);
         EXPECT_EQ(boxes.shown[1].text.rfind(c.offer, 0), 0u) << narrow(boxes.shown[1].text);
@@ -81,7 +81,7 @@ TEST_F(UpdateCheckTest, FailedOrRejectedDownloadsLeaveNothingAndAreLogged)
         logBefore = readLog().size();
         manifest("{\"ver\": \"4.0.0\", \"url\": \"" + c.url + "\", \"sha256\": \"" + c.sha256 + "\"}");
         boxes.answers = {IDYES};
-        CheckForUpdates(nullptr);
+        checkForUpdates(nullptr);
         ASSERT_EQ(boxes.shown.size(), 2u);
         EXPECT_FALSE(fileExists(downloadPath(L"4.0.0"))) << "nothing under the final name";
         EXPECT_TRUE(hasNoLeftovers());
@@ -94,7 +94,7 @@ TEST_F(UpdateCheckTest, RedirectIsFollowedAndLeftoversOfEarlierRunsAreRemoved)
     const std::string build = patternBytes(5000);
     server.answer("/rel/moved.exe", redirectAnswer("/rel/real.exe"));
     server.answer("/rel/real.exe", makeAnswer(200, build));
-    const std::wstring folder = GetModuleDir();
+    const std::wstring folder = getModuleDir();
     const std::wstring leftovers[] = {folder + L"\\LorminRecorder_download_00000000deadbeef.part",
                                       folder + L"\\LorminRecorder_download_FFFFFFFF00000000.part"};
     const std::wstring unrelated = folder + L"\\LorminRecorder_download_notes.txt";
@@ -104,7 +104,7 @@ TEST_F(UpdateCheckTest, RedirectIsFollowedAndLeftoversOfEarlierRunsAreRemoved)
     ASSERT_TRUE(writeWholeFile(unrelated, "mine"));
     manifest("{\"ver\": \"4.0.0\", \"url\": \"moved.exe\", \"sha256\": \"" + sha256Hex(build) + "\"}");
     boxes.answers = {IDYES, IDNO};
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].updateStatus, L"下载完成");
     std::string saved;
@@ -156,7 +156,7 @@ TEST_F(UpdateCheckTest, CancelInTheUpdateWindowEndsWithinASecondAndLeavesNothing
                 PostMessageW(window, WM_CLOSE, 0, 0);  // now it closes
             }
         });
-        CheckForUpdates(nullptr);
+        checkForUpdates(nullptr);
         ASSERT_NE(cancelledAt, 0u);
         ASSERT_NE(saidCancelledAt, 0u);
         EXPECT_LT(saidCancelledAt - cancelledAt, 1000u);
@@ -196,7 +196,7 @@ TEST_F(UpdateCheckTest, DownloadThatNeverAnswersNeverBlocksTheWindows)
             PostMessageW(window, WM_CLOSE, 0, 0);  // closes
         }
     });
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     EXPECT_GE(ticks, 30) << "the user-interface thread kept running its timers";
     EXPECT_LT(longestGap, 500u);
     EXPECT_EQ(updateWindow(), nullptr);
@@ -220,7 +220,7 @@ TEST_F(UpdateCheckTest, ClosingTheOwnerDuringADownloadEndsEverythingPromptly)
             DestroyWindow(owner);  // as the main window's close does
         }
     });
-    CheckForUpdates(owner);
+    checkForUpdates(owner);
     const ULONGLONG returnedAt = GetTickCount64();
     ASSERT_NE(closedAt, 0u);
     EXPECT_LT(returnedAt - closedAt, 1000u) << "the update did not let go of the closing program";

@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(ScaleForDpi, RoundsLikeMulDivAndKeepsDesignSizesAt96)
+TEST(scaleForDpi, RoundsLikeMulDivAndKeepsDesignSizesAt96)
 {
     const struct {
         int value;
@@ -15,26 +15,26 @@ TEST(ScaleForDpi, RoundsLikeMulDivAndKeepsDesignSizesAt96)
         {3, 120, 4},    {5, 120, 6},  {80, 192, 160}, {0, 144, 0},   {-15, 144, -23}, {524, 168, 917},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ScaleForDpi(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
+        EXPECT_EQ(scaleForDpi(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
     }
-    const UpdateRect rect = ScaleUpdateRect(UpdateRect{24, 18, 80, 20}, 144);
+    const UpdateRect rect = scaleUpdateRect(UpdateRect{24, 18, 80, 20}, 144);
     EXPECT_EQ(rect.x, 36);
     EXPECT_EQ(rect.y, 27);
     EXPECT_EQ(rect.width, 120);
     EXPECT_EQ(rect.height, 30);
 }
 
-TEST(SaneDpi, OutOfRangeValuesCountAs96)
+TEST(saneDpi, OutOfRangeValuesCountAs96)
 {
-    EXPECT_EQ(SaneDpi(0), 96);
-    EXPECT_EQ(SaneDpi(71), 96);
-    EXPECT_EQ(SaneDpi(72), 72);
-    EXPECT_EQ(SaneDpi(144), 144);
-    EXPECT_EQ(SaneDpi(480), 480);
-    EXPECT_EQ(SaneDpi(481), 96);
+    EXPECT_EQ(saneDpi(0), 96);
+    EXPECT_EQ(saneDpi(71), 96);
+    EXPECT_EQ(saneDpi(72), 72);
+    EXPECT_EQ(saneDpi(144), 144);
+    EXPECT_EQ(saneDpi(480), 480);
+    EXPECT_EQ(saneDpi(481), 96);
 }
 
-TEST(CenteredOn, CentresOnTheOwnerAndStaysInTheWorkArea)
+TEST(centeredOn, CentresOnTheOwnerAndStaysInTheWorkArea)
 {
     const UpdateRect screen{0, 0, 1280, 1024};
     const struct {
@@ -50,7 +50,7 @@ TEST(CenteredOn, CentresOnTheOwnerAndStaysInTheWorkArea)
         {"window larger than the screen", {0, 0, 1280, 1024}, 1400, 1100, 0, 0},
     };
     for (const auto& c : cases) {
-        const UpdateRect placed = CenteredOn(c.owner, c.width, c.height, screen);
+        const UpdateRect placed = centeredOn(c.owner, c.width, c.height, screen);
         EXPECT_EQ(placed.x, c.x) << c.label;
         EXPECT_EQ(placed.y, c.y) << c.label;
         EXPECT_EQ(placed.width, c.width) << c.label;

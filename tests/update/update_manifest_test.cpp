@@ -15,7 +15,7 @@ struct ExtractCase {
     std::string value;
 };
 
-TEST(ExtractJsonString, ReadsMembersTheWayTheScannerDefinesThem)
+TEST(extractJsonString, ReadsMembersTheWayTheScannerDefinesThem)
 {
     const std::vector<ExtractCase> cases = {
         {"plain", R"({"ver":"2.1.0","url":"a.exe"})", "ver", true, "2.1.0"},
@@ -36,12 +36,12 @@ TEST(ExtractJsonString, ReadsMembersTheWayTheScannerDefinesThem)
     };
     for (const ExtractCase& c : cases) {
         std::string value = "untouched";
-        EXPECT_EQ(ExtractJsonString(c.text, c.name, value), c.found) << c.label;
+        EXPECT_EQ(extractJsonString(c.text, c.name, value), c.found) << c.label;
         EXPECT_EQ(value, c.found ? c.value : std::string("untouched")) << c.label;
     }
 }
 
-TEST(IsAcceptableVersionText, AllowsOnlyNamesThatStayInTheFolder)
+TEST(isAcceptableVersionText, AllowsOnlyNamesThatStayInTheFolder)
 {
     const std::vector<std::pair<std::string, bool>> cases = {
         {"2.1.0", true},
@@ -66,24 +66,24 @@ TEST(IsAcceptableVersionText, AllowsOnlyNamesThatStayInTheFolder)
         {"\xE7\x89\x88", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(IsAcceptableVersionText(c.first), c.second) << c.first;
+        EXPECT_EQ(isAcceptableVersionText(c.first), c.second) << c.first;
     }
 }
 
-TEST(IsAcceptableVersionText, WideTextOutsideAsciiIsRefusedEvenWhenItsLowByteIsPlain)
+TEST(isAcceptableVersionText, WideTextOutsideAsciiIsRefusedEvenWhenItsLowByteIsPlain)
 {
     // U+0132 has the low byte '2'; a narrowing copy would let it through.
-    EXPECT_FALSE(IsAcceptableVersionText(std::wstring(L"2.\x0132")));
-    EXPECT_FALSE(IsAcceptableVersionText(std::wstring(L"..\\x")));
-    EXPECT_TRUE(IsAcceptableVersionText(std::wstring(L"2.1.0")));
+    EXPECT_FALSE(isAcceptableVersionText(std::wstring(L"2.\x0132")));
+    EXPECT_FALSE(isAcceptableVersionText(std::wstring(L"..\\x")));
+    EXPECT_TRUE(isAcceptableVersionText(std::wstring(L"2.1.0")));
 }
 
-TEST(DownloadFileName, CarriesTheVersion)
+TEST(downloadFileName, CarriesTheVersion)
 {
-    EXPECT_EQ(DownloadFileName(L"2.1.0"), L"LorminRecorder_v2.1.0.exe");
+    EXPECT_EQ(downloadFileName(L"2.1.0"), L"LorminRecorder_v2.1.0.exe");
 }
 
-TEST(FormatSize, SwitchesUnitsAtTheBoundaries)
+TEST(formatSize, SwitchesUnitsAtTheBoundaries)
 {
     const std::vector<std::pair<int64_t, std::wstring>> cases = {
         {0, L"0 B"},
@@ -98,28 +98,28 @@ TEST(FormatSize, SwitchesUnitsAtTheBoundaries)
         {5368709120LL, L"5120.00 MB"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FormatSize(c.first), c.second) << c.first;
+        EXPECT_EQ(formatSize(c.first), c.second) << c.first;
     }
 }
 
-TEST(DownloadPercent, TruncatesAndNeverPassesAHundred)
+TEST(downloadPercent, TruncatesAndNeverPassesAHundred)
 {
-    EXPECT_EQ(DownloadPercent(0, 1000), 0);
-    EXPECT_EQ(DownloadPercent(999, 1000), 99);
-    EXPECT_EQ(DownloadPercent(1000, 1000), 100);
-    EXPECT_EQ(DownloadPercent(5000, 1000), 100);
-    EXPECT_EQ(DownloadPercent(1, 3), 33);
-    EXPECT_EQ(DownloadPercent(4000000000LL, 8000000000LL), 50);
+    EXPECT_EQ(downloadPercent(0, 1000), 0);
+    EXPECT_EQ(downloadPercent(999, 1000), 99);
+    EXPECT_EQ(downloadPercent(1000, 1000), 100);
+    EXPECT_EQ(downloadPercent(5000, 1000), 100);
+    EXPECT_EQ(downloadPercent(1, 3), 33);
+    EXPECT_EQ(downloadPercent(4000000000LL, 8000000000LL), 50);
 }
 
-TEST(HexDigest, LowerCaseHighNibbleFirst)
+TEST(hexDigest, LowerCaseHighNibbleFirst)
 {
     const unsigned char bytes[] = {0x00, 0x0f, 0xa0, 0xff, 0x5c};
-    EXPECT_EQ(HexDigest(bytes, sizeof(bytes)), "000fa0ff5c");
-    EXPECT_EQ(HexDigest(bytes, 0), "");
+    EXPECT_EQ(hexDigest(bytes, sizeof(bytes)), "000fa0ff5c");
+    EXPECT_EQ(hexDigest(bytes, 0), "");
 }
 
-TEST(DigestMatches, IgnoresCaseSpacesAndTabsOnly)
+TEST(digestMatches, IgnoresCaseSpacesAndTabsOnly)
 {
     const std::string computed = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
     const std::vector<std::pair<std::wstring, bool>> cases = {
@@ -134,7 +134,7 @@ TEST(DigestMatches, IgnoresCaseSpacesAndTabsOnly)
         {L"ba7816bf-8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(DigestMatches(computed, c.first), c.second);
+        EXPECT_EQ(digestMatches(computed, c.first), c.second);
     }
 }
 
@@ -142,7 +142,7 @@ TEST(DigestMatches, IgnoresCaseSpacesAndTabsOnly)
 
 namespace {
 
-TEST(ReadManifest, ValidJsonIsDecodedAndAnythingElseGoesThroughTheScanner)
+TEST(readManifest, ValidJsonIsDecodedAndAnythingElseGoesThroughTheScanner)
 {
     const struct {
         const char* label;
@@ -194,7 +194,7 @@ TEST(ReadManifest, ValidJsonIsDecodedAndAnythingElseGoesThroughTheScanner)
         ManifestFields fields;
         fields.note = "stale";
         ManifestReading reading = ManifestReading::Json;
-        EXPECT_EQ(ReadManifest(c.text, fields, &reading), c.found) << c.label;
+        EXPECT_EQ(readManifest(c.text, fields, &reading), c.found) << c.label;
         EXPECT_EQ(reading, c.reading) << c.label;
         EXPECT_EQ(fields.ver, c.fields.ver) << c.label;
         EXPECT_EQ(fields.url, c.fields.url) << c.label;
@@ -204,10 +204,10 @@ TEST(ReadManifest, ValidJsonIsDecodedAndAnythingElseGoesThroughTheScanner)
     }
 }
 
-TEST(TemporaryDownloadName, IsRecognisedAndNothingElseIs)
+TEST(temporaryDownloadName, IsRecognisedAndNothingElseIs)
 {
-    EXPECT_EQ(TemporaryDownloadName(0x0123456789abcdefULL), L"LorminRecorder_download_0123456789abcdef.part");
-    EXPECT_EQ(TemporaryDownloadName(0), L"LorminRecorder_download_0000000000000000.part");
+    EXPECT_EQ(temporaryDownloadName(0x0123456789abcdefULL), L"LorminRecorder_download_0123456789abcdef.part");
+    EXPECT_EQ(temporaryDownloadName(0), L"LorminRecorder_download_0000000000000000.part");
     const std::vector<std::pair<std::wstring, bool>> cases = {
         {L"LorminRecorder_download_0123456789abcdef.part", true},
         {L"LorminRecorder_download_0123456789ABCDEF.part", true},
@@ -220,7 +220,7 @@ TEST(TemporaryDownloadName, IsRecognisedAndNothingElseIs)
         {L"", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(IsTemporaryDownloadName(c.first), c.second);
+        EXPECT_EQ(isTemporaryDownloadName(c.first), c.second);
     }
 }
 

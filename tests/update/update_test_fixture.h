@@ -19,9 +19,12 @@
 #include "loopback_server.h"
 #include "support/scoped_seam.h"
 #include "test_files.h"
+#include "update/check_window.h"
+#include "update/download_job.h"
+#include "update/download_window.h"
 #include "update/update_check.h"
+#include "update/update_seams.h"
 #include "update/update_settings.h"
-#include "update/update_windows.h"
 
 extern std::wstring updateTestLogFolder;
 
@@ -200,7 +203,7 @@ inline std::string sha256Hex(const std::string& bytes)
     const std::wstring path = folder.file(L"h.bin");
     writeWholeFile(path, bytes);
     std::string digest;
-    EXPECT_TRUE(Sha256File(path, digest));
+    EXPECT_TRUE(sha256FileHex(path, digest));
     return digest;
 }
 
@@ -211,7 +214,7 @@ protected:
         ASSERT_TRUE(server.running());
         boxes = Boxes{};
         startedPrograms.clear();
-        config = GetModuleDir() + L"\\LorminRecorder.cfg";
+        config = getModuleDir() + L"\\LorminRecorder.cfg";
         configure(server.url(L"/rel/"));
         logBefore = readLog().size();
     }
@@ -222,9 +225,9 @@ protected:
             DeleteFileW(downloadPath(version).c_str());
         }
         // A cancelled worker may still hold its temporary file for a moment.
-        pollUntil([] { return temporaryDownloads(GetModuleDir()).empty(); }, 3000);
-        for (const std::wstring& name : temporaryDownloads(GetModuleDir())) {
-            DeleteFileW((GetModuleDir() + L"\\" + name).c_str());
+        pollUntil([] { return temporaryDownloads(getModuleDir()).empty(); }, 3000);
+        for (const std::wstring& name : temporaryDownloads(getModuleDir())) {
+            DeleteFileW((getModuleDir() + L"\\" + name).c_str());
         }
         if (owner != nullptr && IsWindow(owner)) {
             DestroyWindow(owner);
@@ -239,14 +242,14 @@ public:
     }
     static std::wstring downloadPath(const std::wstring& version)
     {
-        return GetModuleDir() + L"\\LorminRecorder_v" + version + L".exe";
+        return getModuleDir() + L"\\LorminRecorder_v" + version + L".exe";
     }
     void manifest(const std::string& json) { server.answer("/rel/version.json", makeAnswer(200, json)); }
     std::string newLogLines() { return readLog().substr(logBefore); }
     std::string ownVersion()
     {
         wchar_t own[64] = {};
-        GetOwnVersion(own, 64);
+        getOwnVersion(own, 64);
         return wideToUtf8(own);
     }
     size_t requestsFor(const std::string& path)
@@ -259,7 +262,8 @@ public:
     }
 
     ScopedSeam<MessageBoxFn> answeredBoxes{messageBoxSeam, &answerBox};
-    ScopedSeam<decltype(UpdateSeams::shellExecute)> recordedStarts{updateSeams.shellExecute, &recordShellExecute};
+    ScopedSeam<decltype(UpdateSystemSeam::shellExecute)> recordedStarts{updateSystemSeam.shellExecute,
+                                                                        &recordShellExecute};
     LoopbackServer server;
     std::wstring config;
     size_t logBefore = 0;

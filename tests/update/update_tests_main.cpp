@@ -22,10 +22,10 @@ int wmain(int argc, wchar_t** argv)
     TempFolder logBase;
     updateTestLogFolder = logBase.path();
     SetEnvironmentVariableW(L"LOCALAPPDATA", logBase.path().c_str());
-    ErrorLog::Init();
+    ErrorLog::init();
     const int result = RUN_ALL_TESTS();
     SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
-    ErrorLog::Init();
+    ErrorLog::init();
     WSACleanup();
     return result;
 }

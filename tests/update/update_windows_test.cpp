@@ -98,7 +98,7 @@ TEST_F(UpdateCheckTest, ControlsKeepTheirDesignAt96AndScaleWithTheirTextsAt144)
         changeDpi(window, 96, 524, 340);
         expectLayout(window, updateAt96, "update window back at 96");
     };
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     EXPECT_TRUE(inspected);
 
     server.answer("/rel/version.json", silentAnswer());
@@ -114,13 +114,13 @@ TEST_F(UpdateCheckTest, ControlsKeepTheirDesignAt96AndScaleWithTheirTextsAt144)
         expectLayout(checking, checkAt144, "checking window at 144");
         PostMessageW(checking, WM_CLOSE, 0, 0);
     });
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     EXPECT_TRUE(checked);
 }
 
 TEST_F(UpdateCheckTest, StalledCheckEndsAtTheDeadlineAsAFailure)
 {
-    ScopedSeam shorter(checkDeadlineMs, static_cast<DWORD>(1500));
+    ScopedSeam shorter(checkDeadlineSeam, static_cast<DWORD>(1500));
     ScriptedAnswer trickle = makeAnswer(200, "{\"ver\": \"2.1.0\", \"url\": \"x.exe\"}");
     trickle.trickleMs = 400;
     struct Case {
@@ -133,7 +133,7 @@ TEST_F(UpdateCheckTest, StalledCheckEndsAtTheDeadlineAsAFailure)
         boxes.shown.clear();
         logBefore = readLog().size();
         const ULONGLONG started = GetTickCount64();
-        CheckForUpdates(nullptr);
+        checkForUpdates(nullptr);
         const ULONGLONG took = GetTickCount64() - started;
         EXPECT_GE(took, 1400u);
         EXPECT_LT(took, 4000u);
@@ -171,7 +171,7 @@ TEST_F(UpdateCheckTest, WindowsAreOwnedByAndCentredOnTheDisabledOwnerAndChecksNe
         EXPECT_TRUE(centredOn(checking, owner));
         EXPECT_FALSE(IsWindowEnabled(owner)) << "the owner is disabled as for a modal dialog";
         const ULONGLONG before = GetTickCount64();
-        CheckForUpdates(owner);  // a second check while one runs
+        checkForUpdates(owner);  // a second check while one runs
         secondCallTook = GetTickCount64() - before;
         size_t windows = 0;
         for (HWND w = FindWindowW(L"LorminUpdChkCls", nullptr); w != nullptr;
@@ -181,7 +181,7 @@ TEST_F(UpdateCheckTest, WindowsAreOwnedByAndCentredOnTheDisabledOwnerAndChecksNe
         EXPECT_EQ(windows, 1u);
         PostMessageW(checking, WM_CLOSE, 0, 0);
     });
-    CheckForUpdates(owner);
+    checkForUpdates(owner);
     EXPECT_EQ(seen >= 3, true);
     EXPECT_LT(secondCallTook, 200u) << "the second call returns at once";
     EXPECT_EQ(requestsFor("/rel/version.json"), 1u);
@@ -197,7 +197,7 @@ TEST_F(UpdateCheckTest, WindowsAreOwnedByAndCentredOnTheDisabledOwnerAndChecksNe
         EXPECT_TRUE(centredOn(window, owner));
         EXPECT_FALSE(IsWindowEnabled(owner));
     };
-    CheckForUpdates(owner);
+    checkForUpdates(owner);
     EXPECT_TRUE(inspected);
     EXPECT_TRUE(IsWindowEnabled(owner));
 }
@@ -229,7 +229,7 @@ TEST_F(UpdateCheckTest, LongNotesAreCappedInTheQuestionAndWholeInTheWindow)
     boxes.inspect = [&](HWND window) {
         notesLines = static_cast<int>(SendDlgItemMessageW(window, IDC_UPD_NOTES, EM_GETLINECOUNT, 0, 0));
     };
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[0].text,
               L"发现新版本 v9.9.9（当前 v2.0.3）\n\n更新说明：\n" + wideLines(15, L"\n") + L"\n…\n\n" + questionTail);
@@ -240,7 +240,7 @@ TEST_F(UpdateCheckTest, LongNotesAreCappedInTheQuestionAndWholeInTheWindow)
 TEST_F(UpdateCheckTest, ManifestThatIsNoValidJsonIsStillReadByTheScanner)
 {
     manifest("{\"ver\": \"2.1.0\", \"url\": \"a.exe\", \"note\": \"a\\nb\",}");
-    CheckForUpdates(nullptr);
+    checkForUpdates(nullptr);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, L"发现新版本 v2.1.0（当前 v2.0.3）\n\n更新说明：\na\\nb\n\n" + questionTail);
 }

@@ -10,7 +10,7 @@ using namespace UpdateRules;
 
 namespace {
 
-TEST(ManifestUrlFor, BuildsTheManifestUrl)
+TEST(manifestUrlFor, BuildsTheManifestUrl)
 {
     const struct {
         std::u16string base;
@@ -27,19 +27,19 @@ TEST(ManifestUrlFor, BuildsTheManifestUrl)
         {u"https://h//r/../x/", u"https://h//r/../x/version.json"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ManifestUrlFor(c.base), c.expected);
+        EXPECT_EQ(manifestUrlFor(c.base), c.expected);
     }
 }
 
-TEST(ManifestUrlFor, DefaultIsAnHttpsDirectory)
+TEST(manifestUrlFor, DefaultIsAnHttpsDirectory)
 {
     const std::u16string base = u"" LR_DEFAULT_UPDATE_BASE_URL;
     EXPECT_EQ(base.rfind(u"https://", 0), 0u);
-    EXPECT_EQ(ManifestUrlFor(base), base + u"version.json");
+    EXPECT_EQ(manifestUrlFor(base), base + u"version.json");
     EXPECT_NE(base.find(u"/static/release/recorder/"), std::u16string::npos);
 }
 
-TEST(ResolveUrl, ResolvesAgainstTheManifestFolder)
+TEST(resolveUrl, ResolvesAgainstTheManifestFolder)
 {
     const std::u16string manifest = u"https://h/r/version.json";
     const struct {
@@ -60,11 +60,11 @@ TEST(ResolveUrl, ResolvesAgainstTheManifestFolder)
         {u"", u"app.exe", u"app.exe"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ResolveUrl(c.manifest, c.reference), c.expected);
+        EXPECT_EQ(resolveUrl(c.manifest, c.reference), c.expected);
     }
 }
 
-TEST(CompareVersions, ComparesComponentsAsNumbers)
+TEST(compareVersions, ComparesComponentsAsNumbers)
 {
     const struct {
         std::u16string a;
@@ -90,28 +90,28 @@ TEST(CompareVersions, ComparesComponentsAsNumbers)
         {u"２.0", u"0.0", 0},  // full-width digits are not digits
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(CompareVersions(c.a, c.b), c.expected);
-        EXPECT_EQ(CompareVersions(c.b, c.a), -c.expected);
+        EXPECT_EQ(compareVersions(c.a, c.b), c.expected);
+        EXPECT_EQ(compareVersions(c.b, c.a), -c.expected);
     }
 }
 
-TEST(CompareVersions, OverlongComponentsStayLargestInsteadOfWrapping)
+TEST(compareVersions, OverlongComponentsStayLargestInsteadOfWrapping)
 {
     // 4294967296 would wrap to 0 in 32 bits, 2147483648 to a negative number.
-    EXPECT_EQ(CompareVersions(u"4294967296", u"1"), 1);
-    EXPECT_EQ(CompareVersions(u"2147483648", u"2147483647"), 0);
-    EXPECT_EQ(CompareVersions(u"99999999999999999999.0", u"2.0"), 1);
-    EXPECT_EQ(CompareVersions(u"2147483646", u"2147483647"), -1);
+    EXPECT_EQ(compareVersions(u"4294967296", u"1"), 1);
+    EXPECT_EQ(compareVersions(u"2147483648", u"2147483647"), 0);
+    EXPECT_EQ(compareVersions(u"99999999999999999999.0", u"2.0"), 1);
+    EXPECT_EQ(compareVersions(u"2147483646", u"2147483647"), -1);
 }
 
-TEST(FormatFileVersion, UsesTheFirstThreeNumbers)
+TEST(formatFileVersion, UsesTheFirstThreeNumbers)
 {
-    EXPECT_EQ(FormatFileVersion(0x00020000, 0x00000000), u"2.0.0");
-    EXPECT_EQ(FormatFileVersion(0x00020001, 0x00030004), u"2.1.3");
-    EXPECT_EQ(FormatFileVersion(0xFFFFFFFF, 0xFFFFFFFF), u"65535.65535.65535");
+    EXPECT_EQ(formatFileVersion(0x00020000, 0x00000000), u"2.0.0");
+    EXPECT_EQ(formatFileVersion(0x00020001, 0x00030004), u"2.1.3");
+    EXPECT_EQ(formatFileVersion(0xFFFFFFFF, 0xFFFFFFFF), u"65535.65535.65535");
 }
 
-TEST(RequestPathWithStamp, AppendsTheTimeStampParameter)
+TEST(requestPathWithStamp, AppendsTheTimeStampParameter)
 {
     const struct {
         std::u16string path;
@@ -125,19 +125,19 @@ TEST(RequestPathWithStamp, AppendsTheTimeStampParameter)
         {u"/", std::numeric_limits<uint64_t>::max(), u"/?t=18446744073709551615"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(RequestPathWithStamp(c.path, c.stamp), c.expected);
+        EXPECT_EQ(requestPathWithStamp(c.path, c.stamp), c.expected);
     }
 }
 
-TEST(NextRequestStamp, NeverRepeatsAStamp)
+TEST(nextRequestStamp, NeverRepeatsAStamp)
 {
-    EXPECT_EQ(NextRequestStamp(1000, 0), 1000u);
-    EXPECT_EQ(NextRequestStamp(1000, 999), 1000u);
-    EXPECT_EQ(NextRequestStamp(1000, 1000), 1001u);
-    EXPECT_EQ(NextRequestStamp(1000, 1005), 1006u);
+    EXPECT_EQ(nextRequestStamp(1000, 0), 1000u);
+    EXPECT_EQ(nextRequestStamp(1000, 999), 1000u);
+    EXPECT_EQ(nextRequestStamp(1000, 1000), 1001u);
+    EXPECT_EQ(nextRequestStamp(1000, 1005), 1006u);
 }
 
-TEST(ParseContentLength, ReadsLeadingDigits)
+TEST(parseContentLength, ReadsLeadingDigits)
 {
     const struct {
         std::u16string text;
@@ -157,7 +157,7 @@ TEST(ParseContentLength, ReadsLeadingDigits)
         {u"-99999999999999999999", std::numeric_limits<int64_t>::min()},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ParseContentLength(c.text), c.expected);
+        EXPECT_EQ(parseContentLength(c.text), c.expected);
     }
 }
 

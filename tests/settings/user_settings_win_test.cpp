@@ -6,9 +6,9 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include "recorder/recorder_test_support.h"
-#include "recorder/user_settings_file.h"
+#include "settings/user_settings_file.h"
 #include "support/file_bytes.h"
+#include "support/test_log.h"
 
 namespace {
 
@@ -58,6 +58,18 @@ protected:
         return names;
     }
 
+    // How often text (UTF-8) stands in this test's error log.
+    size_t countInLog(const std::string& text) const
+    {
+        const std::string bytes = log.bytes();
+        size_t count = 0;
+        for (size_t at = bytes.find(text); at != std::string::npos; at = bytes.find(text, at + text.size())) {
+            ++count;
+        }
+        return count;
+    }
+
+    TestErrorLog log;
     std::wstring appData;
     std::wstring folder;
     std::wstring path;

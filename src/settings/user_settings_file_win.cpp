@@ -1,9 +1,10 @@
-#include "recorder/user_settings_file.h"
+#include "settings/user_settings_file.h"
 
 #include <cstdio>
 #include <vector>
 #include <windows.h>
 
+#include "base/atomic_file.h"
 #include "base/error_log.h"
 #include "base/text_encoding.h"
 #include "base/win_owners.h"
@@ -21,16 +22,6 @@ std::wstring settingsFolder()
         return std::wstring();
     }
     return std::wstring(base, length) + L"\\LorminRecorder";
-}
-
-// A name no other save uses, even one of another instance at the same moment.
-std::wstring temporaryPath(const std::wstring& path)
-{
-    static LONG counter = 0;
-    wchar_t suffix[64];
-    std::swprintf(suffix, 64, L".%lu-%llu-%ld.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
-                  static_cast<unsigned long long>(GetTickCount64()), InterlockedIncrement(&counter));
-    return path + suffix;
 }
 
 std::wstring errorText(const wchar_t* what, const std::wstring& path, DWORD code)
@@ -59,7 +50,7 @@ UserSettings loadUserSettings()
     if (!file) {
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-            ErrorLog::Write(L"无法读取设置文件 %ls err=%lu，使用默认设置", path.c_str(),
+            ErrorLog::write(L"无法读取设置文件 %ls err=%lu，使用默认设置", path.c_str(),
                             static_cast<unsigned long>(error));
         }
         return UserSettings{};
@@ -67,7 +58,7 @@ UserSettings loadUserSettings()
     std::string content(kMaxSettingsBytes, '\0');
     DWORD read = 0;
     if (!ReadFile(file.get(), &content[0], kMaxSettingsBytes, &read, nullptr)) {
-        ErrorLog::Write(L"无法读取设置文件 %ls err=%lu，使用默认设置", path.c_str(),
+        ErrorLog::write(L"无法读取设置文件 %ls err=%lu，使用默认设置", path.c_str(),
                         static_cast<unsigned long>(GetLastError()));
         return UserSettings{};
     }
@@ -75,7 +66,7 @@ UserSettings loadUserSettings()
     std::vector<std::string> problems;
     const UserSettings settings = readUserSettings(content, problems);
     for (const std::string& problem : problems) {
-        ErrorLog::Write(L"%ls", utf8ToWide(problem).c_str());
+        ErrorLog::write(L"%ls", utf8ToWide(problem).c_str());
     }
     return settings;
 }
@@ -88,30 +79,8 @@ bool saveUserSettings(const UserSettings& settings, std::wstring& error)
         return false;
     }
     CreateDirectoryW(settingsFolder().c_str(), nullptr);
-    const std::wstring temporary = temporaryPath(path);
-    const std::string content = writeUserSettings(settings);
-    {
-        FileHandle file(
-            CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            error = errorText(L"无法保存设置文件：", path, GetLastError());
-            return false;
-        }
-        DWORD written = 0;
-        const bool complete =
-            WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-            written == content.size() && FlushFileBuffers(file.get());
-        if (!complete) {
-            const DWORD code = GetLastError();
-            file.reset();
-            DeleteFileW(temporary.c_str());
-            error = errorText(L"无法保存设置文件：", path, code);
-            return false;
-        }
-    }
-    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD code = GetLastError();
-        DeleteFileW(temporary.c_str());
+    unsigned long code = 0;
+    if (writeFileAtomically(path, writeUserSettings(settings), FinalName::Replace, code) != FileWriteFailure::None) {
         error = errorText(L"无法保存设置文件：", path, code);
         return false;
     }

@@ -1,15 +1,17 @@
-// Feeds arbitrary bytes to the LorminRecorder.cfg line scanner.
+// Feeds arbitrary bytes to the configuration-line reader, with the key matched both ways
+// (LorminRecorder.cfg's UPDATE_URL as a prefix, a settings.cfg key exactly).
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "update/config_scan.h"
+#include "base/config_lines.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace {
+
+void checkOneKey(const std::string& content, const char* key, KeyMatch match)
 {
-    const std::string content(reinterpret_cast<const char*>(data), size);
     std::string value;
-    const bool found = FindUpdateUrlSetting(content, value);
+    const bool found = findConfigValue(content, key, match, value);
     if (!found && !value.empty()) {
         __builtin_trap();
     }
@@ -28,8 +30,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // Scanning the same content again gives the same answer.
     std::string again;
-    if (FindUpdateUrlSetting(content, again) != found || again != value) {
+    if (findConfigValue(content, key, match, again) != found || again != value) {
         __builtin_trap();
     }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string content(reinterpret_cast<const char*>(data), size);
+    checkOneKey(content, "UPDATE_URL", KeyMatch::Prefix);
+    checkOneKey(content, "HOTKEY_RECORD", KeyMatch::Exact);
     return 0;
 }

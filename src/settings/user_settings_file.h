@@ -1,10 +1,11 @@
 #pragma once
 // The per-user settings file, %APPDATA%\LorminRecorder\settings.cfg (its text form is in
-// user_settings.h): read once at start-up, written by the settings dialog.
+// user_settings.h): read once at start-up, written when the user
+// confirms the settings dialog.
 
 #include <string>
 
-#include "recorder/user_settings.h"
+#include "settings/user_settings.h"
 
 // The file's path; empty when APPDATA is not set.
 std::wstring userSettingsPath();
