@@ -131,7 +131,7 @@ SendResult injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent&
     }
     case EventKind::KeyDown:
     case EventKind::KeyUp: {
-        const uint16_t code = sendableVirtualKey(event.key);
+        const uint16_t code = sendableVirtualKey(event.keyOrText);
         if (code == 0) {
             return SendResult{};
         }
@@ -153,9 +153,9 @@ void trackHeld(HeldInput& held, const MacroEvent& event)
             held.heldButtons.erase(found);
         }
     } else if (event.kind == EventKind::KeyDown || event.kind == EventKind::KeyUp) {
-        auto found = std::find(held.heldKeys.begin(), held.heldKeys.end(), event.key);
+        auto found = std::find(held.heldKeys.begin(), held.heldKeys.end(), event.keyOrText);
         if (event.kind == EventKind::KeyDown && found == held.heldKeys.end()) {
-            held.heldKeys.push_back(event.key);
+            held.heldKeys.push_back(event.keyOrText);
         } else if (event.kind == EventKind::KeyUp && found != held.heldKeys.end()) {
             held.heldKeys.erase(found);
         }

@@ -35,7 +35,7 @@ MacroEvent keyEvent(EventKind kind, const std::string& name)
 {
     MacroEvent event;
     event.kind = kind;
-    event.key = name;
+    event.keyOrText = name;
     return event;
 }
 

@@ -72,9 +72,9 @@ std::wstring describeEvent(const MacroEvent& event)
         text = std::wstring(event.pressed ? L"按下" : L"释放") + L" [" + utf8ToWide(buttonName(event.button)) + L"]";
         break;
     case EventKind::Scroll: text = L"滚轮 (" + decimal(event.dx) + L"," + decimal(event.dy) + L")"; break;
-    case EventKind::KeyDown: text = L"按键 [" + utf8ToWide(event.key) + L"]"; break;
-    case EventKind::KeyUp: text = L"释放 [" + utf8ToWide(event.key) + L"]"; break;
-    case EventKind::Text: text = L"文字 「" + textOnOneLine(event.key) + L"」"; break;
+    case EventKind::KeyDown: text = L"按键 [" + utf8ToWide(event.keyOrText) + L"]"; break;
+    case EventKind::KeyUp: text = L"释放 [" + utf8ToWide(event.keyOrText) + L"]"; break;
+    case EventKind::Text: text = L"文字 「" + textOnOneLine(event.keyOrText) + L"」"; break;
     default: text = L"?"; break;
     }
     limitLength(text);

@@ -32,7 +32,9 @@ struct MacroEvent {
     int32_t dy = 0;  // vertical wheel notches
     MouseButton button = MouseButton::Left;
     bool pressed = false;
-    std::string key;  // UTF-8: the key name of a key event, the text of a text step (valid UTF-8)
+    // UTF-8, one member for two kinds so that no event grows: the key name of a key event, the
+    // text of a text step (always valid UTF-8).
+    std::string keyOrText;
 };
 
 // Key names: the 37-row table, single characters, or "VK:<code>".

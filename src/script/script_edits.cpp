@@ -46,7 +46,7 @@ size_t totalCount(const std::vector<EventRange>& ranges)
 bool sameEvent(const MacroEvent& a, const MacroEvent& b)
 {
     return a.kind == b.kind && a.delay == b.delay && a.x == b.x && a.y == b.y && a.dx == b.dx && a.dy == b.dy &&
-           a.button == b.button && a.pressed == b.pressed && a.key == b.key;
+           a.button == b.button && a.pressed == b.pressed && a.keyOrText == b.keyOrText;
 }
 
 bool isBlank(wchar_t c)

@@ -241,9 +241,9 @@ private:
         event_.x = event_.y = event_.dx = event_.dy = 0;
         event_.button = MouseButton::Left;
         event_.pressed = false;
-        event_.key.clear();
-        if (event_.key.capacity() > 64) {
-            event_.key.shrink_to_fit();
+        event_.keyOrText.clear();
+        if (event_.keyOrText.capacity() > 64) {
+            event_.keyOrText.shrink_to_fit();
         }
         text_.clear();
         if (text_.capacity() > 64) {
@@ -278,8 +278,8 @@ private:
             }
         } while (nextObjectMember());
         if (known && events_ != nullptr && event_.kind == EventKind::Text) {
-            event_.key.swap(text_);
-            makeValidText(event_.key);
+            event_.keyOrText.swap(text_);
+            makeValidText(event_.keyOrText);
         }
         return known;
     }
@@ -301,7 +301,7 @@ private:
         switch (const JsonKind kind = cursor_.peekValue()) {
         case JsonKind::String:
             if (field == Field::K) {
-                AllJsonBytes key{event_.key};
+                AllJsonBytes key{event_.keyOrText};
                 cursor_.readString(key);
             } else if (field == Field::S) {
                 AllJsonBytes text{text_};

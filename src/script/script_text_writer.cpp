@@ -83,7 +83,7 @@ size_t eventLengthBound(const MacroEvent& event)
         break;
     case EventKind::KeyDown:
     case EventKind::KeyUp:
-    case EventKind::Text: length += 7 + quotedLength(event.key); break;
+    case EventKind::Text: length += 7 + quotedLength(event.keyOrText); break;
     }
     return length;
 }
@@ -116,7 +116,7 @@ void appendEvent(std::string& out, const MacroEvent& event, bool first)
     case EventKind::Text:
         p = put(p, event.kind == EventKind::Text ? ", \"s\": " : ", \"k\": ");
         out.append(line, static_cast<size_t>(p - line));
-        appendJsonString(out, event.key);
+        appendJsonString(out, event.keyOrText);
         out.push_back('}');
         return;
     }

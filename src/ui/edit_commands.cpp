@@ -185,7 +185,7 @@ void MainWindow::insertTextCommand()
     MacroEvent text;
     text.kind = EventKind::Text;
     text.delay = step.delay;
-    text.key = std::move(step.text);
+    text.keyOrText = std::move(step.text);
     bool changed = false;
     theRecorder().editEvents(
         [&](std::vector<MacroEvent>& events) { changed = history_.insertEvent(events, at, text); });
@@ -204,12 +204,12 @@ void MainWindow::editTextCommand(size_t row)
     if (at == kNoRow || !theRecorder().eventAt(at, text) || text.kind != EventKind::Text) {
         return;
     }
-    TextStepInput step{text.key, text.delay};
+    TextStepInput step{text.keyOrText, text.delay};
     if (!askTextStepSeam(window_, L"编辑文字", step) || !MayRun(WindowCommand::EditEvents)) {
         return;
     }
     text.delay = step.delay;
-    text.key = std::move(step.text);
+    text.keyOrText = std::move(step.text);
     bool changed = false;
     theRecorder().editEvents(
         [&](std::vector<MacroEvent>& events) { changed = history_.replaceEvent(events, at, text); });

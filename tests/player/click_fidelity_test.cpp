@@ -30,7 +30,7 @@ MacroEvent key(double delay, EventKind kind)
     MacroEvent e;
     e.kind = kind;
     e.delay = delay;
-    e.key = "A";
+    e.keyOrText = "A";
     return e;
 }
 

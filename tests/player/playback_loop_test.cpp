@@ -64,9 +64,9 @@ struct FakeWorld {
         };
         s.typeText = [](void* c, const MacroEvent& e, const std::atomic<bool>& stopRequested) {
             FakeWorld& w = self(c);
-            w.log.push_back("type " + e.key);
+            w.log.push_back("type " + e.keyOrText);
             w.injectedAt.push_back(w.time);
-            const TypingResult result = typeText(w.input.seam(), w.held, e.key, stopRequested);
+            const TypingResult result = typeText(w.input.seam(), w.held, e.keyOrText, stopRequested);
             w.time += w.typeSeconds;
             return result;
         };
@@ -363,7 +363,7 @@ MacroEvent keyDown(const char* name, int32_t number)
 {
     MacroEvent e;
     e.kind = EventKind::KeyDown;
-    e.key = name;
+    e.keyOrText = name;
     e.x = number;  // numbers the event in the log
     return e;
 }
@@ -440,7 +440,7 @@ MacroEvent textStep(const std::string& text, double delay)
 {
     MacroEvent e;
     e.kind = EventKind::Text;
-    e.key = text;
+    e.keyOrText = text;
     e.delay = delay;
     return e;
 }

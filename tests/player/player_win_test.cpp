@@ -90,7 +90,7 @@ MacroEvent click(MouseButton button, bool pressed, int32_t x, int32_t y, double 
 MacroEvent key(EventKind kind, const char* name, double delay = 0.0)
 {
     MacroEvent e = event(kind, delay);
-    e.key = name;
+    e.keyOrText = name;
     return e;
 }
 

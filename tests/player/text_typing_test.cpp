@@ -54,7 +54,7 @@ void holdKeys(HeldInput& held, const std::vector<std::string>& names)
     for (const std::string& name : names) {
         MacroEvent down;
         down.kind = EventKind::KeyDown;
-        down.key = name;
+        down.keyOrText = name;
         trackHeld(held, down);
     }
 }

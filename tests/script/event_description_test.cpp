@@ -19,7 +19,7 @@ MacroEvent make(EventKind kind, int x = 0, int y = 0, bool pressed = false, int 
     e.dy = y;
     e.pressed = pressed;
     e.button = static_cast<MouseButton>(button);
-    e.key = std::move(key);
+    e.keyOrText = std::move(key);
     return e;
 }
 
@@ -89,7 +89,7 @@ TEST(EventRows, NumberingFromTheFirstRowOn)
     };
     MacroEvent down;
     down.kind = EventKind::KeyDown;
-    down.key = "F5";
+    down.keyOrText = "F5";
     for (const auto& c : cases) {
         EXPECT_EQ(formatEventRow(c.index, down), std::wstring(c.prefix) + L"按键 [F5]") << c.index;
     }
@@ -131,7 +131,7 @@ TEST(EventRows, CutAtEveryPositionNeverLeavesHalfACharacter)
         key += "\xE5\xB7\xA6";
         MacroEvent up;
         up.kind = EventKind::KeyUp;
-        up.key = key;
+        up.keyOrText = key;
         const std::wstring full = L"释放 [" + utf8ToWide(key) + L"]";
         const std::wstring text = describeEvent(up);
         ASSERT_LE(text.size(), 255u);
@@ -145,7 +145,7 @@ TEST(EventRows, CutAtEveryPositionNeverLeavesHalfACharacter)
     // Replacement characters from bad bytes count like any other unit.
     MacroEvent bad;
     bad.kind = EventKind::KeyDown;
-    bad.key = std::string(300, '\x80');
+    bad.keyOrText = std::string(300, '\x80');
     EXPECT_EQ(describeEvent(bad), L"按键 [" + std::wstring(251, L'\xFFFD'));
 }
 

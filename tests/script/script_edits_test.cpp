@@ -16,7 +16,7 @@ std::vector<MacroEvent> numbered(size_t count)
     for (size_t i = 0; i < count; ++i) {
         events[i].x = static_cast<int32_t>(i);
         events[i].delay = static_cast<double>(i) + 0.5;
-        events[i].key = i % 3 == 0 ? "key name long enough to live on the heap " + std::to_string(i) : "";
+        events[i].keyOrText = i % 3 == 0 ? "key name long enough to live on the heap " + std::to_string(i) : "";
     }
     return events;
 }
@@ -56,7 +56,7 @@ bool sameEvents(const std::vector<MacroEvent>& a, const std::vector<MacroEvent>&
         return false;
     }
     for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].x != b[i].x || a[i].delay != b[i].delay || a[i].key != b[i].key) {
+        if (a[i].x != b[i].x || a[i].delay != b[i].delay || a[i].keyOrText != b[i].keyOrText) {
             return false;
         }
     }
@@ -313,7 +313,7 @@ TEST(EditHistory, RandomEditsAgreeWithACopyingModel)
                 MacroEvent text;
                 text.kind = EventKind::Text;
                 text.x = 1000 + step;
-                text.key = "text " + std::to_string(step);
+                text.keyOrText = "text " + std::to_string(step);
                 ASSERT_EQ(history.insertEvent(events, at, text), at <= model.size());
                 if (at <= model.size()) {
                     modelCopies.push_back(model);
@@ -325,7 +325,7 @@ TEST(EditHistory, RandomEditsAgreeWithACopyingModel)
                 MacroEvent changed = at < model.size() ? model[at] : MacroEvent{};
                 const bool same = random() % 3 == 0;
                 if (!same) {
-                    changed.key += "+";
+                    changed.keyOrText += "+";
                 }
                 const bool expected = at < model.size() && !same;
                 ASSERT_EQ(history.replaceEvent(events, at, changed), expected);
@@ -349,7 +349,7 @@ TEST(EditHistory, InsertAndReplaceOneEvent)
 {
     MacroEvent text;
     text.kind = EventKind::Text;
-    text.key = "\xE4\xBD\xA0";
+    text.keyOrText = "\xE4\xBD\xA0";
     text.x = 99;
     const struct {
         const char* name;

@@ -106,7 +106,7 @@ TEST(ScriptLoader, MembersInAnyOrderFirstOneWins)
     EXPECT_TRUE(loaded.events[0].pressed);
     EXPECT_EQ(loaded.events[0].button, MouseButton::Middle);
     EXPECT_EQ(loaded.events[1].kind, EventKind::KeyDown);
-    EXPECT_EQ(loaded.events[1].key, "a\"b");
+    EXPECT_EQ(loaded.events[1].keyOrText, "a\"b");
     EXPECT_EQ(loaded.events[1].delay, 0.5);
     EXPECT_EQ(loaded.events[2].kind, EventKind::Click);
     EXPECT_EQ(loaded.events[2].x, 0);
@@ -115,7 +115,7 @@ TEST(ScriptLoader, MembersInAnyOrderFirstOneWins)
     EXPECT_EQ(loaded.events[2].dy, 2);
     EXPECT_EQ(loaded.events[2].delay, 0.0);
     EXPECT_EQ(loaded.events[3].kind, EventKind::KeyUp);
-    EXPECT_EQ(loaded.events[3].key, "\xF0\x9F\x98\x80");
+    EXPECT_EQ(loaded.events[3].keyOrText, "\xF0\x9F\x98\x80");
 }
 
 // The list is reserved to the number of events, not of elements: a file of a million numbers
@@ -298,7 +298,7 @@ TEST(ScriptWriter, RandomEventsWrittenAsThePrintfWriterWrites)
         event.pressed = random() % 2 != 0;
         const size_t keyLength = random() % 8;
         for (size_t i = 0; i < keyLength; ++i) {
-            event.key.push_back(static_cast<char>(random() % 256));
+            event.keyOrText.push_back(static_cast<char>(random() % 256));
         }
     }
     EXPECT_EQ(formatScriptText(events), formatScriptTextWithPrintf(events));

@@ -133,11 +133,11 @@ std::string formatScriptTextWithPrintf(const std::vector<MacroEvent>& events)
         case EventKind::KeyDown:
         case EventKind::KeyUp:
             out += ", \"k\": ";
-            appendJsonStringWithPrintf(out, event.key);
+            appendJsonStringWithPrintf(out, event.keyOrText);
             break;
         case EventKind::Text:
             out += ", \"s\": ";
-            appendJsonStringWithPrintf(out, event.key);
+            appendJsonStringWithPrintf(out, event.keyOrText);
             break;
         }
         out += "}";
@@ -192,7 +192,7 @@ bool parseScriptTextWithTree(const std::string& text, std::vector<MacroEvent>& e
             }
             const JsonValue* key = findMember(item, kind == EventKind::Text ? "s" : "k");
             if (key != nullptr && key->kind == JsonKind::String) {
-                event.key = kind == EventKind::Text ? validTextBySubstitution(key->text) : key->text;
+                event.keyOrText = kind == EventKind::Text ? validTextBySubstitution(key->text) : key->text;
             }
             loaded.push_back(std::move(event));
         }
@@ -207,5 +207,5 @@ bool parseScriptTextWithTree(const std::string& text, std::vector<MacroEvent>& e
 bool sameEvent(const MacroEvent& a, const MacroEvent& b)
 {
     return a.kind == b.kind && std::memcmp(&a.delay, &b.delay, sizeof a.delay) == 0 && a.x == b.x && a.y == b.y &&
-           a.dx == b.dx && a.dy == b.dy && a.button == b.button && a.pressed == b.pressed && a.key == b.key;
+           a.dx == b.dx && a.dy == b.dy && a.button == b.button && a.pressed == b.pressed && a.keyOrText == b.keyOrText;
 }

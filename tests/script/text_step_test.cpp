@@ -34,7 +34,7 @@ MacroEvent textStep(const std::string& text, double delay = 0.0)
     MacroEvent e;
     e.kind = EventKind::Text;
     e.delay = delay;
-    e.key = text;
+    e.keyOrText = text;
     return e;
 }
 
@@ -122,7 +122,7 @@ TEST(TextStep, FileLinesAndTheirRoundTrip)
         const std::vector<MacroEvent> back = loaded(file);
         ASSERT_EQ(back.size(), 1u);
         EXPECT_EQ(back[0].kind, EventKind::Text);
-        EXPECT_EQ(back[0].key, c.text);
+        EXPECT_EQ(back[0].keyOrText, c.text);
         EXPECT_EQ(formatScriptText(back), file) << "saved again byte for byte";
     }
 }
@@ -136,7 +136,7 @@ TEST(TextStep, LongTextsLoadWhole)
     text += "end";
     const std::vector<MacroEvent> back = loaded(formatScriptText({textStep(text)}));
     ASSERT_EQ(back.size(), 1u);
-    EXPECT_EQ(back[0].key, text);
+    EXPECT_EQ(back[0].keyOrText, text);
 }
 
 TEST(TextStep, MembersAsTheLoaderReadsThem)
@@ -167,12 +167,12 @@ TEST(TextStep, MembersAsTheLoaderReadsThem)
         const std::vector<MacroEvent> events = loaded(c.json);
         ASSERT_EQ(events.size(), 1u) << c.json;
         EXPECT_EQ(events[0].kind, EventKind::Text) << c.json;
-        EXPECT_EQ(events[0].key, c.text) << c.json;
+        EXPECT_EQ(events[0].keyOrText, c.text) << c.json;
     }
     // A key event keeps its key name and ignores a text.
     const std::vector<MacroEvent> key = loaded("[{\"s\":\"text\",\"t\":\"kd\",\"k\":\"A\"}]");
     ASSERT_EQ(key.size(), 1u);
-    EXPECT_EQ(key[0].key, "A");
+    EXPECT_EQ(key[0].keyOrText, "A");
 }
 
 TEST(TextStep, AScriptOfOnlyTextStepsIsAScript)
@@ -180,6 +180,6 @@ TEST(TextStep, AScriptOfOnlyTextStepsIsAScript)
     const std::vector<MacroEvent> events =
         loaded("{\"v\":4,\"events\":[{\"t\":\"tx\",\"s\":\"a\"},{\"t\":\"tx\",\"d\":2,\"s\":\"b\"}]}");
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[1].key, "b");
+    EXPECT_EQ(events[1].keyOrText, "b");
     EXPECT_EQ(events[1].delay, 2.0);
 }

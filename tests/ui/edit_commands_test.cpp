@@ -303,7 +303,7 @@ TEST_F(EditCommandsTest, TextStepsAreInsertedBeforeTheFirstSelectedRowOrAtTheEnd
         MacroEvent inserted;
         ASSERT_TRUE(theRecorder().eventAt(static_cast<size_t>(c.at), inserted));
         EXPECT_EQ(inserted.kind, EventKind::Text);
-        EXPECT_EQ(inserted.key, answeredStep.text);
+        EXPECT_EQ(inserted.keyOrText, answeredStep.text);
         EXPECT_DOUBLE_EQ(inserted.delay, 0.5);
         EXPECT_EQ(listRow(c.at).substr(9), L"文字 「你好⏎\"q\"」") << c.at;
         EXPECT_EQ(selected(), std::vector<int>{c.at});
