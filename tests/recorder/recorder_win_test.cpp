@@ -199,7 +199,7 @@ TEST_F(RecorderTest, RealInputBecomesEventsWithFieldsNamesAndDelays)
     for (size_t i = 0; i < rest.size(); ++i) {
         SCOPED_TRACE(testing::Message() << "event " << i);
         EXPECT_EQ(rest[i].kind, expected[i].kind);
-        EXPECT_EQ(rest[i].keyOrText, expected[i].keyOrText);
+        EXPECT_EQ(rest[i].keyOrText, expected[i].key);
         EXPECT_EQ(rest[i].dx, expected[i].dx);
         EXPECT_EQ(rest[i].dy, expected[i].dy);
         if (rest[i].kind == EventKind::Click) {
