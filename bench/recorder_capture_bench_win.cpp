@@ -56,13 +56,13 @@ void measure(const char* name, Recorder& recorder, HWND window, double ticksPerN
             drain(window);
         }
         if (i % kClearEvery == 0) {
-            recorder.clearEvents();
+            recorder.takeCaptured();
         }
         const unsigned long long begin = __rdtsc();
         step(i);
         ticks[i] = __rdtsc() - begin;
     }
-    const size_t events = recorder.eventCount();
+    const size_t events = recorder.capturedCount();
     std::sort(ticks.begin(), ticks.end());
     const double median = static_cast<double>(ticks[kCalls / 2]) / ticksPerNs;
     const double p99 = static_cast<double>(ticks[kCalls * 99 / 100]) / ticksPerNs;
@@ -85,7 +85,7 @@ int wmain()
         std::printf("hooks could not be installed\n");
         return 1;
     }
-    ScopedSeam stepped(captureClock, &steppedClock);
+    ScopedSeam stepped(captureClockSeam, &steppedClock);
     if (!recorder.startRecording(true, true)) {
         std::printf("recording could not start\n");
         return 1;

@@ -3,7 +3,7 @@
 #include "base/error_log.h"
 #include "base/message_box.h"
 
-LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception)
+LONG WINAPI crashFilter(EXCEPTION_POINTERS* exception)
 {
     DWORD code = 0;
     void* address = nullptr;

@@ -4,4 +4,4 @@
 #include <windows.h>
 
 // Logs "未捕获异常 code=0x%08X addr=%p", tells the user, and lets the process end.
-LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception);
+LONG WINAPI crashFilter(EXCEPTION_POINTERS* exception);

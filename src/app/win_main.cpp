@@ -46,9 +46,8 @@ public:
 };
 
 // A start that nobody watches (--play) says what went wrong only in the log.
-void startInputHooks(HWND window, bool unattended, const WindowFacts& facts)
+void startInputHooks(Recorder& recorder, HWND window, bool unattended, const WindowFacts& facts)
 {
-    Recorder& recorder = theRecorder();
     if (!recorder.startHookThread(window)) {
         ErrorLog::write(L"[警告] 无法启动键盘鼠标监听线程");
         if (!unattended) {
@@ -129,23 +128,23 @@ int outcomeExitCode(MainWindow::PlaybackOutcome outcome)
     return static_cast<int>(ExitCode::StoppedByUser);
 }
 
-int runMessageLoop(const MainWindow& mainWindow)
+int runMessageLoop(const MainWindow& mainWindow, Recorder& recorder)
 {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        HWND dialog = mainWindow.Handle();
+        HWND dialog = mainWindow.handle();
         if (dialog == nullptr || !IsDialogMessageW(dialog, &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
     }
-    theRecorder().stopHookThread();
+    recorder.stopHookThread();
     return 0;
 }
 
 int runApplication(HINSTANCE instance, const StartRequest& request)
 {
-    SetUnhandledExceptionFilter(CrashFilter);
+    SetUnhandledExceptionFilter(crashFilter);
     TimerResolution timerResolution;
     const bool unattended = request.mode == StartMode::Play;
     const int windowFailure = unattended ? static_cast<int>(ExitCode::PlaybackNotStarted) : 1;
@@ -167,12 +166,17 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     controls.dwICC = ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS;
     InitCommonControlsEx(&controls);
 
-    if (!MainWindow::RegisterWindowClass(instance)) {
+    if (!MainWindow::registerWindowClass(instance)) {
         ErrorLog::write(L"注册窗口类失败 err=%lu", GetLastError());
         return windowFailure;
     }
-    MainWindow mainWindow;
-    HWND window = mainWindow.Create(instance, screenDpi());
+    // The recorder and the player share where the playback put the cursor; the window drives
+    // both, and goes before them.
+    PlaybackPointer playbackPointer;
+    Recorder recorder;
+    Player player;
+    MainWindow mainWindow(recorder, player);
+    HWND window = mainWindow.create(instance, screenDpi());
     if (window == nullptr) {
         ErrorLog::write(L"创建主窗口失败 err=%lu", GetLastError());
         return windowFailure;
@@ -186,30 +190,28 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     // the programs it drives.
     ShowWindow(window, unattended ? SW_SHOWMINNOACTIVE : SW_SHOW);
     UpdateWindow(window);
-    mainWindow.ApplyStartupDpi(windowDpi(window));
-    // The user's hotkeys hold in every mode (the stop key of an unattended playback too); the
-    // recorder and the player share where the playback put the cursor.
-    static PlaybackPointer playbackPointer;
+    mainWindow.applyStartupDpi(windowDpi(window));
+    // The user's hotkeys hold in every mode (the stop key of an unattended playback too).
     const UserSettings settings = loadUserSettings();
-    theRecorder().setPlaybackPointer(&playbackPointer);
-    thePlayer().setPlaybackPointer(&playbackPointer);
+    recorder.setPlaybackPointer(&playbackPointer);
+    player.setPlaybackPointer(&playbackPointer);
     mainWindow.useSettings(settings);
     WindowFacts facts;
     facts.recordKey = utf8ToWide(chordText(settings.record));
     facts.stopKey = utf8ToWide(chordText(settings.stop));
-    startInputHooks(window, unattended, facts);
-    thePlayer().setMainWindow(window);
-    mainWindow.SetStatus(readyStatusText(facts));
+    startInputHooks(recorder, window, unattended, facts);
+    player.setMainWindow(window);
+    mainWindow.setStatus(readyStatusText(facts));
 
     if (request.mode == StartMode::Open) {
-        mainWindow.OpenScriptFiles(request.files);
-    } else if (unattended && !mainWindow.StartUnattendedPlayback(playback)) {
+        mainWindow.openScriptFiles(request.files);
+    } else if (unattended && !mainWindow.startUnattendedPlayback(playback)) {
         DestroyWindow(window);
-        runMessageLoop(mainWindow);
+        runMessageLoop(mainWindow, recorder);
         return reportFailure(ExitCode::PlaybackNotStarted, L"无法开始回放：" + request.files.front());
     }
-    runMessageLoop(mainWindow);
-    return unattended ? outcomeExitCode(mainWindow.UnattendedOutcome()) : 0;
+    runMessageLoop(mainWindow, recorder);
+    return unattended ? outcomeExitCode(mainWindow.unattendedOutcome()) : 0;
 }
 
 }  // namespace

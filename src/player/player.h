@@ -1,6 +1,7 @@
 #pragma once
-// The one Player of the process: replays a copy of the events on a playback thread with
-// exact timing, speed, passes and click fidelity, and releases held input at the end.
+// The Player, made at start-up and handed to the main window: replays a copy of the events on a
+// playback thread with exact timing, speed, passes and click fidelity, and releases held input at
+// the end.
 
 #include <atomic>
 #include <vector>
@@ -41,6 +42,3 @@ private:
     std::atomic<bool> stopRequested_{false};
     HeldInput held_;
 };
-
-// The single player, alive for the whole process.
-Player& thePlayer();

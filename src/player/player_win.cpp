@@ -112,9 +112,3 @@ void Player::playbackThread(PlaybackJob job)
     }
     runPlayback(job, seams, playing_, stopRequested_);
 }
-
-Player& thePlayer()
-{
-    static Player player;
-    return player;
-}

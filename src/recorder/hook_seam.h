@@ -5,4 +5,4 @@
 #include <windows.h>
 
 using InstallHookFn = HHOOK(WINAPI*)(int idHook, HOOKPROC procedure, HINSTANCE module, DWORD threadId);
-extern InstallHookFn installHook;  // SetWindowsHookExW unless a test replaced it
+extern InstallHookFn installHookSeam;  // SetWindowsHookExW unless a test replaced it

@@ -11,7 +11,7 @@
 #include "recorder/recorder_messages.h"
 #include "recorder/takeover_rule.h"
 
-InstallHookFn installHook = SetWindowsHookExW;
+InstallHookFn installHookSeam = SetWindowsHookExW;
 
 namespace {
 
@@ -25,9 +25,9 @@ constexpr DWORD kHookAnswerWaitMs = 1000;
 UINT messageForHotkey(Hotkey hotkey)
 {
     switch (hotkey) {
-    case Hotkey::RecordAlt: return WM_APP_HOTKEY_F7;
-    case Hotkey::Record: return WM_APP_HOTKEY_F8;
-    case Hotkey::Stop: return WM_APP_HOTKEY_F9;
+    case Hotkey::RecordAlt: return WM_APP_RECORD_ALT_HOTKEY;
+    case Hotkey::Record: return WM_APP_RECORD_HOTKEY;
+    case Hotkey::Stop: return WM_APP_STOP_HOTKEY;
     default: return 0;
     }
 }
@@ -58,53 +58,57 @@ uint32_t systemModifierKeys()
 
 Recorder::~Recorder()
 {
-    if (thread.started()) {
-        stopHookThread();
-    }
+    stopHookThread();
+    // A hook thread still inside a notification after the stop's wait may touch this object
+    // until it returns: the object outlives it.
+    thread_.join();
 }
 
 HookState Recorder::hookState() const
 {
-    return state.load();
+    return state_.load();
 }
 
 HookState Recorder::waitForHookAnswer() const
 {
     // The event may carry an answer to an earlier request; only the state tells which one came.
     const ULONGLONG deadline = GetTickCount64() + kHookAnswerWaitMs;
-    while (state.load() == HookState::Pending) {
+    while (state_.load() == HookState::Pending) {
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline ||
-            WaitForSingleObject(hookAnswered.get(), static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) {
+            WaitForSingleObject(hookAnswered_.get(), static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) {
             break;
         }
     }
-    return state.load();
+    return state_.load();
 }
 
 bool Recorder::startHookThread(HWND window)
 {
-    if (thread.started()) {
+    if (thread_.started() && !quitRequested_.load()) {
         return true;
     }
-    mainWindow = window;
+    // A thread stopped earlier that did not end in time is waited for before a new one starts.
+    thread_.join();
+    mainWindow_ = window;
     activeRecorder.store(this);
     // A thread started earlier and stopped since left its id and its answer behind; neither
     // may be mistaken for the new thread's.
-    threadId.store(0);
-    state.exchange(HookState::Pending);
+    threadId_.store(0);
+    state_.exchange(HookState::Pending);
+    quitRequested_.store(false);
 
-    startEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    hookAnswered.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    if (!startEvent || !hookAnswered) {
+    startEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    hookAnswered_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!startEvent_ || !hookAnswered_) {
         return false;
     }
-    if (!thread.start([this] { runHookLoop(); })) {
-        startEvent.reset();
+    if (!thread_.start([this] { runHookLoop(); })) {
+        startEvent_.reset();
         return false;
     }
-    WaitForSingleObject(startEvent.get(), kStartWaitMs);
-    const DWORD id = threadId.load();
+    WaitForSingleObject(startEvent_.get(), kStartWaitMs);
+    const DWORD id = threadId_.load();
     if (id == 0) {
         return true;  // the thread exists but is late; the hook state stays Pending
     }
@@ -115,35 +119,38 @@ bool Recorder::startHookThread(HWND window)
 
 void Recorder::stopHookThread()
 {
-    if (!thread.started()) {
+    if (!thread_.started() || quitRequested_.exchange(true)) {
         return;
     }
-    if (recording.exchange(false)) {
+    if (recording_.exchange(false)) {
         logRecordingStopped();
     }
-    const DWORD id = threadId.load();
+    Recorder* self = this;
+    activeRecorder.compare_exchange_strong(self, nullptr);
+    // A thread that was late to start sees the request itself before it waits for messages.
+    const DWORD id = threadId_.load();
     if (id != 0) {
         PostThreadMessageW(id, WM_APP_HOOK_QUIT, 0, 0);
     }
-    // Bounded: a hook thread that hangs must not keep the program from closing.
-    thread.waitFor(kQuitWaitMs);
-    thread.detach();
-    startEvent.reset();
-    Recorder* self = this;
-    activeRecorder.compare_exchange_strong(self, nullptr);
+    // Bounded: a hook thread that hangs must not keep the program from closing. One that ended is
+    // forgotten; one still running is joined when the recorder goes (its hook procedures may have
+    // found this recorder just before it stopped being the active one).
+    if (thread_.waitFor(kQuitWaitMs)) {
+        thread_.join();
+    }
 }
 
 void Recorder::runHookLoop()
 {
-    threadId.store(GetCurrentThreadId());
+    threadId_.store(GetCurrentThreadId());
     MSG message;
     // Makes the system create this thread's message queue now; thread messages posted before
     // the queue exists are lost.
     PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-    if (startEvent) {
-        SetEvent(startEvent.get());
+    if (startEvent_) {
+        SetEvent(startEvent_.get());
     }
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (!quitRequested_.load() && GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (message.message == WM_APP_HOOK_INSTALL) {
             installHooks();
         } else if (message.message == WM_APP_HOOK_REMOVE) {
@@ -163,67 +170,67 @@ void Recorder::runHookLoop()
 void Recorder::installHooks()
 {
     DWORD error = 0;
-    if (!mouseHook) {
-        mouseHook.reset(installHook(WH_MOUSE_LL, mouseHookProc, nullptr, 0));
-        if (!mouseHook) {
+    if (!mouseHook_) {
+        mouseHook_.reset(installHookSeam(WH_MOUSE_LL, mouseHookProc, nullptr, 0));
+        if (!mouseHook_) {
             error = GetLastError();
         }
     }
-    if (!keyboardHook) {
-        keyboardHook.reset(installHook(WH_KEYBOARD_LL, keyboardHookProc, nullptr, 0));
-        if (!keyboardHook && error == 0) {
+    if (!keyboardHook_) {
+        keyboardHook_.reset(installHookSeam(WH_KEYBOARD_LL, keyboardHookProc, nullptr, 0));
+        if (!keyboardHook_ && error == 0) {
             error = GetLastError();
         }
     }
     // The line is written before the answer is published, so that whoever waits for the answer
     // finds the outcome already in the log.
-    if (mouseHook && keyboardHook) {
-        ErrorLog::write(L"钩子已安装 tid=%lu", static_cast<unsigned long>(threadId.load()));
-        state.exchange(HookState::Installed);
-        SetEvent(hookAnswered.get());
+    if (mouseHook_ && keyboardHook_) {
+        ErrorLog::write(L"钩子已安装 tid=%lu", static_cast<unsigned long>(threadId_.load()));
+        state_.exchange(HookState::Installed);
+        SetEvent(hookAnswered_.get());
     } else {
         // A hook that did get installed stays; the next request installs only the missing one.
-        ErrorLog::write(L"钩子安装失败 mouse=%p key=%p err=%lu", static_cast<void*>(mouseHook.get()),
-                        static_cast<void*>(keyboardHook.get()), static_cast<unsigned long>(error));
-        state.exchange(HookState::Failed);
-        SetEvent(hookAnswered.get());
+        ErrorLog::write(L"钩子安装失败 mouse=%p key=%p err=%lu", static_cast<void*>(mouseHook_.get()),
+                        static_cast<void*>(keyboardHook_.get()), static_cast<unsigned long>(error));
+        state_.exchange(HookState::Failed);
+        SetEvent(hookAnswered_.get());
     }
 }
 
 void Recorder::removeHooks()
 {
-    mouseHook.reset();
-    keyboardHook.reset();
+    mouseHook_.reset();
+    keyboardHook_.reset();
 }
 
 void Recorder::setChords(const HotkeyChords& chords)
 {
-    recordChord.store(packChord(chords.record));
-    recordAltChord.store(packChord(chords.recordAlt));
-    stopChord.store(packChord(chords.stop));
+    recordChord_.store(packChord(chords.record));
+    recordAltChord_.store(packChord(chords.recordAlt));
+    stopChord_.store(packChord(chords.stop));
 }
 
 void Recorder::setStopOnUserInput(bool stop)
 {
-    stopOnUserInput.store(stop);
+    stopOnUserInput_.store(stop);
 }
 
 void Recorder::pauseHotkeys(bool paused)
 {
-    hotkeysPaused.store(paused);
+    hotkeysPaused_.store(paused);
 }
 
 void Recorder::setPlaybackPointer(PlaybackPointer* pointer)
 {
-    playbackPointer.store(pointer);
+    playbackPointer_.store(pointer);
 }
 
 HotkeyChords Recorder::chords() const
 {
     HotkeyChords result;
-    result.record = unpackChord(recordChord.load());
-    result.recordAlt = unpackChord(recordAltChord.load());
-    result.stop = unpackChord(stopChord.load());
+    result.record = unpackChord(recordChord_.load());
+    result.recordAlt = unpackChord(recordAltChord_.load());
+    result.stop = unpackChord(stopChord_.load());
     return result;
 }
 
@@ -235,17 +242,17 @@ bool Recorder::hotkeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info)
     // real key-down of a chord's key that needs it.
     const bool askSystem =
         (info.flags & LLKHF_INJECTED) == 0 && isKeyDownMessage(msg) && needsModifierState(current, info.vkCode);
-    const HotkeyDecision decision = hotkeyStep(hotkeys, current, hotkeysPaused.load(), msg, info.vkCode, info.flags,
+    const HotkeyDecision decision = hotkeyStep(hotkeys_, current, hotkeysPaused_.load(), msg, info.vkCode, info.flags,
                                                info.time, askSystem ? systemModifierKeys() : 0);
     if (decision.post == Hotkey::None) {
         return decision.consumed;
     }
-    // Before the post: the window reads the list once the recording has stopped.
-    if (decision.chordModifierKeys != 0 && recording.load()) {
+    // Before the post: the window takes the captured events once the recording has stopped.
+    if (decision.chordModifierKeys != 0 && recording_.load()) {
         removeChordModifierPresses(decision.chordModifierKeys);
     }
-    if (mainWindow != nullptr) {
-        PostMessageW(mainWindow, messageForHotkey(decision.post), 0, 0);
+    if (mainWindow_ != nullptr) {
+        PostMessageW(mainWindow_, messageForHotkey(decision.post), 0, 0);
     }
     return decision.consumed;
 }
@@ -258,19 +265,19 @@ void Recorder::removeChordModifierPresses(uint32_t modifierKeys)
             names.push_back(keyNameForVirtualKey(kModifierKeyCodes[i]));
         }
     }
-    std::lock_guard<std::mutex> lock(eventLock);
-    removeUnreleasedPresses(events, names);
+    std::lock_guard<std::mutex> lock(captureLock_);
+    removeUnreleasedPresses(captured_, names);
 }
 
 void Recorder::takeoverStepFor(WPARAM message, const MSLLHOOKSTRUCT& info)
 {
-    PlaybackPointer* pointer = playbackPointer.load();
-    if (pointer == nullptr || !stopOnUserInput.load()) {
+    PlaybackPointer* pointer = playbackPointer_.load();
+    if (pointer == nullptr || !stopOnUserInput_.load()) {
         return;
     }
     if (isUserTakeover(static_cast<uint32_t>(message), info.pt.x, info.pt.y, info.flags, pointer->read()) &&
-        pointer->claimTakeover() && mainWindow != nullptr) {
-        PostMessageW(mainWindow, WM_APP_USER_TAKEOVER, 0, 0);
+        pointer->claimTakeover() && mainWindow_ != nullptr) {
+        PostMessageW(mainWindow_, WM_APP_USER_TAKEOVER, 0, 0);
     }
 }
 

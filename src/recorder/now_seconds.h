@@ -6,4 +6,4 @@
 // performanceSeconds, unless a measurement replaced it to step time on faster than real time
 // (set it only while no recording runs).
 using CaptureClockFn = double (*)();
-extern CaptureClockFn captureClock;
+extern CaptureClockFn captureClockSeam;

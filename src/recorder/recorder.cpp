@@ -18,25 +18,17 @@ bool isWindowOfThisProcess(HWND window)
 
 }  // namespace
 
-CaptureClockFn captureClock = performanceSeconds;
-
-Recorder& theRecorder()
-{
-    // Function-local, so it is built after the error log's state and torn down before it: the
-    // destructor may still write the stop line.
-    static Recorder recorder;
-    return recorder;
-}
+CaptureClockFn captureClockSeam = performanceSeconds;
 
 bool Recorder::startRecording(bool recordMouseInput, bool recordKeyboardInput)
 {
-    const DWORD id = threadId.load();
-    if (recording.load() || !thread.started() || id == 0) {
+    const DWORD id = threadId_.load();
+    if (recording_.load() || !thread_.started() || id == 0) {
         return false;
     }
     // Fresh hooks for every recording: the system silently drops low-level hooks that once took
     // too long, and a reinstall is the only way to notice and mend that.
-    state.exchange(HookState::Pending);
+    state_.exchange(HookState::Pending);
     PostThreadMessageW(id, WM_APP_HOOK_REMOVE, 0, 0);
     PostThreadMessageW(id, WM_APP_HOOK_INSTALL, 0, 0);
     if (waitForHookAnswer() != HookState::Installed) {
@@ -44,21 +36,18 @@ bool Recorder::startRecording(bool recordMouseInput, bool recordKeyboardInput)
     }
     // The hook thread has answered, so it is not inside a capture step of an earlier recording
     // while the state below is reset; setting recording last publishes that state to it.
-    recordMouse.exchange(recordMouseInput);
-    recordKeyboard.exchange(recordKeyboardInput);
-    {
-        std::lock_guard<std::mutex> lock(eventLock);
-        events.clear();
-    }
-    resetCapture(capture, captureClock());
-    recording.exchange(true);
+    recordMouse_.exchange(recordMouseInput);
+    recordKeyboard_.exchange(recordKeyboardInput);
+    takeCaptured();  // the last recording's events, freed outside the lock
+    resetCapture(capture_, captureClockSeam());
+    recording_.exchange(true);
     ErrorLog::write(L"开始录制 鼠标=%d 键盘=%d", recordMouseInput ? 1 : 0, recordKeyboardInput ? 1 : 0);
     return true;
 }
 
 void Recorder::stopRecording()
 {
-    if (!recording.exchange(false)) {
+    if (!recording_.exchange(false)) {
         return;
     }
     logRecordingStopped();
@@ -66,89 +55,55 @@ void Recorder::stopRecording()
 
 bool Recorder::isRecording() const
 {
-    return recording.load();
+    return recording_.load();
 }
 
 void Recorder::logRecordingStopped() const
 {
-    size_t count = 0;
-    {
-        std::lock_guard<std::mutex> lock(eventLock);
-        count = events.size();
-    }
+    const size_t count = capturedCount();
     ErrorLog::write(L"停止录制，共 %u 条", static_cast<unsigned>(count));
 }
 
-void Recorder::clearEvents()
+size_t Recorder::capturedCount() const
 {
-    std::lock_guard<std::mutex> lock(eventLock);
-    events.clear();
+    std::lock_guard<std::mutex> lock(captureLock_);
+    return captured_.size();
 }
 
-size_t Recorder::eventCount() const
+void Recorder::copyCapturedFrom(size_t first, std::vector<MacroEvent>& out) const
 {
-    std::lock_guard<std::mutex> lock(eventLock);
-    return events.size();
-}
-
-void Recorder::copyEvents(std::vector<MacroEvent>& out) const
-{
-    std::lock_guard<std::mutex> lock(eventLock);
-    out = events;
-}
-
-bool Recorder::eventAt(size_t index, MacroEvent& out) const
-{
-    std::lock_guard<std::mutex> lock(eventLock);
-    if (index >= events.size()) {
-        return false;
+    std::lock_guard<std::mutex> lock(captureLock_);
+    if (first < captured_.size()) {
+        out.insert(out.end(), captured_.begin() + static_cast<std::ptrdiff_t>(first), captured_.end());
     }
-    out = events[index];
-    return true;
 }
 
-void Recorder::replaceEvents(const std::vector<MacroEvent>& replacement)
+std::vector<MacroEvent> Recorder::takeCaptured()
 {
-    // Copied outside the lock, so the hook thread never waits for the allocation.
-    std::vector<MacroEvent> copy = replacement;
-    std::lock_guard<std::mutex> lock(eventLock);
-    events.swap(copy);
-}
-
-void Recorder::replaceEvents(std::vector<MacroEvent>&& replacement)
-{
-    std::vector<MacroEvent> taken = std::move(replacement);
-    {
-        std::lock_guard<std::mutex> lock(eventLock);
-        events.swap(taken);
-    }
-    // The old events are freed here, outside the lock.
-}
-
-void Recorder::editEvents(const std::function<void(std::vector<MacroEvent>&)>& edit)
-{
-    std::lock_guard<std::mutex> lock(eventLock);
-    edit(events);
+    std::vector<MacroEvent> taken;
+    std::lock_guard<std::mutex> lock(captureLock_);
+    taken.swap(captured_);
+    return taken;
 }
 
 void Recorder::onKeyboardHook(WPARAM message, const KBDLLHOOKSTRUCT& info)
 {
-    if (!recording.load() || !recordKeyboard.load() || (info.flags & LLKHF_INJECTED) != 0) {
+    if (!recording_.load() || !recordKeyboard_.load() || (info.flags & LLKHF_INJECTED) != 0) {
         return;
     }
     const auto msg = static_cast<uint32_t>(message);
     // Only a key-down asks who has the foreground; the key-up follows whatever its key-down did.
     const bool ownForeground = isKeyDownMessage(msg) && isWindowOfThisProcess(GetForegroundWindow());
     MacroEvent event;
-    if (captureKey(capture, msg, info.vkCode, ownForeground, captureClock(), event)) {
-        appendEvent(event);
+    if (captureKey(capture_, msg, info.vkCode, ownForeground, captureClockSeam(), event)) {
+        appendCaptured(event);
     }
 }
 
 void Recorder::onMouseHook(WPARAM message, const MSLLHOOKSTRUCT& info)
 {
     // Outside a recording the capture state is left alone: startRecording may be resetting it.
-    if (!recording.load() || !recordMouse.load() || (info.flags & LLMHF_INJECTED) != 0) {
+    if (!recording_.load() || !recordMouse_.load() || (info.flags & LLMHF_INJECTED) != 0) {
         return;
     }
     const auto msg = static_cast<uint32_t>(message);
@@ -156,23 +111,23 @@ void Recorder::onMouseHook(WPARAM message, const MSLLHOOKSTRUCT& info)
     // and releases do not need it.
     const bool ownWindow = mouseMessageNeedsOwnWindow(msg) && isWindowOfThisProcess(WindowFromPoint(info.pt));
     MacroEvent event;
-    if (captureMouse(capture, msg, info.pt.x, info.pt.y, static_cast<uint32_t>(info.mouseData), ownWindow,
-                     captureClock(), event)) {
-        appendEvent(event);
+    if (captureMouse(capture_, msg, info.pt.x, info.pt.y, static_cast<uint32_t>(info.mouseData), ownWindow,
+                     captureClockSeam(), event)) {
+        appendCaptured(event);
     }
 }
 
-void Recorder::appendEvent(const MacroEvent& event)
+void Recorder::appendCaptured(const MacroEvent& event)
 {
     size_t count = 0;
     {
-        std::lock_guard<std::mutex> lock(eventLock);
-        events.push_back(event);
-        count = events.size();
+        std::lock_guard<std::mutex> lock(captureLock_);
+        captured_.push_back(event);
+        count = captured_.size();
     }
-    // Posted after the lock is released: the user-interface thread takes the same lock to read
-    // the event, and the hook thread must never wait for it.
-    if (mainWindow != nullptr) {
-        PostMessageW(mainWindow, WM_APP_EVENT_ADDED, static_cast<WPARAM>(count - 1), 0);
+    // Posted after the lock is released: the user-interface thread takes the same lock to copy
+    // the new events, and the hook thread must never wait for it.
+    if (mainWindow_ != nullptr) {
+        PostMessageW(mainWindow_, WM_APP_EVENT_ADDED, static_cast<WPARAM>(count - 1), 0);
     }
 }

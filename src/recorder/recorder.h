@@ -1,12 +1,13 @@
 #pragma once
-// The one Recorder of the process: the input hook thread with its global hotkeys, and the
-// event capture that fills the one event list. The list is read and replaced only through the
-// locked list operations below.
+// The Recorder: the input hook thread with its global hotkeys, and the event capture. It only
+// captures: the hook thread appends each event to the recorder's own capture buffer under a short
+// lock and tells the main window, which takes the events into its script on its own thread. The
+// window never holds the lock for longer than a copy of the new events, so the hook never waits
+// on the window's work (the system drops a low-level hook that takes too long).
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <vector>
 #include <windows.h>
@@ -48,15 +49,13 @@ public:
     // Where the playback placed the cursor (the object the player writes); null: none.
     void setPlaybackPointer(PlaybackPointer* pointer);
 
-    // Locked list operations (any thread).
-    void clearEvents();
-    size_t eventCount() const;
-    void copyEvents(std::vector<MacroEvent>& out) const;
-    bool eventAt(size_t index, MacroEvent& out) const;
-    void replaceEvents(const std::vector<MacroEvent>& events);
-    void replaceEvents(std::vector<MacroEvent>&& events);
-    // Runs an edit on the events under the lock (the list is never copied for it).
-    void editEvents(const std::function<void(std::vector<MacroEvent>&)>& edit);
+    // The capture buffer (any thread; each holds the lock for one copy or swap at most). It holds
+    // the events of the running or the last recording, and is emptied when a recording starts.
+    size_t capturedCount() const;
+    // Appends the captured events from first on to out (nothing when first lies past the end).
+    void copyCapturedFrom(size_t first, std::vector<MacroEvent>& out) const;
+    // The captured events, taken out of the buffer (call it once the recording has stopped).
+    std::vector<MacroEvent> takeCaptured();
 
     // Capture steps, called by the hook procedures on the hook thread.
     void onKeyboardHook(WPARAM message, const KBDLLHOOKSTRUCT& info);
@@ -79,36 +78,34 @@ private:
     // Waits while the hook state is Pending, at most about a second; returns the final state.
     HookState waitForHookAnswer() const;
     void logRecordingStopped() const;
-    void appendEvent(const MacroEvent& event);
+    void appendCaptured(const MacroEvent& event);
 
     // Input hook thread. The main window is written before the thread exists and only read after.
-    HWND mainWindow = nullptr;
-    Thread thread;
-    KernelHandle startEvent;    // set by the hook thread once its message queue exists
-    KernelHandle hookAnswered;  // set by the hook thread after each installation answer
-    std::atomic<DWORD> threadId{0};
-    HookHandle mouseHook;     // written only on the hook thread
-    HookHandle keyboardHook;  // written only on the hook thread
-    std::atomic<HookState> state{HookState::Pending};
+    HWND mainWindow_ = nullptr;
+    Thread thread_;
+    KernelHandle startEvent_;    // set by the hook thread once its message queue exists
+    KernelHandle hookAnswered_;  // set by the hook thread after each installation answer
+    std::atomic<DWORD> threadId_{0};
+    HookHandle mouseHook_;     // written only on the hook thread
+    HookHandle keyboardHook_;  // written only on the hook thread
+    std::atomic<HookState> state_{HookState::Pending};
+    std::atomic<bool> quitRequested_{false};  // set by stopHookThread, read by the hook thread too
 
     // Hotkeys: chords packed as key | modifiers << 8, written by setChords.
-    std::atomic<uint32_t> recordChord{kDefaultRecordChord.key};
-    std::atomic<uint32_t> recordAltChord{kDefaultRecordAltChord.key};
-    std::atomic<uint32_t> stopChord{kDefaultStopChord.key};
-    std::atomic<bool> hotkeysPaused{false};
-    HotkeyTracker hotkeys;  // hook thread only
-    std::atomic<bool> stopOnUserInput{false};
-    std::atomic<PlaybackPointer*> playbackPointer{nullptr};
+    std::atomic<uint32_t> recordChord_{kDefaultRecordChord.key};
+    std::atomic<uint32_t> recordAltChord_{kDefaultRecordAltChord.key};
+    std::atomic<uint32_t> stopChord_{kDefaultStopChord.key};
+    std::atomic<bool> hotkeysPaused_{false};
+    HotkeyTracker hotkeys_;  // hook thread only
+    std::atomic<bool> stopOnUserInput_{false};
+    std::atomic<PlaybackPointer*> playbackPointer_{nullptr};
 
     // Event capture.
-    mutable std::mutex eventLock;
-    std::vector<MacroEvent> events;  // guarded by eventLock
-    std::atomic<bool> recording{false};
-    std::atomic<bool> recordMouse{false};
-    std::atomic<bool> recordKeyboard{false};
+    mutable std::mutex captureLock_;
+    std::vector<MacroEvent> captured_;  // guarded by captureLock_
+    std::atomic<bool> recording_{false};
+    std::atomic<bool> recordMouse_{false};
+    std::atomic<bool> recordKeyboard_{false};
     // Written by startRecording while recording is false, then only by the hook thread.
-    CaptureState capture;
+    CaptureState capture_;
 };
-
-// The single recorder, alive for the whole process.
-Recorder& theRecorder();

@@ -5,12 +5,12 @@
 #include <windows.h>
 
 // Posted to the main window, wParam and lParam 0 unless said otherwise.
-constexpr UINT WM_APP_EVENT_ADDED = WM_APP + 1;  // wParam: index of the new event
-// The hotkeys, named after their default keys; the keys themselves are the user's settings
-// (Recorder::setChords).
-constexpr UINT WM_APP_HOTKEY_F7 = WM_APP + 3;  // the alternate record chord went down (F7)
-constexpr UINT WM_APP_HOTKEY_F9 = WM_APP + 4;  // the stop chord went down (F9)
-constexpr UINT WM_APP_HOTKEY_F8 = WM_APP + 6;  // the record chord went down (F8)
+constexpr UINT WM_APP_EVENT_ADDED = WM_APP + 1;  // wParam: the new event's place in the capture buffer
+// The hotkeys by their role; the keys themselves are the user's settings
+// (Recorder::setChords), F7, F8 and F9 by default.
+constexpr UINT WM_APP_RECORD_ALT_HOTKEY = WM_APP + 3;  // the alternate record chord went down
+constexpr UINT WM_APP_STOP_HOTKEY = WM_APP + 4;        // the stop chord went down
+constexpr UINT WM_APP_RECORD_HOTKEY = WM_APP + 6;      // the record chord went down
 // The user moved the mouse away from where the playback put it, or pressed a mouse button,
 // during a playback, with "stop on user input" set; posted once per playback.
 constexpr UINT WM_APP_USER_TAKEOVER = WM_APP + 8;

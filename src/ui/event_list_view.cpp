@@ -4,7 +4,6 @@
 #include <commctrl.h>
 
 #include "base/win_owners.h"
-#include "recorder/recorder.h"
 #include "script/event_description.h"
 #include "ui/control_ids.h"
 
@@ -23,7 +22,7 @@ int fontHeight(HWND window, HFONT font)
 
 }  // namespace
 
-void EventListView::Attach(HWND list)
+void EventListView::attach(HWND list)
 {
     list_ = list;
     SetWindowSubclass(list_, &EventListView::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -34,7 +33,7 @@ void EventListView::Attach(HWND list)
     SetWindowLongPtrW(list_, GWL_STYLE, style | LBS_HASSTRINGS);
 }
 
-bool EventListView::OnKey(UINT key)
+bool EventListView::onKey(UINT key)
 {
     const bool control = GetKeyState(VK_CONTROL) < 0;
     const bool shift = GetKeyState(VK_SHIFT) < 0;
@@ -50,13 +49,13 @@ bool EventListView::OnKey(UINT key)
         return command(IDM_EDIT_UNDO);
     }
     if (key == 'A' && control && !shift) {
-        SelectAll();
+        selectAll();
         return true;
     }
     return false;
 }
 
-void EventListView::Detach()
+void EventListView::detach()
 {
     if (list_ != nullptr) {
         RemoveWindowSubclass(list_, &EventListView::SubclassProc, kSubclassId);
@@ -64,7 +63,7 @@ void EventListView::Detach()
     list_ = nullptr;
 }
 
-void EventListView::ShowRows(size_t count, bool scrollToEnd)
+void EventListView::showRows(size_t count, bool scrollToEnd)
 {
     if (list_ == nullptr) {
         return;
@@ -76,25 +75,25 @@ void EventListView::ShowRows(size_t count, bool scrollToEnd)
     InvalidateRect(list_, nullptr, TRUE);
 }
 
-size_t EventListView::RowCount() const
+size_t EventListView::rowCount() const
 {
     const LRESULT count = list_ != nullptr ? SendMessageW(list_, LB_GETCOUNT, 0, 0) : 0;
     return count > 0 ? static_cast<size_t>(count) : 0;
 }
 
-void EventListView::FitRowHeight(HFONT font)
+void EventListView::fitRowHeight(HFONT font)
 {
     if (list_ != nullptr && font != nullptr) {
         SendMessageW(list_, LB_SETITEMHEIGHT, 0, MAKELPARAM(fontHeight(list_, font), 0));
     }
 }
 
-void EventListView::Measure(MEASUREITEMSTRUCT& item, HFONT font)
+void EventListView::measure(MEASUREITEMSTRUCT& item, HFONT font)
 {
     item.itemHeight = static_cast<UINT>(fontHeight(nullptr, font));
 }
 
-bool EventListView::Draw(const DRAWITEMSTRUCT& item) const
+bool EventListView::draw(const DRAWITEMSTRUCT& item) const
 {
     if (item.hwndItem != list_ || item.CtlType != ODT_LISTBOX) {
         return false;
@@ -103,7 +102,7 @@ bool EventListView::Draw(const DRAWITEMSTRUCT& item) const
         const bool selected = (item.itemState & ODS_SELECTED) != 0;
         SetBkColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
         SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        const std::wstring text = RowText(item.itemID);
+        const std::wstring text = rowText(item.itemID);
         // The place and the clipping a list box with strings uses for its rows.
         ExtTextOutW(item.hDC, item.rcItem.left + 1, item.rcItem.top, ETO_OPAQUE | ETO_CLIPPED, &item.rcItem,
                     text.c_str(), static_cast<UINT>(text.size()), nullptr);
@@ -114,13 +113,13 @@ bool EventListView::Draw(const DRAWITEMSTRUCT& item) const
     return true;
 }
 
-std::wstring EventListView::RowText(size_t index)
+std::wstring EventListView::rowText(size_t index) const
 {
-    MacroEvent event;
-    if (!theRecorder().eventAt(index, event)) {
+    const MacroEvent* event = document_.eventAt(index);
+    if (event == nullptr) {
         return std::wstring();
     }
-    return formatEventRow(static_cast<uint32_t>(index), event);
+    return formatEventRow(static_cast<uint32_t>(index), *event);
 }
 
 LRESULT CALLBACK EventListView::SubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -130,17 +129,17 @@ LRESULT CALLBACK EventListView::SubclassProc(HWND list, UINT message, WPARAM wPa
     switch (message) {
     case LB_GETTEXTLEN:
     case LB_GETTEXT: {
-        if (wParam >= self->RowCount()) {
+        if (wParam >= self->rowCount()) {
             return LB_ERR;
         }
-        const std::wstring text = RowText(static_cast<size_t>(wParam));
+        const std::wstring text = self->rowText(static_cast<size_t>(wParam));
         if (message == LB_GETTEXT && lParam != 0) {
             std::wmemcpy(reinterpret_cast<wchar_t*>(lParam), text.c_str(), text.size() + 1);
         }
         return static_cast<LRESULT>(text.size());
     }
     case WM_KEYDOWN:
-        if (self->OnKey(static_cast<UINT>(wParam))) {
+        if (self->onKey(static_cast<UINT>(wParam))) {
             return 0;
         }
         break;
@@ -149,13 +148,13 @@ LRESULT CALLBACK EventListView::SubclassProc(HWND list, UINT message, WPARAM wPa
         // The list box keeps the styles it was made with (a list without data and with strings
         // would be a contradiction to it).
         return 0;
-    case WM_NCDESTROY: self->Detach(); break;
+    case WM_NCDESTROY: self->detach(); break;
     default: break;
     }
     return DefSubclassProc(list, message, wParam, lParam);
 }
 
-std::vector<size_t> EventListView::SelectedRows() const
+std::vector<size_t> EventListView::selectedRows() const
 {
     std::vector<size_t> rows;
     const LRESULT count = list_ != nullptr ? SendMessageW(list_, LB_GETSELCOUNT, 0, 0) : 0;
@@ -171,7 +170,7 @@ std::vector<size_t> EventListView::SelectedRows() const
     return rows;
 }
 
-void EventListView::Select(const std::vector<std::pair<size_t, size_t>>& ranges)
+void EventListView::select(const std::vector<std::pair<size_t, size_t>>& ranges)
 {
     if (list_ == nullptr) {
         return;
@@ -188,41 +187,41 @@ void EventListView::Select(const std::vector<std::pair<size_t, size_t>>& ranges)
     }
 }
 
-void EventListView::SelectAll()
+void EventListView::selectAll()
 {
-    const size_t count = RowCount();
+    const size_t count = rowCount();
     if (count > 0) {
         SendMessageW(list_, LB_SELITEMRANGEEX, 0, static_cast<LPARAM>(count - 1));
     }
 }
 
-size_t EventListView::TopRow() const
+size_t EventListView::topRow() const
 {
     const LRESULT top = list_ != nullptr ? SendMessageW(list_, LB_GETTOPINDEX, 0, 0) : 0;
     return top > 0 ? static_cast<size_t>(top) : 0;
 }
 
-void EventListView::SetTopRow(size_t row)
+void EventListView::setTopRow(size_t row)
 {
     if (list_ != nullptr) {
         SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
     }
 }
 
-size_t EventListView::CaretRow() const
+size_t EventListView::caretRow() const
 {
     const LRESULT caret = list_ != nullptr ? SendMessageW(list_, LB_GETCARETINDEX, 0, 0) : 0;
     return caret > 0 ? static_cast<size_t>(caret) : 0;
 }
 
-void EventListView::SetCaretRow(size_t row)
+void EventListView::setCaretRow(size_t row)
 {
     if (list_ != nullptr) {
         SendMessageW(list_, LB_SETCARETINDEX, static_cast<WPARAM>(row), FALSE);
     }
 }
 
-bool EventListView::RowScreenRect(size_t row, RECT& rect) const
+bool EventListView::rowScreenRect(size_t row, RECT& rect) const
 {
     if (list_ == nullptr ||
         SendMessageW(list_, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect)) == LB_ERR) {

@@ -3,9 +3,9 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
-ChooseScriptPathFn chooseScriptPath = &ShowScriptFileDialog;
+ChooseScriptPathFn chooseScriptPathSeam = &showScriptFileDialog;
 
-bool ShowScriptFileDialog(HWND owner, ScriptDialog dialog, std::wstring& path)
+bool showScriptFileDialog(HWND owner, ScriptDialog dialog, std::wstring& path)
 {
     // Pairs of description and pattern, the whole list ending in two zeros.
     static const wchar_t filter[] = L"宏脚本 (*.json)\0*.json\0所有文件 (*.*)\0*.*\0";

@@ -8,6 +8,6 @@ enum class ScriptDialog { Save, Open };
 
 // Shows the dialog owned by owner; true with the full chosen path, false when cancelled.
 using ChooseScriptPathFn = bool (*)(HWND owner, ScriptDialog dialog, std::wstring& path);
-extern ChooseScriptPathFn chooseScriptPath;  // defaults to ShowScriptFileDialog
+extern ChooseScriptPathFn chooseScriptPathSeam;  // defaults to showScriptFileDialog
 
-bool ShowScriptFileDialog(HWND owner, ScriptDialog dialog, std::wstring& path);
+bool showScriptFileDialog(HWND owner, ScriptDialog dialog, std::wstring& path);

@@ -5,9 +5,7 @@
 #include <commctrl.h>
 
 #include "base/message_box.h"
-#include "player/player.h"
 #include "player/player_messages.h"
-#include "recorder/recorder.h"
 #include "recorder/recorder_messages.h"
 #include "ui/control_ids.h"
 #include "ui/window_layout.h"
@@ -25,18 +23,18 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     if (self == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    return self->HandleMessage(message, wParam, lParam);
+    return self->handleMessage(message, wParam, lParam);
 }
 
-LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CREATE: OnCreate(); return 0;
-    case WM_SIZE: LayoutControls(); return 0;
-    case WM_GETMINMAXINFO: OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
-    case WM_DRAWITEM: OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_CREATE: onCreate(); return 0;
+    case WM_SIZE: layoutControls(); return 0;
+    case WM_GETMINMAXINFO: onMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
+    case WM_DRAWITEM: onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_MEASUREITEM:
-        EventListView::Measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam), fonts_.mono.get());
+        EventListView::measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam), fonts_.mono.get());
         return TRUE;
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
@@ -44,110 +42,110 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         SetTextColor(dc, RGB(51, 51, 51));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
-    case WM_DPICHANGED: OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_DPICHANGED: onDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_NOTIFY:
-        if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam))) {
+        if (onNotify(*reinterpret_cast<const NMHDR*>(lParam))) {
             return TRUE;
         }
         break;
     case WM_COMMAND:
-        if (OnCommand(wParam)) {
+        if (onCommand(wParam)) {
             return 0;
         }
         break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == IDM_CHECK_UPDATE || (wParam & 0xFFF0) == IDM_SETTINGS) {
-            OnSystemCommand(wParam & 0xFFF0);
+            onSystemCommand(wParam & 0xFFF0);
             return 0;
         }
         break;
-    case WM_CLOSE: OnClose(); return 0;
-    case WM_DESTROY: OnDestroy(); return 0;
-    case WM_APP_EVENT_ADDED: AppendEventRow(static_cast<size_t>(wParam)); return 0;
-    case WM_APP_HOTKEY_F7:
-    case WM_APP_HOTKEY_F8: OnRecordHotkey(); return 0;
-    case WM_APP_HOTKEY_F9: OnStopHotkey(); return 0;
+    case WM_CLOSE: onClose(); return 0;
+    case WM_DESTROY: onDestroy(); return 0;
+    case WM_APP_EVENT_ADDED: takeCapturedEvents(); return 0;
+    case WM_APP_RECORD_ALT_HOTKEY:
+    case WM_APP_RECORD_HOTKEY: onRecordHotkey(); return 0;
+    case WM_APP_STOP_HOTKEY: onStopHotkey(); return 0;
     case WM_APP_USER_TAKEOVER: onUserTakeover(); return 0;
-    case WM_APP_PLAYBACK_ENDED: OnPlaybackEnded(static_cast<int>(wParam)); return 0;
-    case WM_APP_LOAD_DONE: OnLoadDone(); return 0;
-    case WM_APP_LOAD_PROGRESS: OnLoadProgress(static_cast<int>(wParam)); return 0;
+    case WM_APP_PLAYBACK_ENDED: onPlaybackEnded(static_cast<int>(wParam)); return 0;
+    case WM_APP_LOAD_DONE: onLoadDone(); return 0;
+    case WM_APP_LOAD_PROGRESS: onLoadProgress(static_cast<int>(wParam)); return 0;
     case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wParam) == list_) {
-            OnListContextMenu(lParam);
+            onListContextMenu(lParam);
             return 0;
         }
         break;
-    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
-    case WM_APP_PLAYBACK_LOOP: OnPlaybackLoop(static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
+    case WM_DROPFILES: onDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_APP_PLAYBACK_LOOP: onPlaybackLoop(static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
     default: break;
     }
     return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-bool MainWindow::OnCommand(WPARAM wParam)
+bool MainWindow::onCommand(WPARAM wParam)
 {
     // Commands of the buttons and edit fields; everything else, including the IDOK and IDCANCEL
     // that dialog navigation produces for Enter and Esc, goes to the default procedure.
     const int code = HIWORD(wParam);
     switch (LOWORD(wParam)) {
     case IDC_RECORD:
-    case IDC_RECORD_STOP: ToggleRecording(); break;
+    case IDC_RECORD_STOP: toggleRecording(); break;
     case IDC_PLAY:
-    case IDC_PLAY_STOP: TogglePlayback(); break;
+    case IDC_PLAY_STOP: togglePlayback(); break;
     case IDC_SAVE:
-        if (MayRun(WindowCommand::Save)) {
-            SaveScriptCommand();
+        if (mayRun(WindowCommand::Save)) {
+            saveScriptCommand();
         }
         break;
-    case IDC_LOAD: LoadScriptCommand(); break;
-    case IDC_CLEAR: ClearScriptCommand(); break;
-    case IDC_CHECK_UPDATE: OnCheckUpdateButton(); break;
+    case IDC_LOAD: loadScriptCommand(); break;
+    case IDC_CLEAR: clearScriptCommand(); break;
+    case IDC_CHECK_UPDATE: onCheckUpdateButton(); break;
     case IDC_EVENT_LIST:
         if (code != LBN_DBLCLK) {
             return false;
         }
         onListDoubleClick();
         break;
-    case IDC_LOOP: break;  // the count field follows the box in RefreshControls
+    case IDC_LOOP: break;  // the count field follows the box in refreshControls
     case IDC_SPEED:
         if (code == EN_KILLFOCUS) {
-            NormalizeSpeedText();
+            normalizeSpeedText();
         }
         break;
     case IDC_COUNT:
         if (code == EN_KILLFOCUS) {
-            NormalizeCountText();
+            normalizeCountText();
         }
         break;
     default:
-        if (!OnEditCommand(LOWORD(wParam))) {
+        if (!onEditCommand(LOWORD(wParam))) {
             return false;
         }
         break;
     }
-    RefreshControls();
+    refreshControls();
     return true;
 }
 
-bool MainWindow::OnNotify(const NMHDR& header)
+bool MainWindow::onNotify(const NMHDR& header)
 {
     if (header.code != static_cast<UINT>(UDN_DELTAPOS)) {
         return false;
     }
     const auto& change = reinterpret_cast<const NMUPDOWN&>(header);
-    return OnSpinDelta(static_cast<int>(header.idFrom), change.iDelta);
+    return onSpinDelta(static_cast<int>(header.idFrom), change.iDelta);
 }
 
-void MainWindow::OnCheckUpdateButton()
+void MainWindow::onCheckUpdateButton()
 {
-    if (!MayRun(WindowCommand::CheckUpdate)) {
+    if (!mayRun(WindowCommand::CheckUpdate)) {
         showMessageBox(window_, L"录制 / 回放进行中，请先停止后再检查更新。", L"在线更新", MB_OK | MB_ICONINFORMATION);
         return;
     }
     checkForUpdates(window_);
 }
 
-void MainWindow::OnSystemCommand(WPARAM command)
+void MainWindow::onSystemCommand(WPARAM command)
 {
     if (command == IDM_SETTINGS) {
         settingsCommand();
@@ -156,25 +154,25 @@ void MainWindow::OnSystemCommand(WPARAM command)
         checkForUpdates(window_);
     }
     // The window may be gone by now: closed from outside while a dialog of it was open.
-    RefreshControls();
+    refreshControls();
 }
 
-void MainWindow::OnClose()
+void MainWindow::onClose()
 {
-    if (unsaved_ && theRecorder().eventCount() > 0) {
+    if (document_.isUnsaved() && !document_.empty()) {
         const int answer =
             showMessageBox(window_, L"当前脚本尚未保存，是否保存？\n\n选「否」将直接退出，本次录制的内容会丢失。",
                            L"关闭", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) {
             return;
         }
-        if (answer == IDYES && !SaveScriptCommand()) {
+        if (answer == IDYES && !saveScriptCommand()) {
             return;
         }
     }
     // Whatever started while the prompt was open ends here as well.
-    theRecorder().stopRecording();
-    thePlayer().stopPlayback();
-    theRecorder().stopHookThread();
+    recorder_.stopRecording();
+    player_.stopPlayback();
+    recorder_.stopHookThread();
     DestroyWindow(window_);
 }

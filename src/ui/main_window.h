@@ -1,7 +1,9 @@
 #pragma once
 // The main window: its controls, the commands of its buttons and hotkeys, and the Save, Load and
-// Clear commands. Its state is never kept on the side: it is read from the recorder's and the
-// player's flags, and every control and the status line are derived from it after each change.
+// Clear commands. It owns the script the user sees (a ScriptDocument) and is handed the recorder
+// and the player it drives. Its state is never kept on the side: it is read from the recorder's
+// and the player's flags, and every control and the status line are derived from it after each
+// change.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,8 +14,10 @@
 #include <shellapi.h>
 
 #include "base/win_owners.h"
+#include "player/player.h"
+#include "recorder/recorder.h"
 #include "script/macro_event.h"
-#include "script/script_edits.h"
+#include "script/script_document.h"
 #include "settings/user_settings.h"
 #include "ui/event_list_view.h"
 #include "ui/ui_fonts.h"
@@ -28,36 +32,40 @@ extern const wchar_t* const kMainWindowTitle;      // "岚溪脚本录制软件"
 
 class MainWindow {
 public:
-    MainWindow() = default;
+    // The recorder and the player outlive the window.
+    MainWindow(Recorder& recorder, Player& player) : recorder_(recorder), player_(player) {}
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
     // Start-up: the window class (icon resource 101 of the module) and the window, sized for dpi.
-    static bool RegisterWindowClass(HINSTANCE instance);
-    HWND Create(HINSTANCE instance, int dpi);
+    static bool registerWindowClass(HINSTANCE instance);
+    HWND create(HINSTANCE instance, int dpi);
     // Once the window is shown: adopt its real DPI (fonts and layout, not the outer size).
-    void ApplyStartupDpi(int dpi);
+    void applyStartupDpi(int dpi);
 
-    HWND Handle() const { return window_; }
-    int Dpi() const { return dpi_; }
-    bool IsUnsaved() const { return unsaved_; }
+    HWND handle() const { return window_; }
+    int dpi() const { return dpi_; }
+    bool isUnsaved() const { return document_.isUnsaved(); }
+    // The script shown; every change of it goes through the window's commands.
+    const ScriptDocument& document() const { return document_; }
+    ScriptDocument& document() { return document_; }
     // Sets the status line; the text belongs to the state the window is in now.
-    void SetStatus(const std::wstring& text);
-    // The user's settings, read at start-up or chosen in the settings dialog: put to work in the
-    // recorder (hotkeys, takeover watch), and every text that names a hotkey follows them.
+    void setStatus(const std::wstring& text);
+    // The user's settings, read at start-up (the recorder has them already); every text that
+    // names a hotkey follows them.
     void useSettings(const UserSettings& settings);
     const UserSettings& settings() const { return settings_; }
 
     // The context menu of the event list as it would open now (its items enabled as the state
     // and the selection allow).
-    MenuHandle MakeListMenu() const;
+    MenuHandle makeListMenu() const;
 
-    // Shows one row for every event the recorder holds, the last one in view.
-    void ShowEventRows();
+    // Shows one row for every event of the script, the last one in view.
+    void showEventRows();
 
     // Loads a script given from outside (the command line, files dropped on the window) as the
     // Load command does; of several files only the first, and the status line says so.
-    void OpenScriptFiles(const std::vector<std::wstring>& files);
+    void openScriptFiles(const std::vector<std::wstring>& files);
 
     // A playback nobody watches: the script is shown, the fields show the values used, the
     // playback starts at once, and the window closes itself when it ends. Nothing waits for a
@@ -69,32 +77,32 @@ public:
         bool endless = false;
         bool clickFidelity = true;
     };
-    bool StartUnattendedPlayback(const UnattendedPlayback& request);
+    bool startUnattendedPlayback(const UnattendedPlayback& request);
     enum class PlaybackOutcome { None, Completed, Stopped, Refused };
     // How the unattended playback ended (None while it runs or when there was none).
-    PlaybackOutcome UnattendedOutcome() const { return outcome_; }
+    PlaybackOutcome unattendedOutcome() const { return outcome_; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     // Window life and layout (main_window_controls.cpp).
-    void OnCreate();
-    void OnDestroy();
-    void OnDpiChanged(WPARAM wParam, const RECT& suggested);
-    void OnMinMaxInfo(MINMAXINFO& limits) const;
-    void CreateControls();
-    void LayoutControls();
-    void ApplyDpiFonts();
-    void OnDrawItem(const DRAWITEMSTRUCT& item) const;
-    void DrawActionButton(const DRAWITEMSTRUCT& item) const;
+    void onCreate();
+    void onDestroy();
+    void onDpiChanged(WPARAM wParam, const RECT& suggested);
+    void onMinMaxInfo(MINMAXINFO& limits) const;
+    void createControls();
+    void layoutControls();
+    void applyDpiFonts();
+    void onDrawItem(const DRAWITEMSTRUCT& item) const;
+    void drawActionButton(const DRAWITEMSTRUCT& item) const;
 
     // Messages (main_window.cpp).
-    bool OnCommand(WPARAM wParam);
-    bool OnNotify(const NMHDR& header);
-    void OnClose();
-    void OnCheckUpdateButton();
-    void OnSystemCommand(WPARAM command);
+    bool onCommand(WPARAM wParam);
+    bool onNotify(const NMHDR& header);
+    void onClose();
+    void onCheckUpdateButton();
+    void onSystemCommand(WPARAM command);
 
     // Settings (settings_commands.cpp).
     void settingsCommand();
@@ -102,63 +110,65 @@ private:
     void setHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey);
 
     // State (main_window_state.cpp).
-    Activity CurrentActivity() const;
-    WindowFacts CurrentFacts() const;
+    Activity currentActivity() const;
+    WindowFacts currentFacts() const;
     // True when the command may run now; asked before a command and after each of its dialogs.
-    bool MayRun(WindowCommand command) const;
+    bool mayRun(WindowCommand command) const;
     // Derives every control and, when the state moved on, the status line from the true state.
-    void RefreshControls();
-    void SetControlEnabled(int id, bool enabled);
-    void SetCaption(int id, const wchar_t* text);
-    void UpdateEventCount();
-    bool IsChecked(int id) const;
-    std::wstring ControlText(int id, size_t limit) const;
+    void refreshControls();
+    void setControlEnabled(int id, bool enabled);
+    void setCaption(int id, const wchar_t* text);
+    void updateEventCount();
+    bool isChecked(int id) const;
+    std::wstring controlText(int id, size_t limit) const;
 
     // Recording (recording_commands.cpp).
-    void ToggleRecording();
-    void StartRecordingCommand();
-    void StopRecordingCommand();
-    void OnRecordHotkey();
-    void OnStopHotkey();
-    void AppendEventRow(size_t index);
+    void toggleRecording();
+    void startRecordingCommand();
+    void stopRecordingCommand();
+    void onRecordHotkey();
+    void onStopHotkey();
+    // WM_APP_EVENT_ADDED: the events the recorder captured since the last one join the script.
+    void takeCapturedEvents();
 
     // Playback (playback_commands.cpp).
-    void TogglePlayback();
-    // Plays the events from fromRow on (0: the whole script); every pass starts there.
-    void StartPlaybackCommand(size_t fromRow = 0);
-    void StopPlaybackCommand();
+    void togglePlayback();
+    // Plays the events from fromRow on (0: the whole script); every pass starts there. True when
+    // the playback started (it may have ended already: a short one, or one the system refused).
+    bool startPlaybackCommand(size_t fromRow = 0);
+    void stopPlaybackCommand();
     // reason: the WM_APP_PLAYBACK_ENDED wParam (0 completed, 1 stopped, 2 refused by the system).
-    void OnPlaybackEnded(int reason);
-    void OnPlaybackLoop(int pass, int limit);
+    void onPlaybackEnded(int reason);
+    void onPlaybackLoop(int pass, int limit);
     // "▶ 回放中", or "▶ 从第 N 条回放中" when the playback starts at row N.
-    std::wstring PlaybackLead() const;
-    double ReadSpeed() const;
-    int ReadLoopCount() const;
-    void NormalizeSpeedText();
-    void NormalizeCountText();
-    bool OnSpinDelta(int spinId, int delta);
+    std::wstring playbackLead() const;
+    double readSpeed() const;
+    int readLoopCount() const;
+    void normalizeSpeedText();
+    void normalizeCountText();
+    bool onSpinDelta(int spinId, int delta);
 
     // Requests from outside the window (outside_requests.cpp).
-    void OnDropFiles(HDROP drop);
-    void EndUnattendedPlayback(PlaybackOutcome outcome);
+    void onDropFiles(HDROP drop);
+    void endUnattendedPlayback(PlaybackOutcome outcome);
 
     // Loading a script (script_loading.cpp). The Load command confirms with a box; a script that
     // comes from outside only says so in the status line.
     enum class LoadOrigin { LoadCommand, Outside };
     struct LoadJob;
-    void BeginLoad(const std::wstring& path, LoadOrigin origin, size_t fileCount);
-    void OnLoadProgress(int percent);
-    void OnLoadDone();
-    void FinishLoad(LoadJob& job);
+    void beginLoad(const std::wstring& path, LoadOrigin origin, size_t fileCount);
+    void onLoadProgress(int percent);
+    void onLoadDone();
+    void finishLoad(LoadJob& job);
 
     // Editing the steps (edit_commands.cpp).
-    void OnListContextMenu(LPARAM position);
-    bool OnEditCommand(int id);
-    void DeleteSelectedCommand();
-    void SetDelayCommand();
-    void TrimFirstDelayCommand();
-    void UndoCommand();
-    void PlayFromSelectionCommand();
+    void onListContextMenu(LPARAM position);
+    bool onEditCommand(int id);
+    void deleteSelectedCommand();
+    void setDelayCommand();
+    void trimFirstDelayCommand();
+    void undoCommand();
+    void playFromSelectionCommand();
     void insertTextCommand();
     // Edits the text step at row, or the first selected one when row is kNoRow.
     void editTextCommand(size_t row);
@@ -166,18 +176,24 @@ private:
     void onListDoubleClick();
     static constexpr size_t kNoRow = static_cast<size_t>(-1);
     // After an edit: unsaved, rows renumbered in place, the given rows selected.
-    void EventsEdited(const std::vector<EventRange>& select);
+    void eventsEdited(const std::vector<EventRange>& select);
 
     // Script commands (script_commands.cpp).
-    bool SaveScriptCommand();
-    void LoadScriptCommand();
-    void ClearScriptCommand();
-    // The events changed as a whole: a new generation of the script.
-    void ScriptReplaced();
+    bool saveScriptCommand();
+    void loadScriptCommand();
+    void clearScriptCommand();
+    // The one way a new script comes to be shown (a recording's start, a load, a clear, an
+    // unattended playback's script): the document takes it, saved and with nothing to undo, and
+    // the rows, the count and the controls follow.
+    void showNewScript(ScriptContents&& contents, bool scrollToEnd);
+    // The rows and the count for the script as it is now (a new one, or a recording's).
+    void showScriptRows(bool scrollToEnd);
 
+    Recorder& recorder_;
+    Player& player_;
+    ScriptDocument document_;
     HWND window_ = nullptr;
     int dpi_ = 96;
-    bool unsaved_ = false;
     bool noticeOpen_ = false;
     // The playback was stopped because the user took over the mouse; its end keeps saying so.
     bool stoppedByTakeover_ = false;
@@ -186,18 +202,13 @@ private:
     std::wstring stopKeyName_ = L"F9";
     bool unattended_ = false;
     PlaybackOutcome outcome_ = PlaybackOutcome::None;
-    // Counts every change of the events, so that a command can tell after a dialog whether the
-    // script it worked on is still the one shown.
-    uint64_t scriptGeneration_ = 0;
     // The state the status line's text was written in.
     Activity statusActivity_ = Activity::Idle;
-    // Edits of the script shown, undone last first; emptied when another script replaces it.
-    EditHistory history_;
     // The first row the current playback plays (0: the whole script).
     size_t playFrom_ = 0;
     std::shared_ptr<LoadJob> loadJob_;  // a load running on a worker thread
     UiFonts fonts_;
-    EventListView eventList_;
+    EventListView eventList_{document_};
     HWND list_ = nullptr;
     HWND status_ = nullptr;
     HWND speed_ = nullptr;

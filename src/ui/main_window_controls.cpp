@@ -45,7 +45,7 @@ HICON loadMainIcon(HINSTANCE instance, int widthMetric, int heightMetric)
 
 }  // namespace
 
-bool MainWindow::RegisterWindowClass(HINSTANCE instance)
+bool MainWindow::registerWindowClass(HINSTANCE instance)
 {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -60,30 +60,30 @@ bool MainWindow::RegisterWindowClass(HINSTANCE instance)
     return RegisterClassExW(&windowClass) != 0;
 }
 
-HWND MainWindow::Create(HINSTANCE instance, int dpi)
+HWND MainWindow::create(HINSTANCE instance, int dpi)
 {
     dpi_ = dpi;
-    RECT bounds{0, 0, InitialClientWidth(dpi), InitialClientHeight(dpi)};
+    RECT bounds{0, 0, initialClientWidth(dpi), initialClientHeight(dpi)};
     AdjustWindowRectEx(&bounds, WS_OVERLAPPEDWINDOW, FALSE, 0);
     return CreateWindowExW(0, kMainWindowClassName, kMainWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                            bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr, instance, this);
 }
 
-void MainWindow::OnCreate()
+void MainWindow::onCreate()
 {
     dpi_ = 96;
-    unsaved_ = false;
+    document_.clear();
     noticeOpen_ = false;
     statusActivity_ = Activity::Idle;
-    fonts_ = MakeUiFonts(dpi_);
-    CreateControls();
-    LayoutControls();
-    RefreshControls();
+    fonts_ = makeUiFonts(dpi_);
+    createControls();
+    layoutControls();
+    refreshControls();
     // Scripts dropped on the window are loaded as the Load command does.
     DragAcceptFiles(window_, TRUE);
 }
 
-void MainWindow::OnDestroy()
+void MainWindow::onDestroy()
 {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     fonts_ = UiFonts{};
@@ -92,21 +92,21 @@ void MainWindow::OnDestroy()
     PostQuitMessage(0);
 }
 
-void MainWindow::ApplyStartupDpi(int dpi)
+void MainWindow::applyStartupDpi(int dpi)
 {
     if (dpi < 72 || dpi > 480) {
         return;
     }
     dpi_ = dpi;
-    fonts_ = MakeUiFonts(dpi_);
-    ApplyDpiFonts();
-    LayoutControls();
+    fonts_ = makeUiFonts(dpi_);
+    applyDpiFonts();
+    layoutControls();
     // Group boxes are transparent: without a full repaint their frames stay where the 96-DPI
     // layout drew them.
     InvalidateRect(window_, nullptr, TRUE);
 }
 
-void MainWindow::CreateControls()
+void MainWindow::createControls()
 {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
     for (const ControlRow& row : kControlTable) {
@@ -120,7 +120,7 @@ void MainWindow::CreateControls()
         }
     }
     list_ = GetDlgItem(window_, IDC_EVENT_LIST);
-    eventList_.Attach(list_);
+    eventList_.attach(list_);
     status_ = GetDlgItem(window_, IDC_STATUS);
     speed_ = GetDlgItem(window_, IDC_SPEED);
     speedSpin_ = GetDlgItem(window_, IDC_SPEED_SPIN);
@@ -138,21 +138,21 @@ void MainWindow::CreateControls()
     SendMessageW(countSpin_, UDM_SETPOS32, 0, 1);
 }
 
-void MainWindow::LayoutControls()
+void MainWindow::layoutControls()
 {
     if (window_ == nullptr) {
         return;
     }
     RECT client{};
     GetClientRect(window_, &client);
-    for (const ControlPlacement& place : ComputeLayout(client.right - client.left, client.bottom - client.top, dpi_)) {
+    for (const ControlPlacement& place : computeLayout(client.right - client.left, client.bottom - client.top, dpi_)) {
         if (HWND control = GetDlgItem(window_, place.id)) {
             MoveWindow(control, place.x, place.y, place.width, place.height, TRUE);
         }
     }
 }
 
-void MainWindow::ApplyDpiFonts()
+void MainWindow::applyDpiFonts()
 {
     if (window_ == nullptr) {
         return;
@@ -162,22 +162,22 @@ void MainWindow::ApplyDpiFonts()
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.get(fontAfterDpiStep(row.font))), TRUE);
         }
     }
-    eventList_.FitRowHeight(fonts_.mono.get());
+    eventList_.fitRowHeight(fonts_.mono.get());
 }
 
-void MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested)
+void MainWindow::onDpiChanged(WPARAM wParam, const RECT& suggested)
 {
     dpi_ = HIWORD(wParam);
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    fonts_ = MakeUiFonts(dpi_);
-    ApplyDpiFonts();
-    LayoutControls();
+    fonts_ = makeUiFonts(dpi_);
+    applyDpiFonts();
+    layoutControls();
     InvalidateRect(window_, nullptr, TRUE);
 }
 
-void MainWindow::OnMinMaxInfo(MINMAXINFO& limits) const
+void MainWindow::onMinMaxInfo(MINMAXINFO& limits) const
 {
-    limits.ptMinTrackSize.x = MinimumTrackWidth(dpi_);
-    limits.ptMinTrackSize.y = MinimumTrackHeight(dpi_);
+    limits.ptMinTrackSize.x = minimumTrackWidth(dpi_);
+    limits.ptMinTrackSize.y = minimumTrackHeight(dpi_);
 }

@@ -4,14 +4,14 @@
 #include "base/win_owners.h"
 #include "ui/window_layout.h"
 
-void MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) const
+void MainWindow::onDrawItem(const DRAWITEMSTRUCT& item) const
 {
-    if (!eventList_.Draw(item)) {
-        DrawActionButton(item);
+    if (!eventList_.draw(item)) {
+        drawActionButton(item);
     }
 }
 
-void MainWindow::DrawActionButton(const DRAWITEMSTRUCT& item) const
+void MainWindow::drawActionButton(const DRAWITEMSTRUCT& item) const
 {
     wchar_t text[128] = L"";
     GetWindowTextW(item.hwndItem, text, 128);
@@ -19,7 +19,7 @@ void MainWindow::DrawActionButton(const DRAWITEMSTRUCT& item) const
     // buttons itself, and the item state can lag behind during that repaint.
     const bool enabled = IsWindowEnabled(item.hwndItem) != FALSE;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    const ButtonColour colour = ActionButtonColour(static_cast<int>(item.CtlID), enabled, pressed);
+    const ButtonColour colour = actionButtonColour(static_cast<int>(item.CtlID), enabled, pressed);
 
     const RECT& bounds = item.rcItem;
     const int width = bounds.right - bounds.left;

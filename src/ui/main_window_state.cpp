@@ -5,43 +5,41 @@
 #include <cwchar>
 #include <utility>
 
-#include "player/player.h"
-#include "recorder/recorder.h"
 #include "ui/control_ids.h"
 
-Activity MainWindow::CurrentActivity() const
+Activity MainWindow::currentActivity() const
 {
-    if (theRecorder().isRecording()) {
+    if (recorder_.isRecording()) {
         return Activity::Recording;
     }
-    if (thePlayer().isPlaying()) {
+    if (player_.isPlaying()) {
         return Activity::Playing;
     }
     return loadJob_ ? Activity::Loading : Activity::Idle;
 }
 
-WindowFacts MainWindow::CurrentFacts() const
+WindowFacts MainWindow::currentFacts() const
 {
     WindowFacts facts;
-    facts.activity = CurrentActivity();
-    facts.eventCount = theRecorder().eventCount();
-    facts.loopChecked = IsChecked(IDC_LOOP);
+    facts.activity = currentActivity();
+    facts.eventCount = document_.eventCount();
+    facts.loopChecked = isChecked(IDC_LOOP);
     facts.recordKey = recordKeyName_;
     facts.stopKey = stopKeyName_;
     return facts;
 }
 
-bool MainWindow::MayRun(WindowCommand command) const
+bool MainWindow::mayRun(WindowCommand command) const
 {
-    return isCommandAllowed(CurrentActivity(), command);
+    return isCommandAllowed(currentActivity(), command);
 }
 
-void MainWindow::RefreshControls()
+void MainWindow::refreshControls()
 {
     if (window_ == nullptr) {
         return;
     }
-    const WindowFacts facts = CurrentFacts();
+    const WindowFacts facts = currentFacts();
     for (const ControlLook& look : deriveControlLooks(facts)) {
         HWND control = GetDlgItem(window_, look.id);
         if (control == nullptr) {
@@ -49,26 +47,26 @@ void MainWindow::RefreshControls()
         }
         // Only what changed is touched: this runs for every recorded event.
         if ((IsWindowEnabled(control) != FALSE) != look.enabled) {
-            SetControlEnabled(look.id, look.enabled);
+            setControlEnabled(look.id, look.enabled);
         }
-        if (look.caption != nullptr && ControlText(look.id, 32) != look.caption) {
-            SetCaption(look.id, look.caption);
+        if (look.caption != nullptr && controlText(look.id, 32) != look.caption) {
+            setCaption(look.id, look.caption);
         }
     }
     for (const auto& group : {std::make_pair(IDC_GROUP_RECORD, recordGroupText(facts)),
                               std::make_pair(IDC_GROUP_PLAYBACK, playbackGroupText(facts))}) {
-        if (ControlText(group.first, 64) != group.second) {
+        if (controlText(group.first, 64) != group.second) {
             SetDlgItemTextW(window_, group.first, group.second.c_str());
         }
     }
     if (statusActivity_ != facts.activity) {
         // The state moved on without a word about it (a hotkey during a dialog, say): say what
         // the window is doing now rather than what it did before.
-        SetStatus(defaultStatusText(facts));
+        setStatus(defaultStatusText(facts));
     }
 }
 
-void MainWindow::SetControlEnabled(int id, bool enabled)
+void MainWindow::setControlEnabled(int id, bool enabled)
 {
     HWND control = GetDlgItem(window_, id);
     if (control == nullptr) {
@@ -79,7 +77,7 @@ void MainWindow::SetControlEnabled(int id, bool enabled)
     InvalidateRect(control, nullptr, TRUE);
 }
 
-void MainWindow::SetCaption(int id, const wchar_t* text)
+void MainWindow::setCaption(int id, const wchar_t* text)
 {
     HWND control = GetDlgItem(window_, id);
     if (control == nullptr) {
@@ -89,9 +87,9 @@ void MainWindow::SetCaption(int id, const wchar_t* text)
     InvalidateRect(control, nullptr, TRUE);
 }
 
-void MainWindow::SetStatus(const std::wstring& text)
+void MainWindow::setStatus(const std::wstring& text)
 {
-    statusActivity_ = CurrentActivity();
+    statusActivity_ = currentActivity();
     SetWindowTextW(status_, text.c_str());
     // The update button lies on the right end of the status line but below it in z-order: once
     // the new text is painted, paint the button again, or it vanishes until the next full repaint.
@@ -99,19 +97,19 @@ void MainWindow::SetStatus(const std::wstring& text)
     RedrawWindow(GetDlgItem(window_, IDC_CHECK_UPDATE), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-void MainWindow::UpdateEventCount()
+void MainWindow::updateEventCount()
 {
     wchar_t text[32];
-    std::swprintf(text, 32, L"(%u)", static_cast<unsigned>(theRecorder().eventCount()));
+    std::swprintf(text, 32, L"(%u)", static_cast<unsigned>(document_.eventCount()));
     SetDlgItemTextW(window_, IDC_EVENT_COUNT, text);
 }
 
-bool MainWindow::IsChecked(int id) const
+bool MainWindow::isChecked(int id) const
 {
     return IsDlgButtonChecked(window_, id) == BST_CHECKED;
 }
 
-std::wstring MainWindow::ControlText(int id, size_t limit) const
+std::wstring MainWindow::controlText(int id, size_t limit) const
 {
     std::wstring text(limit + 1, L'\0');
     const int length = GetDlgItemTextW(window_, id, &text[0], static_cast<int>(limit + 1));

@@ -19,7 +19,7 @@ long long clampTo(long long value, long long low, long long high)
 
 }  // namespace
 
-double ParseSpeedText(const std::wstring& text)
+double parseSpeedText(const std::wstring& text)
 {
     const std::wstring head = text.substr(0, kSpeedTextLimit);
     double speed = std::wcstod(head.c_str(), nullptr);
@@ -35,7 +35,7 @@ double ParseSpeedText(const std::wstring& text)
     return speed;
 }
 
-int ParseLoopCountText(const std::wstring& text)
+int parseLoopCountText(const std::wstring& text)
 {
     const std::wstring head = text.substr(0, kCountTextLimit);
     // long long so that a 15-digit text saturates the same way where long is 32 bits.
@@ -43,25 +43,25 @@ int ParseLoopCountText(const std::wstring& text)
     return static_cast<int>(clampTo(count, kMinPlaybackLoops, kMaxPlaybackLoops));
 }
 
-std::wstring FormatSpeedText(double speed)
+std::wstring formatSpeedText(double speed)
 {
     wchar_t text[16];
     std::swprintf(text, 16, L"%.1f", speed);
     return text;
 }
 
-int SpeedSpinPosition(double speed)
+int speedSpinPosition(double speed)
 {
     return static_cast<int>(speed * 10.0 + 0.5);
 }
 
-int StepSpeedPosition(double currentSpeed, int delta)
+int stepSpeedPosition(double currentSpeed, int delta)
 {
     // The delta comes from the up-down control and may be large when it accelerates: add in 64 bits.
-    return static_cast<int>(clampTo(static_cast<long long>(delta) + SpeedSpinPosition(currentSpeed), 1, 100));
+    return static_cast<int>(clampTo(static_cast<long long>(delta) + speedSpinPosition(currentSpeed), 1, 100));
 }
 
-int StepLoopCount(int currentCount, int delta)
+int stepLoopCount(int currentCount, int delta)
 {
     return static_cast<int>(
         clampTo(static_cast<long long>(delta) + currentCount, kMinPlaybackLoops, kMaxPlaybackLoops));

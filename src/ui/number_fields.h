@@ -4,15 +4,15 @@
 #include <string>
 
 // Prefix-parsed number of at most 31 characters; not a positive number gives 1.0; clamped to 0.1..10.
-double ParseSpeedText(const std::wstring& text);
+double parseSpeedText(const std::wstring& text);
 // Prefix-parsed integer of at most 15 characters, clamped to 1..999 (nothing parsed gives 1).
-int ParseLoopCountText(const std::wstring& text);
+int parseLoopCountText(const std::wstring& text);
 
 // "%.1f" of a speed, the form the field shows.
-std::wstring FormatSpeedText(double speed);
+std::wstring formatSpeedText(double speed);
 // The up-down position of a speed: tenths, rounded.
-int SpeedSpinPosition(double speed);
+int speedSpinPosition(double speed);
 
 // One arrow step: the new position in tenths (1..100) and in passes (1..999).
-int StepSpeedPosition(double currentSpeed, int delta);
-int StepLoopCount(int currentCount, int delta);
+int stepSpeedPosition(double currentSpeed, int delta);
+int stepLoopCount(int currentCount, int delta);

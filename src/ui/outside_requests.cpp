@@ -6,24 +6,22 @@
 
 #include "base/message_box.h"
 #include "base/win_owners.h"
-#include "player/player.h"
-#include "recorder/recorder.h"
 #include "ui/control_ids.h"
 #include "ui/number_fields.h"
 
-void MainWindow::OpenScriptFiles(const std::vector<std::wstring>& files)
+void MainWindow::openScriptFiles(const std::vector<std::wstring>& files)
 {
     if (files.empty()) {
         return;
     }
-    if (!MayRun(WindowCommand::Load)) {
+    if (!mayRun(WindowCommand::Load)) {
         showMessageBox(window_, L"录制 / 回放进行中，请先停止后再加载脚本。", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    BeginLoad(files.front(), LoadOrigin::Outside, files.size());
+    beginLoad(files.front(), LoadOrigin::Outside, files.size());
 }
 
-void MainWindow::OnDropFiles(HDROP drop)
+void MainWindow::onDropFiles(HDROP drop)
 {
     const DropHandle dropped(drop);
     const UINT count = DragQueryFileW(dropped.get(), 0xFFFFFFFF, nullptr, 0);
@@ -36,35 +34,31 @@ void MainWindow::OnDropFiles(HDROP drop)
             files.push_back(path);
         }
     }
-    OpenScriptFiles(files);
+    openScriptFiles(files);
 }
 
-bool MainWindow::StartUnattendedPlayback(const UnattendedPlayback& request)
+bool MainWindow::startUnattendedPlayback(const UnattendedPlayback& request)
 {
     unattended_ = true;
     outcome_ = PlaybackOutcome::None;
-    theRecorder().clearEvents();
-    theRecorder().replaceEvents(request.events);
-    ScriptReplaced();
-    ShowEventRows();
-    UpdateEventCount();
-    unsaved_ = false;
+    showNewScript(ScriptContents{request.events}, true);
     // The fields show the values the playback uses.
-    SetWindowTextW(speed_, FormatSpeedText(request.speed).c_str());
+    SetWindowTextW(speed_, formatSpeedText(request.speed).c_str());
     SetWindowTextW(count_, std::to_wstring(request.loops).c_str());
     CheckDlgButton(window_, IDC_LOOP, request.endless ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(window_, IDC_CLICK_FIDELITY, request.clickFidelity ? BST_CHECKED : BST_UNCHECKED);
-    RefreshControls();
-    if (request.events.empty() || !MayRun(WindowCommand::StartPlayback)) {
+    refreshControls();
+    if (request.events.empty() || !mayRun(WindowCommand::StartPlayback)) {
         return false;
     }
-    StartPlaybackCommand();
-    return thePlayer().isPlaying();
+    // Whether it started, not whether it still runs: a playback the system refuses may have
+    // ended already, and its end is on its way to the window.
+    return startPlaybackCommand();
 }
 
-void MainWindow::EndUnattendedPlayback(PlaybackOutcome outcome)
+void MainWindow::endUnattendedPlayback(PlaybackOutcome outcome)
 {
     outcome_ = outcome;
-    theRecorder().stopHookThread();
+    recorder_.stopHookThread();
     DestroyWindow(window_);
 }

@@ -6,65 +6,63 @@
 #include <commctrl.h>
 
 #include "base/message_box.h"
-#include "player/player.h"
-#include "recorder/recorder.h"
 #include "ui/control_ids.h"
 #include "ui/number_fields.h"
 
-void MainWindow::TogglePlayback()
+void MainWindow::togglePlayback()
 {
-    if (MayRun(WindowCommand::StopPlayback)) {
-        StopPlaybackCommand();
-    } else if (MayRun(WindowCommand::StartPlayback)) {
-        StartPlaybackCommand();
+    if (mayRun(WindowCommand::StopPlayback)) {
+        stopPlaybackCommand();
+    } else if (mayRun(WindowCommand::StartPlayback)) {
+        startPlaybackCommand();
     }
 }
 
-void MainWindow::StopPlaybackCommand()
+void MainWindow::stopPlaybackCommand()
 {
-    thePlayer().stopPlayback();
-    SetStatus(L"⏹ 停止");
-    RefreshControls();
+    player_.stopPlayback();
+    setStatus(L"⏹ 停止");
+    refreshControls();
 }
 
-void MainWindow::StartPlaybackCommand(size_t fromRow)
+bool MainWindow::startPlaybackCommand(size_t fromRow)
 {
-    std::vector<MacroEvent> events;
-    theRecorder().copyEvents(events);
-    if (events.empty()) {
+    if (document_.empty()) {
         showMessageBox(window_, L"没有事件", L"提示", MB_OK | MB_ICONINFORMATION);
-        return;
+        return false;
     }
-    if (fromRow > 0 && fromRow < events.size()) {
-        // The row chosen starts at once: the wait before it belongs to the events left out.
-        events.erase(events.begin(), events.begin() + static_cast<std::ptrdiff_t>(fromRow));
-        events.front().delay = 0.0;
-    } else {
+    if (fromRow >= document_.eventCount()) {
         fromRow = 0;
     }
-    NormalizeSpeedText();
-    NormalizeCountText();
-    const double speed = ReadSpeed();
-    const bool endless = IsChecked(IDC_LOOP);
-    const int loops = endless ? 1 : ReadLoopCount();
-    const bool fidelity = IsChecked(IDC_CLICK_FIDELITY);
-    if (!thePlayer().startPlayback(events, speed, endless, loops, fidelity)) {
-        return;
+    std::vector<MacroEvent> events = document_.eventsFrom(fromRow);
+    if (fromRow > 0) {
+        // The row chosen starts at once: the wait before it belongs to the events left out.
+        events.front().delay = 0.0;
+    }
+    normalizeSpeedText();
+    normalizeCountText();
+    const double speed = readSpeed();
+    const bool endless = isChecked(IDC_LOOP);
+    const int loops = endless ? 1 : readLoopCount();
+    const bool fidelity = isChecked(IDC_CLICK_FIDELITY);
+    if (!player_.startPlayback(events, speed, endless, loops, fidelity)) {
+        return false;
     }
     playFrom_ = fromRow;
     wchar_t status[64];
     if (endless) {
-        std::swprintf(status, 64, L"%ls...（无限循环）", PlaybackLead().c_str());
+        std::swprintf(status, 64, L"%ls...（无限循环）", playbackLead().c_str());
     } else if (loops > 1) {
-        std::swprintf(status, 64, L"%ls...（共 %d 次）", PlaybackLead().c_str(), loops);
+        std::swprintf(status, 64, L"%ls...（共 %d 次）", playbackLead().c_str(), loops);
     } else {
-        std::swprintf(status, 64, L"%ls...", PlaybackLead().c_str());
+        std::swprintf(status, 64, L"%ls...", playbackLead().c_str());
     }
-    SetStatus(status);
-    RefreshControls();
+    setStatus(status);
+    refreshControls();
+    return true;
 }
 
-void MainWindow::OnPlaybackEnded(int reason)
+void MainWindow::onPlaybackEnded(int reason)
 {
     constexpr int kStopped = 1;
     constexpr int kRefused = 2;
@@ -74,34 +72,34 @@ void MainWindow::OnPlaybackEnded(int reason)
     // After a stop from the window this repeats "⏹ 停止"; a recording started since keeps its text,
     // and so does a stop for a takeover.
     const bool takenOver = std::exchange(stoppedByTakeover_, false);
-    if (CurrentActivity() == Activity::Idle && !takenOver) {
-        SetStatus(outcome == PlaybackOutcome::Refused ? L"⚠ 回放被系统拒绝（目标程序可能以管理员身份运行）"
+    if (currentActivity() == Activity::Idle && !takenOver) {
+        setStatus(outcome == PlaybackOutcome::Refused ? L"⚠ 回放被系统拒绝（目标程序可能以管理员身份运行）"
                   : outcome == PlaybackOutcome::Stopped ? L"⏹ 停止"
                                                         : L"✅ 完成");
     }
-    RefreshControls();
+    refreshControls();
     if (unattended_ && outcome_ == PlaybackOutcome::None) {
-        EndUnattendedPlayback(outcome);
+        endUnattendedPlayback(outcome);
     }
 }
 
-void MainWindow::OnPlaybackLoop(int pass, int limit)
+void MainWindow::onPlaybackLoop(int pass, int limit)
 {
     // A pass announced just before the playback was stopped arrives after the stop; the window
     // is idle by then and keeps saying so.
-    if (CurrentActivity() != Activity::Playing) {
+    if (currentActivity() != Activity::Playing) {
         return;
     }
     wchar_t status[64];
     if (limit > 0) {
-        std::swprintf(status, 64, L"%ls...（第 %d/%d 次）", PlaybackLead().c_str(), pass, limit);
+        std::swprintf(status, 64, L"%ls...（第 %d/%d 次）", playbackLead().c_str(), pass, limit);
     } else {
-        std::swprintf(status, 64, L"%ls...（第 %d 次，无限循环）", PlaybackLead().c_str(), pass);
+        std::swprintf(status, 64, L"%ls...（第 %d 次，无限循环）", playbackLead().c_str(), pass);
     }
-    SetStatus(status);
+    setStatus(status);
 }
 
-std::wstring MainWindow::PlaybackLead() const
+std::wstring MainWindow::playbackLead() const
 {
     if (playFrom_ == 0) {
         return L"▶ 回放中";
@@ -110,42 +108,42 @@ std::wstring MainWindow::PlaybackLead() const
     return L"▶ 从第 " + std::to_wstring(playFrom_ + 1) + L" 条回放中";
 }
 
-double MainWindow::ReadSpeed() const
+double MainWindow::readSpeed() const
 {
-    return ParseSpeedText(ControlText(IDC_SPEED, 31));
+    return parseSpeedText(controlText(IDC_SPEED, 31));
 }
 
-int MainWindow::ReadLoopCount() const
+int MainWindow::readLoopCount() const
 {
-    return ParseLoopCountText(ControlText(IDC_COUNT, 15));
+    return parseLoopCountText(controlText(IDC_COUNT, 15));
 }
 
-void MainWindow::NormalizeSpeedText()
+void MainWindow::normalizeSpeedText()
 {
-    const double speed = ReadSpeed();
-    SetWindowTextW(speed_, FormatSpeedText(speed).c_str());
-    SendMessageW(speedSpin_, UDM_SETPOS, 0, MAKELPARAM(SpeedSpinPosition(speed) & 0xFFFF, 0));
+    const double speed = readSpeed();
+    SetWindowTextW(speed_, formatSpeedText(speed).c_str());
+    SendMessageW(speedSpin_, UDM_SETPOS, 0, MAKELPARAM(speedSpinPosition(speed) & 0xFFFF, 0));
 }
 
-void MainWindow::NormalizeCountText()
+void MainWindow::normalizeCountText()
 {
-    const int count = ReadLoopCount();
+    const int count = readLoopCount();
     SetWindowTextW(count_, std::to_wstring(count).c_str());
     SendMessageW(countSpin_, UDM_SETPOS32, 0, count);
 }
 
-bool MainWindow::OnSpinDelta(int spinId, int delta)
+bool MainWindow::onSpinDelta(int spinId, int delta)
 {
     wchar_t text[16];
     if (spinId == IDC_SPEED_SPIN) {
-        const int position = StepSpeedPosition(ReadSpeed(), delta);
+        const int position = stepSpeedPosition(readSpeed(), delta);
         std::swprintf(text, 16, L"%.1f", position / 10.0);
         SetWindowTextW(speed_, text);
         SendMessageW(speedSpin_, UDM_SETPOS, 0, MAKELPARAM(position & 0xFFFF, 0));
         return true;
     }
     if (spinId == IDC_COUNT_SPIN) {
-        const int count = StepLoopCount(ReadLoopCount(), delta);
+        const int count = stepLoopCount(readLoopCount(), delta);
         std::swprintf(text, 16, L"%d", count);
         SetWindowTextW(count_, text);
         SendMessageW(countSpin_, UDM_SETPOS32, 0, count);

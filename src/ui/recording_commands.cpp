@@ -4,42 +4,39 @@
 #include <cwchar>
 
 #include "base/message_box.h"
-#include "recorder/recorder.h"
 #include "ui/control_ids.h"
 
-void MainWindow::ToggleRecording()
+void MainWindow::toggleRecording()
 {
-    if (MayRun(WindowCommand::StopRecording)) {
-        StopRecordingCommand();
-    } else if (MayRun(WindowCommand::StartRecording)) {
-        StartRecordingCommand();
+    if (mayRun(WindowCommand::StopRecording)) {
+        stopRecordingCommand();
+    } else if (mayRun(WindowCommand::StartRecording)) {
+        startRecordingCommand();
     }
 }
 
-void MainWindow::StopRecordingCommand()
+void MainWindow::stopRecordingCommand()
 {
-    Recorder& recorder = theRecorder();
-    recorder.stopRecording();
-    // A stop chord with modifiers takes their presses back out of the recording: rows that were
-    // shown for them go.
-    eventList_.ShowRows(recorder.eventCount(), true);
-    UpdateEventCount();
+    recorder_.stopRecording();
+    // The recorder hands over what it captured, without the presses of a stop chord's modifiers:
+    // rows that were shown for them go.
+    document_.finishRecording(recorder_.takeCaptured());
+    showScriptRows(true);
     wchar_t status[64];
-    std::swprintf(status, 64, L"已停止 (%u条)", static_cast<unsigned>(recorder.eventCount()));
-    SetStatus(status);
-    RefreshControls();
+    std::swprintf(status, 64, L"已停止 (%u条)", static_cast<unsigned>(document_.eventCount()));
+    setStatus(status);
+    refreshControls();
 }
 
-void MainWindow::StartRecordingCommand()
+void MainWindow::startRecordingCommand()
 {
-    Recorder& recorder = theRecorder();
-    const bool recordMouse = IsChecked(IDC_MOUSE);
-    const bool recordKeyboard = IsChecked(IDC_KEYBOARD);
+    const bool recordMouse = isChecked(IDC_MOUSE);
+    const bool recordKeyboard = isChecked(IDC_KEYBOARD);
     if (!recordMouse && !recordKeyboard) {
         showMessageBox(window_, L"请至少选择鼠标或键盘", L"提示", MB_OK | MB_ICONWARNING);
         return;
     }
-    const size_t existing = recorder.eventCount();
+    const size_t existing = document_.eventCount();
     if (existing > 0) {
         wchar_t question[128];
         std::swprintf(question, 128, L"开始新录制会清空当前的 %u 条事件。\n\n是否先保存当前脚本？",
@@ -48,66 +45,66 @@ void MainWindow::StartRecordingCommand()
         if (answer == IDCANCEL) {
             return;
         }
-        if (answer == IDYES && !SaveScriptCommand()) {
+        if (answer == IDYES && !saveScriptCommand()) {
             return;
         }
         // The prompt and the save dialog let hotkeys through: a recording or a playback may
         // have started meanwhile, and this command must not start a second one over it.
-        if (!MayRun(WindowCommand::StartRecording)) {
+        if (!mayRun(WindowCommand::StartRecording)) {
             return;
         }
     }
-    if (!recorder.startRecording(recordMouse, recordKeyboard)) {
+    if (!recorder_.startRecording(recordMouse, recordKeyboard)) {
         showMessageBox(window_,
                        L"无法开始录制：键盘鼠标钩子安装失败。\n\n常见原因：安全软件（360 等）拦截全局钩子。\n"
                        L"处理办法：把本程序加入杀软白名单后重启软件。",
                        L"错误", MB_OK | MB_ICONERROR);
         return;
     }
-    ScriptReplaced();
-    eventList_.ShowRows(0, false);
-    UpdateEventCount();
-    unsaved_ = false;
-    SetStatus(L"● 录制中...");
-    RefreshControls();
+    showNewScript(ScriptContents{}, false);
+    setStatus(L"● 录制中...");
+    refreshControls();
 }
 
-void MainWindow::OnRecordHotkey()
+void MainWindow::onRecordHotkey()
 {
-    if (MayRun(WindowCommand::StartRecording)) {
-        StartRecordingCommand();
-    } else if (CurrentActivity() == Activity::Recording && !noticeOpen_) {
+    if (mayRun(WindowCommand::StartRecording)) {
+        startRecordingCommand();
+    } else if (currentActivity() == Activity::Recording && !noticeOpen_) {
         noticeOpen_ = true;
-        showMessageBox(window_, recordingNoticeText(CurrentFacts()).c_str(), L"提示", MB_OK | MB_ICONINFORMATION);
+        showMessageBox(window_, recordingNoticeText(currentFacts()).c_str(), L"提示", MB_OK | MB_ICONINFORMATION);
         noticeOpen_ = false;
     }
     // While playing (or while the notice is open) the key does nothing.
-    RefreshControls();
+    refreshControls();
 }
 
-void MainWindow::OnStopHotkey()
+void MainWindow::onStopHotkey()
 {
     // A playback takes precedence over a recording.
-    if (MayRun(WindowCommand::StopPlayback)) {
-        StopPlaybackCommand();
-    } else if (MayRun(WindowCommand::StopRecording)) {
-        StopRecordingCommand();
+    if (mayRun(WindowCommand::StopPlayback)) {
+        stopPlaybackCommand();
+    } else if (mayRun(WindowCommand::StopRecording)) {
+        stopRecordingCommand();
     }
-    RefreshControls();
+    refreshControls();
 }
 
-void MainWindow::AppendEventRow(size_t index)
+void MainWindow::takeCapturedEvents()
 {
-    MacroEvent event;
-    if (!theRecorder().eventAt(index, event)) {
-        return;  // posted just before the events were replaced
+    // Posted for an event that the stop has taken over already, or that came after it: the
+    // script has it or never will.
+    if (!recorder_.isRecording()) {
+        return;
     }
-    // Row numbers come from the posted index: the rows grow in posting order.
-    if (index + 1 > eventList_.RowCount()) {
-        eventList_.ShowRows(index + 1, true);
+    // Every event captured since the last message comes at once (the recorder's lock is held
+    // for the copy only); the messages for them that follow find nothing new.
+    std::vector<MacroEvent> captured;
+    recorder_.copyCapturedFrom(document_.eventCount(), captured);
+    if (captured.empty()) {
+        return;
     }
-    ++scriptGeneration_;
-    unsaved_ = true;
-    UpdateEventCount();
-    RefreshControls();
+    document_.appendRecorded(captured);
+    showScriptRows(true);
+    refreshControls();
 }

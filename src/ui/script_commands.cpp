@@ -4,24 +4,22 @@
 #include <cwchar>
 
 #include "base/message_box.h"
-#include "player/player.h"
-#include "recorder/recorder.h"
 #include "script/event_description.h"
 #include "script/script_file.h"
 #include "ui/control_ids.h"
 #include "ui/file_dialog.h"
 
-bool MainWindow::SaveScriptCommand()
+bool MainWindow::saveScriptCommand()
 {
-    std::vector<MacroEvent> events;
-    theRecorder().copyEvents(events);
+    // A copy: the dialogs below let hotkeys through, and a recording may replace the script.
+    const std::vector<MacroEvent> events = document_.events();
     if (events.empty()) {
         showMessageBox(window_, L"无事件", L"提示", MB_OK | MB_ICONINFORMATION);
         return false;
     }
-    const uint64_t savedGeneration = scriptGeneration_;
+    const uint64_t savedGeneration = document_.generation();
     std::wstring path;
-    if (!chooseScriptPath(window_, ScriptDialog::Save, path)) {
+    if (!chooseScriptPathSeam(window_, ScriptDialog::Save, path)) {
         return false;
     }
     std::wstring error;
@@ -32,62 +30,61 @@ bool MainWindow::SaveScriptCommand()
     // The copy taken before the dialog is what was written. When the script changed while the
     // dialog was open (a recording started with a hotkey, say), the script now shown is not the
     // one saved, and it stays unsaved.
-    const bool sameScript = savedGeneration == scriptGeneration_;
-    if (sameScript) {
-        unsaved_ = false;
-    }
+    const bool sameScript = document_.markSaved(savedGeneration);
     showMessageBox(window_, L"已保存", L"提示", MB_OK | MB_ICONINFORMATION);
-    if (sameScript && CurrentActivity() == Activity::Idle) {
-        SetStatus(L"已保存脚本");
+    if (sameScript && currentActivity() == Activity::Idle) {
+        setStatus(L"已保存脚本");
     }
     return true;
 }
 
-void MainWindow::LoadScriptCommand()
+void MainWindow::loadScriptCommand()
 {
-    if (!MayRun(WindowCommand::Load)) {
+    if (!mayRun(WindowCommand::Load)) {
         return;
     }
     std::wstring path;
-    if (!chooseScriptPath(window_, ScriptDialog::Open, path)) {
+    if (!chooseScriptPathSeam(window_, ScriptDialog::Open, path)) {
         return;
     }
-    if (!MayRun(WindowCommand::Load)) {
+    if (!mayRun(WindowCommand::Load)) {
         // A hotkey started a recording or a playback while the dialog was open: replacing its
         // events now would mix the two.
         showMessageBox(window_, L"录制 / 回放进行中，已取消加载。", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    BeginLoad(path, LoadOrigin::LoadCommand, 1);
+    beginLoad(path, LoadOrigin::LoadCommand, 1);
 }
 
-void MainWindow::ClearScriptCommand()
+void MainWindow::clearScriptCommand()
 {
-    if (!MayRun(WindowCommand::Clear) || theRecorder().eventCount() == 0) {
+    if (!mayRun(WindowCommand::Clear) || document_.empty()) {
         return;
     }
     if (showMessageBox(window_, L"清空所有事件？", L"确认", MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }
-    if (!MayRun(WindowCommand::Clear)) {
+    if (!mayRun(WindowCommand::Clear)) {
         return;  // a recording or a playback started while the question was open
     }
-    theRecorder().clearEvents();
-    ScriptReplaced();
-    eventList_.ShowRows(0, false);
-    UpdateEventCount();
-    unsaved_ = false;
-    SetStatus(L"已清空");
-    RefreshControls();
+    showNewScript(ScriptContents{}, false);
+    setStatus(L"已清空");
+    refreshControls();
 }
 
-void MainWindow::ScriptReplaced()
+void MainWindow::showNewScript(ScriptContents&& contents, bool scrollToEnd)
 {
-    ++scriptGeneration_;
-    history_.clear();
+    document_.replace(std::move(contents));
+    showScriptRows(scrollToEnd);
 }
 
-void MainWindow::ShowEventRows()
+void MainWindow::showScriptRows(bool scrollToEnd)
 {
-    eventList_.ShowRows(theRecorder().eventCount(), true);
+    eventList_.showRows(document_.eventCount(), scrollToEnd);
+    updateEventCount();
+}
+
+void MainWindow::showEventRows()
+{
+    eventList_.showRows(document_.eventCount(), true);
 }

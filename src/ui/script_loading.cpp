@@ -6,7 +6,6 @@
 
 #include "base/message_box.h"
 #include "base/thread.h"
-#include "recorder/recorder.h"
 #include "script/script_file.h"
 
 namespace {
@@ -55,7 +54,7 @@ struct MainWindow::LoadJob {
     }
 };
 
-void MainWindow::BeginLoad(const std::wstring& path, LoadOrigin origin, size_t fileCount)
+void MainWindow::beginLoad(const std::wstring& path, LoadOrigin origin, size_t fileCount)
 {
     auto job = std::make_shared<LoadJob>();
     job->path = path;
@@ -64,12 +63,12 @@ void MainWindow::BeginLoad(const std::wstring& path, LoadOrigin origin, size_t f
     job->window = window_;
     if (fileSize(path) < kBackgroundLoadBytes) {
         job->run();
-        FinishLoad(*job);
+        finishLoad(*job);
         return;
     }
     loadJob_ = job;
-    SetStatus(L"正在加载…");
-    RefreshControls();
+    setStatus(L"正在加载…");
+    refreshControls();
     Thread worker;
     // The job is shared with the worker: a window closed during the load leaves the worker
     // writing into memory that is still alive.
@@ -81,48 +80,44 @@ void MainWindow::BeginLoad(const std::wstring& path, LoadOrigin origin, size_t f
     if (!started) {
         loadJob_.reset();
         job->run();
-        FinishLoad(*job);
+        finishLoad(*job);
     }
 }
 
-void MainWindow::OnLoadProgress(int percent)
+void MainWindow::onLoadProgress(int percent)
 {
-    if (CurrentActivity() == Activity::Loading) {
-        SetStatus(L"正在加载… " + std::to_wstring(percent) + L"%");
+    if (currentActivity() == Activity::Loading) {
+        setStatus(L"正在加载… " + std::to_wstring(percent) + L"%");
     }
 }
 
-void MainWindow::OnLoadDone()
+void MainWindow::onLoadDone()
 {
     if (!loadJob_) {
         return;
     }
     const std::shared_ptr<LoadJob> job = std::move(loadJob_);
-    FinishLoad(*job);
+    finishLoad(*job);
 }
 
-void MainWindow::FinishLoad(LoadJob& job)
+void MainWindow::finishLoad(LoadJob& job)
 {
-    RefreshControls();
+    refreshControls();
     if (!job.loaded) {
         showMessageBox(window_, (L"加载失败: " + job.error).c_str(), L"错误", MB_OK | MB_ICONERROR);
         return;
     }
     const size_t count = job.events.size();
-    theRecorder().replaceEvents(std::move(job.events));
-    ScriptReplaced();
-    ShowEventRows();
-    UpdateEventCount();
-    unsaved_ = false;
-    RefreshControls();
+    showNewScript(ScriptContents{std::move(job.events)}, true);
+    refreshControls();
     if (job.origin == LoadOrigin::LoadCommand) {
         wchar_t message[64];
         std::swprintf(message, 64, L"加载 %u 条", static_cast<unsigned>(count));
         showMessageBox(window_, message, L"提示", MB_OK | MB_ICONINFORMATION);
     }
     // A recording started from the box's loop has replaced the script and says so itself.
-    if (CurrentActivity() == Activity::Idle) {
-        SetStatus(job.fileCount > 1 ? L"已加载脚本（只加载了第一个文件）" : L"已加载脚本");
+    if (currentActivity() == Activity::Idle) {
+        setStatus(job.fileCount > 1 ? L"已加载脚本（只加载了第一个文件）" : L"已加载脚本");
     }
-    RefreshControls();
+    refreshControls();
 }

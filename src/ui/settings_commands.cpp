@@ -17,30 +17,31 @@
 void MainWindow::useSettings(const UserSettings& settings)
 {
     settings_ = settings;
-    applyUserSettings(theRecorder(), settings_);
+    applyUserSettings(recorder_, settings_);
     setHotkeyNames(utf8ToWide(chordText(settings_.record)), utf8ToWide(chordText(settings_.stop)));
 }
 
 void MainWindow::setHotkeyNames(const std::wstring& recordKey, const std::wstring& stopKey)
 {
-    const bool readyShown = window_ != nullptr && ControlText(IDC_STATUS, 128) == readyStatusText(CurrentFacts());
+    const bool readyShown = window_ != nullptr && controlText(IDC_STATUS, 128) == readyStatusText(currentFacts());
     recordKeyName_ = recordKey;
     stopKeyName_ = stopKey;
     if (readyShown) {
-        SetStatus(readyStatusText(CurrentFacts()));
+        setStatus(readyStatusText(currentFacts()));
     }
-    RefreshControls();
+    refreshControls();
 }
 
 void MainWindow::settingsCommand()
 {
-    if (!MayRun(WindowCommand::ChangeSettings)) {
+    if (!mayRun(WindowCommand::ChangeSettings)) {
         showMessageBox(window_, L"录制 / 回放进行中，请先停止后再更改设置。", L"设置", MB_OK | MB_ICONINFORMATION);
         return;
     }
     SettingsDialogCalls calls;
     calls.save = &saveUserSettings;
-    calls.pauseHotkeys = [](bool paused) { theRecorder().pauseHotkeys(paused); };
+    Recorder& recorder = recorder_;
+    calls.pauseHotkeys = [&recorder](bool paused) { recorder.pauseHotkeys(paused); };
     const std::optional<UserSettings> chosen = runSettingsDialog(window_, settings_, calls);
     if (chosen && window_ != nullptr) {
         useSettings(*chosen);
@@ -49,11 +50,11 @@ void MainWindow::settingsCommand()
 
 void MainWindow::onUserTakeover()
 {
-    if (CurrentActivity() != Activity::Playing) {
+    if (currentActivity() != Activity::Playing) {
         return;
     }
     stoppedByTakeover_ = true;
-    thePlayer().stopPlayback();
-    SetStatus(L"⏹ 检测到人工操作，已停止回放");
-    RefreshControls();
+    player_.stopPlayback();
+    setStatus(L"⏹ 检测到人工操作，已停止回放");
+    refreshControls();
 }

@@ -12,6 +12,8 @@
 
 #include "settings/user_settings.h"
 
+class Recorder;
+
 // Control ids of the dialog: the three chord fields, the check box and the line that says why
 // OK refused.
 constexpr int kRecordField = 101;

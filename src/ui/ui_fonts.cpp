@@ -14,7 +14,7 @@ HFONT UiFonts::get(FontRole role) const
     return nullptr;
 }
 
-UiFonts MakeUiFonts(int dpi)
+UiFonts makeUiFonts(int dpi)
 {
     UiFonts fonts;
     fonts.regular = makeFont(kTextFace, kTextPoints, FW_NORMAL, dpi);

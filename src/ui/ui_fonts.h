@@ -17,4 +17,4 @@ struct UiFonts {
 };
 
 // All four fonts made for dpi; replacing a set deletes the fonts of the old one.
-UiFonts MakeUiFonts(int dpi);
+UiFonts makeUiFonts(int dpi);

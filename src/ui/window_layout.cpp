@@ -2,22 +2,22 @@
 
 #include "ui/control_ids.h"
 
-int InitialClientWidth(int dpi)
+int initialClientWidth(int dpi)
 {
     return scaleForDpi(620, dpi);
 }
 
-int InitialClientHeight(int dpi)
+int initialClientHeight(int dpi)
 {
     return scaleForDpi(482, dpi);
 }
 
-int MinimumTrackWidth(int dpi)
+int minimumTrackWidth(int dpi)
 {
     return scaleForDpi(620, dpi);
 }
 
-int MinimumTrackHeight(int dpi)
+int minimumTrackHeight(int dpi)
 {
     return scaleForDpi(400, dpi);
 }
@@ -33,7 +33,7 @@ constexpr int kListInsetHeight = 30;  // 20 above for the caption, 10 below
 
 }  // namespace
 
-WindowLayout ComputeLayout(int clientWidth, int clientHeight, int dpi)
+WindowLayout computeLayout(int clientWidth, int clientHeight, int dpi)
 {
     // Every design value is scaled on its own and only then added, so that the sums round the same
     // way at every DPI (a control never drifts a pixel away from its group box).
@@ -80,7 +80,7 @@ bool operator==(const ButtonColour& a, const ButtonColour& b)
     return a.red == b.red && a.green == b.green && a.blue == b.blue;
 }
 
-ButtonColour ActionButtonColour(int controlId, bool enabled, bool pressed)
+ButtonColour actionButtonColour(int controlId, bool enabled, bool pressed)
 {
     if (!enabled) {
         return {158, 158, 158};

@@ -19,13 +19,13 @@ struct ControlPlacement {
 using WindowLayout = std::array<ControlPlacement, kControlCount>;
 
 // The placement of every control of the table, in creation order.
-WindowLayout ComputeLayout(int clientWidth, int clientHeight, int dpi);
+WindowLayout computeLayout(int clientWidth, int clientHeight, int dpi);
 
 // Client size of a fresh window and the minimum outer tracking size.
-int InitialClientWidth(int dpi);
-int InitialClientHeight(int dpi);
-int MinimumTrackWidth(int dpi);
-int MinimumTrackHeight(int dpi);
+int initialClientWidth(int dpi);
+int initialClientHeight(int dpi);
+int minimumTrackWidth(int dpi);
+int minimumTrackHeight(int dpi);
 
 struct ButtonColour {
     uint8_t red = 0;
@@ -35,4 +35,4 @@ struct ButtonColour {
 bool operator==(const ButtonColour& a, const ButtonColour& b);
 
 // Fill colour of an owner-drawn button: by id, grey when disabled, darker while pressed.
-ButtonColour ActionButtonColour(int controlId, bool enabled, bool pressed);
+ButtonColour actionButtonColour(int controlId, bool enabled, bool pressed);

@@ -26,7 +26,7 @@ int recordCrashBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT
 
 constexpr size_t kStampLength = 22;  // "[2026-01-02 03:04:05] "
 
-TEST(CrashFilter, LogsCodeAndAddressTellsTheUserAndEndsTheProcess)
+TEST(crashFilter, LogsCodeAndAddressTellsTheUserAndEndsTheProcess)
 {
     TestErrorLog log;
     {
@@ -35,8 +35,8 @@ TEST(CrashFilter, LogsCodeAndAddressTellsTheUserAndEndsTheProcess)
         record.ExceptionCode = 0xC0000005;
         record.ExceptionAddress = reinterpret_cast<void*>(0x1234ABCD);
         EXCEPTION_POINTERS pointers{&record, nullptr};
-        EXPECT_EQ(CrashFilter(&pointers), EXCEPTION_EXECUTE_HANDLER);
-        EXPECT_EQ(CrashFilter(nullptr), EXCEPTION_EXECUTE_HANDLER);
+        EXPECT_EQ(crashFilter(&pointers), EXCEPTION_EXECUTE_HANDLER);
+        EXPECT_EQ(crashFilter(nullptr), EXCEPTION_EXECUTE_HANDLER);
     }
 
     EXPECT_EQ(crashBox.text, L"程序遇到未预期的错误，已记录日志。\n\n请重启软件后重试。");

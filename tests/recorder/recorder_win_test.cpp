@@ -4,10 +4,12 @@
 #include <iterator>
 #include <string>
 #include <vector>
+#include <process.h>
 
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include "base/thread.h"
 #include "recorder/hook_seam.h"
 #include "recorder/now_seconds.h"
 #include "recorder/recorder.h"
@@ -43,7 +45,7 @@ void sendMouseMove(int dx, int dy)
 std::vector<MacroEvent> eventsOf(const Recorder& recorder)
 {
     std::vector<MacroEvent> events;
-    recorder.copyEvents(events);
+    recorder.copyCapturedFrom(0, events);
     return events;
 }
 
@@ -89,7 +91,7 @@ TEST_F(RecorderTest, HooksAreInstalledAndLogged)
     EXPECT_TRUE(recorder.startHookThread(other.get()));
     EXPECT_EQ(recorder.hookState(), HookState::Installed);
     ASSERT_TRUE(sendRealInput(L"key F8"));
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 1u);
+    EXPECT_EQ(countReceived(WM_APP_RECORD_HOTKEY), 1u);
 }
 
 TEST_F(RecorderTest, HotkeyKeyDownsPostTheirMessagesAndKeyUpsNothing)
@@ -97,7 +99,7 @@ TEST_F(RecorderTest, HotkeyKeyDownsPostTheirMessagesAndKeyUpsNothing)
     const struct {
         const wchar_t* key;
         UINT message;
-    } rows[] = {{L"F8", WM_APP_HOTKEY_F8}, {L"F7", WM_APP_HOTKEY_F7}, {L"F9", WM_APP_HOTKEY_F9}};
+    } rows[] = {{L"F8", WM_APP_RECORD_HOTKEY}, {L"F7", WM_APP_RECORD_ALT_HOTKEY}, {L"F9", WM_APP_STOP_HOTKEY}};
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "key " << static_cast<unsigned>(row.message));
         clearReceived();
@@ -112,9 +114,9 @@ TEST_F(RecorderTest, HotkeyKeyDownsPostTheirMessagesAndKeyUpsNothing)
 TEST_F(RecorderTest, HotkeyWithAltHeldStillPosts)
 {
     ASSERT_TRUE(sendRealInput(L"keydown alt keydown F8 keyup F8 keyup alt"));
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 1u);
+    EXPECT_EQ(countReceived(WM_APP_RECORD_HOTKEY), 1u);
     ASSERT_TRUE(sendRealInput(L"key ctrl+shift+F9"));
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F9), 1u);
+    EXPECT_EQ(countReceived(WM_APP_STOP_HOTKEY), 1u);
 }
 
 TEST_F(RecorderTest, AutoRepeatedKeyDownsPostNothingMore)
@@ -130,8 +132,8 @@ TEST_F(RecorderTest, AutoRepeatedKeyDownsPostNothingMore)
         return e.kind == EventKind::KeyDown && e.keyOrText == "Q";
     });
     EXPECT_GE(qPresses, 3) << "the key did not repeat";
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 1u);
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), receivedMessages().size() - countReceived(WM_APP_EVENT_ADDED));
+    EXPECT_EQ(countReceived(WM_APP_RECORD_HOTKEY), 1u);
+    EXPECT_EQ(countReceived(WM_APP_RECORD_HOTKEY), receivedMessages().size() - countReceived(WM_APP_EVENT_ADDED));
     EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const MacroEvent& e) { return e.keyOrText == "F8"; }), 0);
 }
 
@@ -146,11 +148,11 @@ TEST_F(RecorderTest, InjectedInputTriggersNoHotkeyAndIsNotRecorded)
     sendMouseMove(15, 15);
     pumpFor(300);
     EXPECT_EQ(receivedMessages().size(), 0u);
-    EXPECT_EQ(recorder.eventCount(), 0u);
+    EXPECT_EQ(recorder.capturedCount(), 0u);
     // The same key from the keyboard stops.
     ASSERT_TRUE(sendRealInput(L"key F9"));
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F9), 1u);
-    EXPECT_EQ(recorder.eventCount(), 0u);  // hotkeys never become events
+    EXPECT_EQ(countReceived(WM_APP_STOP_HOTKEY), 1u);
+    EXPECT_EQ(recorder.capturedCount(), 0u);  // hotkeys never become events
     recorder.stopRecording();
 }
 
@@ -367,21 +369,21 @@ TEST_F(RecorderTest, SynthesisedNotificationsFollowTheRules)
     mouse.pt = {kFreeX, kFreeY};
     recorder.onMouseHook(WM_LBUTTONDOWN, mouse);
     recorder.onKeyboardHook(WM_KEYDOWN, key);
-    EXPECT_EQ(recorder.eventCount(), 1u);
+    EXPECT_EQ(recorder.capturedCount(), 1u);
 }
 
 TEST_F(RecorderTest, StartRecordingTwiceFailsAndKeepsTheList)
 {
     ASSERT_TRUE(recorder.startRecording(false, true));
     ASSERT_TRUE(sendRealInput(L"key m"));
-    ASSERT_EQ(recorder.eventCount(), 2u);
+    ASSERT_EQ(recorder.capturedCount(), 2u);
     EXPECT_FALSE(recorder.startRecording(true, true));
     EXPECT_TRUE(recorder.isRecording());
-    EXPECT_EQ(recorder.eventCount(), 2u);
+    EXPECT_EQ(recorder.capturedCount(), 2u);
     recorder.stopRecording();
     // A new recording starts empty.
     ASSERT_TRUE(recorder.startRecording(false, true));
-    EXPECT_EQ(recorder.eventCount(), 0u);
+    EXPECT_EQ(recorder.capturedCount(), 0u);
     recorder.stopRecording();
 }
 
@@ -400,20 +402,20 @@ TEST_F(RecorderTest, StopHookThreadDuringRecordingLogsAndKeepsTheList)
 {
     ASSERT_TRUE(recorder.startRecording(false, true));
     ASSERT_TRUE(sendRealInput(L"key n key o"));
-    ASSERT_EQ(recorder.eventCount(), 4u);
+    ASSERT_EQ(recorder.capturedCount(), 4u);
     const size_t lines = countInLog(u8"停止录制，共 4 条");
     recorder.stopHookThread();
     EXPECT_FALSE(recorder.isRecording());
     EXPECT_EQ(countInLog(u8"停止录制，共 4 条"), lines + 1);
-    EXPECT_EQ(recorder.eventCount(), 4u);
+    EXPECT_EQ(recorder.capturedCount(), 4u);
     // The hooks are gone with the thread: no hotkeys, no recording.
     ASSERT_TRUE(sendRealInput(L"key F8"));
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 0u);
+    EXPECT_EQ(countReceived(WM_APP_RECORD_HOTKEY), 0u);
     EXPECT_FALSE(recorder.startRecording(true, true));
     // A second stop does nothing.
     recorder.stopHookThread();
     EXPECT_EQ(countInLog(u8"停止录制，共 4 条"), lines + 1);
-    EXPECT_EQ(recorder.eventCount(), 4u);
+    EXPECT_EQ(recorder.capturedCount(), 4u);
 }
 
 TEST_F(RecorderTest, RestartAfterStopInstallsAnew)
@@ -424,7 +426,7 @@ TEST_F(RecorderTest, RestartAfterStopInstallsAnew)
     EXPECT_EQ(recorder.hookState(), HookState::Installed);
     EXPECT_EQ(countInLog(u8"钩子已安装 tid="), installed + 1);
     ASSERT_TRUE(sendRealInput(L"key F7"));
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F7), 1u);
+    EXPECT_EQ(countReceived(WM_APP_RECORD_ALT_HOTKEY), 1u);
     // Every recording reinstalls the hooks and says so.
     ASSERT_TRUE(recorder.startRecording(true, true));
     EXPECT_EQ(countInLog(u8"钩子已安装 tid="), installed + 2);
@@ -449,7 +451,7 @@ TEST(RecorderHookFailure, FailedInstallationIsReportedAndBlocksRecording)
     const size_t failures = countInLog(u8"钩子安装失败 mouse=");
     Recorder recorder;
     {
-        ScopedSeam refusing(installHook, &refuseKeyboardHook);
+        ScopedSeam refusing(installHookSeam, &refuseKeyboardHook);
         EXPECT_TRUE(recorder.startHookThread(receiverWindow()));
         EXPECT_EQ(recorder.hookState(), HookState::Failed);
         const std::string log = readTestLog();
@@ -475,18 +477,85 @@ TEST(RecorderWithoutThread, StartRecordingFailsAndStopDoesNothing)
     recorder.stopHookThread();
     recorder.stopRecording();
     EXPECT_FALSE(recorder.isRecording());
-    MacroEvent out;
-    out.keyOrText = "untouched";
-    EXPECT_FALSE(recorder.eventAt(0, out));
-    EXPECT_EQ(out.keyOrText, "untouched");
-    std::vector<MacroEvent> replacement(3);
-    replacement[2].keyOrText = "Z";
-    recorder.replaceEvents(replacement);
-    EXPECT_EQ(recorder.eventCount(), 3u);
-    ASSERT_TRUE(recorder.eventAt(2, out));
-    EXPECT_EQ(out.keyOrText, "Z");
-    recorder.clearEvents();
-    EXPECT_EQ(recorder.eventCount(), 0u);
+    EXPECT_EQ(recorder.capturedCount(), 0u);
+    std::vector<MacroEvent> out(1);
+    recorder.copyCapturedFrom(0, out);
+    EXPECT_EQ(out.size(), 1u) << "nothing captured, nothing appended";
+    EXPECT_TRUE(recorder.takeCaptured().empty());
+}
+
+TEST_F(RecorderTest, TheWindowCopiesNewEventsAndTakesThemAllAtTheEnd)
+{
+    ASSERT_TRUE(recorder.startRecording(true, false));
+    MSLLHOOKSTRUCT wheel{};
+    wheel.pt = {kFreeX, kFreeY};
+    for (int notches = 1; notches <= 4; ++notches) {
+        wheel.mouseData = static_cast<DWORD>(notches * 120) << 16;
+        recorder.onMouseHook(WM_MOUSEWHEEL, wheel);
+    }
+    ASSERT_EQ(recorder.capturedCount(), 4u);
+    const struct {
+        size_t first;
+        std::vector<int32_t> notches;
+    } rows[] = {{0, {1, 2, 3, 4}}, {2, {3, 4}}, {3, {4}}, {4, {}}, {9, {}}};
+    for (const auto& row : rows) {
+        std::vector<MacroEvent> copied(1);  // what was there stays in front
+        recorder.copyCapturedFrom(row.first, copied);
+        std::vector<int32_t> notches;
+        for (size_t i = 1; i < copied.size(); ++i) {
+            notches.push_back(copied[i].dy);
+        }
+        EXPECT_EQ(notches, row.notches) << "from " << row.first;
+    }
+    EXPECT_EQ(recorder.capturedCount(), 4u) << "copies leave the buffer alone";
+    recorder.stopRecording();
+    EXPECT_EQ(recorder.takeCaptured().size(), 4u);
+    EXPECT_EQ(recorder.capturedCount(), 0u) << "taken, not copied";
+    recorder.onMouseHook(WM_MOUSEWHEEL, wheel);
+    EXPECT_EQ(recorder.capturedCount(), 0u) << "nothing after the stop";
+}
+
+// A thread start that holds the new thread back until the test opens the gate, as a loaded system
+// may start a thread late.
+HANDLE lateThreadGate = nullptr;
+HANDLE lateThread = nullptr;
+unsigned(__stdcall* lateProcedure)(void*) = nullptr;
+void* lateArgument = nullptr;
+
+unsigned __stdcall runWhenGateOpens(void*)
+{
+    WaitForSingleObject(lateThreadGate, INFINITE);
+    return lateProcedure(lateArgument);
+}
+
+HANDLE startLate(unsigned(__stdcall* procedure)(void*), void* argument, unsigned* threadId)
+{
+    lateProcedure = procedure;
+    lateArgument = argument;
+    HANDLE handle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &runWhenGateOpens, nullptr, 0, threadId));
+    DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &lateThread, SYNCHRONIZE, FALSE, 0);
+    return handle;
+}
+
+TEST(RecorderLifetime, AHookThreadThatOutlivesTheStopsWaitEndsBeforeTheRecorderGoes)
+{
+    const KernelHandle gate(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    lateThreadGate = gate.get();
+    {
+        Recorder recorder;
+        {
+            ScopedSeam late(startThreadSeam, &startLate);
+            ASSERT_TRUE(recorder.startHookThread(receiverWindow()));
+        }
+        EXPECT_EQ(recorder.hookState(), HookState::Pending) << "the thread has not run yet";
+        recorder.stopHookThread();  // waits its bounded time; the thread is still held back
+        EXPECT_EQ(WaitForSingleObject(lateThread, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+        SetEvent(gate.get());  // the late thread runs now, on a recorder that is being stopped
+    }
+    // The recorder's end waited for its thread: it has ended, and never installed a hook.
+    EXPECT_EQ(WaitForSingleObject(lateThread, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(lateThread);
+    lateThread = nullptr;
 }
 
 // ---- chosen hotkeys ------------------------------------------------------------------------
@@ -518,11 +587,11 @@ TEST_F(ChosenHotkeysTest, CtrlF11StartsF12StopsF8AndF7DoNothingAndOnlyTypedKeysA
     recorder.setChords(chosenChords(HotkeyChord{kF11, kChordCtrl}, HotkeyChord{kF12, 0}));
     // The chord, with Ctrl still down when the window starts the recording.
     ASSERT_TRUE(sendRealInput(L"keydown ctrl key F11"));
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 1u);
+    EXPECT_EQ(countReceived(WM_APP_RECORD_HOTKEY), 1u);
     ASSERT_TRUE(recorder.startRecording(true, true));
     ASSERT_TRUE(sendRealInput(L"keyup ctrl sleep 0.05 type abc"));
     ASSERT_TRUE(sendRealInput(L"key F12"));
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F9), 1u);
+    EXPECT_EQ(countReceived(WM_APP_STOP_HOTKEY), 1u);
     recorder.stopRecording();
     clearReceived();
     ASSERT_TRUE(sendRealInput(L"key F8 key F7 key F9 key F11"));
@@ -542,7 +611,7 @@ TEST_F(ChosenHotkeysTest, AStopChordWithModifiersLeavesNoneOfThemInTheRecording)
     clearReceived();
     // Ctrl held long enough to repeat, then Shift, then F12: all of it is the chord.
     ASSERT_TRUE(sendRealInput(L"key x key y keydown ctrl sleep 1.0 keydown shift key F12 keyup shift keyup ctrl"));
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F9), 1u);
+    EXPECT_EQ(countReceived(WM_APP_STOP_HOTKEY), 1u);
     recorder.stopRecording();
     std::string keys;
     for (const MacroEvent& e : eventsOf(recorder)) {
@@ -556,15 +625,15 @@ TEST_F(ChosenHotkeysTest, ChordsSetAtRunTimeApplyAtOnceAndPausedNothingFires)
 {
     recorder.setChords(chosenChords(HotkeyChord{kF11, kChordAlt}, HotkeyChord{kF12, 0}));
     ASSERT_TRUE(sendRealInput(L"key alt+F11"));
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 1u);
+    EXPECT_EQ(countReceived(WM_APP_RECORD_HOTKEY), 1u);
     recorder.pauseHotkeys(true);
     ASSERT_TRUE(sendRealInput(L"key alt+F11 key F12"));
     EXPECT_EQ(receivedMessages().size(), 1u) << "paused";
     recorder.pauseHotkeys(false);
     recorder.setChords(HotkeyChords{});
     ASSERT_TRUE(sendRealInput(L"key alt+F11 key F9"));
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F8), 1u);
-    EXPECT_EQ(countReceived(WM_APP_HOTKEY_F9), 1u) << "the defaults are back";
+    EXPECT_EQ(countReceived(WM_APP_RECORD_HOTKEY), 1u);
+    EXPECT_EQ(countReceived(WM_APP_STOP_HOTKEY), 1u) << "the defaults are back";
 }
 
 // ---- the user taking over a playback ---------------------------------------------------------

@@ -39,8 +39,8 @@ TEST_F(MainWindowTest, AMillionEventsLoadInTheBackgroundAndEveryRowReadsRight)
                               {IDC_SAVE, false, nullptr},
                               {IDC_LOAD, false, nullptr},
                               {IDC_CLEAR, false, nullptr}});
-    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
-    EXPECT_FALSE(theRecorder().isRecording()) << "no recording over a script being loaded";
+    SendMessageW(window, WM_APP_RECORD_HOTKEY, 0, 0);
+    EXPECT_FALSE(testRecorder().isRecording()) << "no recording over a script being loaded";
     double longestGap = 0;
     LARGE_INTEGER previous = start;
     std::vector<std::wstring> progress;
@@ -90,8 +90,8 @@ TEST_F(MainWindowTest, AMillionEventsLoadInTheBackgroundAndEveryRowReadsRight)
 TEST_F(MainWindowTest, RowsAppearWhileARecordingRuns)
 {
     startHooks();
-    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
-    ASSERT_TRUE(theRecorder().isRecording());
+    SendMessageW(window, WM_APP_RECORD_HOTKEY, 0, 0);
+    ASSERT_TRUE(testRecorder().isRecording());
     // Real moves far from the window, each well beyond the 20 ms move throttle.
     for (const wchar_t* place : {L"1100 150", L"1150 200", L"1200 250"}) {
         ASSERT_TRUE(runXdotool(std::wstring(L"mousemove ") + place));
@@ -99,7 +99,7 @@ TEST_F(MainWindowTest, RowsAppearWhileARecordingRuns)
     }
     ASSERT_TRUE(pumpMessagesUntil([&] { return listRows() >= 3; }, 5000));
     const LRESULT rows = listRows();
-    EXPECT_EQ(static_cast<size_t>(rows), theRecorder().eventCount());
+    EXPECT_EQ(static_cast<size_t>(rows), shownScript().eventCount());
     EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(" + std::to_wstring(rows) + L")");
     // The last three rows are the three moves, numbered from where they stand.
     wchar_t expected[64];
@@ -112,7 +112,7 @@ TEST_F(MainWindowTest, RowsAppearWhileARecordingRuns)
     }
     EXPECT_GE(SendDlgItemMessageW(window, IDC_EVENT_LIST, LB_GETTOPINDEX, 0, 0), rows - 10)
         << "the newest row is in view";
-    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+    SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
 }
 
 }  // namespace
@@ -129,8 +129,8 @@ double timedCommand(HWND window, int id)
 
 TEST_F(MainWindowTest, HalfOfAMillionRowsAreDeletedAndBroughtBackQuickly)
 {
-    theRecorder().replaceEvents(sampleEvents(1000000));
-    testWindow().ShowEventRows();
+    replaceShownEvents(sampleEvents(1000000));
+    testWindow().showEventRows();
     HWND list = GetDlgItem(window, IDC_EVENT_LIST);
     // The middle half, as a click and a Shift+click select it.
     SendMessageW(list, LB_SELITEMRANGEEX, 250000, 749999);

@@ -75,24 +75,24 @@ protected:
     }
     double delayOf(size_t index)
     {
-        MacroEvent event;
-        EXPECT_TRUE(theRecorder().eventAt(index, event));
-        return event.delay;
+        const MacroEvent* event = shownScript().eventAt(index);
+        EXPECT_NE(event, nullptr);
+        return event != nullptr ? event->delay : -1.0;
     }
 };
 
 TEST_F(EditCommandsTest, DeleteRenumbersTheRowsAndUndoBringsThemBack)
 {
-    EXPECT_FALSE(testWindow().IsUnsaved());
+    EXPECT_FALSE(testWindow().isUnsaved());
     select({2, 3, 7});
     command(IDM_EDIT_DELETE);
     ASSERT_EQ(listRows(), 7);
-    EXPECT_EQ(theRecorder().eventCount(), 7u);
+    EXPECT_EQ(shownScript().eventCount(), 7u);
     EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(7)");
     EXPECT_EQ(listRow(2), L"  #0003  移动 (4,0)") << "the rows after a deleted one move up and are renumbered";
     EXPECT_EQ(listRow(6), L"  #0007  移动 (9,0)");
     EXPECT_EQ(selected(), std::vector<int>{2}) << "the row that took the first deleted place is selected";
-    EXPECT_TRUE(testWindow().IsUnsaved());
+    EXPECT_TRUE(testWindow().isUnsaved());
     EXPECT_EQ(status(), L"已编辑脚本");
 
     command(IDM_EDIT_UNDO);
@@ -114,8 +114,8 @@ TEST_F(EditCommandsTest, DeleteRenumbersTheRowsAndUndoBringsThemBack)
 
 TEST_F(EditCommandsTest, AnUndoOfThousandsOfScatteredRowsShowsWhereTheyStart)
 {
-    theRecorder().replaceEvents(sampleEvents(2000));
-    testWindow().ShowEventRows();
+    replaceShownEvents(sampleEvents(2000));
+    testWindow().showEventRows();
     HWND list = GetDlgItem(window, IDC_EVENT_LIST);
     for (int row = 1; row < 2000; row += 2) {
         SendMessageW(list, LB_SETSEL, TRUE, row);
@@ -142,7 +142,7 @@ TEST_F(EditCommandsTest, DelaysAreSetThroughTheDialogAndTheFirstWaitIsRemoved)
         command(IDM_EDIT_SET_DELAY);
         EXPECT_EQ(delayDialogs, 1);
         EXPECT_DOUBLE_EQ(delayOf(4), 0.5) << "a cancelled dialog changes nothing";
-        EXPECT_FALSE(testWindow().IsUnsaved());
+        EXPECT_FALSE(testWindow().isUnsaved());
     }
     ScopedSeam dialog(askDelaySeam, &answerDelay);
     answeredDelay = 2.5;
@@ -152,7 +152,7 @@ TEST_F(EditCommandsTest, DelaysAreSetThroughTheDialogAndTheFirstWaitIsRemoved)
     EXPECT_DOUBLE_EQ(delayOf(5), 2.5);
     EXPECT_DOUBLE_EQ(delayOf(6), 0.7);
     EXPECT_EQ(selected(), (std::vector<int>{4, 5}));
-    EXPECT_TRUE(testWindow().IsUnsaved());
+    EXPECT_TRUE(testWindow().isUnsaved());
 
     command(IDM_EDIT_TRIM_START);
     EXPECT_DOUBLE_EQ(delayOf(0), 0.0);
@@ -172,7 +172,7 @@ struct MenuItem {
 // The items of the list's menu in order; the separator comes before the last one (撤销).
 void expectMenu(const char* state, std::initializer_list<MenuItem> expected)
 {
-    const MenuHandle menu = testWindow().MakeListMenu();
+    const MenuHandle menu = testWindow().makeListMenu();
     const int separator = static_cast<int>(expected.size()) - 1;
     ASSERT_EQ(GetMenuItemCount(menu.get()), static_cast<int>(expected.size()) + 1) << state;
     int position = 0;
@@ -212,8 +212,8 @@ TEST_F(EditCommandsTest, TheListMenuOffersWhatTheStateAndSelectionAllow)
                                                 {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", true}});
     startHooks();
     messageBoxes.answers = {IDNO};
-    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
-    ASSERT_TRUE(theRecorder().isRecording());
+    SendMessageW(window, WM_APP_RECORD_HOTKEY, 0, 0);
+    ASSERT_TRUE(testRecorder().isRecording());
     select({0});
     expectMenu("recording", {{IDM_EDIT_DELETE, L"删除所选\tDel", false},
                              {IDM_EDIT_SET_DELAY, L"设置延迟...", false},
@@ -222,7 +222,7 @@ TEST_F(EditCommandsTest, TheListMenuOffersWhatTheStateAndSelectionAllow)
                              {IDM_EDIT_INSERT_TEXT, L"插入文字...", false},
                              {IDM_EDIT_TEXT, L"编辑文字...", false},
                              {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", false}});
-    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+    SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
 }
 
 TEST_F(EditCommandsTest, NothingIsEditedDuringARecordingOrAPlayback)
@@ -232,36 +232,37 @@ TEST_F(EditCommandsTest, NothingIsEditedDuringARecordingOrAPlayback)
     ScopedSeam textDialog(askTextStepSeam, &answerText);
     answeredDelay = 9;
     // A playback that waits before its first event stays "playing" for the test.
-    theRecorder().editEvents([](std::vector<MacroEvent>& events) { events[0].delay = 300; });
+    editShownEvents([](std::vector<MacroEvent>& events) { events[0].delay = 300; });
     command(IDC_PLAY);
-    ASSERT_TRUE(thePlayer().isPlaying());
+    ASSERT_TRUE(testPlayer().isPlaying());
     select({1, 2});
     for (int id : {IDM_EDIT_DELETE, IDM_EDIT_SET_DELAY, IDM_EDIT_TRIM_START, IDM_EDIT_PLAY_FROM, IDM_EDIT_UNDO,
                    IDM_EDIT_INSERT_TEXT, IDM_EDIT_TEXT}) {
         command(id);
     }
-    EXPECT_EQ(theRecorder().eventCount(), 10u);
+    EXPECT_EQ(shownScript().eventCount(), 10u);
     EXPECT_DOUBLE_EQ(delayOf(0), 300.0);
     EXPECT_EQ(delayDialogs, 0);
     EXPECT_EQ(textDialogs, 0);
-    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
-    ASSERT_FALSE(thePlayer().isPlaying());
+    SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
+    ASSERT_FALSE(testPlayer().isPlaying());
 
     messageBoxes.answers = {IDNO};
-    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
-    ASSERT_TRUE(theRecorder().isRecording());
-    theRecorder().replaceEvents(sampleEvents(3));
+    SendMessageW(window, WM_APP_RECORD_HOTKEY, 0, 0);
+    ASSERT_TRUE(testRecorder().isRecording());
+    captureMoves({{0, 0}, {1, 0}, {2, 0}});
+    SendMessageW(window, WM_APP_EVENT_ADDED, 2, 0);
     select({0});
     command(IDM_EDIT_DELETE);
     command(IDM_EDIT_TRIM_START);
-    EXPECT_EQ(theRecorder().eventCount(), 3u);
-    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+    EXPECT_EQ(shownScript().eventCount(), 3u);
+    SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
 }
 
 TEST_F(EditCommandsTest, PlayFromARowSaysWhereEveryPassStarts)
 {
     startHooks();
-    theRecorder().editEvents([](std::vector<MacroEvent>& events) {
+    editShownEvents([](std::vector<MacroEvent>& events) {
         for (MacroEvent& e : events) {
             e.x = 600;
             e.y = 500;
@@ -271,14 +272,14 @@ TEST_F(EditCommandsTest, PlayFromARowSaysWhereEveryPassStarts)
     SetDlgItemTextW(window, IDC_COUNT, L"2");
     select({6, 8});
     command(IDM_EDIT_PLAY_FROM);
-    ASSERT_TRUE(thePlayer().isPlaying());
+    ASSERT_TRUE(testPlayer().isPlaying());
     EXPECT_EQ(status(), L"▶ 从第 7 条回放中...（共 2 次）");
     EXPECT_TRUE(pumpMessagesUntil([this] { return status() == L"▶ 从第 7 条回放中...（第 1/2 次）"; }, 3000));
-    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+    SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
     EXPECT_EQ(status(), L"⏹ 停止");
 
     // The next playback from the button plays the whole script again.
-    theRecorder().editEvents([](std::vector<MacroEvent>& events) { events[0].delay = 300; });
+    editShownEvents([](std::vector<MacroEvent>& events) { events[0].delay = 300; });
     command(IDC_PLAY);
     EXPECT_EQ(status(), L"▶ 回放中...（共 2 次）");
 }
@@ -300,14 +301,14 @@ TEST_F(EditCommandsTest, TextStepsAreInsertedBeforeTheFirstSelectedRowOrAtTheEnd
         EXPECT_EQ(shownTitle, L"插入文字");
         EXPECT_EQ(shownStep.text, "") << "a new step starts empty";
         ASSERT_EQ(listRows(), 11) << c.at;
-        MacroEvent inserted;
-        ASSERT_TRUE(theRecorder().eventAt(static_cast<size_t>(c.at), inserted));
-        EXPECT_EQ(inserted.kind, EventKind::Text);
-        EXPECT_EQ(inserted.keyOrText, answeredStep.text);
-        EXPECT_DOUBLE_EQ(inserted.delay, 0.5);
+        const MacroEvent* inserted = shownScript().eventAt(static_cast<size_t>(c.at));
+        ASSERT_NE(inserted, nullptr);
+        EXPECT_EQ(inserted->kind, EventKind::Text);
+        EXPECT_EQ(inserted->keyOrText, answeredStep.text);
+        EXPECT_DOUBLE_EQ(inserted->delay, 0.5);
         EXPECT_EQ(listRow(c.at).substr(9), L"文字 「你好⏎\"q\"」") << c.at;
         EXPECT_EQ(selected(), std::vector<int>{c.at});
-        EXPECT_TRUE(testWindow().IsUnsaved());
+        EXPECT_TRUE(testWindow().isUnsaved());
         EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(11)");
         command(IDM_EDIT_UNDO);
         ASSERT_EQ(listRows(), 10) << "undo takes it out again";

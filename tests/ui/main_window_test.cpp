@@ -110,7 +110,7 @@ TEST(MainWindowDpi, OpensWithTheLayoutTableAt144Dpi)
     // A move to a monitor of another scale: new fonts, the suggested rectangle, a new layout.
     RECT suggested{40, 30, 40 + 800, 30 + 640};
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(testWindow().Dpi(), 120);
+    EXPECT_EQ(testWindow().dpi(), 120);
     RECT outer{};
     GetWindowRect(window, &outer);
     EXPECT_EQ(outer.left, 40);
@@ -345,8 +345,8 @@ TEST_F(MainWindowTest, StateTableOverIdleRecordingAndPlaying)
     EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(0)");
 
     // F9 while idle changes nothing.
-    testWindow().SetStatus(L"x");
-    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+    testWindow().setStatus(L"x");
+    SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
     EXPECT_EQ(status(), L"x");
     EXPECT_TRUE(messageBoxes.shown.empty());
 
@@ -363,7 +363,7 @@ TEST_F(MainWindowTest, StateTableOverIdleRecordingAndPlaying)
     SetDlgItemTextW(window, IDC_SPEED, L"25");
     SetDlgItemTextW(window, IDC_COUNT, L"3");
     command(IDC_PLAY);
-    ASSERT_TRUE(thePlayer().isPlaying());
+    ASSERT_TRUE(testPlayer().isPlaying());
     EXPECT_EQ(controlText(IDC_SPEED), L"10.0") << "the fields show the values used";
     EXPECT_EQ(status(), L"▶ 回放中...（共 3 次）");
     expectButtons("playing", {{IDC_RECORD, false, L"● 录制"},
@@ -374,10 +374,10 @@ TEST_F(MainWindowTest, StateTableOverIdleRecordingAndPlaying)
                               {IDC_LOAD, false, nullptr},
                               {IDC_CLEAR, false, nullptr},
                               {IDC_CHECK_UPDATE, false, nullptr}});
-    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
-    SendMessageW(window, WM_APP_HOTKEY_F7, 0, 0);
-    EXPECT_TRUE(thePlayer().isPlaying());
-    EXPECT_FALSE(theRecorder().isRecording()) << "F8 while playing does nothing";
+    SendMessageW(window, WM_APP_RECORD_HOTKEY, 0, 0);
+    SendMessageW(window, WM_APP_RECORD_ALT_HOTKEY, 0, 0);
+    EXPECT_TRUE(testPlayer().isPlaying());
+    EXPECT_FALSE(testRecorder().isRecording()) << "F8 while playing does nothing";
     command(IDC_CHECK_UPDATE);
     ASSERT_EQ(messageBoxes.shown.size(), 2u);
     EXPECT_EQ(messageBoxes.shown[1].text, L"录制 / 回放进行中，请先停止后再检查更新。");
@@ -385,8 +385,8 @@ TEST_F(MainWindowTest, StateTableOverIdleRecordingAndPlaying)
     EXPECT_TRUE(pumpMessagesUntil([this] { return status() == L"▶ 回放中...（第 1/3 次）"; }, 3000))
         << "each pass announces itself";
 
-    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
-    EXPECT_FALSE(thePlayer().isPlaying());
+    SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
+    EXPECT_FALSE(testPlayer().isPlaying());
     EXPECT_EQ(status(), L"⏹ 停止");
     expectIdle("stopped playback", true);
     pumpMessagesFor(50);  // the late end message changes nothing visible
@@ -395,8 +395,8 @@ TEST_F(MainWindowTest, StateTableOverIdleRecordingAndPlaying)
 
     // Recording over existing events asks first; No discards them.
     messageBoxes.answers = {IDNO};
-    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
-    ASSERT_TRUE(theRecorder().isRecording());
+    SendMessageW(window, WM_APP_RECORD_HOTKEY, 0, 0);
+    ASSERT_TRUE(testRecorder().isRecording());
     ASSERT_EQ(messageBoxes.shown.size(), 3u);
     EXPECT_EQ(messageBoxes.shown[2].text, L"开始新录制会清空当前的 3 条事件。\n\n是否先保存当前脚本？");
     EXPECT_EQ(messageBoxes.shown[2].type, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONQUESTION));
@@ -414,33 +414,33 @@ TEST_F(MainWindowTest, StateTableOverIdleRecordingAndPlaying)
 
     // F8 again while the notice is open: the second press is dropped, not queued.
     messageBoxes.onShow = [] {
-        PostMessageW(testWindow().Handle(), WM_APP_HOTKEY_F8, 0, 0);
-        PostMessageW(testWindow().Handle(), WM_APP_HOTKEY_F7, 0, 0);
+        PostMessageW(testWindow().handle(), WM_APP_RECORD_HOTKEY, 0, 0);
+        PostMessageW(testWindow().handle(), WM_APP_RECORD_ALT_HOTKEY, 0, 0);
         pumpMessagesFor(30);
     };
-    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
+    SendMessageW(window, WM_APP_RECORD_HOTKEY, 0, 0);
     messageBoxes.onShow = nullptr;
     ASSERT_EQ(messageBoxes.shown.size(), 4u);
     EXPECT_EQ(messageBoxes.shown[3].text,
               L"程序正在录制脚本，请勿重复按F8录制。\n\n如需停止录制，请按 F9，或点击「■ 停止录制」。");
     pumpMessagesFor(30);
     EXPECT_EQ(messageBoxes.shown.size(), 4u);
-    SendMessageW(window, WM_APP_HOTKEY_F7, 0, 0);
+    SendMessageW(window, WM_APP_RECORD_ALT_HOTKEY, 0, 0);
     EXPECT_EQ(messageBoxes.shown.size(), 5u) << "a later press shows the notice again";
 
     // An event captured while recording adds its row but keeps play disabled.
-    theRecorder().replaceEvents(sampleEvents(1));
+    captureMoves({{0, 0}});
     SendMessageW(window, WM_APP_EVENT_ADDED, 0, 0);
-    SendMessageW(window, WM_APP_EVENT_ADDED, 7, 0);  // an index the list does not hold
+    SendMessageW(window, WM_APP_EVENT_ADDED, 7, 0);  // a later message for the same event finds nothing new
     EXPECT_EQ(listRows(), 1);
     EXPECT_EQ(listRow(0), L"  #0001  移动 (0,0)");
     EXPECT_FALSE(controlEnabled(IDC_PLAY));
 
-    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
-    EXPECT_FALSE(theRecorder().isRecording());
+    SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
+    EXPECT_FALSE(testRecorder().isRecording());
     EXPECT_EQ(status(), L"已停止 (1条)");
     expectIdle("stopped recording", true);
-    EXPECT_TRUE(testWindow().IsUnsaved());
+    EXPECT_TRUE(testWindow().isUnsaved());
 }
 
 TEST_F(MainWindowTest, PlaybackToTheEndShowsDone)
@@ -454,7 +454,7 @@ TEST_F(MainWindowTest, PlaybackToTheEndShowsDone)
     SetDlgItemTextW(window, IDC_COUNT, L"1");
     command(IDC_PLAY);
     EXPECT_EQ(status(), L"▶ 回放中...");
-    ASSERT_TRUE(pumpMessagesUntil([] { return !thePlayer().isPlaying(); }, 5000));
+    ASSERT_TRUE(pumpMessagesUntil([] { return !testPlayer().isPlaying(); }, 5000));
     pumpMessagesFor(50);
     EXPECT_EQ(status(), L"✅ 完成");
     expectIdle("after a completed playback", true);
@@ -472,28 +472,25 @@ TEST_F(MainWindowTest, RecordRefusalsLeaveEventsAlone)
     ASSERT_EQ(messageBoxes.shown.size(), 1u);
     EXPECT_EQ(messageBoxes.shown[0].text, L"请至少选择鼠标或键盘");
     EXPECT_EQ(messageBoxes.shown[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
-    EXPECT_FALSE(theRecorder().isRecording());
+    EXPECT_FALSE(testRecorder().isRecording());
 
     CheckDlgButton(window, IDC_MOUSE, BST_CHECKED);
     messageBoxes.answers = {IDCANCEL};
     command(IDC_RECORD);
-    EXPECT_FALSE(theRecorder().isRecording());
+    EXPECT_FALSE(testRecorder().isRecording());
     messageBoxes.answers = {IDYES};  // then the save dialog is cancelled
     command(IDC_RECORD);
-    EXPECT_FALSE(theRecorder().isRecording());
+    EXPECT_FALSE(testRecorder().isRecording());
     EXPECT_EQ(fileDialogs.shown, 2);  // the load, then the cancelled save
-    EXPECT_EQ(theRecorder().eventCount(), 2u);
+    EXPECT_EQ(shownScript().eventCount(), 2u);
     EXPECT_EQ(listRows(), 2);
     expectIdle("after refused recordings", true);
 }
 
 TEST_F(MainWindowTest, CloseWithUnsavedEventsAsksAndCancelKeepsTheWindow)
 {
-    startHooks();
-    theRecorder().replaceEvents(sampleEvents(2));
-    SendMessageW(window, WM_APP_EVENT_ADDED, 0, 0);
-    SendMessageW(window, WM_APP_EVENT_ADDED, 1, 0);
-    ASSERT_TRUE(testWindow().IsUnsaved());
+    recordMoves({{0, 0}, {1, 0}});
+    ASSERT_TRUE(testWindow().isUnsaved());
     EXPECT_TRUE(controlEnabled(IDC_PLAY));
 
     messageBoxes.answers = {IDCANCEL};
@@ -507,12 +504,12 @@ TEST_F(MainWindowTest, CloseWithUnsavedEventsAsksAndCancelKeepsTheWindow)
     messageBoxes.answers = {IDYES};  // the save dialog is cancelled: the window stays
     SendMessageW(window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(IsWindow(window));
-    EXPECT_EQ(theRecorder().hookState(), HookState::Installed);
+    EXPECT_EQ(testRecorder().hookState(), HookState::Installed);
 
     messageBoxes.answers = {IDNO};
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(testWindow().Handle(), nullptr);
+    EXPECT_EQ(testWindow().handle(), nullptr);
     MSG quit{};
     EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 0u);
@@ -525,8 +522,7 @@ TEST_F(MainWindowTest, SaveWritesTheScriptAndReportsFailures)
     EXPECT_EQ(messageBoxes.shown[0].text, L"无事件");
     EXPECT_EQ(fileDialogs.shown, 0);
 
-    theRecorder().replaceEvents(sampleEvents(3));
-    SendMessageW(window, WM_APP_EVENT_ADDED, 0, 0);
+    recordMoves({{0, 0}, {1, 0}, {2, 0}});
     const std::wstring path = tempPath(L"lr_ui_saved.json");
     DeleteFileW(path.c_str());
     fileDialogs.paths = {L"Z:\\no\\such\\folder\\x.json", path};
@@ -535,13 +531,13 @@ TEST_F(MainWindowTest, SaveWritesTheScriptAndReportsFailures)
     EXPECT_EQ(messageBoxes.shown[1].text.rfind(L"保存失败: ", 0), 0u)
         << "got: " << std::string(messageBoxes.shown[1].text.begin(), messageBoxes.shown[1].text.end());
     EXPECT_EQ(messageBoxes.shown[1].caption, L"错误");
-    EXPECT_TRUE(testWindow().IsUnsaved());
+    EXPECT_TRUE(testWindow().isUnsaved());
 
     command(IDC_SAVE);
     ASSERT_EQ(messageBoxes.shown.size(), 3u);
     EXPECT_EQ(messageBoxes.shown[2].text, L"已保存");
     EXPECT_EQ(status(), L"已保存脚本");
-    EXPECT_FALSE(testWindow().IsUnsaved());
+    EXPECT_FALSE(testWindow().isUnsaved());
     std::vector<MacroEvent> reloaded;
     std::wstring error;
     ASSERT_TRUE(loadScript(path, reloaded, error));
@@ -568,7 +564,7 @@ TEST_F(MainWindowTest, LoadAndClearKeepOrReplaceTheScript)
     ASSERT_EQ(messageBoxes.shown.size(), 1u);
     EXPECT_EQ(messageBoxes.shown[0].text.rfind(L"加载失败: ", 0), 0u);
     EXPECT_EQ(messageBoxes.shown[0].caption, L"错误");
-    EXPECT_EQ(theRecorder().eventCount(), 4u);
+    EXPECT_EQ(shownScript().eventCount(), 4u);
     EXPECT_EQ(listRows(), 4);
     EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(4)");
 
@@ -581,10 +577,10 @@ TEST_F(MainWindowTest, LoadAndClearKeepOrReplaceTheScript)
     messageBoxes.answers = {IDNO};
     command(IDC_CLEAR);
     EXPECT_EQ(messageBoxes.shown.back().text, L"清空所有事件？");
-    EXPECT_EQ(theRecorder().eventCount(), 4u);
+    EXPECT_EQ(shownScript().eventCount(), 4u);
     messageBoxes.answers = {IDYES};
     command(IDC_CLEAR);
-    EXPECT_EQ(theRecorder().eventCount(), 0u);
+    EXPECT_EQ(shownScript().eventCount(), 0u);
     EXPECT_EQ(listRows(), 0);
     EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(0)");
     EXPECT_EQ(status(), L"已清空");
@@ -611,7 +607,7 @@ TEST_F(MainWindowTest, UpdateButtonStaysVisibleOverTheStatusLine)
     GetWindowRect(button, &box);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
     for (const wchar_t* text : {L"已加载脚本", L"▶ 回放中...（第 12/999 次）", L"就绪  ·  F8 录制 / F9 停止"}) {
-        testWindow().SetStatus(text);
+        testWindow().setStatus(text);
         pumpMessagesFor(100);
         HDC dc = GetDC(window);
         const COLORREF edge = GetPixel(dc, box.right - 1, box.bottom - 1);
@@ -626,8 +622,8 @@ TEST_F(MainWindowTest, HundredThousandRowsFillWithinSeconds)
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    theRecorder().replaceEvents(events);
-    testWindow().ShowEventRows();
+    replaceShownEvents(events);
+    testWindow().showEventRows();
     QueryPerformanceCounter(&end);
     const double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
     std::printf("filling 100000 rows took %.3f s\n", seconds);

@@ -17,16 +17,16 @@ TEST(NumberFields, SpeedTextIsPrefixParsedDefaultedAndClamped)
         {L"3.", 3.0, L"3.0"},    {L".5", 0.5, L"0.5"},
     };
     for (const Case& c : cases) {
-        const double speed = ParseSpeedText(c.text);
+        const double speed = parseSpeedText(c.text);
         EXPECT_DOUBLE_EQ(speed, c.speed) << c.text;
-        EXPECT_EQ(FormatSpeedText(speed), c.shown) << c.text;
+        EXPECT_EQ(formatSpeedText(speed), c.shown) << c.text;
     }
     // Whatever way a tie rounds, the shown text reads back as itself: the shown value is the one used.
-    const std::wstring shown = FormatSpeedText(ParseSpeedText(L"1.25"));
+    const std::wstring shown = formatSpeedText(parseSpeedText(L"1.25"));
     EXPECT_TRUE(shown == L"1.2" || shown == L"1.3") << shown;
-    EXPECT_EQ(FormatSpeedText(ParseSpeedText(shown)), shown);
+    EXPECT_EQ(formatSpeedText(parseSpeedText(shown)), shown);
     // Only the first 31 characters count: a digit in position 32 is not read.
-    EXPECT_DOUBLE_EQ(ParseSpeedText(std::wstring(30, L' ') + L"2" + L"5"), 2.0);
+    EXPECT_DOUBLE_EQ(parseSpeedText(std::wstring(30, L' ') + L"2" + L"5"), 2.0);
 }
 
 TEST(NumberFields, LoopCountTextIsPrefixParsedAndClamped)
@@ -48,9 +48,9 @@ TEST(NumberFields, LoopCountTextIsPrefixParsedAndClamped)
                  {L"-99999999999999", 1},
                  {L"4.9", 4}};
     for (const Case& c : cases) {
-        EXPECT_EQ(ParseLoopCountText(c.text), c.count) << c.text;
+        EXPECT_EQ(parseLoopCountText(c.text), c.count) << c.text;
     }
-    EXPECT_EQ(ParseLoopCountText(std::wstring(14, L' ') + L"5" + L"7"), 5);
+    EXPECT_EQ(parseLoopCountText(std::wstring(14, L' ') + L"5" + L"7"), 5);
 }
 
 TEST(NumberFields, ArrowStepsStayInRange)
@@ -62,16 +62,16 @@ TEST(NumberFields, ArrowStepsStayInRange)
     } speeds[] = {{10.0, 1, 100}, {0.1, -1, 1},    {1.0, 1, 11},           {1.0, -1, 9},
                   {1.25, 1, 14},  {5.0, -1000, 1}, {5.0, 2147483647, 100}, {0.1, -2147483647 - 1, 1}};
     for (const SpeedCase& c : speeds) {
-        EXPECT_EQ(StepSpeedPosition(c.speed, c.delta), c.position) << c.speed << " " << c.delta;
+        EXPECT_EQ(stepSpeedPosition(c.speed, c.delta), c.position) << c.speed << " " << c.delta;
     }
-    EXPECT_EQ(SpeedSpinPosition(1.25), 13);
-    EXPECT_EQ(SpeedSpinPosition(10.0), 100);
+    EXPECT_EQ(speedSpinPosition(1.25), 13);
+    EXPECT_EQ(speedSpinPosition(10.0), 100);
 
     struct CountCase {
         int count, delta, result;
     } counts[] = {{1, -1, 1}, {999, 1, 999}, {5, 1, 6}, {5, -1, 4}, {998, 2147483647, 999}, {2, -2147483647 - 1, 1}};
     for (const CountCase& c : counts) {
-        EXPECT_EQ(StepLoopCount(c.count, c.delta), c.result) << c.count << " " << c.delta;
+        EXPECT_EQ(stepLoopCount(c.count, c.delta), c.result) << c.count << " " << c.delta;
     }
 }
 

@@ -86,18 +86,18 @@ TEST_F(OutsideRequestsTest, ADroppedScriptIsLoadedAsTheLoadCommandLoadsIt)
 {
     EXPECT_NE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0) << "the window takes dropped files";
     drop({scriptFile(L"lr_ui_drop_3.json", 3)});
-    EXPECT_EQ(theRecorder().eventCount(), 3u);
+    EXPECT_EQ(shownScript().eventCount(), 3u);
     EXPECT_EQ(listRows(), 3);
     EXPECT_EQ(listRow(2), L"  #0003  移动 (2,0)");
     EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(3)");
     EXPECT_EQ(status(), L"已加载脚本");
-    EXPECT_FALSE(testWindow().IsUnsaved());
+    EXPECT_FALSE(testWindow().isUnsaved());
     EXPECT_TRUE(messageBoxes.shown.empty()) << "a drop needs no confirmation box";
     expectIdle("after a drop", true);
 
     // Several files: the first is loaded and the status says that only it was.
     drop({scriptFile(L"lr_ui_drop_5.json", 5), scriptFile(L"lr_ui_drop_2.json", 2)});
-    EXPECT_EQ(theRecorder().eventCount(), 5u);
+    EXPECT_EQ(shownScript().eventCount(), 5u);
     EXPECT_EQ(status(), L"已加载脚本（只加载了第一个文件）");
 
     // A file that is no script: the Load command's error, the script kept.
@@ -110,32 +110,32 @@ TEST_F(OutsideRequestsTest, ADroppedScriptIsLoadedAsTheLoadCommandLoadsIt)
     drop({broken});
     ASSERT_EQ(messageBoxes.shown.size(), 1u);
     EXPECT_EQ(messageBoxes.shown[0].text.rfind(L"加载失败: ", 0), 0u);
-    EXPECT_EQ(theRecorder().eventCount(), 5u);
+    EXPECT_EQ(shownScript().eventCount(), 5u);
     EXPECT_EQ(listRows(), 5);
 }
 
 TEST_F(OutsideRequestsTest, ADropDuringARecordingIsRefusedAndSaysSo)
 {
     startHooks();
-    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
-    ASSERT_TRUE(theRecorder().isRecording());
+    SendMessageW(window, WM_APP_RECORD_HOTKEY, 0, 0);
+    ASSERT_TRUE(testRecorder().isRecording());
     drop({scriptFile(L"lr_ui_drop_refused.json", 4)});
     ASSERT_EQ(messageBoxes.shown.size(), 1u);
     EXPECT_EQ(messageBoxes.shown[0].text, L"录制 / 回放进行中，请先停止后再加载脚本。");
-    EXPECT_TRUE(theRecorder().isRecording());
-    EXPECT_EQ(theRecorder().eventCount(), 0u);
+    EXPECT_TRUE(testRecorder().isRecording());
+    EXPECT_EQ(shownScript().eventCount(), 0u);
     EXPECT_EQ(status(), L"● 录制中...");
 }
 
 TEST_F(OutsideRequestsTest, FilesNamedOnTheCommandLineAreOpenedLikeADrop)
 {
-    testWindow().OpenScriptFiles({scriptFile(L"lr_ui_open.json", 2)});
+    testWindow().openScriptFiles({scriptFile(L"lr_ui_open.json", 2)});
     EXPECT_EQ(listRows(), 2);
     EXPECT_EQ(status(), L"已加载脚本");
-    testWindow().OpenScriptFiles({tempPath(L"lr_ui_no_such_file.json")});
+    testWindow().openScriptFiles({tempPath(L"lr_ui_no_such_file.json")});
     ASSERT_EQ(messageBoxes.shown.size(), 1u);
     EXPECT_EQ(messageBoxes.shown[0].text, L"加载失败: 无法打开文件");
-    EXPECT_EQ(theRecorder().eventCount(), 2u);
+    EXPECT_EQ(shownScript().eventCount(), 2u);
 }
 
 TEST_F(OutsideRequestsTest, AnUnattendedPlaybackShowsItsValuesAndClosesTheWindowAtItsEnd)
@@ -150,7 +150,7 @@ TEST_F(OutsideRequestsTest, AnUnattendedPlaybackShowsItsValuesAndClosesTheWindow
     playback.speed = 2.5;
     playback.loops = 2;
     playback.clickFidelity = false;
-    ASSERT_TRUE(testWindow().StartUnattendedPlayback(playback));
+    ASSERT_TRUE(testWindow().startUnattendedPlayback(playback));
     EXPECT_EQ(controlText(IDC_SPEED), L"2.5");
     EXPECT_EQ(controlText(IDC_COUNT), L"2");
     EXPECT_EQ(IsDlgButtonChecked(window, IDC_LOOP), BST_UNCHECKED);
@@ -158,7 +158,7 @@ TEST_F(OutsideRequestsTest, AnUnattendedPlaybackShowsItsValuesAndClosesTheWindow
     EXPECT_EQ(status(), L"▶ 回放中...（共 2 次）");
     EXPECT_EQ(listRows(), 3);
     ASSERT_TRUE(pumpMessagesUntil([this] { return !IsWindow(window); }, 10000)) << "the window closes itself";
-    EXPECT_EQ(testWindow().UnattendedOutcome(), MainWindow::PlaybackOutcome::Completed);
+    EXPECT_EQ(testWindow().unattendedOutcome(), MainWindow::PlaybackOutcome::Completed);
     EXPECT_TRUE(messageBoxes.shown.empty()) << "nothing may wait for a person";
 }
 
@@ -169,12 +169,12 @@ TEST_F(OutsideRequestsTest, AnUnattendedPlaybackStoppedWithTheStopKeyEndsAsStopp
     playback.events = sampleEvents(2);
     playback.events[0].delay = 300.0;
     playback.endless = true;
-    ASSERT_TRUE(testWindow().StartUnattendedPlayback(playback));
+    ASSERT_TRUE(testWindow().startUnattendedPlayback(playback));
     EXPECT_EQ(IsDlgButtonChecked(window, IDC_LOOP), BST_CHECKED);
     EXPECT_EQ(status(), L"▶ 回放中...（无限循环）");
-    PostMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+    PostMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
     ASSERT_TRUE(pumpMessagesUntil([this] { return !IsWindow(window); }, 5000));
-    EXPECT_EQ(testWindow().UnattendedOutcome(), MainWindow::PlaybackOutcome::Stopped);
+    EXPECT_EQ(testWindow().unattendedOutcome(), MainWindow::PlaybackOutcome::Stopped);
 }
 
 TEST_F(OutsideRequestsTest, APlaybackTheSystemRefusesSaysSoAndAnUnattendedOneEndsAsRefused)
@@ -184,19 +184,19 @@ TEST_F(OutsideRequestsTest, APlaybackTheSystemRefusesSaysSoAndAnUnattendedOneEnd
     refusing.sendInput = &refuseKeys;
     ScopedSeam guard(playbackInputSeam, refusing);
 
-    theRecorder().replaceEvents({keyPress("A"), keyPress("B")});
-    testWindow().ShowEventRows();
+    replaceShownEvents({keyPress("A"), keyPress("B")});
+    testWindow().showEventRows();
     command(IDC_PLAY);
-    ASSERT_TRUE(pumpMessagesUntil([] { return !thePlayer().isPlaying(); }, 5000));
+    ASSERT_TRUE(pumpMessagesUntil([] { return !testPlayer().isPlaying(); }, 5000));
     pumpMessagesFor(50);
     EXPECT_EQ(status(), L"⚠ 回放被系统拒绝（目标程序可能以管理员身份运行）");
     expectIdle("after a refused playback", true);
 
     MainWindow::UnattendedPlayback playback;
     playback.events = {keyPress("A")};
-    ASSERT_TRUE(testWindow().StartUnattendedPlayback(playback));
+    ASSERT_TRUE(testWindow().startUnattendedPlayback(playback));
     ASSERT_TRUE(pumpMessagesUntil([this] { return !IsWindow(window); }, 5000));
-    EXPECT_EQ(testWindow().UnattendedOutcome(), MainWindow::PlaybackOutcome::Refused) << "exit code 5";
+    EXPECT_EQ(testWindow().unattendedOutcome(), MainWindow::PlaybackOutcome::Refused) << "exit code 5";
     EXPECT_TRUE(messageBoxes.shown.empty());
 }
 

@@ -26,6 +26,13 @@ namespace {
 
 std::vector<UINT> hotkeysPosted;
 
+// The recorder whose hotkeys the dialog pauses and which takes the settings chosen.
+Recorder& settingsRecorder()
+{
+    static Recorder recorder;
+    return recorder;
+}
+
 LRESULT CALLBACK receiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message >= WM_APP && message < WM_APP + 0x100) {
@@ -44,12 +51,12 @@ public:
         thread_.start([this, save] {
             SettingsDialogCalls calls;
             calls.save = save;
-            calls.pauseHotkeys = [](bool paused) { theRecorder().pauseHotkeys(paused); };
+            calls.pauseHotkeys = [](bool paused) { settingsRecorder().pauseHotkeys(paused); };
             const std::optional<UserSettings> chosen = runSettingsDialog(nullptr, settings_, calls);
             answer_ = chosen.has_value();
             if (chosen) {
                 settings_ = *chosen;
-                applyUserSettings(theRecorder(), settings_);  // as the main window does
+                applyUserSettings(settingsRecorder(), settings_);  // as the main window does
             }
             done_ = true;
         });
@@ -138,17 +145,17 @@ protected:
         RegisterClassW(&windowClass);
         receiver = WindowHandle(CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                                 windowClass.hInstance, nullptr));
-        theRecorder().startHookThread(receiver.get());
+        settingsRecorder().startHookThread(receiver.get());
     }
     static void TearDownTestSuite()
     {
-        theRecorder().stopHookThread();
+        settingsRecorder().stopHookThread();
         receiver.reset();
     }
 
     void SetUp() override
     {
-        ASSERT_EQ(theRecorder().hookState(), HookState::Installed);
+        ASSERT_EQ(settingsRecorder().hookState(), HookState::Installed);
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         static int counter = 0;
@@ -156,11 +163,11 @@ protected:
                   std::to_wstring(++counter);
         CreateDirectoryW(appData.c_str(), nullptr);
         SetEnvironmentVariableW(L"APPDATA", appData.c_str());
-        applyUserSettings(theRecorder(), UserSettings{});
+        applyUserSettings(settingsRecorder(), UserSettings{});
         pumpMessagesFor(50);
         hotkeysPosted.clear();
     }
-    void TearDown() override { applyUserSettings(theRecorder(), UserSettings{}); }
+    void TearDown() override { applyUserSettings(settingsRecorder(), UserSettings{}); }
 
     std::wstring appData;
     static WindowHandle receiver;
@@ -197,7 +204,7 @@ TEST_F(SettingsDialogTest, KeyboardAloneChoosesTheChordsAndOkWritesTheFile)
     ASSERT_TRUE(keys(L"Tab space"));
     EXPECT_TRUE(pumpMessagesUntil(
         [&] { return IsDlgButtonChecked(dialog.window(), kStopOnUserInputBox) == BST_CHECKED; }, 3000));
-    EXPECT_EQ(countPosted(WM_APP_HOTKEY_F8), 0u) << "hotkeys are paused while the dialog is open";
+    EXPECT_EQ(countPosted(WM_APP_RECORD_HOTKEY), 0u) << "hotkeys are paused while the dialog is open";
     ASSERT_TRUE(keys(L"Return"));
     ASSERT_TRUE(dialog.waitEnd());
     EXPECT_TRUE(dialog.answer());
@@ -213,7 +220,7 @@ TEST_F(SettingsDialogTest, KeyboardAloneChoosesTheChordsAndOkWritesTheFile)
     hotkeysPosted.clear();
     ASSERT_TRUE(keys(L"F8 F7 ctrl+shift+F11 F12"));
     pumpMessagesFor(200);
-    EXPECT_EQ(hotkeysPosted, (std::vector<UINT>{WM_APP_HOTKEY_F8, WM_APP_HOTKEY_F9}));
+    EXPECT_EQ(hotkeysPosted, (std::vector<UINT>{WM_APP_RECORD_HOTKEY, WM_APP_STOP_HOTKEY}));
 }
 
 TEST_F(SettingsDialogTest, OkRefusesTypedKeysAndEqualKeysAndSaysWhy)

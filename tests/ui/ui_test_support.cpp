@@ -47,7 +47,7 @@ bool answerFileDialog(HWND, ScriptDialog, std::wstring& path)
 // The dialogs of the window answered by the test for as long as its window is open.
 struct AnsweredDialogs {
     ScopedSeam<MessageBoxFn> boxes{messageBoxSeam, &answerMessageBox};
-    ScopedSeam<ChooseScriptPathFn> files{chooseScriptPath, &answerFileDialog};
+    ScopedSeam<ChooseScriptPathFn> files{chooseScriptPathSeam, &answerFileDialog};
 };
 std::unique_ptr<AnsweredDialogs> answeredDialogs;
 
@@ -59,31 +59,61 @@ HWND openMainWindow(int dpi)
     if (!registered) {
         INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
         InitCommonControlsEx(&controls);
-        registered = MainWindow::RegisterWindowClass(GetModuleHandleW(nullptr));
+        registered = MainWindow::registerWindowClass(GetModuleHandleW(nullptr));
     }
     answeredDialogs = std::make_unique<AnsweredDialogs>();
     messageBoxes = MessageBoxScript{};
     fileDialogs = FileDialogScript{};
     MainWindow& window = testWindow();
-    HWND handle = window.Create(GetModuleHandleW(nullptr), dpi);
+    HWND handle = window.create(GetModuleHandleW(nullptr), dpi);
     if (handle != nullptr) {
         ShowWindow(handle, SW_SHOW);
         UpdateWindow(handle);
-        window.ApplyStartupDpi(dpi);
+        window.applyStartupDpi(dpi);
         pumpMessagesFor(50);
     }
     return handle;
 }
 
+Recorder& testRecorder()
+{
+    static Recorder recorder;
+    return recorder;
+}
+
+Player& testPlayer()
+{
+    static Player player;
+    return player;
+}
+
 MainWindow& testWindow()
 {
-    static MainWindow window;
+    static MainWindow window(testRecorder(), testPlayer());
     return window;
+}
+
+void editShownEvents(void (*edit)(std::vector<MacroEvent>& events))
+{
+    std::vector<MacroEvent> events = shownScript().events();
+    edit(events);
+    replaceShownEvents(std::move(events));
+}
+
+void captureMoves(std::initializer_list<POINT> places)
+{
+    for (const POINT& place : places) {
+        // Beyond the capture's 20 ms between moves.
+        Sleep(30);
+        MSLLHOOKSTRUCT info{};
+        info.pt = place;
+        testRecorder().onMouseHook(WM_MOUSEMOVE, info);
+    }
 }
 
 void closeMainWindow()
 {
-    if (HWND handle = testWindow().Handle()) {
+    if (HWND handle = testWindow().handle()) {
         DestroyWindow(handle);
     }
     MSG message;
@@ -98,13 +128,13 @@ void closeMainWindow()
 std::wstring controlText(int id)
 {
     wchar_t text[256] = L"";
-    GetDlgItemTextW(testWindow().Handle(), id, text, 256);
+    GetDlgItemTextW(testWindow().handle(), id, text, 256);
     return text;
 }
 
 bool controlEnabled(int id)
 {
-    return IsWindowEnabled(GetDlgItem(testWindow().Handle(), id)) != FALSE;
+    return IsWindowEnabled(GetDlgItem(testWindow().handle(), id)) != FALSE;
 }
 
 std::vector<MacroEvent> sampleEvents(size_t count)

@@ -12,6 +12,7 @@
 
 #include "player/player.h"
 #include "recorder/recorder.h"
+#include "recorder/recorder_messages.h"
 #include "script/macro_event.h"
 #include "script/script_file.h"
 #include "ui/control_ids.h"
@@ -42,8 +43,25 @@ extern FileDialogScript fileDialogs;
 
 // Creates the main window (class registered once) at the given DPI with the seams above, shown.
 HWND openMainWindow(int dpi = 96);
-// The window object of the test process.
+// The window object of the test process, and the recorder and the player it drives.
 MainWindow& testWindow();
+Recorder& testRecorder();
+Player& testPlayer();
+// The script the window shows.
+inline ScriptDocument& shownScript()
+{
+    return testWindow().document();
+}
+// Replaces the events shown (the rows follow only when the test shows them).
+inline void replaceShownEvents(std::vector<MacroEvent> events)
+{
+    shownScript().replace(ScriptContents{std::move(events)});
+}
+// Changes the events shown in place, as a new script.
+void editShownEvents(void (*edit)(std::vector<MacroEvent>& events));
+// Real mouse moves as the input hook hands them to the recorder, far enough apart in time for the
+// capture to keep each one; the recorder posts WM_APP_EVENT_ADDED for each.
+void captureMoves(std::initializer_list<POINT> places);
 // Destroys the main window if it still exists and drops the quit message its destruction posts.
 void closeMainWindow();
 
@@ -59,20 +77,19 @@ protected:
     {
         window = openMainWindow();
         ASSERT_NE(window, nullptr);
-        theRecorder().clearEvents();
+        ASSERT_TRUE(shownScript().empty());
     }
     void TearDown() override
     {
-        if (thePlayer().isPlaying()) {
-            thePlayer().stopPlayback();
+        if (testPlayer().isPlaying()) {
+            testPlayer().stopPlayback();
         }
-        if (theRecorder().isRecording()) {
-            theRecorder().stopRecording();
+        if (testRecorder().isRecording()) {
+            testRecorder().stopRecording();
         }
-        theRecorder().stopHookThread();
-        thePlayer().setMainWindow(nullptr);
+        testRecorder().stopHookThread();
+        testPlayer().setMainWindow(nullptr);
         closeMainWindow();
-        theRecorder().clearEvents();
     }
 
     void command(int id, int code = BN_CLICKED)
@@ -109,9 +126,20 @@ protected:
     }
     void startHooks()
     {
-        ASSERT_TRUE(theRecorder().startHookThread(window));
-        ASSERT_EQ(theRecorder().hookState(), HookState::Installed);
-        thePlayer().setMainWindow(window);
+        ASSERT_TRUE(testRecorder().startHookThread(window));
+        ASSERT_EQ(testRecorder().hookState(), HookState::Installed);
+        testPlayer().setMainWindow(window);
+    }
+    // A recording of real mouse moves, from the record hotkey to the stop hotkey: the script
+    // shown is then unsaved.
+    void recordMoves(std::initializer_list<POINT> places)
+    {
+        startHooks();
+        SendMessageW(window, WM_APP_RECORD_HOTKEY, 0, 0);
+        ASSERT_TRUE(testRecorder().isRecording());
+        captureMoves(places);
+        SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
+        ASSERT_EQ(shownScript().eventCount(), places.size());
     }
 
     HWND window = nullptr;

@@ -18,14 +18,14 @@ protected:
         script[0].delay = 300.0;
         loadThroughCommand(script, L"lr_ui_long.json");
         command(IDC_PLAY);
-        ASSERT_TRUE(thePlayer().isPlaying());
+        ASSERT_TRUE(testPlayer().isPlaying());
         messageBoxes.shown.clear();
     }
 };
 
 void pressRecordHotkey()
 {
-    PostMessageW(testWindow().Handle(), WM_APP_HOTKEY_F8, 0, 0);
+    PostMessageW(testWindow().handle(), WM_APP_RECORD_HOTKEY, 0, 0);
     pumpMessagesFor(30);
 }
 
@@ -45,11 +45,11 @@ TEST_F(WindowCommandsTest, LoadWhoseDialogEndsDuringARecordingIsRefusedAndTheRec
     fileDialogs.onShow = nullptr;
     DeleteFileW(path.c_str());
 
-    ASSERT_TRUE(theRecorder().isRecording());
+    ASSERT_TRUE(testRecorder().isRecording());
     ASSERT_EQ(messageBoxes.shown.size(), 2u);
     EXPECT_EQ(messageBoxes.shown[0].text, L"开始新录制会清空当前的 3 条事件。\n\n是否先保存当前脚本？");
     EXPECT_EQ(messageBoxes.shown[1].text, L"录制 / 回放进行中，已取消加载。");
-    EXPECT_EQ(theRecorder().eventCount(), 0u) << "the script chosen in the dialog must not replace the recording";
+    EXPECT_EQ(shownScript().eventCount(), 0u) << "the script chosen in the dialog must not replace the recording";
     EXPECT_EQ(listRows(), 0);
     EXPECT_EQ(status(), L"● 录制中...");
     expectButtons("recording", {{IDC_RECORD, false, L"● 录制中"},
@@ -60,10 +60,10 @@ TEST_F(WindowCommandsTest, LoadWhoseDialogEndsDuringARecordingIsRefusedAndTheRec
 
     // The play command is refused during the recording, from the button's message as well.
     command(IDC_PLAY);
-    EXPECT_FALSE(thePlayer().isPlaying());
-    EXPECT_TRUE(theRecorder().isRecording());
-    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
-    EXPECT_FALSE(theRecorder().isRecording());
+    EXPECT_FALSE(testPlayer().isPlaying());
+    EXPECT_TRUE(testRecorder().isRecording());
+    SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
+    EXPECT_FALSE(testRecorder().isRecording());
     EXPECT_EQ(status(), L"已停止 (0条)");
 }
 
@@ -81,10 +81,10 @@ TEST_F(WindowCommandsTest, RecordingStartedFromTheLoadedBoxIsWhatTheStatusSays)
     loadThroughCommand(sampleEvents(5), L"lr_ui_box.json");
     messageBoxes.onShow = nullptr;
 
-    ASSERT_TRUE(theRecorder().isRecording());
+    ASSERT_TRUE(testRecorder().isRecording());
     EXPECT_EQ(status(), L"● 录制中...");
     EXPECT_FALSE(controlEnabled(IDC_PLAY));
-    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
+    SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
     EXPECT_EQ(status(), L"已停止 (0条)");
     expectIdle("after the recording", false);
 }
@@ -98,12 +98,12 @@ TEST_F(WindowCommandsTest, ScriptCommandsDuringAPlaybackLeaveTheEventsAlone)
 
     for (int id : {IDC_CLEAR, IDC_LOAD, IDC_SAVE, IDC_RECORD}) {
         command(id);
-        EXPECT_TRUE(thePlayer().isPlaying()) << id;
-        EXPECT_EQ(theRecorder().eventCount(), 4u) << id;
+        EXPECT_TRUE(testPlayer().isPlaying()) << id;
+        EXPECT_EQ(shownScript().eventCount(), 4u) << id;
         EXPECT_EQ(listRows(), 4) << id;
     }
-    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
-    EXPECT_FALSE(theRecorder().isRecording()) << "F8 while playing does nothing";
+    SendMessageW(window, WM_APP_RECORD_HOTKEY, 0, 0);
+    EXPECT_FALSE(testRecorder().isRecording()) << "F8 while playing does nothing";
     EXPECT_EQ(fileDialogs.shown, dialogsBefore) << "no dialog opens during a playback";
     EXPECT_TRUE(messageBoxes.shown.empty());
     EXPECT_EQ(status(), L"▶ 回放中...");
@@ -113,8 +113,8 @@ TEST_F(WindowCommandsTest, APassAnnouncedJustBeforeAStopDoesNotOverwriteTheStop)
 {
     startHooks();
     startLongPlayback(3);
-    SendMessageW(window, WM_APP_HOTKEY_F9, 0, 0);
-    ASSERT_FALSE(thePlayer().isPlaying());
+    SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
+    ASSERT_FALSE(testPlayer().isPlaying());
     EXPECT_EQ(status(), L"⏹ 停止");
     // The playback thread posted the start of a pass just before it saw the stop.
     SendMessageW(window, WM_APP_PLAYBACK_LOOP, 2, 3);
@@ -125,18 +125,18 @@ TEST_F(WindowCommandsTest, APassAnnouncedJustBeforeAStopDoesNotOverwriteTheStop)
 TEST_F(WindowCommandsTest, ScriptCommandsDuringARecordingLeaveItAlone)
 {
     startHooks();
-    SendMessageW(window, WM_APP_HOTKEY_F8, 0, 0);
-    ASSERT_TRUE(theRecorder().isRecording());
-    theRecorder().replaceEvents(sampleEvents(2));
+    SendMessageW(window, WM_APP_RECORD_HOTKEY, 0, 0);
+    ASSERT_TRUE(testRecorder().isRecording());
+    captureMoves({{0, 0}, {1, 0}});
     SendMessageW(window, WM_APP_EVENT_ADDED, 0, 0);
     SendMessageW(window, WM_APP_EVENT_ADDED, 1, 0);
     fileDialogs.paths = {tempPath(L"lr_ui_never.json")};
     messageBoxes.shown.clear();
     for (int id : {IDC_CLEAR, IDC_LOAD, IDC_SAVE, IDC_PLAY, IDC_CHECK_UPDATE}) {
         command(id);
-        EXPECT_TRUE(theRecorder().isRecording()) << id;
-        EXPECT_FALSE(thePlayer().isPlaying()) << id;
-        EXPECT_EQ(theRecorder().eventCount(), 2u) << id;
+        EXPECT_TRUE(testRecorder().isRecording()) << id;
+        EXPECT_FALSE(testPlayer().isPlaying()) << id;
+        EXPECT_EQ(shownScript().eventCount(), 2u) << id;
     }
     EXPECT_EQ(fileDialogs.shown, 0) << "no dialog opens during a recording";
     ASSERT_EQ(messageBoxes.shown.size(), 1u) << "only the update button explains itself";
@@ -159,7 +159,7 @@ TEST_F(WindowCommandsTest, ClearAnsweredAfterARecordingStartedClearsNothingMore)
     };
     command(IDC_CLEAR);
     messageBoxes.onShow = nullptr;
-    ASSERT_TRUE(theRecorder().isRecording());
+    ASSERT_TRUE(testRecorder().isRecording());
     EXPECT_EQ(status(), L"● 录制中...") << "the clear must not report itself over the recording";
 }
 

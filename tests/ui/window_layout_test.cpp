@@ -49,9 +49,9 @@ TEST(WindowLayout, ScalingRoundsHalvesAwayFromZeroLikeMulDiv)
 
 TEST(WindowLayout, InitialSizeAt96Dpi)
 {
-    const WindowLayout layout = ComputeLayout(InitialClientWidth(96), InitialClientHeight(96), 96);
-    EXPECT_EQ(InitialClientWidth(96), 620);
-    EXPECT_EQ(InitialClientHeight(96), 482);
+    const WindowLayout layout = computeLayout(initialClientWidth(96), initialClientHeight(96), 96);
+    EXPECT_EQ(initialClientWidth(96), 620);
+    EXPECT_EQ(initialClientHeight(96), 482);
     expectPlacements(layout, {
                                  {IDC_GROUP_CAPTURE, 10, 6, 600, 52},    {IDC_MOUSE, 28, 26, 72, 22},
                                  {IDC_KEYBOARD, 120, 26, 72, 22},        {IDC_GROUP_RECORD, 10, 64, 600, 58},
@@ -71,9 +71,9 @@ TEST(WindowLayout, InitialSizeAt96Dpi)
 
 TEST(WindowLayout, InitialSizeAt144DpiScalesEveryTermOnItsOwn)
 {
-    EXPECT_EQ(InitialClientWidth(144), 930);
-    EXPECT_EQ(InitialClientHeight(144), 723);
-    const WindowLayout layout = ComputeLayout(930, 723, 144);
+    EXPECT_EQ(initialClientWidth(144), 930);
+    EXPECT_EQ(initialClientHeight(144), 723);
+    const WindowLayout layout = computeLayout(930, 723, 144);
     expectPlacements(layout, {
                                  {IDC_EVENT_LIST, 30, 444, 870, 213},
                                  {IDC_GROUP_EVENTS, 15, 414, 900, 258},
@@ -84,7 +84,7 @@ TEST(WindowLayout, InitialSizeAt144DpiScalesEveryTermOnItsOwn)
                              });
     // At 120 DPI the sum of separately rounded terms differs from rounding the sum:
     // 214 and 22 scale to 268 and 28 (296), while 236 would scale to 295.
-    const WindowLayout at120 = ComputeLayout(775, 603, 120);
+    const WindowLayout at120 = computeLayout(775, 603, 120);
     EXPECT_EQ(placementOf(at120, IDC_SAVE).y, 296);
 }
 
@@ -94,31 +94,31 @@ TEST(WindowLayout, ShortClientKeepsEventsGroupAtItsMinimum)
         const int s80 = scaleForDpi(80, dpi);
         const int threshold = scaleForDpi(276, dpi) + scaleForDpi(24, dpi) + scaleForDpi(10, dpi) + s80;
         for (int height : {0, 100, threshold - 1, threshold}) {
-            const WindowLayout layout = ComputeLayout(InitialClientWidth(dpi), height, dpi);
+            const WindowLayout layout = computeLayout(initialClientWidth(dpi), height, dpi);
             EXPECT_EQ(placementOf(layout, IDC_GROUP_EVENTS).height, s80) << height << " at " << dpi;
             EXPECT_EQ(placementOf(layout, IDC_EVENT_LIST).height, s80 - scaleForDpi(30, dpi));
             EXPECT_EQ(placementOf(layout, IDC_STATUS).y, height - scaleForDpi(24, dpi));
         }
-        const WindowLayout taller = ComputeLayout(InitialClientWidth(dpi), threshold + 7, dpi);
+        const WindowLayout taller = computeLayout(initialClientWidth(dpi), threshold + 7, dpi);
         EXPECT_EQ(placementOf(taller, IDC_GROUP_EVENTS).height, s80 + 7);
     }
 }
 
 TEST(WindowLayout, WideClientStretchesGroupsListAndStatus)
 {
-    const WindowLayout layout = ComputeLayout(1000, 600, 96);
+    const WindowLayout layout = computeLayout(1000, 600, 96);
     EXPECT_EQ(placementOf(layout, IDC_GROUP_PLAYBACK).width, 980);
     EXPECT_EQ(placementOf(layout, IDC_EVENT_LIST).width, 960);
     EXPECT_EQ(placementOf(layout, IDC_STATUS).width, 1000);
     EXPECT_EQ(placementOf(layout, IDC_CHECK_UPDATE).x, 910);
     EXPECT_EQ(placementOf(layout, IDC_PLAY).x, 306);  // buttons keep their place on the left
-    EXPECT_EQ(MinimumTrackWidth(144), 930);
-    EXPECT_EQ(MinimumTrackHeight(144), 600);
+    EXPECT_EQ(minimumTrackWidth(144), 930);
+    EXPECT_EQ(minimumTrackHeight(144), 600);
 }
 
 TEST(WindowLayout, EveryControlIsPlacedOnce)
 {
-    const WindowLayout layout = ComputeLayout(620, 482, 96);
+    const WindowLayout layout = computeLayout(620, 482, 96);
     for (size_t i = 0; i < layout.size(); ++i) {
         for (size_t j = i + 1; j < layout.size(); ++j) {
             EXPECT_NE(layout[i].id, layout[j].id);
@@ -141,7 +141,7 @@ TEST(ActionButtonColour, ByIdStateAndPress)
         {IDC_RECORD, false, false, {158, 158, 158}},   {IDC_SAVE, false, true, {158, 158, 158}},
     };
     for (const Case& c : cases) {
-        const ButtonColour got = ActionButtonColour(c.id, c.enabled, c.pressed);
+        const ButtonColour got = actionButtonColour(c.id, c.enabled, c.pressed);
         EXPECT_TRUE(got == c.colour) << c.id << " enabled " << c.enabled << " pressed " << c.pressed << ": "
                                      << int(got.red) << "," << int(got.green) << "," << int(got.blue);
     }

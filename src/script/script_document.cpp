@@ -1,0 +1,94 @@
+#include "script/script_document.h"
+
+#include <utility>
+
+const MacroEvent* ScriptDocument::eventAt(size_t index) const
+{
+    return index < contents_.events.size() ? &contents_.events[index] : nullptr;
+}
+
+std::vector<MacroEvent> ScriptDocument::eventsFrom(size_t first) const
+{
+    if (first >= contents_.events.size()) {
+        return {};
+    }
+    return std::vector<MacroEvent>(contents_.events.begin() + static_cast<std::ptrdiff_t>(first),
+                                   contents_.events.end());
+}
+
+bool ScriptDocument::markSaved(uint64_t savedGeneration)
+{
+    if (savedGeneration != generation_) {
+        return false;
+    }
+    unsaved_ = false;
+    return true;
+}
+
+void ScriptDocument::replace(ScriptContents&& contents)
+{
+    contents_ = std::move(contents);
+    history_.clear();
+    ++generation_;
+    unsaved_ = false;
+}
+
+void ScriptDocument::appendRecorded(const std::vector<MacroEvent>& more)
+{
+    if (more.empty()) {
+        return;
+    }
+    contents_.events.insert(contents_.events.end(), more.begin(), more.end());
+    ++generation_;
+    unsaved_ = true;
+}
+
+void ScriptDocument::finishRecording(std::vector<MacroEvent>&& captured)
+{
+    // Events whose messages had not come yet arrive here: a recording that captured anything is
+    // not saved, whether or not its rows were shown while it ran.
+    unsaved_ = unsaved_ || !captured.empty();
+    contents_.events = std::move(captured);
+    // Edits are refused during a recording; whatever was there before it is gone.
+    history_.clear();
+    ++generation_;
+}
+
+bool ScriptDocument::deleteRanges(const std::vector<EventRange>& ranges)
+{
+    return edited(history_.deleteRanges(contents_.events, ranges));
+}
+
+bool ScriptDocument::setDelays(const std::vector<EventRange>& ranges, double seconds)
+{
+    return edited(history_.setDelays(contents_.events, ranges, seconds));
+}
+
+bool ScriptDocument::trimFirstDelay()
+{
+    return edited(history_.trimFirstDelay(contents_.events));
+}
+
+bool ScriptDocument::insertEvent(size_t at, const MacroEvent& event)
+{
+    return edited(history_.insertEvent(contents_.events, at, event));
+}
+
+bool ScriptDocument::replaceEvent(size_t at, const MacroEvent& event)
+{
+    return edited(history_.replaceEvent(contents_.events, at, event));
+}
+
+bool ScriptDocument::undo(std::vector<EventRange>& touched)
+{
+    return edited(history_.undo(contents_.events, touched));
+}
+
+bool ScriptDocument::edited(bool changed)
+{
+    if (changed) {
+        ++generation_;
+        unsaved_ = true;
+    }
+    return changed;
+}

@@ -1,0 +1,66 @@
+#pragma once
+// The script the user sees: its events and whatever belongs to them, the generation that counts
+// every change, whether it is saved, and the undo history of its edits. Every change goes through
+// here (a new script, a recording's events, an edit, an undo), so a table that belongs to the
+// events can follow them in one place.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "script/macro_event.h"
+#include "script/script_edits.h"
+
+// What a script holds; a whole script moves in and out of the document as one of these.
+struct ScriptContents {
+    std::vector<MacroEvent> events;
+};
+
+class ScriptDocument {
+public:
+    const std::vector<MacroEvent>& events() const { return contents_.events; }
+    size_t eventCount() const { return contents_.events.size(); }
+    bool empty() const { return contents_.events.empty(); }
+    // The event at index, null past the end.
+    const MacroEvent* eventAt(size_t index) const;
+    // The events from first on (none when first lies past the end).
+    std::vector<MacroEvent> eventsFrom(size_t first) const;
+
+    // Counts every change, so that a command can tell after a dialog whether the script it
+    // worked on is still the one shown.
+    uint64_t generation() const { return generation_; }
+    bool isUnsaved() const { return unsaved_; }
+    // The script of generation was saved: unsaved no more, unless it changed since. True when
+    // it was still that script.
+    bool markSaved(uint64_t savedGeneration);
+
+    // Another script takes the place of this one (a load, a clear, a new recording): saved, and
+    // nothing to undo.
+    void replace(ScriptContents&& contents);
+    void clear() { replace(ScriptContents{}); }
+    // Events a running recording captured, added at the end: unsaved from now on.
+    void appendRecorded(const std::vector<MacroEvent>& more);
+    // The events a recording ended with (the stop chord's modifiers gone) take the place of the
+    // ones added while it ran; unsaved when it captured any (a recording whose only events were
+    // taken back out stays as it was).
+    void finishRecording(std::vector<MacroEvent>&& captured);
+
+    // Edits (see EditHistory): true when the script changed; then it is unsaved.
+    bool deleteRanges(const std::vector<EventRange>& ranges);
+    bool setDelays(const std::vector<EventRange>& ranges, double seconds);
+    bool trimFirstDelay();
+    bool insertEvent(size_t at, const MacroEvent& event);
+    bool replaceEvent(size_t at, const MacroEvent& event);
+    bool canUndo() const { return history_.canUndo(); }
+    // touched: the positions the undo brought back or changed, ascending.
+    bool undo(std::vector<EventRange>& touched);
+
+private:
+    // Every edit ends here when it changed something.
+    bool edited(bool changed);
+
+    ScriptContents contents_;
+    EditHistory history_;
+    uint64_t generation_ = 0;
+    bool unsaved_ = false;
+};
