@@ -48,11 +48,11 @@ inline std::vector<MacroEvent> makeScript(size_t count)
             break;
         case 6:
             e.kind = EventKind::KeyDown;
-            e.key = "Shift";
+            e.keyOrText = "Shift";
             break;
         case 7:
             e.kind = EventKind::KeyUp;
-            e.key = "Shift";
+            e.keyOrText = "Shift";
             break;
         default: e.kind = EventKind::Move; break;
         }

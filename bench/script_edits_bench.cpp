@@ -22,7 +22,7 @@ std::vector<MacroEvent> makeEvents(size_t count)
         events[i].y = static_cast<int32_t>(i % 1440);
         events[i].delay = 0.02;
         if (events[i].kind == EventKind::KeyDown) {
-            events[i].key = "Shift";
+            events[i].keyOrText = "Shift";
         }
     }
     return events;
@@ -55,7 +55,7 @@ void measure(const char* what, const std::vector<size_t>& selection, double copy
     const std::vector<MacroEvent> original = makeEvents(1000000);
     bool same = deleted && undone && events.size() == original.size();
     for (size_t i = 0; same && i < events.size(); ++i) {
-        same = events[i].x == original[i].x && events[i].key == original[i].key;
+        same = events[i].x == original[i].x && events[i].keyOrText == original[i].keyOrText;
     }
     std::printf("%-34s %7zu ranges: ranges %6.1f ms, delete %6.1f ms (%.2f x copy), undo %6.1f ms (%.2f x copy), "
                 "%zu left, %s\n",

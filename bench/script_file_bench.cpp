@@ -62,7 +62,7 @@ std::vector<MacroEvent> makeRecording(size_t count)
             events.push_back(e);
         } else if (roll < 98) {
             e.kind = EventKind::KeyDown;
-            e.key = keys[random() % 10];
+            e.keyOrText = keys[random() % 10];
             e.delay = 0.1 + static_cast<double>(random() % 400000) * 1e-6;
             events.push_back(e);
             e.kind = EventKind::KeyUp;

@@ -91,19 +91,23 @@ uint32_t decodeSequence(uint8_t lead, const std::string& bytes, size_t& next)
 
 }  // namespace
 
+uint32_t decodeUtf8(const std::string& bytes, size_t& next)
+{
+    const uint8_t lead = static_cast<uint8_t>(bytes[next++]);
+    if (lead < 0x80) {
+        return lead;
+    }
+    const uint32_t cp = decodeSequence(lead, bytes, next);
+    return cp == kInvalidSequence ? 0xFFFD : cp;
+}
+
 std::wstring utf8ToWide(const std::string& bytes)
 {
     std::wstring out;
     out.reserve(bytes.size());
     size_t next = 0;
     while (next < bytes.size()) {
-        const uint8_t lead = static_cast<uint8_t>(bytes[next++]);
-        if (lead < 0x80) {
-            appendUnit(out, lead);
-            continue;
-        }
-        const uint32_t cp = decodeSequence(lead, bytes, next);
-        appendCodePoint(out, cp == kInvalidSequence ? 0xFFFD : cp);
+        appendCodePoint(out, decodeUtf8(bytes, next));
     }
     return out;
 }

@@ -10,6 +10,9 @@
 #include <string>
 
 std::wstring utf8ToWide(const std::string& bytes);
+// The code point of the UTF-8 sequence at bytes[next] (next < bytes.size()), moving next past it;
+// malformed bytes give U+FFFD, exactly as utf8ToWide reads them.
+uint32_t decodeUtf8(const std::string& bytes, size_t& next);
 // UTF-16 code units back to UTF-8 (unpaired surrogates become U+FFFD); used for native file paths.
 std::string wideToUtf8(const std::wstring& units);
 // Appends one code point as UTF-8 (1 to 4 bytes; surrogate values are encoded as they are).

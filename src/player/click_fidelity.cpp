@@ -67,7 +67,9 @@ std::vector<double> computeScaledDelays(const std::vector<MacroEvent>& events, d
     }
     for (size_t i = 0; i < events.size(); ++i) {
         const double delay = usableDelay(events[i].delay);
-        scaled[i] = clickFidelity && keep[i] ? delay : delay / speed;
+        // A text step lies outside every click's rhythm: its delay always follows the speed.
+        const bool kept = clickFidelity && keep[i] && events[i].kind != EventKind::Text;
+        scaled[i] = kept ? delay : delay / speed;
     }
     return scaled;
 }

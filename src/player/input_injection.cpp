@@ -1,6 +1,7 @@
 #include "player/input_injection.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -79,6 +80,17 @@ uint16_t sendableVirtualKey(const std::string& name)
     return static_cast<uint16_t>(code);
 }
 
+InputRecord keyPressRecord(const InputSeam& seam, uint16_t virtualKey, bool release)
+{
+    return keyRecord(seam, virtualKey, release, isExtendedKey(virtualKey));
+}
+
+bool isModifierKey(uint16_t virtualKey)
+{
+    const uint32_t sided = sidedVirtualKey(virtualKey);
+    return std::find(std::begin(kModifierKeys), std::end(kModifierKeys), sided) != std::end(kModifierKeys);
+}
+
 InputRecord buttonRecord(MouseButton button, bool pressed)
 {
     InputRecord record;
@@ -119,7 +131,7 @@ SendResult injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent&
     }
     case EventKind::KeyDown:
     case EventKind::KeyUp: {
-        const uint16_t code = sendableVirtualKey(event.key);
+        const uint16_t code = sendableVirtualKey(event.keyOrText);
         if (code == 0) {
             return SendResult{};
         }
@@ -141,9 +153,9 @@ void trackHeld(HeldInput& held, const MacroEvent& event)
             held.heldButtons.erase(found);
         }
     } else if (event.kind == EventKind::KeyDown || event.kind == EventKind::KeyUp) {
-        auto found = std::find(held.heldKeys.begin(), held.heldKeys.end(), event.key);
+        auto found = std::find(held.heldKeys.begin(), held.heldKeys.end(), event.keyOrText);
         if (event.kind == EventKind::KeyDown && found == held.heldKeys.end()) {
-            held.heldKeys.push_back(event.key);
+            held.heldKeys.push_back(event.keyOrText);
         } else if (event.kind == EventKind::KeyUp && found != held.heldKeys.end()) {
             held.heldKeys.erase(found);
         }

@@ -24,6 +24,7 @@ constexpr uint32_t kMouseFlagHorizontalWheel = 0x1000;
 
 constexpr uint32_t kKeyFlagExtended = 0x0001;  // KEYEVENTF_EXTENDEDKEY
 constexpr uint32_t kKeyFlagUp = 0x0002;        // KEYEVENTF_KEYUP
+constexpr uint32_t kKeyFlagUnicode = 0x0004;   // KEYEVENTF_UNICODE: scanCode holds a UTF-16 unit
 
 constexpr int32_t kWheelDelta = 120;
 
@@ -50,6 +51,9 @@ struct InputSeam {
     bool (*sendInput)(void* context, const InputRecord& record, uint32_t& error) = nullptr;
     uint32_t (*mapVirtualKey)(void* context, uint32_t virtualKey) = nullptr;
     bool (*isKeyDown)(void* context, uint32_t virtualKey) = nullptr;
+    // SendInput with count records in one call, so that no other input comes between them;
+    // false when the system took fewer than all of them.
+    bool (*sendInputs)(void* context, const InputRecord* records, uint32_t count, uint32_t& error) = nullptr;
 };
 
 // Virtual keys of the mouse buttons as the key-state query knows them.
@@ -92,5 +96,9 @@ SendResult releaseModifiers(const InputSeam& seam);
 
 // The virtual key of a key name as it can be sent, or 0 when the name gives none.
 uint16_t sendableVirtualKey(const std::string& name);
+// The press or release record of a key, with its scan code and the extended flag where it has it.
+InputRecord keyPressRecord(const InputSeam& seam, uint16_t virtualKey, bool release);
+// Shift, Ctrl and Alt (with or without a side) and both Windows keys.
+bool isModifierKey(uint16_t virtualKey);
 // The press or release record of a button; values other than Right and Middle act as Left.
 InputRecord buttonRecord(MouseButton button, bool pressed);

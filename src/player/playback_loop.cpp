@@ -77,6 +77,21 @@ bool anyEventHasWindow(const std::vector<MacroEvent>& events)
     return false;
 }
 
+// One event. A text step lasts as long as its characters take: the events after it keep their
+// gaps counted from its end (target moves there), or a long text would make them fire back to
+// back.
+SendResult playEvent(const PlaybackSeams& seams, const MacroEvent& event, const std::atomic<bool>& stopRequested,
+                     double& target, bool& stopped)
+{
+    if (event.kind != EventKind::Text) {
+        return seams.inject(seams.context, event);
+    }
+    const TypingResult typed = seams.typeText(seams.context, event, stopRequested);
+    stopped = typed.stopped;
+    target = seams.clock.now(seams.clock.context);
+    return typed.sent;
+}
+
 }  // namespace
 
 PlaybackJob makePlaybackJob(const std::vector<MacroEvent>& events, double speed, bool infinite, int loops,
@@ -181,15 +196,20 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
                     shifts.remember(step.waitFor, shiftFor(*waitedFor, place));
                 }
             }
+            bool stopped = false;
             if (step.anchor >= 0) {
                 sent = seams.inject(seams.context, shiftedEvent(job.events[i], shifts.of(step.anchor)));
             } else {
-                sent = seams.inject(seams.context, job.events[i]);
+                sent = playEvent(seams, job.events[i], stopRequested, target, stopped);
             }
             // Input the system refuses once it refuses again (the program in front runs with
             // higher rights): playing on would report a playback that never reached its target.
             if (sent.refused) {
                 end = PlaybackEnd::Refused;
+                break;
+            }
+            if (stopped) {
+                end = PlaybackEnd::Stopped;
                 break;
             }
         }

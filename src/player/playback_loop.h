@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "player/input_injection.h"
+#include "player/text_typing.h"
 #include "player/window_seam.h"
 #include "script/event_window.h"
 #include "script/macro_event.h"
@@ -47,6 +48,8 @@ struct PlaybackSeams {
     void* context = nullptr;
     double (*doubleClickSeconds)(void* context) = nullptr;
     SendResult (*inject)(void* context, const MacroEvent& event) = nullptr;
+    // A text step, character by character, looking at stopRequested between them.
+    TypingResult (*typeText)(void* context, const MacroEvent& event, const std::atomic<bool>& stopRequested) = nullptr;
     // At the end: what is held and still down. At the start: the modifiers the user holds.
     void (*releaseHeld)(void* context) = nullptr;
     SendResult (*releaseModifiers)(void* context) = nullptr;

@@ -118,6 +118,9 @@ void Player::playbackThread(PlaybackJob job)
         }
         return injectEvent(playbackInputSeam, player.held_, event);
     };
+    seams.typeText = [](void* context, const MacroEvent& event, const std::atomic<bool>& stopRequested) {
+        return typeText(playbackInputSeam, static_cast<Player*>(context)->held_, event.keyOrText, stopRequested);
+    };
     seams.releaseHeld = [](void* context) { releaseHeld(playbackInputSeam, static_cast<Player*>(context)->held_); };
     seams.releaseModifiers = [](void*) { return releaseModifiers(playbackInputSeam); };
     seams.passStarted = [](void* context, int pass, int limit) {

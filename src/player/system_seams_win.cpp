@@ -9,7 +9,7 @@ void systemSetCursorPos(void*, int32_t x, int32_t y)
     SetCursorPos(x, y);
 }
 
-bool systemSendInput(void*, const InputRecord& record, uint32_t& error)
+INPUT systemInput(const InputRecord& record)
 {
     INPUT input{};
     input.type = record.type;
@@ -24,7 +24,32 @@ bool systemSendInput(void*, const InputRecord& record, uint32_t& error)
         input.mi.mouseData = static_cast<DWORD>(record.mouseData);
         input.mi.dwFlags = record.mouseFlags;
     }
+    return input;
+}
+
+bool systemSendInput(void*, const InputRecord& record, uint32_t& error)
+{
+    INPUT input = systemInput(record);
     if (SendInput(1, &input, sizeof(INPUT)) == 1) {
+        error = 0;
+        return true;
+    }
+    error = GetLastError();
+    return false;
+}
+
+bool systemSendInputs(void*, const InputRecord* records, uint32_t count, uint32_t& error)
+{
+    constexpr uint32_t kMostRecords = 8;
+    INPUT inputs[kMostRecords];
+    if (count > kMostRecords) {
+        error = ERROR_INVALID_PARAMETER;
+        return false;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        inputs[i] = systemInput(records[i]);
+    }
+    if (SendInput(count, inputs, sizeof(INPUT)) == count) {
         error = 0;
         return true;
     }
@@ -56,6 +81,7 @@ InputSeam systemInputSeam()
     seam.sendInput = &systemSendInput;
     seam.mapVirtualKey = &systemMapVirtualKey;
     seam.isKeyDown = &systemIsKeyDown;
+    seam.sendInputs = &systemSendInputs;
     return seam;
 }
 

@@ -92,7 +92,7 @@ bool captureKey(CaptureState& state, uint32_t message, uint32_t virtualKey, bool
     out = MacroEvent{};
     out.kind = down ? EventKind::KeyDown : EventKind::KeyUp;
     out.delay = takeDelay(state, now);
-    out.key = keyNameForVirtualKey(virtualKey);
+    out.keyOrText = keyNameForVirtualKey(virtualKey);
     return true;
 }
 
@@ -190,7 +190,7 @@ size_t removeUnreleasedPresses(std::vector<MacroEvent>& events, const std::vecto
         // Back from the end up to the last release of the key: its presses there are unreleased.
         for (size_t i = events.size(); i > 0; --i) {
             const MacroEvent& e = events[i - 1];
-            if (e.key != name) {
+            if (e.keyOrText != name) {
                 continue;
             }
             if (e.kind == EventKind::KeyUp) {

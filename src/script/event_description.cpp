@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/text_encoding.h"
+#include "script/text_step.h"
 
 namespace {
 
@@ -38,6 +39,28 @@ void limitLength(std::wstring& text)
     text.resize(cut);
 }
 
+void appendUnits(std::wstring& out, uint32_t codePoint)
+{
+    if (codePoint >= 0x10000) {
+        out.push_back(static_cast<wchar_t>(0xD800 + ((codePoint - 0x10000) >> 10)));
+        out.push_back(static_cast<wchar_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF)));
+    } else {
+        out.push_back(static_cast<wchar_t>(codePoint));
+    }
+}
+
+// A text step's text on one line, each line break shown as a return sign; only as much of it
+// as a row can show, however long the text.
+std::wstring textOnOneLine(const std::string& text)
+{
+    std::wstring line;
+    for (size_t at = 0; at < text.size() && line.size() <= kMaxDescriptionUnits;) {
+        const TextPiece piece = nextTextPiece(text, at);
+        appendUnits(line, piece.kind == TextPieceKind::LineBreak ? 0x23CE : piece.codePoint);
+    }
+    return line;
+}
+
 }  // namespace
 
 std::wstring describeEvent(const MacroEvent& event)
@@ -49,8 +72,9 @@ std::wstring describeEvent(const MacroEvent& event)
         text = std::wstring(event.pressed ? L"按下" : L"释放") + L" [" + utf8ToWide(buttonName(event.button)) + L"]";
         break;
     case EventKind::Scroll: text = L"滚轮 (" + decimal(event.dx) + L"," + decimal(event.dy) + L")"; break;
-    case EventKind::KeyDown: text = L"按键 [" + utf8ToWide(event.key) + L"]"; break;
-    case EventKind::KeyUp: text = L"释放 [" + utf8ToWide(event.key) + L"]"; break;
+    case EventKind::KeyDown: text = L"按键 [" + utf8ToWide(event.keyOrText) + L"]"; break;
+    case EventKind::KeyUp: text = L"释放 [" + utf8ToWide(event.keyOrText) + L"]"; break;
+    case EventKind::Text: text = L"文字 「" + textOnOneLine(event.keyOrText) + L"」"; break;
     default: text = L"?"; break;
     }
     limitLength(text);

@@ -52,11 +52,21 @@ uint32_t JsonCursor::readHex4()
 size_t JsonCursor::readUnicodeEscape(char* out)
 {
     uint32_t c16 = readHex4();
-    if (c16 >= 0xD800 && c16 <= 0xDBFF && end_ - cur_ >= 2 && cur_[0] == '\\' && cur_[1] == 'u') {
-        cur_ += 2;
-        const uint32_t low = readHex4();
-        // Used whatever its value, also when it is no low surrogate.
-        c16 = c16 * 1024 + low - 0x35FDC00;
+    // Only a real pair is combined: a high half followed by an escape of a low half. Any other
+    // unit is written on its own and the escape after it is read in its own turn, so that a
+    // broken pair loses no character (a bad escape after it fails there, as it would alone).
+    if (c16 >= 0xD800 && c16 <= 0xDBFF && end_ - cur_ >= 6 && cur_[0] == '\\' && cur_[1] == 'u') {
+        uint32_t low = 0;
+        bool digits = true;
+        for (int i = 2; i < 6 && digits; ++i) {
+            const int digit = hexDigit(cur_[i]);
+            digits = digit >= 0;
+            low = low * 16 + static_cast<uint32_t>(digit);
+        }
+        if (digits && low >= 0xDC00 && low <= 0xDFFF) {
+            cur_ += 6;
+            c16 = 0x10000 + ((c16 - 0xD800) << 10) + (low - 0xDC00);
+        }
     }
     return encodeUtf8(c16, out);
 }

@@ -206,8 +206,9 @@ private:
         return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '-' || c == '+';
     }
 
-    // The rest of a \u escape (the cursor just after the u), with a following low half of a
-    // surrogate pair, written at out as UTF-8; returns the byte count.
+    // The rest of a \u escape (the cursor just after the u), with the escape of the low half of
+    // a surrogate pair that follows a high half, written at out as UTF-8; returns the byte count.
+    // A half without its partner is written on its own (as the three bytes of its value).
     size_t readUnicodeEscape(char* out);
     uint32_t readHex4();
 

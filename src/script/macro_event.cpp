@@ -121,14 +121,15 @@ const char* kindToken(EventKind kind)
     case EventKind::Scroll: return "s";
     case EventKind::KeyDown: return "kd";
     case EventKind::KeyUp: return "ku";
+    case EventKind::Text: return "tx";
     default: return "m";
     }
 }
 
 bool kindFromToken(const std::string& token, EventKind& kind)
 {
-    static constexpr EventKind kinds[] = {EventKind::Move, EventKind::Click, EventKind::Scroll, EventKind::KeyDown,
-                                          EventKind::KeyUp};
+    static constexpr EventKind kinds[] = {EventKind::Move,    EventKind::Click, EventKind::Scroll,
+                                          EventKind::KeyDown, EventKind::KeyUp, EventKind::Text};
     for (EventKind k : kinds) {
         if (token == kindToken(k)) {
             kind = k;

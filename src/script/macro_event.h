@@ -12,6 +12,7 @@ enum class EventKind : int32_t {
     Scroll = 2,
     KeyDown = 3,
     KeyUp = 4,
+    Text = 5,  // types its text as characters, whatever the input method
 };
 
 enum class MouseButton : int32_t {
@@ -33,7 +34,9 @@ struct MacroEvent {
     int32_t dy = 0;  // vertical wheel notches
     MouseButton button = MouseButton::Left;
     bool pressed = false;
-    std::string key;     // UTF-8 key name
+    // UTF-8, one member for two kinds so that no event grows: the key name of a key event, the
+    // text of a text step (always valid UTF-8).
+    std::string keyOrText;
     EventWindow window;  // the window it was recorded in, if any
 };
 
@@ -44,7 +47,7 @@ bool isExtendedKey(uint32_t virtualKey);
 
 const char* buttonName(MouseButton button);                         // "左", "右" or "中"
 bool buttonFromName(const std::string& name, MouseButton& button);  // false for anything else
-const char* kindToken(EventKind kind);                              // "m", "c", "s", "kd", "ku"
+const char* kindToken(EventKind kind);                              // "m", "c", "s", "kd", "ku", "tx"
 bool kindFromToken(const std::string& token, EventKind& kind);
 
 // Seam for one-character key names: maps a character to a virtual key under the current

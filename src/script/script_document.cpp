@@ -72,6 +72,16 @@ bool ScriptDocument::trimFirstDelay()
     return edited(history_.trimFirstDelay(contents_.events));
 }
 
+bool ScriptDocument::insertEvent(size_t at, const MacroEvent& event)
+{
+    return edited(history_.insertEvent(contents_.events, at, event));
+}
+
+bool ScriptDocument::replaceEvent(size_t at, const MacroEvent& event)
+{
+    return edited(history_.replaceEvent(contents_.events, at, event));
+}
+
 bool ScriptDocument::undo(std::vector<EventRange>& touched)
 {
     return edited(history_.undo(contents_.events, touched));

@@ -53,6 +53,8 @@ public:
     bool deleteRanges(const std::vector<EventRange>& ranges);
     bool setDelays(const std::vector<EventRange>& ranges, double seconds);
     bool trimFirstDelay();
+    bool insertEvent(size_t at, const MacroEvent& event);
+    bool replaceEvent(size_t at, const MacroEvent& event);
     bool canUndo() const { return history_.canUndo(); }
     // touched: the positions the undo brought back or changed, ascending.
     bool undo(std::vector<EventRange>& touched);

@@ -1,6 +1,7 @@
 #include "script/script_edits.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <utility>
 
 #include "script/json_number.h"
@@ -40,6 +41,12 @@ size_t totalCount(const std::vector<EventRange>& ranges)
         total += range.count;
     }
     return total;
+}
+
+bool sameEvent(const MacroEvent& a, const MacroEvent& b)
+{
+    return a.kind == b.kind && a.delay == b.delay && a.x == b.x && a.y == b.y && a.dx == b.dx && a.dy == b.dy &&
+           a.button == b.button && a.pressed == b.pressed && a.keyOrText == b.keyOrText;
 }
 
 bool isBlank(wchar_t c)
@@ -178,6 +185,35 @@ bool EditHistory::trimFirstDelay(std::vector<MacroEvent>& events)
     return setDelays(events, {EventRange{0, 1}}, 0.0);
 }
 
+bool EditHistory::insertEvent(std::vector<MacroEvent>& events, size_t at, const MacroEvent& event)
+{
+    if (at > events.size()) {
+        return false;
+    }
+    events.insert(events.begin() + static_cast<std::ptrdiff_t>(at), event);
+    Edit edit;
+    edit.kind = EditKind::Insert;
+    edit.ranges = {EventRange{at, 1}};
+    edit.sizeAfter = events.size();
+    remember(std::move(edit));
+    return true;
+}
+
+bool EditHistory::replaceEvent(std::vector<MacroEvent>& events, size_t at, const MacroEvent& event)
+{
+    if (at >= events.size() || sameEvent(events[at], event)) {
+        return false;
+    }
+    Edit edit;
+    edit.kind = EditKind::Replace;
+    edit.ranges = {EventRange{at, 1}};
+    edit.removed.push_back(std::move(events[at]));
+    events[at] = event;
+    edit.sizeAfter = events.size();
+    remember(std::move(edit));
+    return true;
+}
+
 bool EditHistory::undo(std::vector<MacroEvent>& events, std::vector<EventRange>& touched)
 {
     if (edits_.empty() || edits_.back().sizeAfter != events.size()) {
@@ -185,7 +221,15 @@ bool EditHistory::undo(std::vector<MacroEvent>& events, std::vector<EventRange>&
     }
     Edit edit = std::move(edits_.back());
     edits_.pop_back();
-    if (edit.kind == EditKind::SetDelays) {
+    if (edit.kind == EditKind::Insert) {
+        // What comes back is the list without the event: nothing of it to select.
+        events.erase(events.begin() + static_cast<std::ptrdiff_t>(edit.ranges.front().first));
+        touched.clear();
+        return true;
+    }
+    if (edit.kind == EditKind::Replace) {
+        events[edit.ranges.front().first] = std::move(edit.removed.front());
+    } else if (edit.kind == EditKind::SetDelays) {
         size_t next = 0;
         for (const EventRange& range : edit.ranges) {
             for (size_t i = range.first; i < range.first + range.count; ++i) {

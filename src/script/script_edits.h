@@ -1,6 +1,6 @@
 #pragma once
 // Edits of a script's event list (delete events, set their delays, remove the wait before the
-// first event) and their undo history. Each edit keeps only what it needs to be reversed: the
+// first event, insert or replace one event) and their undo history. Each edit keeps only what it needs to be reversed: the
 // events it took out, or the delays it replaced; never a copy of the list.
 
 #include <cstddef>
@@ -35,6 +35,10 @@ public:
     bool setDelays(std::vector<MacroEvent>& events, const std::vector<EventRange>& ranges, double seconds);
     // The first event's delay becomes 0.
     bool trimFirstDelay(std::vector<MacroEvent>& events);
+    // event goes in at position at (0 to the list's size, which appends it).
+    bool insertEvent(std::vector<MacroEvent>& events, size_t at, const MacroEvent& event);
+    // The event at position at becomes event; false when it already is.
+    bool replaceEvent(std::vector<MacroEvent>& events, size_t at, const MacroEvent& event);
 
     bool canUndo() const { return !edits_.empty(); }
     size_t undoLevels() const { return edits_.size(); }
@@ -49,11 +53,11 @@ public:
     static constexpr size_t kMaxLevels = 100;
 
 private:
-    enum class EditKind { Delete, SetDelays };
+    enum class EditKind { Delete, SetDelays, Insert, Replace };
     struct Edit {
         EditKind kind = EditKind::Delete;
         std::vector<EventRange> ranges;   // ascending, apart, within the list before the edit
-        std::vector<MacroEvent> removed;  // Delete: the events taken out, in list order
+        std::vector<MacroEvent> removed;  // Delete: the events taken out, in list order; Replace: the old one
         std::vector<double> delays;       // SetDelays: the delays replaced, in list order
         size_t sizeAfter = 0;             // the list's size right after the edit
     };

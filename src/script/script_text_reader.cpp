@@ -18,6 +18,7 @@
 #include "base/text_encoding.h"
 #include "script/json_cursor.h"
 #include "script/json_number.h"
+#include "script/text_step.h"
 #include "script/window_table.h"
 
 namespace {
@@ -63,7 +64,7 @@ struct ShortBytes {
 };
 
 // The members of an event object that the loader reads.
-enum class Field : unsigned { T, D, X, Y, Dx, Dy, P, B, K, W, Wx, Wy, Wdpi, Other };
+enum class Field : unsigned { T, D, X, Y, Dx, Dy, P, B, K, S, W, Wx, Wy, Wdpi, Other };
 
 Field fieldOf(const ShortBytes& name)
 {
@@ -77,6 +78,7 @@ Field fieldOf(const ShortBytes& name)
         case 'b': return Field::B;
         case 'k': return Field::K;
         case 'w': return Field::W;
+        case 's': return Field::S;
         default: return Field::Other;
         }
     }
@@ -94,7 +96,8 @@ Field fieldOf(const ShortBytes& name)
 
 bool kindOf(const ShortBytes& token, EventKind& kind)
 {
-    for (EventKind k : {EventKind::Move, EventKind::Click, EventKind::Scroll, EventKind::KeyDown, EventKind::KeyUp}) {
+    for (EventKind k : {EventKind::Move, EventKind::Click, EventKind::Scroll, EventKind::KeyDown, EventKind::KeyUp,
+                        EventKind::Text}) {
         if (token.equals(kindToken(k))) {
             kind = k;
             return true;
@@ -307,7 +310,7 @@ private:
         return strings == 7;
     }
 
-    // A key read for an element that made no event keeps no buffer of its size.
+    // A key or text read for an element that made no event keeps no buffer of its size.
     void resetEvent()
     {
         event_.kind = EventKind::Move;
@@ -315,15 +318,20 @@ private:
         event_.x = event_.y = event_.dx = event_.dy = 0;
         event_.button = MouseButton::Left;
         event_.pressed = false;
-        event_.key.clear();
-        if (event_.key.capacity() > 64) {
-            event_.key.shrink_to_fit();
+        event_.keyOrText.clear();
+        if (event_.keyOrText.capacity() > 64) {
+            event_.keyOrText.shrink_to_fit();
+        }
+        text_.clear();
+        if (text_.capacity() > 64) {
+            text_.shrink_to_fit();
         }
         event_.window = EventWindow{};
     }
 
     // True when the object makes an event: its first "t" is a string that names a kind. While
-    // converting, the members go to event_ as they come, each from its first occurrence.
+    // converting, the members go to event_ as they come, each from its first occurrence; "s"
+    // waits in text_ until the kind is known, and a text step takes it for its text.
     bool readEventObject(unsigned depth)
     {
         if (!cursor_.enterObject(depth)) {
@@ -348,6 +356,10 @@ private:
                 readEventField(field, depth);
             }
         } while (nextObjectMember());
+        if (known && events_ != nullptr && event_.kind == EventKind::Text) {
+            event_.keyOrText.swap(text_);
+            makeValidText(event_.keyOrText);
+        }
         if (known && events_ != nullptr && (seen & kWindowFieldBits) != 0) {
             event_.window = eventWindowFromMembers(windowMembers_, event_.kind, event_.pressed);
         }
@@ -390,8 +402,11 @@ private:
         switch (const JsonKind kind = cursor_.peekValue()) {
         case JsonKind::String:
             if (field == Field::K) {
-                AllJsonBytes key{event_.key};
+                AllJsonBytes key{event_.keyOrText};
                 cursor_.readString(key);
+            } else if (field == Field::S) {
+                AllJsonBytes text{text_};
+                cursor_.readString(text);
             } else if (field == Field::B) {
                 ShortBytes name;
                 cursor_.readString(name);
@@ -488,6 +503,7 @@ private:
     WindowMembers windowMembers_;
     std::vector<WindowIdentity> windows_;
     std::vector<bool> usableWindows_;
+    std::string text_;  // the "s" of the element being converted
 
     LoadProgress progress_;
     const char* passFrom_ = nullptr;

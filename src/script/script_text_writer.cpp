@@ -83,14 +83,15 @@ size_t eventLengthBound(const MacroEvent& event)
             30 + integerLength(event.x) + integerLength(event.y) + integerLength(event.dx) + integerLength(event.dy);
         break;
     case EventKind::KeyDown:
-    case EventKind::KeyUp: length += 7 + quotedLength(event.key); break;
+    case EventKind::KeyUp:
+    case EventKind::Text: length += 7 + quotedLength(event.keyOrText); break;
     }
     return length;
 }
 
 void appendEvent(std::string& out, const MacroEvent& event, bool first, int32_t savedWindow)
 {
-    // Everything but the key fits here: separator and token 23 bytes, the delay kJsonNumberRoom,
+    // Everything but the key or text fits here: separator and token 23 bytes, the delay kJsonNumberRoom,
     // a scroll's four integers 4 * 18, the window members.
     char line[32 + kJsonNumberRoom + 4 * 18 + 16 + kEventWindowTextRoom];
     char* p = first ? put(line, "\n    {\"t\": \"") : put(line, ",\n    {\"t\": \"");
@@ -113,9 +114,10 @@ void appendEvent(std::string& out, const MacroEvent& event, bool first, int32_t 
         break;
     case EventKind::KeyDown:
     case EventKind::KeyUp:
-        p = put(p, ", \"k\": ");
+    case EventKind::Text:
+        p = put(p, event.kind == EventKind::Text ? ", \"s\": " : ", \"k\": ");
         out.append(line, static_cast<size_t>(p - line));
-        appendJsonString(out, event.key);
+        appendJsonString(out, event.keyOrText);
         p = writeEventWindow(line, event, savedWindow);
         *p++ = '}';
         out.append(line, static_cast<size_t>(p - line));

@@ -40,3 +40,5 @@ constexpr int IDM_EDIT_SET_DELAY = 3002;
 constexpr int IDM_EDIT_TRIM_START = 3003;
 constexpr int IDM_EDIT_PLAY_FROM = 3004;
 constexpr int IDM_EDIT_UNDO = 3005;
+constexpr int IDM_EDIT_INSERT_TEXT = 3006;
+constexpr int IDM_EDIT_TEXT = 3007;

@@ -8,6 +8,7 @@
 #include "base/win_owners.h"
 #include "ui/control_ids.h"
 #include "ui/delay_dialog.h"
+#include "ui/text_step_dialog.h"
 
 namespace {
 
@@ -56,6 +57,8 @@ MenuHandle MainWindow::makeListMenu() const
     AppendMenuW(menu.get(), enabledIf(selected), IDM_EDIT_SET_DELAY, L"设置延迟...");
     AppendMenuW(menu.get(), enabledIf(editable && !document_.empty()), IDM_EDIT_TRIM_START, L"去掉开头等待");
     AppendMenuW(menu.get(), enabledIf(selected), IDM_EDIT_PLAY_FROM, L"从此处回放");
+    AppendMenuW(menu.get(), enabledIf(editable), IDM_EDIT_INSERT_TEXT, L"插入文字...");
+    AppendMenuW(menu.get(), enabledIf(selected && firstSelectedTextRow() != kNoRow), IDM_EDIT_TEXT, L"编辑文字...");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), enabledIf(editable && document_.canUndo()), IDM_EDIT_UNDO, L"撤销\tCtrl+Z");
     return menu;
@@ -69,6 +72,8 @@ bool MainWindow::onEditCommand(int id)
     case IDM_EDIT_TRIM_START: trimFirstDelayCommand(); return true;
     case IDM_EDIT_PLAY_FROM: playFromSelectionCommand(); return true;
     case IDM_EDIT_UNDO: undoCommand(); return true;
+    case IDM_EDIT_INSERT_TEXT: insertTextCommand(); return true;
+    case IDM_EDIT_TEXT: editTextCommand(kNoRow); return true;
     default: return false;
     }
 }
@@ -140,6 +145,71 @@ void MainWindow::playFromSelectionCommand()
         return;
     }
     startPlaybackCommand(selected.front());
+}
+
+size_t MainWindow::firstSelectedTextRow() const
+{
+    for (const size_t row : eventList_.selectedRows()) {
+        const MacroEvent* event = document_.eventAt(row);
+        if (event != nullptr && event->kind == EventKind::Text) {
+            return row;
+        }
+    }
+    return kNoRow;
+}
+
+void MainWindow::insertTextCommand()
+{
+    if (!mayRun(WindowCommand::EditEvents)) {
+        return;
+    }
+    // Before the first selected row, or after the last one when nothing is selected.
+    const std::vector<size_t> selected = eventList_.selectedRows();
+    const size_t at = selected.empty() ? document_.eventCount() : selected.front();
+    const uint64_t generation = document_.generation();
+    TextStepInput step;
+    if (!askTextStepSeam(window_, L"插入文字", step) || !mayRun(WindowCommand::EditEvents) ||
+        document_.generation() != generation) {
+        return;  // cancelled, or the script changed while the dialog was open
+    }
+    MacroEvent text;
+    text.kind = EventKind::Text;
+    text.delay = step.delay;
+    text.keyOrText = std::move(step.text);
+    if (document_.insertEvent(at, text)) {
+        eventsEdited({{at, 1}});
+    }
+}
+
+void MainWindow::editTextCommand(size_t row)
+{
+    if (!mayRun(WindowCommand::EditEvents)) {
+        return;
+    }
+    const size_t at = row == kNoRow ? firstSelectedTextRow() : row;
+    const MacroEvent* shown = at == kNoRow ? nullptr : document_.eventAt(at);
+    if (shown == nullptr || shown->kind != EventKind::Text) {
+        return;
+    }
+    MacroEvent text = *shown;
+    const uint64_t generation = document_.generation();
+    TextStepInput step{text.keyOrText, text.delay};
+    if (!askTextStepSeam(window_, L"编辑文字", step) || !mayRun(WindowCommand::EditEvents) ||
+        document_.generation() != generation) {
+        return;
+    }
+    text.delay = step.delay;
+    text.keyOrText = std::move(step.text);
+    if (document_.replaceEvent(at, text)) {
+        eventsEdited({{at, 1}});
+    }
+}
+
+void MainWindow::onListDoubleClick()
+{
+    // The first click of the double-click put the caret on the row (below the last row, on the
+    // last one, as the list box selects it).
+    editTextCommand(eventList_.caretRow());  // only a text step's row has something to open
 }
 
 void MainWindow::eventsEdited(const std::vector<EventRange>& select)

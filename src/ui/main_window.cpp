@@ -108,6 +108,12 @@ bool MainWindow::onCommand(WPARAM wParam)
     case IDC_LOAD: loadScriptCommand(); break;
     case IDC_CLEAR: clearScriptCommand(); break;
     case IDC_CHECK_UPDATE: onCheckUpdateButton(); break;
+    case IDC_EVENT_LIST:
+        if (code != LBN_DBLCLK) {
+            return false;
+        }
+        onListDoubleClick();
+        break;
     case IDC_LOOP: break;  // the count field follows the box in refreshControls
     case IDC_SPEED:
         if (code == EN_KILLFOCUS) {

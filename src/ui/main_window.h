@@ -200,6 +200,12 @@ private:
     void trimFirstDelayCommand();
     void undoCommand();
     void playFromSelectionCommand();
+    void insertTextCommand();
+    // Edits the text step at row, or the first selected one when row is kNoRow.
+    void editTextCommand(size_t row);
+    size_t firstSelectedTextRow() const;
+    void onListDoubleClick();
+    static constexpr size_t kNoRow = static_cast<size_t>(-1);
     // After an edit: unsaved, rows renumbered in place, the given rows selected.
     void eventsEdited(const std::vector<EventRange>& select);
 

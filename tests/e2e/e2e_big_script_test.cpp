@@ -37,7 +37,7 @@ std::vector<MacroEvent> recordingLikeScript(size_t count)
         case 10:
         case 11:
             e.kind = i % 20 == 10 ? EventKind::KeyDown : EventKind::KeyUp;
-            e.key = "A";
+            e.keyOrText = "A";
             break;
         case 15:
             e.kind = EventKind::Scroll;

@@ -18,7 +18,7 @@ MacroEvent keyEvent(EventKind kind, const char* key, double delay)
 {
     MacroEvent event;
     event.kind = kind;
-    event.key = key;
+    event.keyOrText = key;
     event.delay = delay;
     return event;
 }

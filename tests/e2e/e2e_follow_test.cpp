@@ -41,11 +41,11 @@ std::vector<MacroEvent> clickAndType(POINT origin)
     }
     events[1].window = EventWindow{0, kClientX, kClientY, 96};
     events[3].kind = EventKind::KeyDown;
-    events[3].key = "Q";
+    events[3].keyOrText = "Q";
     events[3].delay = 0.1;
     events[3].window.index = 0;
     events[4].kind = EventKind::KeyUp;
-    events[4].key = "Q";
+    events[4].keyOrText = "Q";
     events[4].delay = 0.05;
     return events;
 }

@@ -30,7 +30,7 @@ MacroEvent key(double delay, EventKind kind)
     MacroEvent e;
     e.kind = kind;
     e.delay = delay;
-    e.key = "A";
+    e.keyOrText = "A";
     return e;
 }
 
@@ -117,6 +117,12 @@ TEST(ClickFidelity, TableOfScripts)
          2.0,
          0.5,
          {0.5, 0.2}},
+        {"a text step in a drag follows the speed like any step outside a click",
+         {click(1.0, MouseButton::Left, true), move(0.2), key(0.4, EventKind::Text),
+          click(0.2, MouseButton::Left, false)},
+         2.0,
+         0.5,
+         {0.5, 0.2, 0.2, 0.2}},
         {"a negative or NaN delay counts as no wait",
          {click(-1.0, MouseButton::Left, true), click(std::nan(""), MouseButton::Left, false), move(0.4)},
          2.0,

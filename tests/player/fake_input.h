@@ -19,6 +19,8 @@ struct FakeInput {
         bool refused = false;  // the record was handed to SendInput and refused
     };
     std::vector<Call> calls;
+    // The number of records of each SendInput call, in order.
+    std::vector<uint32_t> batchSizes;
     // Which records the system refuses, with this error; none when empty.
     std::function<bool(const InputRecord&)> refuses;
     uint32_t refusalError = 5;  // ERROR_ACCESS_DENIED
@@ -38,13 +40,10 @@ struct FakeInput {
             static_cast<FakeInput*>(context)->calls.push_back(call);
         };
         s.sendInput = [](void* context, const InputRecord& record, uint32_t& error) {
-            FakeInput& fake = *static_cast<FakeInput*>(context);
-            FakeInput::Call call;
-            call.record = record;
-            call.refused = fake.refuses && fake.refuses(record);
-            fake.calls.push_back(call);
-            error = call.refused ? fake.refusalError : 0;
-            return !call.refused;
+            return static_cast<FakeInput*>(context)->send(&record, 1, error);
+        };
+        s.sendInputs = [](void* context, const InputRecord* records, uint32_t count, uint32_t& error) {
+            return static_cast<FakeInput*>(context)->send(records, count, error);
         };
         // A recognisable scan code per key.
         s.mapVirtualKey = [](void*, uint32_t virtualKey) { return virtualKey + 0x1000u; };
@@ -53,6 +52,24 @@ struct FakeInput {
             return std::find(reported.begin(), reported.end(), virtualKey) != reported.end();
         };
         return s;
+    }
+
+    // One SendInput call: refused whole when the system refuses any of its records.
+    bool send(const InputRecord* records, uint32_t count, uint32_t& error)
+    {
+        bool refused = false;
+        for (uint32_t i = 0; i < count; ++i) {
+            refused = refused || (refuses && refuses(records[i]));
+        }
+        for (uint32_t i = 0; i < count; ++i) {
+            Call call;
+            call.record = records[i];
+            call.refused = refused;
+            calls.push_back(call);
+        }
+        batchSizes.push_back(count);
+        error = refused ? refusalError : 0;
+        return !refused;
     }
 };
 

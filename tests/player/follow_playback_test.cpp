@@ -92,7 +92,7 @@ MacroEvent at(EventKind kind, int32_t x, int32_t y, double delay = 0.1)
     e.delay = delay;
     e.pressed = kind == EventKind::Click;
     if (kind == EventKind::KeyDown || kind == EventKind::KeyUp) {
-        e.key = "A";
+        e.keyOrText = "A";
     }
     return e;
 }

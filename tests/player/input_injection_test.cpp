@@ -39,7 +39,7 @@ MacroEvent scroll(int32_t dx, int32_t dy)
 MacroEvent keyEvent(EventKind kind, const char* name)
 {
     MacroEvent e = makeEvent(kind);
-    e.key = name;
+    e.keyOrText = name;
     return e;
 }
 

@@ -19,6 +19,7 @@ struct FakeWorld {
     double yieldSeconds = 0.0001;
     double pauseSeconds = 0.00001;
     double injectSeconds = 0.0;  // how long an injection takes
+    double typeSeconds = 0.0;    // how long a text step takes
     std::vector<uint32_t> sleeps;
     int pauses = 0;
     std::atomic<bool> playing{true};
@@ -70,6 +71,14 @@ struct FakeWorld {
             if (w.onInject) {
                 w.onInject();
             }
+            return result;
+        };
+        s.typeText = [](void* c, const MacroEvent& e, const std::atomic<bool>& stopRequested) {
+            FakeWorld& w = self(c);
+            w.log.push_back("type " + e.keyOrText);
+            w.injectedAt.push_back(w.time);
+            const TypingResult result = typeText(w.input.seam(), w.held, e.keyOrText, stopRequested);
+            w.time += w.typeSeconds;
             return result;
         };
         s.releaseHeld = [](void* c) {
@@ -365,7 +374,7 @@ MacroEvent keyDown(const char* name, int32_t number)
 {
     MacroEvent e;
     e.kind = EventKind::KeyDown;
-    e.key = name;
+    e.keyOrText = name;
     e.x = number;  // numbers the event in the log
     return e;
 }
@@ -435,4 +444,86 @@ TEST(PlaybackLoop, EndsAreCompletedOrStoppedWithoutAnError)
     stopped.run(makePlaybackJob(moves({0.0}), 1.0, false, 1, false));
     EXPECT_EQ(stopped.end, PlaybackEnd::Stopped);
     EXPECT_EQ(stopped.log.back(), "ended 1");
+}
+
+namespace {
+
+MacroEvent textStep(const std::string& text, double delay)
+{
+    MacroEvent e;
+    e.kind = EventKind::Text;
+    e.keyOrText = text;
+    e.delay = delay;
+    return e;
+}
+
+}  // namespace
+
+TEST(PlaybackLoop, EventsAfterATextStepKeepTheirGapsFromItsEnd)
+{
+    // move 0.2, text 0.4 (typing takes 3 s), move 0.6, move 0.2; speed 2 halves the gaps only.
+    std::vector<MacroEvent> events = moves({0.2, 0.0, 0.6, 0.2});
+    events[1] = textStep("abc", 0.4);
+    const struct {
+        double typeSeconds;
+        std::vector<double> at;  // from the start
+    } cases[] = {
+        {3.0, {0.1, 0.3, 3.6, 3.7}},
+        {0.0, {0.1, 0.3, 0.6, 0.7}},
+    };
+    for (const auto& c : cases) {
+        FakeWorld w;
+        w.typeSeconds = c.typeSeconds;
+        w.run(makePlaybackJob(events, 2.0, false, 1, true));
+        EXPECT_EQ(w.log, (Log{"releaseModifiers", "pass 1/1", "inject 0", "type abc", "inject 2", "inject 3",
+                              "releaseHeld", "ended 0"}));
+        ASSERT_EQ(w.injectedAt.size(), 4u);
+        for (size_t i = 0; i < 4; ++i) {
+            EXPECT_GE(w.injectedAt[i] - 100.0, c.at[i] - 1e-9) << i;
+            EXPECT_LE(w.injectedAt[i] - 100.0, c.at[i] + 0.0001) << i;
+        }
+    }
+}
+
+TEST(PlaybackLoop, TextStepsAsTheyEnd)
+{
+    const struct {
+        const char* name;
+        bool stopWhileTyping;
+        bool refuse;
+        PlaybackEnd end;
+        Log log;
+    } cases[] = {
+        {"typed",
+         false,
+         false,
+         PlaybackEnd::Completed,
+         {"releaseModifiers", "pass 1/1", "type ab", "inject 1", "releaseHeld", "ended 0"}},
+        {"stopped",
+         true,
+         false,
+         PlaybackEnd::Stopped,
+         {"releaseModifiers", "pass 1/1", "type ab", "releaseHeld", "ended 1"}},
+        {"refused",
+         false,
+         true,
+         PlaybackEnd::Refused,
+         {"releaseModifiers", "pass 1/1", "type ab", "releaseHeld", "ended 2 error 5"}},
+    };
+    for (const auto& c : cases) {
+        FakeWorld w;
+        w.input.refuses = [&](const InputRecord& r) {
+            if (c.stopWhileTyping) {
+                w.stop = true;
+            }
+            return c.refuse && r.scanCode == 'b';
+        };
+        std::vector<MacroEvent> events = moves({0.0, 0.1});
+        events[0] = textStep("ab", 0.0);
+        w.run(makePlaybackJob(events, 1.0, false, 1, false));
+        EXPECT_EQ(w.end, c.end) << c.name;
+        EXPECT_EQ(w.log, c.log) << c.name;
+        // Only the first character went out when the stop came while it was sent.
+        EXPECT_EQ(w.input.batchSizes.size(), c.stopWhileTyping ? 1u : 2u) << c.name;
+    }
 }

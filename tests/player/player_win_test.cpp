@@ -1,5 +1,6 @@
 #include "player/player.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "player/player_messages.h"
 #include "player/system_clock.h"
 #include "player/system_seams.h"
+#include "player/text_typing.h"
 #include "support/message_pump.h"
 #include "support/scoped_seam.h"
 #include "support/test_log.h"
@@ -89,7 +91,7 @@ MacroEvent click(MouseButton button, bool pressed, int32_t x, int32_t y, double 
 MacroEvent key(EventKind kind, const char* name, double delay = 0.0)
 {
     MacroEvent e = event(kind, delay);
-    e.key = name;
+    e.keyOrText = name;
     return e;
 }
 
@@ -201,6 +203,46 @@ TEST(InputInjectionWin, InjectedInputReachesTheHooksWithItsCodesAndFlags)
     }
     EXPECT_TRUE(held.heldButtons.empty());
     EXPECT_TRUE(held.heldKeys.empty());
+}
+
+TEST(InputInjectionWin, TextStepsReachTheHooksAsCharactersEnterAndTab)
+{
+    const auto unit = [](bool up, DWORD value) {
+        ProbedInput p;
+        p.keyboard = true;
+        p.message = up ? WM_KEYUP : WM_KEYDOWN;
+        p.virtualKey = VK_PACKET;
+        p.scanCode = value;
+        p.flags = LLKHF_INJECTED;
+        return p;
+    };
+    // The message tells a release; wine leaves LLKHF_UP off the release of a Unicode record.
+    const auto withoutUpFlag = [](std::vector<ProbedInput> seen) {
+        for (ProbedInput& p : seen) {
+            p.flags &= ~static_cast<DWORD>(p.virtualKey == VK_PACKET ? LLKHF_UP : 0);
+        }
+        return describeAll(seen);
+    };
+    const struct {
+        const char* text;
+        std::vector<ProbedInput> expected;
+    } cases[] = {
+        {"a", {unit(false, 'a'), unit(true, 'a')}},
+        {"\xE4\xBD\xA0", {unit(false, 0x4F60), unit(true, 0x4F60)}},
+        {"\xF0\x9F\x98\x80", {unit(false, 0xD83D), unit(true, 0xD83D), unit(false, 0xDE00), unit(true, 0xDE00)}},
+        {"\r\n", {keySeen(false, VK_RETURN, false), keySeen(true, VK_RETURN, false)}},
+        {"\t\x01", {keySeen(false, VK_TAB, false), keySeen(true, VK_TAB, false)}},
+    };
+    for (const auto& c : cases) {
+        clearProbedInput();
+        HeldInput held;
+        const std::atomic<bool> stop{false};
+        const TypingResult result = typeText(systemInputSeam(), held, c.text, stop);
+        EXPECT_FALSE(result.sent.refused) << c.text;
+        ASSERT_TRUE(waitForProbedInput(c.expected.size(), 3000)) << c.text;
+        Sleep(30);
+        EXPECT_EQ(withoutUpFlag(probedInput()), describeAll(c.expected)) << c.text;
+    }
 }
 
 TEST(InputInjectionWin, MoveSetsTheCursorAndSendsNothing)

@@ -41,7 +41,7 @@ MacroEvent key(bool pressed, int32_t window)
 {
     MacroEvent e;
     e.kind = pressed ? EventKind::KeyDown : EventKind::KeyUp;
-    e.key = "A";
+    e.keyOrText = "A";
     e.window.index = pressed ? window : kNoWindow;
     return e;
 }

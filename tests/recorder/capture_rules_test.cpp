@@ -132,7 +132,7 @@ TEST_F(CaptureTest, ClicksCarryButtonPressedAndPoint)
         EXPECT_NEAR(event.delay, 0.5, 1e-9);
         EXPECT_EQ(event.dx, 0);
         EXPECT_EQ(event.dy, 0);
-        EXPECT_TRUE(event.key.empty());
+        EXPECT_TRUE(event.keyOrText.empty());
     }
 }
 
@@ -306,7 +306,7 @@ TEST_F(CaptureTest, KeysBecomeNamedDownAndUpEvents)
         now += 0.125;
         ASSERT_TRUE(key(row.message, row.vk, now)) << row.vk;
         EXPECT_EQ(event.kind, row.kind);
-        EXPECT_EQ(event.key, row.name);
+        EXPECT_EQ(event.keyOrText, row.name);
         EXPECT_NEAR(event.delay, 0.125, 1e-9);
         EXPECT_FALSE(event.pressed);
         EXPECT_EQ(event.x, 0);
@@ -338,14 +338,14 @@ TEST_F(CaptureTest, SwallowedKeysAreIndexedByTheLowByte)
     EXPECT_TRUE(state.swallowedKeys[0x41]);
     EXPECT_FALSE(key(M::kKeyUp, 0x41, 101.1, false));
     EXPECT_TRUE(key(M::kKeyDown, 0x1FF, 101.2, false));
-    EXPECT_EQ(event.key, "VK:511");
+    EXPECT_EQ(event.keyOrText, "VK:511");
 }
 
 TEST_F(CaptureTest, KeyUpWithoutItsDownIsRecorded)
 {
     ASSERT_TRUE(key(M::kKeyUp, 0x20, 100.5, true));
     EXPECT_EQ(event.kind, EventKind::KeyUp);
-    EXPECT_EQ(event.key, "Space");
+    EXPECT_EQ(event.keyOrText, "Space");
 }
 
 TEST_F(CaptureTest, DelaysAddUpToTheElapsedTime)
@@ -366,7 +366,7 @@ MacroEvent keyEvent(EventKind kind, const char* name, double delay)
 {
     MacroEvent e;
     e.kind = kind;
-    e.key = name;
+    e.keyOrText = name;
     e.delay = delay;
     return e;
 }
@@ -385,7 +385,7 @@ std::string describe(const std::vector<MacroEvent>& events)
         text += (e.kind == EventKind::KeyDown ? "d:"
                  : e.kind == EventKind::KeyUp ? "u:"
                                               : "m:") +
-                e.key + "@" + std::to_string(e.delay) + " ";
+                e.keyOrText + "@" + std::to_string(e.delay) + " ";
     }
     return text;
 }

@@ -135,12 +135,13 @@ TEST_F(RecorderTest, AutoRepeatedKeyDownsPostNothingMore)
     ASSERT_TRUE(sendRealInput(L"keydown q sleep 1.2 keyup q keydown F8 sleep 1.2 keyup F8"));
     recorder.stopRecording();
     const std::vector<MacroEvent> events = eventsOf(recorder);
-    const auto qPresses = std::count_if(
-        events.begin(), events.end(), [](const MacroEvent& e) { return e.kind == EventKind::KeyDown && e.key == "Q"; });
+    const auto qPresses = std::count_if(events.begin(), events.end(), [](const MacroEvent& e) {
+        return e.kind == EventKind::KeyDown && e.keyOrText == "Q";
+    });
     EXPECT_GE(qPresses, 3) << "the key did not repeat";
     EXPECT_EQ(countReceived(WM_APP_RECORD_HOTKEY), 1u);
     EXPECT_EQ(countReceived(WM_APP_RECORD_HOTKEY), receivedMessages().size() - countReceived(WM_APP_EVENT_ADDED));
-    EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const MacroEvent& e) { return e.key == "F8"; }), 0);
+    EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const MacroEvent& e) { return e.keyOrText == "F8"; }), 0);
 }
 
 TEST_F(RecorderTest, InjectedInputTriggersNoHotkeyAndIsNotRecorded)
@@ -207,7 +208,7 @@ TEST_F(RecorderTest, RealInputBecomesEventsWithFieldsNamesAndDelays)
     for (size_t i = 0; i < rest.size(); ++i) {
         SCOPED_TRACE(testing::Message() << "event " << i);
         EXPECT_EQ(rest[i].kind, expected[i].kind);
-        EXPECT_EQ(rest[i].key, expected[i].key);
+        EXPECT_EQ(rest[i].keyOrText, expected[i].key);
         EXPECT_EQ(rest[i].dx, expected[i].dx);
         EXPECT_EQ(rest[i].dy, expected[i].dy);
         if (rest[i].kind == EventKind::Click) {
@@ -285,9 +286,9 @@ TEST_F(RecorderTest, KeyInOwnForegroundIsSwallowedWithItsKeyUp)
     const std::vector<MacroEvent> events = eventsOf(recorder);
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].kind, EventKind::KeyDown);
-    EXPECT_EQ(events[0].key, "D");
+    EXPECT_EQ(events[0].keyOrText, "D");
     EXPECT_EQ(events[1].kind, EventKind::KeyUp);
-    EXPECT_EQ(events[1].key, "D");
+    EXPECT_EQ(events[1].keyOrText, "D");
 }
 
 TEST_F(RecorderTest, FastMovesAreThinnedToOnePer20Milliseconds)
@@ -322,7 +323,7 @@ TEST_F(RecorderTest, KeyboardOnlyRecordingIgnoresTheMouseAndTheOtherWayRound)
     recorder.stopRecording();
     std::vector<MacroEvent> events = eventsOf(recorder);
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].key, "X");
+    EXPECT_EQ(events[0].keyOrText, "X");
 
     ASSERT_TRUE(recorder.startRecording(true, false));
     ASSERT_TRUE(sendRealInput(L"key x click 1"));
@@ -605,7 +606,7 @@ TEST_F(ChosenHotkeysTest, CtrlF11StartsF12StopsF8AndF7DoNothingAndOnlyTypedKeysA
 
     std::string keys;
     for (const MacroEvent& e : withoutMoves(eventsOf(recorder))) {
-        keys += (e.kind == EventKind::KeyDown ? "+" : "-") + e.key + " ";
+        keys += (e.kind == EventKind::KeyDown ? "+" : "-") + e.keyOrText + " ";
     }
     EXPECT_EQ(keys, "+A -A +B -B +C -C ");
 }
@@ -621,7 +622,7 @@ TEST_F(ChosenHotkeysTest, AStopChordWithModifiersLeavesNoneOfThemInTheRecording)
     recorder.stopRecording();
     std::string keys;
     for (const MacroEvent& e : eventsOf(recorder)) {
-        keys += (e.kind == EventKind::KeyDown ? "+" : "-") + e.key + " ";
+        keys += (e.kind == EventKind::KeyDown ? "+" : "-") + e.keyOrText + " ";
     }
     EXPECT_EQ(keys, "+X -X +Y -Y ");
     EXPECT_GE(countReceived(WM_APP_EVENT_ADDED), 6u) << "the Ctrl presses were recorded before the chord came";

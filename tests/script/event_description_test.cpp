@@ -19,7 +19,7 @@ MacroEvent make(EventKind kind, int x = 0, int y = 0, bool pressed = false, int 
     e.dy = y;
     e.pressed = pressed;
     e.button = static_cast<MouseButton>(button);
-    e.key = std::move(key);
+    e.keyOrText = std::move(key);
     return e;
 }
 
@@ -43,6 +43,8 @@ TEST(EventRows, TextsOfEveryKind)
         {make(EventKind::KeyUp), L"  #0001  释放 []"},
         {make(static_cast<EventKind>(9)), L"  #0001  ?"},
         {make(EventKind::KeyDown, 0, 0, false, 0, "\xFF"), L"  #0001  按键 [\xFFFD]"},
+        {make(EventKind::Text, 0, 0, false, 0, "你好，Lormin"), L"  #0001  文字 「你好，Lormin」"},
+        {make(EventKind::Text), L"  #0001  文字 「」"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(formatEventRow(0, c.event), c.row);
@@ -87,7 +89,7 @@ TEST(EventRows, NumberingFromTheFirstRowOn)
     };
     MacroEvent down;
     down.kind = EventKind::KeyDown;
-    down.key = "F5";
+    down.keyOrText = "F5";
     for (const auto& c : cases) {
         EXPECT_EQ(formatEventRow(c.index, down), std::wstring(c.prefix) + L"按键 [F5]") << c.index;
     }
@@ -129,7 +131,7 @@ TEST(EventRows, CutAtEveryPositionNeverLeavesHalfACharacter)
         key += "\xE5\xB7\xA6";
         MacroEvent up;
         up.kind = EventKind::KeyUp;
-        up.key = key;
+        up.keyOrText = key;
         const std::wstring full = L"释放 [" + utf8ToWide(key) + L"]";
         const std::wstring text = describeEvent(up);
         ASSERT_LE(text.size(), 255u);
@@ -143,6 +145,46 @@ TEST(EventRows, CutAtEveryPositionNeverLeavesHalfACharacter)
     // Replacement characters from bad bytes count like any other unit.
     MacroEvent bad;
     bad.kind = EventKind::KeyDown;
-    bad.key = std::string(300, '\x80');
+    bad.keyOrText = std::string(300, '\x80');
     EXPECT_EQ(describeEvent(bad), L"按键 [" + std::wstring(251, L'\xFFFD'));
+}
+
+TEST(EventRows, TextStepsShowTheirTextOnOneLine)
+{
+    const struct {
+        std::string text;
+        std::wstring row;
+    } cases[] = {
+        {"a\r\nb\nc\rd", L"文字 「a⏎b⏎c⏎d」"},
+        {"\n\n", L"文字 「⏎⏎」"},
+        {"\r\r\n", L"文字 「⏎⏎」"},
+        {"7\xF0\x9F\x98\x80\t\"\\", L"文字 「7\xD83D\xDE00\t\"\\」"},
+        {"\xED\xA0\xBD", L"文字 「\xFFFD」"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(describeEvent(make(EventKind::Text, 0, 0, false, 0, c.text)), c.row) << c.text;
+    }
+}
+
+TEST(EventRows, LongTextsAreCutLikeOtherRows)
+{
+    // "文字 「" is four units: 251 more fill the row; a pair across the end is left out whole.
+    const struct {
+        std::string text;
+        size_t units;
+    } cases[] = {
+        {std::string(100000, 'x'), 255}, {std::string(250, 'x') + "\xF0\x9F\x98\x80", 254},
+        {std::string(251, 'x'), 255},    {std::string(250, 'x'), 255},  // the closing bracket is the 255th unit
+        {std::string(249, 'x'), 254},
+    };
+    for (const auto& c : cases) {
+        const std::wstring row = describeEvent(make(EventKind::Text, 0, 0, false, 0, c.text));
+        EXPECT_EQ(row.size(), c.units) << c.text.size();
+        EXPECT_EQ(row.compare(0, 4, L"文字 「"), 0);
+    }
+    std::string lines;
+    for (int i = 0; i < 50000; ++i) {
+        lines += "\r\n";
+    }
+    EXPECT_EQ(describeEvent(make(EventKind::Text, 0, 0, false, 0, lines)), L"文字 「" + std::wstring(251, L'⏎'));
 }

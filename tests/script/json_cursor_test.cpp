@@ -113,8 +113,22 @@ TEST(JsonCursor, StringsGoToTheSinkWithTheirEscapesResolved)
         {"\"\\u20AC\"", "\xE2\x82\xAC", 8},
         {"\"\\ud83d\\ude00\"", "\xF0\x9F\x98\x80", 14},
         {"\"\\ud83dx\"", "\xED\xA0\xBDx", 9},
-        {"\"\\ud83d\\u0041\"", "\xF0\x91\xA1\x81", 14},
-        {"\"\\udbff\\uffff\"", "\xF4\x91\xBF\xBF", 14},
+        // Only a real pair is combined; a lone half is written on its own and the character
+        // after it is kept.
+        {"\"\\ud83d\\u0041\"",
+         "\xED\xA0\xBD"
+         "A",
+         14},
+        {"\"\\udbff\\uffff\"", "\xED\xAF\xBF\xEF\xBF\xBF", 14},
+        {"\"\\udc00\\u0041\"",
+         "\xED\xB0\x80"
+         "A",
+         14},
+        {"\"\\ud83d\\ud83d\\ude00\"", "\xED\xA0\xBD\xF0\x9F\x98\x80", 20},
+        {"\"\\ude00\\ud83d\"", "\xED\xB8\x80\xED\xA0\xBD", 14},
+        {"\"\\udbff\\udfff\"", "\xF4\x8F\xBF\xBF", 14},
+        {"\"\\ud800\\udc00\"", "\xF0\x90\x80\x80", 14},
+        {"\"\\ud83d\\n\"", "\xED\xA0\xBD\n", 10},
         {"\"\\ude00\"", "\xED\xB8\x80", 8},
         {std::string("\"\x01\n\0\xFF\"", 6), std::string("\x01\n\0\xFF", 4), 6},
     };
@@ -208,6 +222,8 @@ TEST(JsonCursor, FailuresNameTheErrorAndTheByteWhereReadingStopped)
         {"\"\\u12G4\"", quoted, "JSON 解析失败(非法十六进制) 位置 6"},
         {"\"\\ud83d\\u12\"", quoted, "JSON 解析失败(\\u 长度不足) 位置 9"},
         {"\"\\ud83d\\uz000\"", quoted, "JSON 解析失败(非法十六进制) 位置 10"},
+        {"\"\\ud83d\\udc0g\"", quoted, "JSON 解析失败(非法十六进制) 位置 13"},
+        {"\"\\ud83d\\x\"", quoted, "JSON 解析失败(未知转义) 位置 9"},
         {"\"a\"", memberName, "JSON 解析失败(符号不匹配) 位置 3"},
         {"\"a\"  ", memberName, "JSON 解析失败(符号不匹配) 位置 5"},
         {"\"a\" 1", memberName, "JSON 解析失败(符号不匹配) 位置 4"},

@@ -16,7 +16,7 @@ std::vector<MacroEvent> numbered(size_t count)
     for (size_t i = 0; i < count; ++i) {
         events[i].x = static_cast<int32_t>(i);
         events[i].delay = static_cast<double>(i) + 0.5;
-        events[i].key = i % 3 == 0 ? "key name long enough to live on the heap " + std::to_string(i) : "";
+        events[i].keyOrText = i % 3 == 0 ? "key name long enough to live on the heap " + std::to_string(i) : "";
     }
     return events;
 }
@@ -56,7 +56,7 @@ bool sameEvents(const std::vector<MacroEvent>& a, const std::vector<MacroEvent>&
         return false;
     }
     for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].x != b[i].x || a[i].delay != b[i].delay || a[i].key != b[i].key) {
+        if (a[i].x != b[i].x || a[i].delay != b[i].delay || a[i].keyOrText != b[i].keyOrText) {
             return false;
         }
     }
@@ -242,7 +242,7 @@ TEST(EditHistory, RandomEditsAgreeWithACopyingModel)
         std::vector<std::vector<size_t>> modelTouched;
         EditHistory history;
         for (int step = 0; step < 200; ++step) {
-            const unsigned what = random() % 10;
+            const unsigned what = random() % 12;
             if (what < 3) {
                 std::vector<EventRange> ranges;
                 const int count = static_cast<int>(random() % 4);
@@ -308,6 +308,32 @@ TEST(EditHistory, RandomEditsAgreeWithACopyingModel)
                     EXPECT_EQ(flatten(touched), modelTouched.back());
                     modelTouched.pop_back();
                 }
+            } else if (what == 9) {
+                const size_t at = random() % (model.size() + 2);
+                MacroEvent text;
+                text.kind = EventKind::Text;
+                text.x = 1000 + step;
+                text.keyOrText = "text " + std::to_string(step);
+                ASSERT_EQ(history.insertEvent(events, at, text), at <= model.size());
+                if (at <= model.size()) {
+                    modelCopies.push_back(model);
+                    modelTouched.push_back({});  // an undone insert brings nothing back
+                    model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), text);
+                }
+            } else if (what == 10) {
+                const size_t at = random() % (model.size() + 1);
+                MacroEvent changed = at < model.size() ? model[at] : MacroEvent{};
+                const bool same = random() % 3 == 0;
+                if (!same) {
+                    changed.keyOrText += "+";
+                }
+                const bool expected = at < model.size() && !same;
+                ASSERT_EQ(history.replaceEvent(events, at, changed), expected);
+                if (expected) {
+                    modelCopies.push_back(model);
+                    modelTouched.push_back({at});
+                    model[at] = changed;
+                }
             } else if (random() % 4 == 0) {
                 history.clear();
                 modelCopies.clear();
@@ -317,4 +343,45 @@ TEST(EditHistory, RandomEditsAgreeWithACopyingModel)
             ASSERT_EQ(history.undoLevels(), modelCopies.size());
         }
     }
+}
+
+TEST(EditHistory, InsertAndReplaceOneEvent)
+{
+    MacroEvent text;
+    text.kind = EventKind::Text;
+    text.keyOrText = "\xE4\xBD\xA0";
+    text.x = 99;
+    const struct {
+        const char* name;
+        size_t size;
+        bool insert;
+        size_t at;
+        bool changed;
+        std::vector<int32_t> after;
+    } cases[] = {
+        {"insert before the first", 3, true, 0, true, {99, 0, 1, 2}},
+        {"insert in the middle", 3, true, 2, true, {0, 1, 99, 2}},
+        {"append", 3, true, 3, true, {0, 1, 2, 99}},
+        {"into an empty script", 0, true, 0, true, {99}},
+        {"insert past the end", 3, true, 4, false, {0, 1, 2}},
+        {"replace", 3, false, 1, true, {0, 99, 2}},
+        {"replace past the end", 3, false, 3, false, {0, 1, 2}},
+    };
+    for (const auto& c : cases) {
+        std::vector<MacroEvent> events = numbered(c.size);
+        EditHistory history;
+        const bool changed =
+            c.insert ? history.insertEvent(events, c.at, text) : history.replaceEvent(events, c.at, text);
+        EXPECT_EQ(changed, c.changed) << c.name;
+        EXPECT_EQ(xs(events), c.after) << c.name;
+        EXPECT_EQ(history.canUndo(), c.changed) << c.name;
+        std::vector<EventRange> touched;
+        EXPECT_EQ(history.undo(events, touched), c.changed) << c.name;
+        EXPECT_TRUE(sameEvents(events, numbered(c.size))) << c.name;
+    }
+    // Replacing an event with an equal one is no edit.
+    std::vector<MacroEvent> events = numbered(2);
+    EditHistory history;
+    EXPECT_FALSE(history.replaceEvent(events, 1, numbered(2)[1]));
+    EXPECT_FALSE(history.canUndo());
 }

@@ -40,7 +40,7 @@ MacroEvent key(EventKind kind, const std::string& name, double delay = 0)
 {
     MacroEvent e;
     e.kind = kind;
-    e.key = name;
+    e.keyOrText = name;
     e.delay = delay;
     return e;
 }
@@ -179,7 +179,7 @@ TEST(ScriptText, RoundTripKeepsEventsUpToDocumentedLosses)
         EXPECT_EQ(back[i].dx, original[i].dx);
         EXPECT_EQ(back[i].button, original[i].button);
         EXPECT_EQ(back[i].pressed, original[i].pressed);
-        EXPECT_EQ(back[i].key, original[i].key);
+        EXPECT_EQ(back[i].keyOrText, original[i].keyOrText);
     }
     EXPECT_DOUBLE_EQ(back[3].delay, 0.1235);
 }
@@ -203,7 +203,7 @@ TEST(ScriptText, KeyNamesWithQuotesBackslashesAndControlBytesRoundTrip)
     ASSERT_EQ(back.size(), original.size());
     for (size_t i = 0; i < back.size(); ++i) {
         EXPECT_EQ(back[i].kind, original[i].kind) << i;
-        EXPECT_EQ(back[i].key, original[i].key) << i;
+        EXPECT_EQ(back[i].keyOrText, original[i].keyOrText) << i;
     }
 }
 
@@ -224,7 +224,7 @@ TEST(ScriptText, LenientLoading)
     EXPECT_FALSE(events[0].pressed);
     EXPECT_EQ(events[0].button, MouseButton::Left);
     EXPECT_EQ(events[1].kind, EventKind::KeyDown);
-    EXPECT_EQ(events[1].key, "");
+    EXPECT_EQ(events[1].keyOrText, "");
     EXPECT_EQ(events[1].x, INT32_MIN);
 }
 
@@ -262,7 +262,7 @@ TEST(ScriptFile, SaveLoadAndFailures)
     std::vector<MacroEvent> loaded;
     ASSERT_TRUE(loadScript(wide(path), loaded, error));
     ASSERT_EQ(loaded.size(), 1u);
-    EXPECT_EQ(loaded[0].key, "A");
+    EXPECT_EQ(loaded[0].keyOrText, "A");
 
     // A save that cannot write its temporary file keeps the previous file byte for byte: every
     // name it tries is taken.

@@ -17,7 +17,7 @@ MacroEvent event(EventKind kind, int32_t x, int32_t y, bool pressed = true)
     e.y = y;
     e.pressed = kind == EventKind::Click && pressed;  // the file keeps it for clicks only
     if (kind == EventKind::KeyDown || kind == EventKind::KeyUp) {
-        e.key = "A";
+        e.keyOrText = "A";
     }
     return e;
 }
@@ -157,7 +157,7 @@ TEST(ScriptFileWindows, MalformedWindowInformationLeavesTheEventWithoutAndLosesN
         EXPECT_EQ(events[0].x, 7) << c.name;
         EXPECT_EQ(events[0].delay, 0.5) << c.name;
         EXPECT_TRUE(events[0].pressed) << c.name;
-        EXPECT_EQ(events[1].key, "B") << c.name;
+        EXPECT_EQ(events[1].keyOrText, "B") << c.name;
     }
 }
 

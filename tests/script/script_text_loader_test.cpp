@@ -106,7 +106,7 @@ TEST(ScriptLoader, MembersInAnyOrderFirstOneWins)
     EXPECT_TRUE(loaded.events[0].pressed);
     EXPECT_EQ(loaded.events[0].button, MouseButton::Middle);
     EXPECT_EQ(loaded.events[1].kind, EventKind::KeyDown);
-    EXPECT_EQ(loaded.events[1].key, "a\"b");
+    EXPECT_EQ(loaded.events[1].keyOrText, "a\"b");
     EXPECT_EQ(loaded.events[1].delay, 0.5);
     EXPECT_EQ(loaded.events[2].kind, EventKind::Click);
     EXPECT_EQ(loaded.events[2].x, 0);
@@ -115,7 +115,7 @@ TEST(ScriptLoader, MembersInAnyOrderFirstOneWins)
     EXPECT_EQ(loaded.events[2].dy, 2);
     EXPECT_EQ(loaded.events[2].delay, 0.0);
     EXPECT_EQ(loaded.events[3].kind, EventKind::KeyUp);
-    EXPECT_EQ(loaded.events[3].key, "\xF0\x9F\x98\x80");
+    EXPECT_EQ(loaded.events[3].keyOrText, "\xF0\x9F\x98\x80");
 }
 
 // The list is reserved to the number of events, not of elements: a file of a million numbers
@@ -142,12 +142,17 @@ TEST(ScriptLoader, EventListIsReservedExactly)
 TEST(ScriptLoader, RandomDocumentsAgreeWithTheTreeReader)
 {
     std::mt19937 random(1234);
-    const char* const names[] = {"t", "d", "x", "y", "dx", "dy", "p", "b", "k", "events", "v", "\\u0074", "t\\u0000"};
+    const char* const names[] = {"t", "d",      "x", "y",       "dx",       "dy", "p", "b",
+                                 "k", "events", "v", "\\u0074", "t\\u0000", "s",  "s"};
     const char* const values[] = {"\"m\"",
                                   "\"c\"",
                                   "\"s\"",
                                   "\"kd\"",
                                   "\"ku\"",
+                                  "\"tx\"",
+                                  "\"tx\"",
+                                  "\"\\ud83d\\u0041\\udc00\"",
+                                  "\"\xED\xA0\xBD\xE4\xB8\"",
                                   "\"k\\u0064\"",
                                   "\"x\"",
                                   "0.25",
@@ -167,14 +172,18 @@ TEST(ScriptLoader, RandomDocumentsAgreeWithTheTreeReader)
                                   "2147483648",
                                   "-12.9",
                                   ".5e1"};
-    const auto member = [&]() { return std::string("\"") + names[random() % 13] + "\":" + values[random() % 24]; };
+    constexpr size_t kNames = sizeof names / sizeof names[0];
+    constexpr size_t kValues = sizeof values / sizeof values[0];
+    const auto member = [&]() {
+        return std::string("\"") + names[random() % kNames] + "\":" + values[random() % kValues];
+    };
     for (int i = 0; i < 3000; ++i) {
         std::string events = "[";
         const int count = static_cast<int>(random() % 6);
         for (int e = 0; e < count; ++e) {
             events += e == 0 ? "" : ",";
             if (random() % 5 == 0) {
-                events += values[random() % 24];
+                events += values[random() % kValues];
                 continue;
             }
             events += "{";
@@ -266,7 +275,7 @@ TEST(ScriptWriter, RandomEventsWrittenAsThePrintfWriterWrites)
     std::mt19937_64 random(99);
     std::vector<MacroEvent> events(20000);
     for (MacroEvent& event : events) {
-        event.kind = static_cast<EventKind>(random() % 6);
+        event.kind = static_cast<EventKind>(random() % 7);
         switch (random() % 4) {
         case 0: event.delay = static_cast<double>(random() % 100000) / 10000.0; break;
         case 1: event.delay = static_cast<double>(random() % 1000) / 64.0; break;
@@ -289,7 +298,7 @@ TEST(ScriptWriter, RandomEventsWrittenAsThePrintfWriterWrites)
         event.pressed = random() % 2 != 0;
         const size_t keyLength = random() % 8;
         for (size_t i = 0; i < keyLength; ++i) {
-            event.key.push_back(static_cast<char>(random() % 256));
+            event.keyOrText.push_back(static_cast<char>(random() % 256));
         }
     }
     EXPECT_EQ(formatScriptText(events), formatScriptTextWithPrintf(events));

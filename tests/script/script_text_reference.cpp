@@ -52,6 +52,27 @@ void appendJsonStringWithPrintf(std::string& out, const std::string& bytes)
     out.push_back('"');
 }
 
+// A text step's text made valid another way than the loader does: each surrogate's three bytes
+// replaced by those of U+FFFD first, then a round trip through UTF-16 for the rest.
+std::string validTextBySubstitution(const std::string& bytes)
+{
+    std::string replaced;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const unsigned char b0 = static_cast<unsigned char>(bytes[i]);
+        if (b0 == 0xED && i + 2 < bytes.size()) {
+            const unsigned char b1 = static_cast<unsigned char>(bytes[i + 1]);
+            const unsigned char b2 = static_cast<unsigned char>(bytes[i + 2]);
+            if ((b1 & 0xE0) == 0xA0 && (b2 & 0xC0) == 0x80) {
+                replaced += "\xEF\xBF\xBD";
+                i += 2;
+                continue;
+            }
+        }
+        replaced.push_back(bytes[i]);
+    }
+    return wideToUtf8(utf8ToWide(replaced));
+}
+
 void appendNumberMember(std::string& out, const char* prefix, double value)
 {
     out += prefix;
@@ -112,7 +133,11 @@ std::string formatScriptTextWithPrintf(const std::vector<MacroEvent>& events)
         case EventKind::KeyDown:
         case EventKind::KeyUp:
             out += ", \"k\": ";
-            appendJsonStringWithPrintf(out, event.key);
+            appendJsonStringWithPrintf(out, event.keyOrText);
+            break;
+        case EventKind::Text:
+            out += ", \"s\": ";
+            appendJsonStringWithPrintf(out, event.keyOrText);
             break;
         }
         out += "}";
@@ -165,9 +190,9 @@ bool parseScriptTextWithTree(const std::string& text, std::vector<MacroEvent>& e
                     event.button = MouseButton::Left;
                 }
             }
-            const JsonValue* key = findMember(item, "k");
+            const JsonValue* key = findMember(item, kind == EventKind::Text ? "s" : "k");
             if (key != nullptr && key->kind == JsonKind::String) {
-                event.key = key->text;
+                event.keyOrText = kind == EventKind::Text ? validTextBySubstitution(key->text) : key->text;
             }
             loaded.push_back(std::move(event));
         }
@@ -182,5 +207,5 @@ bool parseScriptTextWithTree(const std::string& text, std::vector<MacroEvent>& e
 bool sameEvent(const MacroEvent& a, const MacroEvent& b)
 {
     return a.kind == b.kind && std::memcmp(&a.delay, &b.delay, sizeof a.delay) == 0 && a.x == b.x && a.y == b.y &&
-           a.dx == b.dx && a.dy == b.dy && a.button == b.button && a.pressed == b.pressed && a.key == b.key;
+           a.dx == b.dx && a.dy == b.dy && a.button == b.button && a.pressed == b.pressed && a.keyOrText == b.keyOrText;
 }

@@ -20,7 +20,7 @@ MacroEvent keyDown(int32_t window)
 {
     MacroEvent e;
     e.kind = EventKind::KeyDown;
-    e.key = "A";
+    e.keyOrText = "A";
     e.window.index = window;
     return e;
 }

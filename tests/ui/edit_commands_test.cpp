@@ -5,6 +5,7 @@
 #include "support/message_pump.h"
 #include "support/scoped_seam.h"
 #include "ui/delay_dialog.h"
+#include "ui/text_step_dialog.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -25,12 +26,32 @@ bool cancelDelay(HWND, double&)
     return false;
 }
 
+// The text step dialog: what it was shown, and what it answers (nothing when cancelled).
+int textDialogs = 0;
+std::wstring shownTitle;
+TextStepInput shownStep;
+TextStepInput answeredStep;
+bool textConfirmed = true;
+
+bool answerText(HWND, const wchar_t* title, TextStepInput& step)
+{
+    ++textDialogs;
+    shownTitle = title;
+    shownStep = step;
+    if (textConfirmed) {
+        step = answeredStep;
+    }
+    return textConfirmed;
+}
+
 class EditCommandsTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
         delayDialogs = 0;
+        textDialogs = 0;
+        textConfirmed = true;
         std::vector<MacroEvent> events = sampleEvents(10);
         for (size_t i = 0; i < events.size(); ++i) {
             events[i].delay = 0.1 * static_cast<double>(i + 1);
@@ -148,14 +169,17 @@ struct MenuItem {
     bool enabled;
 };
 
+// The items of the list's menu in order; the separator comes before the last one (撤销).
 void expectMenu(const char* state, std::initializer_list<MenuItem> expected)
 {
     const MenuHandle menu = testWindow().makeListMenu();
-    ASSERT_EQ(GetMenuItemCount(menu.get()), 6) << state;
+    const int separator = static_cast<int>(expected.size()) - 1;
+    ASSERT_EQ(GetMenuItemCount(menu.get()), static_cast<int>(expected.size()) + 1) << state;
     int position = 0;
     for (const MenuItem& item : expected) {
-        if (position == 4) {
-            EXPECT_NE(GetMenuState(menu.get(), 4, MF_BYPOSITION) & MF_SEPARATOR, 0u) << state;
+        if (position == separator) {
+            EXPECT_NE(GetMenuState(menu.get(), static_cast<UINT>(separator), MF_BYPOSITION) & MF_SEPARATOR, 0u)
+                << state;
             ++position;
         }
         wchar_t text[64] = L"";
@@ -174,6 +198,8 @@ TEST_F(EditCommandsTest, TheListMenuOffersWhatTheStateAndSelectionAllow)
                                     {IDM_EDIT_SET_DELAY, L"设置延迟...", false},
                                     {IDM_EDIT_TRIM_START, L"去掉开头等待", true},
                                     {IDM_EDIT_PLAY_FROM, L"从此处回放", false},
+                                    {IDM_EDIT_INSERT_TEXT, L"插入文字...", true},
+                                    {IDM_EDIT_TEXT, L"编辑文字...", false},
                                     {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", false}});
     select({1});
     command(IDM_EDIT_DELETE);
@@ -181,6 +207,8 @@ TEST_F(EditCommandsTest, TheListMenuOffersWhatTheStateAndSelectionAllow)
                                                 {IDM_EDIT_SET_DELAY, L"设置延迟...", true},
                                                 {IDM_EDIT_TRIM_START, L"去掉开头等待", true},
                                                 {IDM_EDIT_PLAY_FROM, L"从此处回放", true},
+                                                {IDM_EDIT_INSERT_TEXT, L"插入文字...", true},
+                                                {IDM_EDIT_TEXT, L"编辑文字...", false},
                                                 {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", true}});
     startHooks();
     messageBoxes.answers = {IDNO};
@@ -191,6 +219,8 @@ TEST_F(EditCommandsTest, TheListMenuOffersWhatTheStateAndSelectionAllow)
                              {IDM_EDIT_SET_DELAY, L"设置延迟...", false},
                              {IDM_EDIT_TRIM_START, L"去掉开头等待", false},
                              {IDM_EDIT_PLAY_FROM, L"从此处回放", false},
+                             {IDM_EDIT_INSERT_TEXT, L"插入文字...", false},
+                             {IDM_EDIT_TEXT, L"编辑文字...", false},
                              {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", false}});
     SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
 }
@@ -199,18 +229,21 @@ TEST_F(EditCommandsTest, NothingIsEditedDuringARecordingOrAPlayback)
 {
     startHooks();
     ScopedSeam dialog(askDelaySeam, &answerDelay);
+    ScopedSeam textDialog(askTextStepSeam, &answerText);
     answeredDelay = 9;
     // A playback that waits before its first event stays "playing" for the test.
     editShownEvents([](std::vector<MacroEvent>& events) { events[0].delay = 300; });
     command(IDC_PLAY);
     ASSERT_TRUE(testPlayer().isPlaying());
     select({1, 2});
-    for (int id : {IDM_EDIT_DELETE, IDM_EDIT_SET_DELAY, IDM_EDIT_TRIM_START, IDM_EDIT_PLAY_FROM, IDM_EDIT_UNDO}) {
+    for (int id : {IDM_EDIT_DELETE, IDM_EDIT_SET_DELAY, IDM_EDIT_TRIM_START, IDM_EDIT_PLAY_FROM, IDM_EDIT_UNDO,
+                   IDM_EDIT_INSERT_TEXT, IDM_EDIT_TEXT}) {
         command(id);
     }
     EXPECT_EQ(shownScript().eventCount(), 10u);
     EXPECT_DOUBLE_EQ(delayOf(0), 300.0);
     EXPECT_EQ(delayDialogs, 0);
+    EXPECT_EQ(textDialogs, 0);
     SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
     ASSERT_FALSE(testPlayer().isPlaying());
 
@@ -249,6 +282,102 @@ TEST_F(EditCommandsTest, PlayFromARowSaysWhereEveryPassStarts)
     editShownEvents([](std::vector<MacroEvent>& events) { events[0].delay = 300; });
     command(IDC_PLAY);
     EXPECT_EQ(status(), L"▶ 回放中...（共 2 次）");
+}
+
+TEST_F(EditCommandsTest, TextStepsAreInsertedBeforeTheFirstSelectedRowOrAtTheEnd)
+{
+    ScopedSeam dialog(askTextStepSeam, &answerText);
+    answeredStep = TextStepInput{"你好\n\"q\"", 0.5};
+    const struct {
+        std::vector<int> selection;
+        int at;
+    } cases[] = {{{}, 10}, {{3, 5}, 3}, {{9}, 9}, {{0}, 0}};
+    for (const auto& c : cases) {
+        SendDlgItemMessageW(window, IDC_EVENT_LIST, LB_SETSEL, FALSE, -1);
+        for (int row : c.selection) {
+            SendDlgItemMessageW(window, IDC_EVENT_LIST, LB_SETSEL, TRUE, row);
+        }
+        command(IDM_EDIT_INSERT_TEXT);
+        EXPECT_EQ(shownTitle, L"插入文字");
+        EXPECT_EQ(shownStep.text, "") << "a new step starts empty";
+        ASSERT_EQ(listRows(), 11) << c.at;
+        const MacroEvent* inserted = shownScript().eventAt(static_cast<size_t>(c.at));
+        ASSERT_NE(inserted, nullptr);
+        EXPECT_EQ(inserted->kind, EventKind::Text);
+        EXPECT_EQ(inserted->keyOrText, answeredStep.text);
+        EXPECT_DOUBLE_EQ(inserted->delay, 0.5);
+        EXPECT_EQ(listRow(c.at).substr(9), L"文字 「你好⏎\"q\"」") << c.at;
+        EXPECT_EQ(selected(), std::vector<int>{c.at});
+        EXPECT_TRUE(testWindow().isUnsaved());
+        EXPECT_EQ(controlText(IDC_EVENT_COUNT), L"(11)");
+        command(IDM_EDIT_UNDO);
+        ASSERT_EQ(listRows(), 10) << "undo takes it out again";
+        const int shownRow = c.at < 10 ? c.at : 9;
+        EXPECT_EQ(listRow(shownRow).substr(9), L"移动 (" + std::to_wstring(shownRow) + L",0)");
+    }
+    textConfirmed = false;
+    command(IDM_EDIT_INSERT_TEXT);
+    EXPECT_EQ(listRows(), 10) << "a cancelled dialog inserts nothing";
+}
+
+TEST_F(EditCommandsTest, TheFirstSelectedTextStepIsEditedAndTheEditUndone)
+{
+    ScopedSeam dialog(askTextStepSeam, &answerText);
+    for (const char* text : {"first", "second"}) {
+        answeredStep = TextStepInput{text, 1.0};
+        select({2});
+        command(IDM_EDIT_INSERT_TEXT);  // "second" at row 2, "first" at row 3
+    }
+    select({0, 3, 2});
+    expectMenu("text steps selected", {{IDM_EDIT_DELETE, L"删除所选\tDel", true},
+                                       {IDM_EDIT_SET_DELAY, L"设置延迟...", true},
+                                       {IDM_EDIT_TRIM_START, L"去掉开头等待", true},
+                                       {IDM_EDIT_PLAY_FROM, L"从此处回放", true},
+                                       {IDM_EDIT_INSERT_TEXT, L"插入文字...", true},
+                                       {IDM_EDIT_TEXT, L"编辑文字...", true},
+                                       {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", true}});
+    answeredStep = TextStepInput{"changed\tline\r\n", 2.0};
+    command(IDM_EDIT_TEXT);
+    EXPECT_EQ(shownTitle, L"编辑文字");
+    EXPECT_EQ(shownStep.text, "second");
+    EXPECT_DOUBLE_EQ(shownStep.delay, 1.0);
+    EXPECT_EQ(listRow(2).substr(9), L"文字 「changed\tline⏎」");
+    EXPECT_EQ(listRow(3).substr(9), L"文字 「first」");
+    EXPECT_DOUBLE_EQ(delayOf(2), 2.0);
+    command(IDM_EDIT_UNDO);
+    EXPECT_EQ(listRow(2).substr(9), L"文字 「second」");
+    EXPECT_DOUBLE_EQ(delayOf(2), 1.0);
+
+    // Confirming the dialog unchanged is no edit; with no text step selected nothing opens.
+    answeredStep = TextStepInput{"second", 1.0};
+    const int shown = textDialogs;
+    command(IDM_EDIT_TEXT);
+    EXPECT_EQ(textDialogs, shown + 1);
+    EXPECT_DOUBLE_EQ(delayOf(2), 1.0);
+    select({0, 1});
+    command(IDM_EDIT_TEXT);
+    EXPECT_EQ(textDialogs, shown + 1);
+}
+
+TEST_F(EditCommandsTest, ADoubleClickOnATextRowEditsIt)
+{
+    ScopedSeam dialog(askTextStepSeam, &answerText);
+    answeredStep = TextStepInput{"typed", 0.0};
+    select({1});
+    command(IDM_EDIT_INSERT_TEXT);  // row 1
+    // The list box tells a double-click with the caret on the row that its first click hit.
+    const auto doubleClickRow = [&](int row) {
+        HWND list = GetDlgItem(window, IDC_EVENT_LIST);
+        SendMessageW(list, LB_SETCARETINDEX, static_cast<WPARAM>(row), FALSE);
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_EVENT_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+    };
+    const int before = textDialogs;
+    answeredStep = TextStepInput{"retyped", 0.0};
+    doubleClickRow(0);
+    EXPECT_EQ(textDialogs, before) << "a move's row opens nothing";
+    doubleClickRow(1);
+    EXPECT_EQ(textDialogs, before + 1);
+    EXPECT_EQ(listRow(1).substr(9), L"文字 「retyped」");
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ MacroEvent keyPress(const char* key)
 {
     MacroEvent event;
     event.kind = EventKind::KeyDown;
-    event.key = key;
+    event.keyOrText = key;
     event.delay = 0.01;
     return event;
 }
