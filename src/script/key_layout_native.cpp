@@ -33,4 +33,4 @@ int32_t usLayoutVirtualKey(uint16_t ch)
 
 }  // namespace
 
-CharToVirtualKeyFn charToVirtualKey = &usLayoutVirtualKey;
+CharToVirtualKeyFn charToVirtualKeySeam = &usLayoutVirtualKey;

@@ -16,4 +16,4 @@ int32_t layoutVirtualKey(uint16_t ch)
 
 }  // namespace
 
-CharToVirtualKeyFn charToVirtualKey = &layoutVirtualKey;
+CharToVirtualKeyFn charToVirtualKeySeam = &layoutVirtualKey;

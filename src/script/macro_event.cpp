@@ -58,7 +58,7 @@ int32_t virtualKeyForName(const std::string& name)
         return static_cast<int32_t>(std::strtol(name.c_str() + 3, nullptr, 10));
     }
     if (name.size() == 1) {
-        const int32_t code = charToVirtualKey(static_cast<uint16_t>(static_cast<unsigned char>(name[0])));
+        const int32_t code = charToVirtualKeySeam(static_cast<uint16_t>(static_cast<unsigned char>(name[0])));
         return code < 0 ? 0 : (code & 0xFF);
     }
     for (const KeyRow& row : kKeyTable) {

@@ -54,4 +54,4 @@ bool kindFromToken(const std::string& token, EventKind& kind);
 // keyboard layout, or returns -1 when the layout has no key for it. Windows asks VkKeyScanW;
 // the native build uses a US-layout table. Tests may replace it.
 using CharToVirtualKeyFn = int32_t (*)(uint16_t ch);
-extern CharToVirtualKeyFn charToVirtualKey;
+extern CharToVirtualKeyFn charToVirtualKeySeam;

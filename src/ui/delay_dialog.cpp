@@ -9,7 +9,7 @@
 #include "script/script_edits.h"
 #include "script/script_file.h"
 
-AskDelayFn askDelaySeam = &ShowDelayDialog;
+AskDelayFn askDelaySeam = &showDelayDialog;
 
 namespace {
 
@@ -59,7 +59,7 @@ INT_PTR CALLBACK delayDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-bool ShowDelayDialog(HWND owner, double& seconds)
+bool showDelayDialog(HWND owner, double& seconds)
 {
     DialogTemplate layout(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 180, 64, L"设置延迟", 9,
                           L"Microsoft YaHei");

@@ -7,6 +7,6 @@
 // confirmed (0 to 1 000 000 seconds), false when cancelled. Text that is not such a number is
 // refused inside the dialog with a message that says why.
 using AskDelayFn = bool (*)(HWND owner, double& seconds);
-extern AskDelayFn askDelaySeam;  // ShowDelayDialog unless a test replaced it
+extern AskDelayFn askDelaySeam;  // showDelayDialog unless a test replaced it
 
-bool ShowDelayDialog(HWND owner, double& seconds);
+bool showDelayDialog(HWND owner, double& seconds);
