@@ -475,8 +475,8 @@ TEST(PlaybackLoop, EventsAfterATextStepKeepTheirGapsFromItsEnd)
         FakeWorld w;
         w.typeSeconds = c.typeSeconds;
         w.run(makePlaybackJob(events, 2.0, false, 1, true));
-        EXPECT_EQ(w.log, (Log{"releaseModifiers", "pass 1/1", "inject 0", "type abc", "inject 2", "inject 3",
-                              "releaseHeld", "ended 0"}));
+        EXPECT_EQ(w.log, (Log{"raised", "releaseModifiers", "pass 1/1", "inject 0", "type abc", "inject 2", "inject 3",
+                              "releaseHeld", "normal", "ended 0"}));
         ASSERT_EQ(w.injectedAt.size(), 4u);
         for (size_t i = 0; i < 4; ++i) {
             EXPECT_GE(w.injectedAt[i] - 100.0, c.at[i] - 1e-9) << i;
@@ -498,17 +498,17 @@ TEST(PlaybackLoop, TextStepsAsTheyEnd)
          false,
          false,
          PlaybackEnd::Completed,
-         {"releaseModifiers", "pass 1/1", "type ab", "inject 1", "releaseHeld", "ended 0"}},
+         {"raised", "releaseModifiers", "pass 1/1", "type ab", "inject 1", "releaseHeld", "normal", "ended 0"}},
         {"stopped",
          true,
          false,
          PlaybackEnd::Stopped,
-         {"releaseModifiers", "pass 1/1", "type ab", "releaseHeld", "ended 1"}},
+         {"raised", "releaseModifiers", "pass 1/1", "type ab", "releaseHeld", "normal", "ended 1"}},
         {"refused",
          false,
          true,
          PlaybackEnd::Refused,
-         {"releaseModifiers", "pass 1/1", "type ab", "releaseHeld", "ended 2 error 5"}},
+         {"raised", "releaseModifiers", "pass 1/1", "type ab", "releaseHeld", "normal", "ended 2 error 5"}},
     };
     for (const auto& c : cases) {
         FakeWorld w;
