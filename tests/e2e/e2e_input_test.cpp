@@ -430,7 +430,8 @@ TEST_F(E2e, TheSettingsDialogCapturesAChordFromARealKeyPressAndWritesTheFile)
     ASSERT_TRUE(pressKeys(L"Return"));
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 3000));
     EXPECT_EQ(readFileBytes(settings.file()),
-              "HOTKEY_RECORD=Ctrl+F11\r\nHOTKEY_RECORD_ALT=F7\r\nHOTKEY_STOP=F9\r\nSTOP_ON_USER_INPUT=0\r\n");
+              "HOTKEY_RECORD=Ctrl+F11\r\nHOTKEY_RECORD_ALT=F7\r\nHOTKEY_STOP=F9\r\nSTOP_ON_USER_INPUT=0\r\n"
+              "FOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\n");
 
     // The chosen chord works at once.
     TargetWindow target;
