@@ -2,6 +2,7 @@
 // The one way the program starts a thread and waits for it.
 
 #include <functional>
+#include <utility>
 #include <windows.h>
 
 #include "base/win_owners.h"
@@ -14,11 +15,20 @@ extern StartThreadFn startThreadSeam;
 class Thread {
 public:
     Thread() = default;
-    // Forgets a thread that is still running (it runs to its end on its own); owners whose
-    // thread uses them join it first.
-    ~Thread() = default;
+    // Waits for a thread still held: a thread must not outlive what it uses. An owner that means
+    // to leave its thread running (a worker that holds its own share of the job) detaches it.
+    ~Thread() { join(); }
     Thread(Thread&&) = default;
-    Thread& operator=(Thread&&) = default;
+    Thread& operator=(Thread&& other) noexcept
+    {
+        if (this != &other) {
+            join();
+            handle_ = std::move(other.handle_);
+            id_ = other.id_;
+            other.id_ = 0;
+        }
+        return *this;
+    }
 
     // Runs body on a new thread; false (and body never runs) when no thread could be started.
     // A thread still held is forgotten first.

@@ -58,4 +58,27 @@ TEST(Thread, ARefusedStartRunsNothingAndFreesTheBody)
     EXPECT_TRUE(ran);
 }
 
+TEST(Thread, GoingOutOfScopeWaitsForTheBodyUnlessDetached)
+{
+    for (const bool detached : {false, true}) {
+        const KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        auto finished = std::make_shared<std::atomic<bool>>(false);
+        {
+            Thread thread;
+            ASSERT_TRUE(thread.start([finished, event = release.get()] {
+                WaitForSingleObject(event, 200);
+                *finished = true;
+            }));
+            if (detached) {
+                thread.detach();
+            }
+        }
+        EXPECT_EQ(finished->load(), !detached) << (detached ? "detached" : "held");
+        SetEvent(release.get());
+        if (detached) {
+            Sleep(400);  // let the detached body end before its event goes
+        }
+    }
+}
+
 }  // namespace
