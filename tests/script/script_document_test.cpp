@@ -31,7 +31,7 @@ std::vector<int32_t> xs(const ScriptDocument& document)
 ScriptDocument loadedThree()
 {
     ScriptDocument document;
-    document.replace(ScriptContents{moves(3)});
+    document.replace(ScriptContents{moves(3), {}});
     return document;
 }
 
@@ -55,7 +55,13 @@ TEST(ScriptDocumentTest, EveryChangeSaysWhetherItNeedsSavingAndMovesTheGeneratio
 {
     std::vector<EventRange> touched;
     const std::vector<Step> steps = {
-        {"replace", done([](ScriptDocument& d) { d.replace(ScriptContents{moves(2, 7)}); }), true, {7, 8}, "-g-"},
+        {"replace",
+         done([](ScriptDocument& d) {
+             d.replace(ScriptContents{moves(2, 7), {}});
+         }),
+         true,
+         {7, 8},
+         "-g-"},
         {"clear", done([](ScriptDocument& d) { d.clear(); }), true, {}, "-g-"},
         {"append recorded",
          done([](ScriptDocument& d) { d.appendRecorded(moves(2, 5), {}); }),

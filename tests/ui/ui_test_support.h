@@ -55,7 +55,7 @@ inline ScriptDocument& shownScript()
 // Replaces the events shown (the rows follow only when the test shows them).
 inline void replaceShownEvents(std::vector<MacroEvent> events)
 {
-    shownScript().replace(ScriptContents{std::move(events)});
+    shownScript().replace(ScriptContents{std::move(events), {}});
 }
 // Changes the events shown in place, as a new script.
 void editShownEvents(void (*edit)(std::vector<MacroEvent>& events));
