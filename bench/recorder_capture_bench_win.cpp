@@ -6,11 +6,13 @@
 //   wine build/windows/bench/recorder_capture_bench.exe
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 #include <windows.h>
 #include <intrin.h>
 
 #include "base/top_window_win.h"
+#include "base/win_owners.h"
 #include "recorder/now_seconds.h"
 #include "recorder/recorder.h"
 #include "recorder/window_capture_win.h"
@@ -53,7 +55,7 @@ void drain(HWND window)
 int callsPerCase = kCalls;
 
 template <typename Step>
-void measure(const char* name, Recorder& recorder, HWND window, double ticksPerNs, Step step)
+double measure(const char* name, Recorder& recorder, HWND window, double ticksPerNs, Step step)
 {
     const int calls = callsPerCase;
     std::vector<unsigned long long> ticks(static_cast<size_t>(calls));
@@ -73,12 +75,81 @@ void measure(const char* name, Recorder& recorder, HWND window, double ticksPerN
     const double median = static_cast<double>(ticks[static_cast<size_t>(calls / 2)]) / ticksPerNs;
     const double p99 = static_cast<double>(ticks[static_cast<size_t>(calls / 100 * 99)]) / ticksPerNs;
     std::printf("%-34s median %8.0f ns   p99 %8.0f ns   (events in the last block: %zu)\n", name, median, p99, events);
+    return median;
 }
+
+constexpr wchar_t kTargetClass[] = L"LrCaptureBenchTarget";
+constexpr wchar_t kTargetOption[] = L"--target";
+
+// This program started again with kTargetOption: a window over the test point, in front, until
+// it is closed.
+int runTarget()
+{
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == WM_DESTROY) {
+            PostQuitMessage(0);
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    };
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kTargetClass;
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, kTargetClass, L"Capture bench target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150,
+                                  500, 350, nullptr, nullptr, windowClass.hInstance, nullptr);
+    SetForegroundWindow(window);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+class TargetProgram {
+public:
+    bool start()
+    {
+        wchar_t self[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring commandLine = L"\"" + std::wstring(self) + L"\" " + kTargetOption;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessW(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+            return false;
+        }
+        process_.reset(started.hProcess);
+        KernelHandle thread(started.hThread);
+        for (int tries = 0; tries < 500 && window_ == nullptr; ++tries) {
+            Sleep(10);
+            window_ = FindWindowW(kTargetClass, nullptr);
+        }
+        Sleep(200);  // shown and in front
+        return window_ != nullptr;
+    }
+    HWND window() const { return window_; }
+    ~TargetProgram()
+    {
+        if (window_ != nullptr) {
+            PostMessageW(window_, WM_CLOSE, 0, 0);
+        }
+        if (process_) {
+            WaitForSingleObject(process_.get(), 5000);
+        }
+    }
+
+private:
+    KernelHandle process_;
+    HWND window_ = nullptr;
+};
 
 }  // namespace
 
-int wmain()
+int wmain(int argc, wchar_t** argv)
 {
+    if (argc > 1 && std::wstring(argv[1]) == kTargetOption) {
+        return runTarget();
+    }
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -86,6 +157,13 @@ int wmain()
     RegisterClassW(&windowClass);
     HWND receiver = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                     windowClass.hInstance, nullptr);
+    // A real window of another program under the test point and in front, as during a recording
+    // (the recorder skips its own windows): each press, wheel turn and key press identifies it.
+    TargetProgram target;
+    if (!target.start()) {
+        std::printf("the target window did not appear\n");
+        return 1;
+    }
     Recorder recorder;
     if (receiver == nullptr || !recorder.startHookThread(receiver) || recorder.hookState() != HookState::Installed) {
         std::printf("hooks could not be installed\n");
@@ -98,11 +176,16 @@ int wmain()
     }
     const double ticksPerNs = ticksPerNanosecond();
     std::printf("capture step, %d calls per case, timer %.3f ticks/ns\n", kCalls, ticksPerNs);
+    const POINT testPoint{400, 300};
+    const bool targetUnderPoint = GetAncestor(WindowFromPoint(testPoint), GA_ROOT) == target.window();
+    const bool targetInFront = GetForegroundWindow() == target.window();
+    std::printf("test window %s the test point, %s\n", targetUnderPoint ? "under" : "NOT under",
+                targetInFront ? "in front" : "NOT in front");
 
     measure("timer alone", recorder, receiver, ticksPerNs, [](int) {});
 
     MSLLHOOKSTRUCT mouse{};
-    mouse.pt = {400, 300};
+    mouse.pt = testPoint;
     clockStep = 0.0;  // every move but the first falls inside the 20 ms
     // Each kind with the window identities (the default) and without them, side by side.
     const WindowCaptureSeam withIdentities = windowCaptureSeam;
@@ -112,28 +195,35 @@ int wmain()
     KBDLLHOOKSTRUCT key{};
     key.vkCode = 'A';
     callsPerCase = kCalls / 10;
+    const char* const kinds[] = {"move, recorded", "press + release", "wheel turn", "key down + up"};
+    double medians[2][4] = {};
     for (const bool identities : {false, true}) {
         windowCaptureSeam = identities ? withIdentities : withoutIdentities;
+        double* median = medians[identities ? 1 : 0];
         std::printf("-- %s window identities\n", identities ? "with" : "without");
         clockStep = 0.025;
-        measure("  move, recorded", recorder, receiver, ticksPerNs, [&](int i) {
-            mouse.pt.x = 400 + (i & 63);
+        median[0] = measure(kinds[0], recorder, receiver, ticksPerNs, [&](int i) {
+            mouse.pt.x = testPoint.x + (i & 63);
             recorder.onMouseHook(WM_MOUSEMOVE, mouse);
         });
         clockStep = 0.0;
         // A press and its release in one step: the release is cheap, so the pair shows the press.
-        measure("  press + release", recorder, receiver, ticksPerNs, [&](int) {
+        median[1] = measure(kinds[1], recorder, receiver, ticksPerNs, [&](int) {
             recorder.onMouseHook(WM_LBUTTONDOWN, mouse);
             recorder.onMouseHook(WM_LBUTTONUP, mouse);
         });
         MSLLHOOKSTRUCT turn = mouse;
         turn.mouseData = static_cast<DWORD>(WHEEL_DELTA) << 16;
-        measure("  wheel turn", recorder, receiver, ticksPerNs,
-                [&](int) { recorder.onMouseHook(WM_MOUSEWHEEL, turn); });
-        measure("  key down + up", recorder, receiver, ticksPerNs, [&](int) {
+        median[2] =
+            measure(kinds[2], recorder, receiver, ticksPerNs, [&](int) { recorder.onMouseHook(WM_MOUSEWHEEL, turn); });
+        median[3] = measure(kinds[3], recorder, receiver, ticksPerNs, [&](int) {
             recorder.onKeyboardHook(WM_KEYDOWN, key);
             recorder.onKeyboardHook(WM_KEYUP, key);
         });
+    }
+    std::printf("-- with identities / without (median)\n");
+    for (int kind = 0; kind < 4; ++kind) {
+        std::printf("  %-32s %5.2fx\n", kinds[kind], medians[1][kind] / medians[0][kind]);
     }
     windowCaptureSeam = withIdentities;
     {
@@ -141,6 +231,17 @@ int wmain()
         HWND atPoint = WindowFromPoint(mouse.pt);
         HWND top = GetAncestor(atPoint, GA_ROOT);
         std::printf("-- the lookups of a press, each alone (window %p)\n", static_cast<void*>(top));
+        // The whole lookup of a press, for a window met before (class, executable name and
+        // monitor DPI remembered) and for one the recorder has not met yet.
+        WindowCapture warm;
+        WindowIdentity identity;
+        EventWindow place;
+        measure("  lookup, window met before", recorder, receiver, ticksPerNs,
+                [&](int) { warm.atPoint(atPoint, mouse.pt, identity, place); });
+        measure("  lookup, window not met yet", recorder, receiver, ticksPerNs, [&](int) {
+            WindowCapture cold;
+            cold.atPoint(atPoint, mouse.pt, identity, place);
+        });
         measure("  WindowFromPoint", recorder, receiver, ticksPerNs, [&](int) { WindowFromPoint(mouse.pt); });
         measure("  GetAncestor", recorder, receiver, ticksPerNs, [&](int) { GetAncestor(atPoint, GA_ROOT); });
         measure("  GetWindowThreadProcessId", recorder, receiver, ticksPerNs, [&](int) {
@@ -156,22 +257,27 @@ int wmain()
             ClientToScreen(top, &origin);
         });
         measure("  monitor DPI", recorder, receiver, ticksPerNs, [&](int) { monitorDpiOf(top); });
+        measure("    of which MonitorFromWindow", recorder, receiver, ticksPerNs,
+                [&](int) { MonitorFromWindow(top, MONITOR_DEFAULTTONEAREST); });
+        measure("    MonitorFromPoint instead", recorder, receiver, ticksPerNs,
+                [&](int) { MonitorFromPoint(mouse.pt, MONITOR_DEFAULTTONEAREST); });
+        WINDOWINFO info{};
+        info.cbSize = sizeof(info);
+        measure("    GetWindowInfo", recorder, receiver, ticksPerNs, [&](int) { GetWindowInfo(top, &info); });
+        measure("    MonitorFromRect", recorder, receiver, ticksPerNs,
+                [&](int) { MonitorFromRect(&info.rcWindow, MONITOR_DEFAULTTONEAREST); });
+        const HMONITOR monitor = MonitorFromWindow(top, MONITOR_DEFAULTTONEAREST);
+        MONITORINFO monitorInfo{};
+        monitorInfo.cbSize = sizeof(monitorInfo);
+        measure("    GetMonitorInfoW", recorder, receiver, ticksPerNs,
+                [&](int) { GetMonitorInfoW(monitor, &monitorInfo); });
     }
     callsPerCase = kCalls;
-    measure("onMouseHook move, throttled", recorder, receiver, ticksPerNs, [&](int i) {
-        mouse.pt.x = 400 + (i & 63);
+    measure("move inside the 20 ms (throttled)", recorder, receiver, ticksPerNs, [&](int i) {
+        mouse.pt.x = testPoint.x + (i & 63);
         recorder.onMouseHook(WM_MOUSEMOVE, mouse);
     });
-    clockStep = 0.025;  // every move recorded
-    measure("onMouseHook move, recorded", recorder, receiver, ticksPerNs, [&](int i) {
-        mouse.pt.x = 400 + (i & 63);
-        recorder.onMouseHook(WM_MOUSEMOVE, mouse);
-    });
-    clockStep = 0.0;
-    measure("onMouseHook click (down, up)", recorder, receiver, ticksPerNs,
-            [&](int i) { recorder.onMouseHook((i & 1) != 0 ? WM_LBUTTONUP : WM_LBUTTONDOWN, mouse); });
-    measure("onKeyboardHook key (down, up)", recorder, receiver, ticksPerNs,
-            [&](int i) { recorder.onKeyboardHook((i & 1) != 0 ? WM_KEYUP : WM_KEYDOWN, key); });
+    callsPerCase = kCalls / 10;
     // What the hotkey step adds to a real key-down: the system's view of the eight modifiers.
     measure("8 GetAsyncKeyState (hotkey step)", recorder, receiver, ticksPerNs, [](int) {
         int down = 0;
@@ -183,8 +289,10 @@ int wmain()
         }
     });
     key.vkCode = 0xBA;  // named "VK:186"
-    measure("onKeyboardHook key VK:186", recorder, receiver, ticksPerNs,
-            [&](int i) { recorder.onKeyboardHook((i & 1) != 0 ? WM_KEYUP : WM_KEYDOWN, key); });
+    measure("key VK:186 down + up", recorder, receiver, ticksPerNs, [&](int) {
+        recorder.onKeyboardHook(WM_KEYDOWN, key);
+        recorder.onKeyboardHook(WM_KEYUP, key);
+    });
 
     recorder.stopRecording();
     recorder.stopHookThread();

@@ -61,14 +61,22 @@ std::string processExeName(uint32_t processId)
     return wideToUtf8(name);
 }
 
-std::string windowExeName(ExeNameCache& cache, HWND window)
+uint32_t windowProcessId(HWND window)
 {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (processId == 0) {
-        return std::string();
-    }
-    return cache.nameFor(reinterpret_cast<uintptr_t>(window), processId);
+    return processId;
+}
+
+WindowFactsCache::Lookups systemWindowFacts()
+{
+    WindowFactsCache::Lookups lookups;
+    lookups.exeName = processExeName;
+    lookups.windowClass = [](uintptr_t window) { return windowClassUtf8(reinterpret_cast<HWND>(window)); };
+    lookups.monitorDpi = [](uintptr_t window) {
+        return static_cast<int32_t>(monitorDpiOf(reinterpret_cast<HWND>(window)));
+    };
+    return lookups;
 }
 
 bool clientOriginOf(HWND window, POINT& origin)

@@ -9,18 +9,6 @@ bool isShownWindow(HWND window)
     return window != nullptr && IsWindow(window) && IsWindowVisible(window) && !IsIconic(window);
 }
 
-WindowLook placeOf(HWND window, WindowPlace& place)
-{
-    POINT origin{};
-    if (!clientOriginOf(window, origin)) {
-        return WindowLook::Missing;
-    }
-    place.originX = origin.x;
-    place.originY = origin.y;
-    place.dpi = monitorDpiOf(window);
-    return WindowLook::Found;
-}
-
 struct Enumeration {
     std::vector<HWND> windows;
 };
@@ -37,15 +25,32 @@ BOOL CALLBACK collectVisible(HWND window, LPARAM context)
 
 WindowFinder::WindowFinder(const std::vector<WindowIdentity>& table)
     : table_(table), matched_(table.size(), nullptr), foreground_(table.size(), nullptr),
-      restoring_(table.size(), nullptr), exeNames_(processExeName)
+      restoring_(table.size(), nullptr), facts_(systemWindowFacts())
 {}
 
 bool WindowFinder::isProgramWindow(HWND window, const WindowIdentity& wanted)
 {
+    const uint32_t processId = windowProcessId(window);
+    if (processId == 0) {
+        return false;  // gone
+    }
+    const auto key = reinterpret_cast<uintptr_t>(window);
     // The class first: it rules out most windows without opening their processes.
-    return windowClassUtf8(window) == wanted.windowClass &&
-           sameProgram(wanted, wanted.exe.empty() ? std::string() : windowExeName(exeNames_, window),
-                       wanted.windowClass);
+    return facts_.windowClass(key, processId) == wanted.windowClass &&
+           sameProgram(wanted, wanted.exe.empty() ? std::string() : facts_.exeName(key, processId), wanted.windowClass);
+}
+
+WindowLook WindowFinder::placeOf(HWND window, WindowPlace& place)
+{
+    POINT origin{};
+    const uint32_t processId = windowProcessId(window);
+    if (processId == 0 || !clientOriginOf(window, origin)) {
+        return WindowLook::Missing;
+    }
+    place.originX = origin.x;
+    place.originY = origin.y;
+    place.dpi = facts_.monitorDpi(reinterpret_cast<uintptr_t>(window), processId, origin.x, origin.y);
+    return WindowLook::Found;
 }
 
 WindowLook WindowFinder::look(int32_t index, WindowPlace& place)

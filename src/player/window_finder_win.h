@@ -7,7 +7,7 @@
 #include <vector>
 #include <windows.h>
 
-#include "base/exe_name_cache.h"
+#include "base/window_facts_cache.h"
 #include "player/window_follow.h"
 #include "script/event_window.h"
 
@@ -23,10 +23,11 @@ public:
 
 private:
     bool isProgramWindow(HWND window, const WindowIdentity& wanted);
+    WindowLook placeOf(HWND window, WindowPlace& place);
 
     const std::vector<WindowIdentity>& table_;
     std::vector<HWND> matched_;     // per entry: the window it was matched to, or null
     std::vector<HWND> foreground_;  // per entry: the last foreground window found to be of its program
     std::vector<HWND> restoring_;   // per entry: the minimised window asked to restore, or null
-    ExeNameCache exeNames_;
+    WindowFactsCache facts_;        // class, executable name and monitor DPI of the windows met
 };

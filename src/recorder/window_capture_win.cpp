@@ -2,12 +2,13 @@
 
 #include "base/top_window_win.h"
 
-WindowCapture::WindowCapture() : exeNames_(processExeName) {}
+WindowCapture::WindowCapture() : facts_(systemWindowFacts()) {}
 
-void WindowCapture::identify(HWND topLevel, WindowIdentity& identity)
+void WindowCapture::identify(HWND topLevel, uint32_t processId, WindowIdentity& identity)
 {
-    identity.exe = windowExeName(exeNames_, topLevel);
-    identity.windowClass = windowClassUtf8(topLevel);
+    const auto key = reinterpret_cast<uintptr_t>(topLevel);
+    identity.exe = processId != 0 ? facts_.exeName(key, processId) : std::string();
+    identity.windowClass = facts_.windowClass(key, processId);
     identity.title = windowTitleUtf8(topLevel);
 }
 
@@ -18,10 +19,11 @@ bool WindowCapture::atPoint(HWND windowAtPoint, POINT point, WindowIdentity& ide
     if (topLevel == nullptr || !clientOriginOf(topLevel, origin)) {
         return false;
     }
-    identify(topLevel, identity);
+    const uint32_t processId = windowProcessId(topLevel);
+    identify(topLevel, processId, identity);
     window.x = point.x - origin.x;
     window.y = point.y - origin.y;
-    window.dpi = monitorDpiOf(topLevel);
+    window.dpi = facts_.monitorDpi(reinterpret_cast<uintptr_t>(topLevel), processId, origin.x, origin.y);
     return true;
 }
 
@@ -31,7 +33,7 @@ bool WindowCapture::inFront(HWND foreground, WindowIdentity& identity)
     if (topLevel == nullptr) {
         return false;
     }
-    identify(topLevel, identity);
+    identify(topLevel, windowProcessId(topLevel), identity);
     return true;
 }
 

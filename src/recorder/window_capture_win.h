@@ -2,11 +2,12 @@
 // The hook's lookups of the window an event was meant for: the top-level window under a press
 // or wheel turn with the point in its client area, or the foreground window of a key press.
 // Each lookup asks the window manager only (no message to the window's program, no wait on it);
-// the executable name is looked up once per window.
+// the executable name and the class are looked up once per window, the monitor's DPI again only
+// when the window moved.
 
 #include <windows.h>
 
-#include "base/exe_name_cache.h"
+#include "base/window_facts_cache.h"
 #include "script/event_window.h"
 
 class WindowCapture {
@@ -22,9 +23,9 @@ public:
     bool inFront(HWND foreground, WindowIdentity& identity);
 
 private:
-    void identify(HWND topLevel, WindowIdentity& identity);
+    void identify(HWND topLevel, uint32_t processId, WindowIdentity& identity);
 
-    ExeNameCache exeNames_;
+    WindowFactsCache facts_;
 };
 
 // The two lookups as the hook calls them: WindowCapture's own unless replaced (the capture

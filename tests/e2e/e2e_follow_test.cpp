@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/exe_name_cache.h"
+#include "base/window_facts_cache.h"
 #include "base/text_encoding.h"
 #include "e2e/e2e_app.h"
 #include "e2e/e2e_support.h"
