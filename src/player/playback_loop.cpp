@@ -4,6 +4,7 @@
 
 #include "player/click_fidelity.h"
 #include "player/window_follow.h"
+#include "script/window_table.h"
 
 namespace {
 
@@ -171,7 +172,8 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
             target += scaledDelays[i];
             const FollowStep step = follow ? steps[i] : FollowStep{};
             const MacroEvent* waitedFor = step.waitFor >= 0 ? &job.events[static_cast<size_t>(step.waitFor)] : nullptr;
-            const bool waitForFront = waitedFor != nullptr && waitedFor->kind == EventKind::KeyDown;
+            const bool waitForFront =
+                waitedFor != nullptr && windowInfoFor(waitedFor->kind, waitedFor->pressed) == WindowInfo::Identity;
             WindowPlace place;
             if (waitedFor != nullptr && !waitForFront) {
                 // Matched ahead of time: at the due time the window is only asked where it is.

@@ -106,6 +106,7 @@ std::vector<FollowStep> planFollow(const std::vector<MacroEvent>& events)
             break;
         }
         case EventKind::KeyDown:
+        case EventKind::Text:
             if (hasWindow(event)) {
                 steps[i].waitFor = self;
             }

@@ -44,8 +44,8 @@ struct FollowStep {
     // The press or wheel turn whose offset moves this event (itself for a press or wheel turn);
     // -1: the event is played where it was recorded (or, a release, where the cursor is).
     int32_t anchor = -1;
-    // The event whose window is looked for just before this one is played: for a key press
-    // itself (its window must be in front), for the first move of the way to a press or wheel
+    // The event whose window is looked for just before this one is played: for a key press or
+    // text step itself (its window must be in front), for the first move of the way to a press or wheel
     // turn (or the press itself when no move leads to it) that press; -1: no wait.
     int32_t waitFor = -1;
 };

@@ -19,7 +19,7 @@ bool operator!=(const WindowIdentity& a, const WindowIdentity& b);
 constexpr int32_t kNoWindow = -1;
 
 // What an event carries of its window. Presses and wheel turns carry all four fields, key
-// presses only the index, every other event none.
+// presses and text steps only the index, every other event none.
 struct EventWindow {
     int32_t index = kNoWindow;  // into the script's window table
     int32_t x = 0;              // the point relative to the client area's top-left corner, physical pixels

@@ -43,9 +43,25 @@ WindowInfo windowInfoFor(EventKind kind, bool pressed)
     switch (kind) {
     case EventKind::Click: return pressed ? WindowInfo::WithPlace : WindowInfo::None;
     case EventKind::Scroll: return WindowInfo::WithPlace;
-    case EventKind::KeyDown: return WindowInfo::Identity;
+    case EventKind::KeyDown:
+    case EventKind::Text: return WindowInfo::Identity;
     default: return WindowInfo::None;
     }
+}
+
+EventWindow windowForInsertedText(const std::vector<MacroEvent>& events, size_t at)
+{
+    for (size_t i = at < events.size() ? at : events.size(); i > 0; --i) {
+        const MacroEvent& event = events[i - 1];
+        const bool bringsForward = event.kind == EventKind::KeyDown || event.kind == EventKind::Text ||
+                                   (event.kind == EventKind::Click && event.pressed);
+        if (bringsForward && event.window.index != kNoWindow) {
+            EventWindow window;
+            window.index = event.window.index;
+            return window;
+        }
+    }
+    return EventWindow{};
 }
 
 int32_t internWindow(std::vector<WindowIdentity>& table, const WindowIdentity& identity)

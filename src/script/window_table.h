@@ -14,10 +14,15 @@
 // Which window members an event of this kind and state carries.
 enum class WindowInfo {
     None,       // moves, releases, key releases
-    Identity,   // key presses: "w"
+    Identity,   // key presses and text steps: "w"
     WithPlace,  // button presses and wheel turns: "w", "wx", "wy", "wdpi"
 };
 WindowInfo windowInfoFor(EventKind kind, bool pressed);
+
+// The window a text step inserted before position at types into: that of the nearest key press,
+// button press or text step before it (what brought that window to the front), index only;
+// none when no such event has one.
+EventWindow windowForInsertedText(const std::vector<MacroEvent>& events, size_t at);
 
 // The index of the identity in the table, appended when it is not there yet.
 int32_t internWindow(std::vector<WindowIdentity>& table, const WindowIdentity& identity);

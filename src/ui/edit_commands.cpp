@@ -6,6 +6,7 @@
 
 #include "base/message_box.h"
 #include "base/win_owners.h"
+#include "script/window_table.h"
 #include "ui/control_ids.h"
 #include "ui/delay_dialog.h"
 #include "ui/text_step_dialog.h"
@@ -176,6 +177,8 @@ void MainWindow::insertTextCommand()
     text.kind = EventKind::Text;
     text.delay = step.delay;
     text.keyOrText = std::move(step.text);
+    // Followed windows: the text waits for the window the key or click before it went to.
+    text.window = windowForInsertedText(document_.events(), at);
     if (document_.insertEvent(at, text)) {
         eventsEdited({{at, 1}});
     }

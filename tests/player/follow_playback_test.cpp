@@ -190,8 +190,18 @@ TEST(FollowPlayback, EndsAfterTheLimitOrAtAStopOrPlaysOlderEventsWhereTheyWere)
         PlaybackEnd end;
         size_t injected;
         uint32_t detail;
+        bool windowBehind = false;  // the window is there, but never in front
     };
+    MacroEvent text = inWindow(at(EventKind::Text, 0, 0), 1);
+    text.keyOrText = "hi";
     const Case cases[] = {
+        {"text step: its window is there but never in front",
+         {at(EventKind::Move, 1, 1), text},
+         1e9,
+         PlaybackEnd::WindowMissing,
+         1,
+         1,
+         true},
         {"no window: stop after the wait",
          {at(EventKind::Move, 1, 1), inWindow(at(EventKind::KeyDown, 0, 0), 1, 0, 0)},
          1e9,
@@ -209,7 +219,7 @@ TEST(FollowPlayback, EndsAfterTheLimitOrAtAStopOrPlaysOlderEventsWhereTheyWere)
     for (const Case& c : cases) {
         Desktop desktop;
         const double start = desktop.time;
-        desktop.appearsAt[1] = 1e9;
+        desktop.appearsAt[1] = c.windowBehind ? 0.0 : 1e9;
         desktop.frontAt = 1e9;
         desktop.stopAt = start + c.stopAfter;
         EXPECT_EQ(desktop.run(c.events, true, 3.0), c.end) << c.name;

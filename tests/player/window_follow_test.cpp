@@ -46,6 +46,15 @@ MacroEvent key(bool pressed, int32_t window)
     return e;
 }
 
+MacroEvent text(int32_t window)
+{
+    MacroEvent e;
+    e.kind = EventKind::Text;
+    e.keyOrText = "hi";
+    e.window.index = window;
+    return e;
+}
+
 TEST(WindowFollow, ProgramMatchesOnClassAndExecutableOrAnyExecutableWhenUnknown)
 {
     struct Case {
@@ -123,6 +132,10 @@ TEST(WindowFollow, PlanGivesApproachMovesDragsAndReleasesTheirAnchors)
           button(false, 0, MouseButton::Right), move(3, 3), button(false, 0), move(4, 4)},
          {0, 0, 2, 2, -1, 2, -1, -1},
          {0, -1, 2, -1, -1, -1, -1, -1}},
+        {"text step waits for its window like a key press",
+         {button(true, 0), button(false, 0), text(3), text(kNoWindow)},
+         {0, -1, -1, -1},
+         {0, -1, 2, -1}},
         {"key press without window and a stray move at the end",
          {key(true, kNoWindow), wheel(0), move(5, 5)},
          {-1, 1, -1},

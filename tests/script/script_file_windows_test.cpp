@@ -18,6 +18,8 @@ MacroEvent event(EventKind kind, int32_t x, int32_t y, bool pressed = true)
     e.pressed = kind == EventKind::Click && pressed;  // the file keeps it for clicks only
     if (kind == EventKind::KeyDown || kind == EventKind::KeyUp) {
         e.keyOrText = "A";
+    } else if (kind == EventKind::Text) {
+        e.keyOrText = "hi";
     }
     return e;
 }
@@ -43,6 +45,7 @@ std::vector<MacroEvent> recordedScript()
         withWindow(event(EventKind::KeyDown, 0, 0), 2),
         event(EventKind::KeyUp, 0, 0),
         withWindow(event(EventKind::Scroll, 5, 6), 1, -3, -4, 96),
+        withWindow(event(EventKind::Text, 0, 0), 2),  // a text step keeps the index only
     };
 }
 
@@ -57,7 +60,8 @@ TEST(ScriptFileWindows, TableFollowsTheEventsInOrderOfFirstUseAndLoadsBack)
                     "    {\"t\": \"kd\", \"d\": 0.25, \"k\": \"A\", \"w\": 1},\n"
                     "    {\"t\": \"ku\", \"d\": 0.25, \"k\": \"A\"},\n"
                     "    {\"t\": \"s\", \"d\": 0.25, \"x\": 5, \"y\": 6, \"dx\": 0, \"dy\": 0, \"w\": 0, \"wx\": -3, "
-                    "\"wy\": -4, \"wdpi\": 96}\n"
+                    "\"wy\": -4, \"wdpi\": 96},\n"
+                    "    {\"t\": \"tx\", \"d\": 0.25, \"s\": \"hi\", \"w\": 1}\n"
                     "  ],\n  \"windows\": [\n"
                     "    {\"exe\": \"notepad.exe\", \"class\": \"Notepad\", \"title\": \"无标题 - 记事本\"},\n"
                     "    {\"exe\": \"\", \"class\": \"ConsoleWindowClass\", \"title\": \"C:\\\\\\\"quoted\\\"\"}\n"
@@ -70,8 +74,8 @@ TEST(ScriptFileWindows, TableFollowsTheEventsInOrderOfFirstUseAndLoadsBack)
     ASSERT_EQ(windows.size(), 2u);
     EXPECT_EQ(windows[0], kTable[1]);
     EXPECT_EQ(windows[1], kTable[2]);
-    const int32_t indices[] = {kNoWindow, 0, kNoWindow, 1, kNoWindow, 0};
-    ASSERT_EQ(loaded.size(), 6u);
+    const int32_t indices[] = {kNoWindow, 0, kNoWindow, 1, kNoWindow, 0, 1};
+    ASSERT_EQ(loaded.size(), 7u);
     for (size_t i = 0; i < loaded.size(); ++i) {
         EXPECT_EQ(loaded[i].window.index, indices[i]) << i;
     }

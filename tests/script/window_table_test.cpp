@@ -25,6 +25,15 @@ MacroEvent keyDown(int32_t window)
     return e;
 }
 
+MacroEvent textStep(int32_t window)
+{
+    MacroEvent e;
+    e.kind = EventKind::Text;
+    e.keyOrText = "hi";
+    e.window.index = window;
+    return e;
+}
+
 WindowMember number(double value)
 {
     return WindowMember{true, true, value};
@@ -48,6 +57,7 @@ TEST(WindowTable, MembersMakeAWindowOnlyWhenEveryNeededOneIsAWholeNumberInRange)
         {"press with all four", EventKind::Click, true, full, 2, -5},
         {"wheel with all four", EventKind::Scroll, false, full, 2, -5},
         {"key press needs only w", EventKind::KeyDown, true, {number(3), kAbsent, kText, kAbsent}, 3, 0},
+        {"text step needs only w", EventKind::Text, false, {number(4), kAbsent, kAbsent, kAbsent}, 4, 0},
         {"release carries none", EventKind::Click, false, full, kNoWindow, 0},
         {"move carries none", EventKind::Move, false, full, kNoWindow, 0},
         {"key release carries none", EventKind::KeyUp, false, full, kNoWindow, 0},
@@ -66,7 +76,7 @@ TEST(WindowTable, MembersMakeAWindowOnlyWhenEveryNeededOneIsAWholeNumberInRange)
         const EventWindow window = eventWindowFromMembers(c.members, c.kind, c.pressed);
         EXPECT_EQ(window.index, c.index) << c.name;
         EXPECT_EQ(window.x, c.x) << c.name;
-        if (c.index != kNoWindow && c.kind != EventKind::KeyDown) {
+        if (c.index != kNoWindow && windowInfoFor(c.kind, c.pressed) == WindowInfo::WithPlace) {
             EXPECT_EQ(window.y, 7) << c.name;
             EXPECT_EQ(window.dpi, 144) << c.name;
         }
@@ -83,6 +93,29 @@ TEST(WindowTable, EventsPointingOutsideTheTableOrAtUnusableEntriesLoseTheirWindo
     }
     EXPECT_EQ(events[0].window.x, 5);
     EXPECT_EQ(events[1].window.dpi, 0);
+}
+
+TEST(WindowTable, InsertedTextTypesIntoTheWindowOfTheLastKeyOrPressBeforeIt)
+{
+    MacroEvent release = press(5);
+    release.pressed = false;
+    MacroEvent wheel = press(6);
+    wheel.kind = EventKind::Scroll;
+    MacroEvent move;
+    move.window.index = 7;  // a stale index on a move is no window
+    const std::vector<MacroEvent> events = {press(0, 3, 4), keyDown(1), textStep(2),       release,
+                                            wheel,          move,       keyDown(kNoWindow)};
+    const struct {
+        size_t at;
+        int32_t index;
+    } cases[] = {
+        {0, kNoWindow}, {1, 0}, {2, 1}, {3, 2}, {4, 2}, {7, 2}, {99, 2},
+    };
+    for (const auto& c : cases) {
+        const EventWindow window = windowForInsertedText(events, c.at);
+        EXPECT_EQ(window.index, c.index) << c.at;
+        EXPECT_EQ(window.x, 0) << "index only";
+    }
 }
 
 TEST(WindowTable, SavedTableHoldsUsedIdentitiesOnceInOrderOfFirstUse)
@@ -121,6 +154,7 @@ TEST(WindowTable, EventMembersAreWrittenPerKind)
         {press(5, 10, -4), 3, ", \"w\": 3, \"wx\": 10, \"wy\": -4, \"wdpi\": 96"},
         {wheel, 0, ", \"w\": 0, \"wx\": -3, \"wy\": 40, \"wdpi\": 144"},
         {keyDown(2), 1, ", \"w\": 1"},
+        {textStep(4), 2, ", \"w\": 2"},
         {press(5), kNoWindow, ""},
         {release, 0, ""},
     };
