@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "base/window_facts_cache.h"
 #include "base/text_encoding.h"
+#include "base/window_facts_cache.h"
 #include "e2e/e2e_app.h"
 #include "e2e/e2e_support.h"
 #include "e2e/target_protocol.h"
@@ -59,11 +59,14 @@ std::wstring writeScript(const std::wstring& name, const std::vector<MacroEvent>
     return path;
 }
 
-// The first button press the target saw, relative to its client area now; false when none.
-bool firstPressInClient(const TargetWindow& target, POINT& point)
+// The first button press the target saw (from its log entry from on), relative to its client
+// area now; false when none.
+bool firstPressInClient(const TargetWindow& target, POINT& point, size_t from = 0)
 {
     const RECT client = clientScreenRect(target.window());
-    for (const TargetEntry& entry : target.entries()) {
+    const std::vector<TargetEntry> entries = target.entries();
+    for (size_t i = from; i < entries.size(); ++i) {
+        const TargetEntry& entry = entries[i];
         if (entry.name == "ldown") {
             point = POINT{entry.a - client.left, entry.b - client.top};
             return true;
@@ -72,9 +75,11 @@ bool firstPressInClient(const TargetWindow& target, POINT& point)
     return false;
 }
 
-bool typed(const TargetWindow& target, long unit)
+bool typed(const TargetWindow& target, long unit, size_t from = 0)
 {
-    for (const TargetEntry& entry : target.entries()) {
+    const std::vector<TargetEntry> entries = target.entries();
+    for (size_t i = from; i < entries.size(); ++i) {
+        const TargetEntry& entry = entries[i];
         if (entry.name == "char" && entry.a == unit) {
             return true;
         }
@@ -158,6 +163,103 @@ TEST_F(FollowWindows, TheStopKeyEndsAWaitAtOnce)
     ASSERT_TRUE(app.waitForExit(10000, code));
     EXPECT_EQ(code, 1u);
     EXPECT_LT(GetTickCount64() - pressed, 5000u) << "generous bound: a stop ends a wait within milliseconds";
+}
+
+// A rectangle of the screen of the given size whose area does not hold the point.
+RECT awayFrom(POINT point, LONG width, LONG height)
+{
+    const LONG left = point.x > 640 ? 20 : 1260 - width;
+    const LONG top = point.y > 512 ? 20 : 980 - height;
+    return RECT{left, top, left + width, top + height};
+}
+
+// A click and a key recorded through the program's window into the target, saved, then replayed
+// with --play after the target moved: only with the option does the click land where it was
+// recorded in the target and the key go to it.
+TEST_F(FollowWindows, ARecordingInTheRealWindowFollowsTheMovedTargetOnlyWithTheOption)
+{
+    App app;
+    ASSERT_TRUE(app.start(folderFor(L"appdata_follow_record")));
+    ASSERT_TRUE(app.waitStatus(readyStatus, 10000));
+    TargetWindow target;
+    ASSERT_TRUE(target.start(folderFor(L"follow") + L"\\recorded.log", besideOf(app.window)));
+    const POINT focus = target.pointAt(0.9, 0.1);
+    const POINT a = target.pointAt(0.25, 0.3);
+    const RECT recordedClient = clientScreenRect(target.window());
+    const POINT inClient{a.x - recordedClient.left, a.y - recordedClient.top};
+
+    ASSERT_TRUE(beginRecordingAt(app, focus));
+    Sleep(kLeadTimeMs);
+    ASSERT_TRUE(moveMouse(a.x, a.y));
+    Sleep(100);
+    ASSERT_TRUE(clickAt(a.x, a.y));
+    Sleep(250);
+    ASSERT_TRUE(typeText(L"q", 70));
+    Sleep(300);
+    ASSERT_TRUE(pressKeys(L"F9"));
+    ASSERT_TRUE(app.waitStatusPrefix(L"已停止 (", 5000)) << wideToUtf8(app.status());
+
+    const std::wstring script = folderFor(L"follow") + L"\\recorded";
+    removeFileIfPresent(script + L".json");
+    ASSERT_TRUE(app.click(idSave));
+    ASSERT_TRUE(chooseFileInDialog(app.processId(), script, 10000));
+    MessageBoxSeen box;
+    ASSERT_TRUE(waitForMessageBox(app.processId(), L"提示", box, 5000));
+    ASSERT_TRUE(answerMessageBox(box, IDOK));
+    ASSERT_TRUE(app.closeWithKeyboard());
+    DWORD code = 1234;
+    ASSERT_TRUE(app.waitForExit(10000, code));
+
+    // The file names the target once; the press carries its place in the client area and the key
+    // press the window in front.
+    std::vector<MacroEvent> events;
+    std::vector<WindowIdentity> windows;
+    std::wstring error;
+    ASSERT_TRUE(loadScript(script + L".json", events, windows, error, LoadProgress{})) << wideToUtf8(error);
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0], targetIdentity());
+    size_t presses = 0;
+    size_t keyPresses = 0;
+    for (const MacroEvent& event : events) {
+        if (event.kind == EventKind::Click && event.pressed) {
+            ++presses;
+            EXPECT_EQ(event.window.index, 0);
+            EXPECT_EQ(event.window.x, inClient.x);
+            EXPECT_EQ(event.window.y, inClient.y);
+            EXPECT_EQ(event.window.dpi, 96);
+        } else if (event.kind == EventKind::KeyDown) {
+            ++keyPresses;
+            EXPECT_EQ(event.window.index, 0) << event.keyOrText;
+        } else {
+            EXPECT_EQ(event.window.index, kNoWindow) << kindToken(event.kind);
+        }
+    }
+    EXPECT_EQ(presses, 1u);
+    EXPECT_EQ(keyPresses, 1u);
+
+    const RECT moved = awayFrom(a, 420, 320);
+    MoveWindow(target.window(), moved.left, moved.top, 420, 320, TRUE);
+    ASSERT_TRUE(waitUntil([&] { return screenRect(target.window()).left == moved.left; }, 3000));
+    struct Case {
+        const wchar_t* option;
+        bool lands;
+    };
+    for (const Case& c : {Case{L"--no-follow-windows", false}, Case{L"--follow-windows", true}}) {
+        const size_t from = target.entries().size();
+        App player;
+        ASSERT_TRUE(player.start(folderFor(L"appdata_follow_record"), appExe(),
+                                 L"--play \"" + script + L".json\" " + c.option));
+        ASSERT_TRUE(player.waitForExit(20000, code)) << wideToUtf8(c.option);
+        EXPECT_EQ(code, 0u) << wideToUtf8(c.option);
+        POINT point{};
+        EXPECT_EQ(firstPressInClient(target, point, from), c.lands) << wideToUtf8(c.option);
+        if (c.lands) {
+            EXPECT_EQ(point.x, inClient.x);
+            EXPECT_EQ(point.y, inClient.y);
+            EXPECT_TRUE(typed(target, 'q', from));
+        }
+    }
+    target.close();
 }
 
 }  // namespace
