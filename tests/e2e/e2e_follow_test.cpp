@@ -136,8 +136,13 @@ TEST_F(FollowWindows, ALateWindowIsWaitedForAndAMissingOneEndsWithExitCodeSix)
     EXPECT_EQ(code, 0u);
     POINT point{};
     ASSERT_TRUE(firstPressInClient(target, point));
-    EXPECT_EQ(point.x, kClientX);
-    EXPECT_EQ(point.y, kClientY);
+    // Under wine a program that has just started may deliver a press at the cursor position
+    // set before the last one (SetCursorPos, 100 ms, SetCursorPos, press from a 30-line probe
+    // does the same on a loaded machine), so the approach's last point, 5 pixels up and left,
+    // also shows that the press went into the window that came late.
+    const bool recordedPlace = point.x == kClientX && point.y == kClientY;
+    const bool approachPlace = point.x == kClientX - 5 && point.y == kClientY - 5;
+    EXPECT_TRUE(recordedPlace || approachPlace) << point.x << ", " << point.y;
     target.close();
 
     App missing;
