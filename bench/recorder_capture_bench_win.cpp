@@ -12,10 +12,10 @@
 #include <intrin.h>
 
 #include "base/top_window_win.h"
-#include "base/win_owners.h"
 #include "recorder/now_seconds.h"
 #include "recorder/recorder.h"
 #include "recorder/window_capture_win.h"
+#include "second_copy_win.h"
 #include "support/scoped_seam.h"
 
 namespace {
@@ -105,44 +105,6 @@ int runTarget()
     return 0;
 }
 
-class TargetProgram {
-public:
-    bool start()
-    {
-        wchar_t self[MAX_PATH];
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring commandLine = L"\"" + std::wstring(self) + L"\" " + kTargetOption;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION started{};
-        if (!CreateProcessW(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
-            return false;
-        }
-        process_.reset(started.hProcess);
-        KernelHandle thread(started.hThread);
-        for (int tries = 0; tries < 500 && window_ == nullptr; ++tries) {
-            Sleep(10);
-            window_ = FindWindowW(kTargetClass, nullptr);
-        }
-        Sleep(200);  // shown and in front
-        return window_ != nullptr;
-    }
-    HWND window() const { return window_; }
-    ~TargetProgram()
-    {
-        if (window_ != nullptr) {
-            PostMessageW(window_, WM_CLOSE, 0, 0);
-        }
-        if (process_) {
-            WaitForSingleObject(process_.get(), 5000);
-        }
-    }
-
-private:
-    KernelHandle process_;
-    HWND window_ = nullptr;
-};
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -159,8 +121,8 @@ int wmain(int argc, wchar_t** argv)
                                     windowClass.hInstance, nullptr);
     // A real window of another program under the test point and in front, as during a recording
     // (the recorder skips its own windows): each press, wheel turn and key press identifies it.
-    TargetProgram target;
-    if (!target.start()) {
+    SecondCopy target;
+    if (!target.start(kTargetOption, kTargetClass, nullptr)) {
         std::printf("the target window did not appear\n");
         return 1;
     }

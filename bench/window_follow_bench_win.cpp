@@ -16,6 +16,7 @@
 #include "base/performance_clock.h"
 #include "base/win_owners.h"
 #include "player/window_finder_win.h"
+#include "second_copy_win.h"
 
 namespace {
 
@@ -88,48 +89,6 @@ int runWindows()
     return 0;
 }
 
-// The windows' program, started and waited for; closed when this goes.
-class WindowsProgram {
-public:
-    bool start()
-    {
-        wchar_t self[MAX_PATH];
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring commandLine = L"\"" + std::wstring(self) + L"\" " + kWindowsOption;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION started{};
-        if (!CreateProcessW(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
-            return false;
-        }
-        process_.reset(started.hProcess);
-        KernelHandle thread(started.hThread);
-        // The wanted window is made first, the top one last.
-        for (int tries = 0; tries < 1000 && last_ == nullptr; ++tries) {
-            Sleep(10);
-            last_ = FindWindowW(L"LrFollowBench0", L"window 0");
-        }
-        wanted_ = FindWindowW(L"LrFollowBench9", L"window 49");
-        Sleep(300);  // shown
-        return last_ != nullptr && wanted_ != nullptr;
-    }
-    HWND wanted() const { return wanted_; }
-    ~WindowsProgram()
-    {
-        if (last_ != nullptr) {
-            PostMessageW(last_, WM_CLOSE, 0, 0);
-        }
-        if (process_) {
-            WaitForSingleObject(process_.get(), 5000);
-        }
-    }
-
-private:
-    KernelHandle process_;
-    HWND last_ = nullptr;
-    HWND wanted_ = nullptr;
-};
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -138,8 +97,9 @@ int wmain(int argc, wchar_t** argv)
         return runWindows();
     }
     SetProcessDPIAware();
-    WindowsProgram program;
-    if (!program.start()) {
+    // The wanted window is made first, the top one ("window 0") last.
+    SecondCopy program;
+    if (!program.start(kWindowsOption, L"LrFollowBench0", L"window 0")) {
         std::printf("the windows' program did not start\n");
         return 1;
     }
@@ -176,7 +136,7 @@ int wmain(int argc, wchar_t** argv)
     WindowFinder kept(table);
     kept.look(0, place);
     report("look again at the window matched before", measure([&](int) { kept.look(0, place); }), yardstick.median);
-    SetForegroundWindow(program.wanted());
+    SetForegroundWindow(FindWindowW(L"LrFollowBench9", L"window 49"));
     Sleep(300);
     report("is the window in front (asked again)", measure([&](int) { kept.isForeground(0); }), yardstick.median);
     return 0;
