@@ -129,6 +129,103 @@ void preciseSleep(const PlaybackClockSeam& clock, double seconds)
     }
 }
 
+namespace {
+
+// One playback: what stays the same for every pass, and what its events leave for the ones after.
+struct PlaybackRun {
+    PlaybackRun(const PlaybackJob& playbackJob, const PlaybackSeams& playbackSeams,
+                const std::atomic<bool>& stopRequest)
+        : job(playbackJob), seams(playbackSeams), stopRequested(stopRequest),
+          scaledDelays(computeScaledDelays(job.events, job.speed, job.clickFidelity,
+                                           job.clickFidelity ? seams.doubleClickSeconds(seams.context) : 0.0)),
+          // Events without window information (older scripts) play at their places, also when
+          // windows are followed.
+          follow(job.followWindows && seams.windows.look != nullptr && anyEventHasWindow(job.events)),
+          steps(follow ? planFollow(job.events) : std::vector<FollowStep>())
+    {}
+
+    const PlaybackJob& job;
+    const PlaybackSeams& seams;
+    const std::atomic<bool>& stopRequested;
+    const std::vector<double> scaledDelays;
+    const bool follow;
+    const std::vector<FollowStep> steps;
+    RecentShifts shifts;
+    SendResult sent;             // the last injection's result
+    uint32_t missingWindow = 0;  // the window table entry a WindowMissing end waited for
+};
+
+// The wait, once an event is due, for the window it waits for (see FollowStep): Completed when
+// the window is there, with target moved on by the wait and the shift of a press or wheel turn
+// remembered; else how the playback ends.
+PlaybackEnd waitForEventWindow(PlaybackRun& run, int32_t waitFor, bool foreground, WindowPlace& place, double& target)
+{
+    const PlaybackClockSeam& clock = run.seams.clock;
+    const MacroEvent& waitedFor = run.job.events[static_cast<size_t>(waitFor)];
+    const double waitStart = clock.now(clock.context);
+    const WindowWaitEnd found = waitForWindow(clock, run.seams.windows, waitedFor.window.index, foreground,
+                                              run.job.windowWaitSeconds, run.stopRequested, place);
+    if (found != WindowWaitEnd::Found) {
+        run.missingWindow = static_cast<uint32_t>(waitedFor.window.index);
+        return found == WindowWaitEnd::Stopped ? PlaybackEnd::Stopped : PlaybackEnd::WindowMissing;
+    }
+    // The wait does not eat the script's timing: the events after it keep their gaps.
+    target += clock.now(clock.context) - waitStart;
+    if (!foreground) {
+        run.shifts.remember(waitFor, shiftFor(waitedFor, place));
+    }
+    return PlaybackEnd::Completed;
+}
+
+// One pass over the events. Targets accumulate from the pass start, not from each injection, so
+// a late event does not push the later ones back and errors do not add up over a long script.
+PlaybackEnd playPass(PlaybackRun& run)
+{
+    const PlaybackSeams& seams = run.seams;
+    double target = seams.clock.now(seams.clock.context);
+    for (size_t i = 0; i < run.job.events.size(); ++i) {
+        if (run.stopRequested.load()) {
+            return PlaybackEnd::Stopped;
+        }
+        target += run.scaledDelays[i];
+        const FollowStep step = run.follow ? run.steps[i] : FollowStep{};
+        const MacroEvent* waitedFor = step.waitFor >= 0 ? &run.job.events[static_cast<size_t>(step.waitFor)] : nullptr;
+        const bool foreground =
+            waitedFor != nullptr && windowInfoFor(waitedFor->kind, waitedFor->pressed) == WindowInfo::Identity;
+        WindowPlace place;
+        if (waitedFor != nullptr && !foreground) {
+            // Matched ahead of time: at the due time the window is only asked where it is.
+            seams.windows.look(seams.windows.context, waitedFor->window.index, place);
+        }
+        if (run.stopRequested.load() || waitUntil(seams.clock, target, run.stopRequested) == WaitResult::Stopped) {
+            return PlaybackEnd::Stopped;
+        }
+        if (waitedFor != nullptr) {
+            const PlaybackEnd waited = waitForEventWindow(run, step.waitFor, foreground, place, target);
+            if (waited != PlaybackEnd::Completed) {
+                return waited;
+            }
+        }
+        bool stopped = false;
+        if (step.anchor >= 0) {
+            run.sent = seams.inject(seams.context, shiftedEvent(run.job.events[i], run.shifts.of(step.anchor)));
+        } else {
+            run.sent = playEvent(seams, run.job.events[i], run.stopRequested, target, stopped);
+        }
+        // Input the system refuses once it refuses again (the program in front runs with
+        // higher rights): playing on would report a playback that never reached its target.
+        if (run.sent.refused) {
+            return PlaybackEnd::Refused;
+        }
+        if (stopped) {
+            return PlaybackEnd::Stopped;
+        }
+    }
+    return PlaybackEnd::Completed;
+}
+
+}  // namespace
+
 PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std::atomic<bool>& playing,
                         const std::atomic<bool>& stopRequested)
 {
@@ -136,18 +233,9 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
     // wakes milliseconds late.
     seams.clock.setPriority(seams.clock.context, PlaybackPriority::Raised);
     // A modifier the user still holds would turn injected keys and clicks into shortcuts.
-    SendResult sent = seams.releaseModifiers(seams.context);
-    PlaybackEnd end = sent.refused ? PlaybackEnd::Refused : PlaybackEnd::Completed;
-
-    const double doubleClick = job.clickFidelity ? seams.doubleClickSeconds(seams.context) : 0.0;
-    const std::vector<double> scaledDelays = computeScaledDelays(job.events, job.speed, job.clickFidelity, doubleClick);
-
-    // Events without window information (older scripts) play at their places, also when
-    // windows are followed.
-    const bool follow = job.followWindows && seams.windows.look != nullptr && anyEventHasWindow(job.events);
-    const std::vector<FollowStep> steps = follow ? planFollow(job.events) : std::vector<FollowStep>();
-    RecentShifts shifts;
-    uint32_t missingWindow = 0;
+    PlaybackRun run(job, seams, stopRequested);
+    run.sent = seams.releaseModifiers(seams.context);
+    PlaybackEnd end = run.sent.refused ? PlaybackEnd::Refused : PlaybackEnd::Completed;
 
     const int limit = job.infinite ? 0 : job.loops;
     for (int pass = 1; end == PlaybackEnd::Completed; ++pass) {
@@ -161,60 +249,7 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
             break;
         }
         seams.passStarted(seams.context, pass, limit);
-        // Targets accumulate from the pass start, not from each injection, so a late event does
-        // not push the later ones back and errors do not add up over a long script.
-        double target = seams.clock.now(seams.clock.context);
-        for (size_t i = 0; i < job.events.size(); ++i) {
-            if (stopRequested.load()) {
-                end = PlaybackEnd::Stopped;
-                break;
-            }
-            target += scaledDelays[i];
-            const FollowStep step = follow ? steps[i] : FollowStep{};
-            const MacroEvent* waitedFor = step.waitFor >= 0 ? &job.events[static_cast<size_t>(step.waitFor)] : nullptr;
-            const bool waitForFront =
-                waitedFor != nullptr && windowInfoFor(waitedFor->kind, waitedFor->pressed) == WindowInfo::Identity;
-            WindowPlace place;
-            if (waitedFor != nullptr && !waitForFront) {
-                // Matched ahead of time: at the due time the window is only asked where it is.
-                seams.windows.look(seams.windows.context, waitedFor->window.index, place);
-            }
-            if (stopRequested.load() || waitUntil(seams.clock, target, stopRequested) == WaitResult::Stopped) {
-                end = PlaybackEnd::Stopped;
-                break;
-            }
-            if (waitedFor != nullptr) {
-                const double waitStart = seams.clock.now(seams.clock.context);
-                const WindowWaitEnd found = waitForWindow(seams.clock, seams.windows, waitedFor->window.index,
-                                                          waitForFront, job.windowWaitSeconds, stopRequested, place);
-                if (found != WindowWaitEnd::Found) {
-                    end = found == WindowWaitEnd::Stopped ? PlaybackEnd::Stopped : PlaybackEnd::WindowMissing;
-                    missingWindow = static_cast<uint32_t>(waitedFor->window.index);
-                    break;
-                }
-                // The wait does not eat the script's timing: the events after it keep their gaps.
-                target += seams.clock.now(seams.clock.context) - waitStart;
-                if (!waitForFront) {
-                    shifts.remember(step.waitFor, shiftFor(*waitedFor, place));
-                }
-            }
-            bool stopped = false;
-            if (step.anchor >= 0) {
-                sent = seams.inject(seams.context, shiftedEvent(job.events[i], shifts.of(step.anchor)));
-            } else {
-                sent = playEvent(seams, job.events[i], stopRequested, target, stopped);
-            }
-            // Input the system refuses once it refuses again (the program in front runs with
-            // higher rights): playing on would report a playback that never reached its target.
-            if (sent.refused) {
-                end = PlaybackEnd::Refused;
-                break;
-            }
-            if (stopped) {
-                end = PlaybackEnd::Stopped;
-                break;
-            }
-        }
+        end = playPass(run);
     }
 
     // Held input and whatever else is still down, each released once; nothing that is up.
@@ -222,7 +257,7 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
     seams.clock.setPriority(seams.clock.context, PlaybackPriority::Normal);
     playing.exchange(false);
     const uint32_t detail =
-        end == PlaybackEnd::Refused ? sent.error : (end == PlaybackEnd::WindowMissing ? missingWindow : 0);
+        end == PlaybackEnd::Refused ? run.sent.error : (end == PlaybackEnd::WindowMissing ? run.missingWindow : 0);
     seams.ended(seams.context, end, detail);
     return end;
 }

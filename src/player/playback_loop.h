@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "player/input_injection.h"
+#include "player/playback_clock.h"
 #include "player/text_typing.h"
 #include "player/window_seam.h"
 #include "script/event_window.h"
@@ -24,21 +25,6 @@ enum class PlaybackEnd : uint32_t {
     Stopped = 1,        // a stop request ended it
     Refused = 2,        // the system refused injected input; the rest of the script was not played
     WindowMissing = 3,  // a followed window did not appear within the wait; the rest was not played
-};
-
-// How the playback thread runs: Raised keeps it ahead of the machine's normal work while it plays.
-enum class PlaybackPriority { Normal, Raised };
-
-// The clock and the waits of a playback thread. Windows fills it with the performance counter, a
-// high-resolution waitable timer (or Sleep), the pause hint and the thread's priority; tests and
-// benchmarks with fakes.
-struct PlaybackClockSeam {
-    void* context = nullptr;
-    double (*now)(void* context) = nullptr;                                     // seconds on a monotonic clock
-    void (*sleepMilliseconds)(void* context, uint32_t milliseconds) = nullptr;  // 0 yields the time slice
-    void (*pause)(void* context) = nullptr;                                     // one step of a busy wait
-    // Raised before the first input of a playback, Normal again before its end is reported.
-    void (*setPriority)(void* context, PlaybackPriority priority) = nullptr;
 };
 
 // Everything a playback needs from the outside world. Windows fills it with the clock above, the

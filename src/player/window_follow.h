@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "player/playback_loop.h"
+#include "player/playback_clock.h"
 #include "player/window_seam.h"
 #include "script/event_window.h"
 #include "script/macro_event.h"
