@@ -20,6 +20,8 @@ inline void closeAlgorithm(BCRYPT_ALG_HANDLE algorithm)
 using KernelHandle = Owned<HANDLE, &CloseHandle>;
 // File handles of CreateFileW, whose empty value is INVALID_HANDLE_VALUE.
 using FileHandle = Owned<HANDLE, &CloseHandle, -1>;
+// Searches of FindFirstFileW, whose empty value is INVALID_HANDLE_VALUE too.
+using FindHandle = Owned<HANDLE, &FindClose, -1>;
 using HookHandle = Owned<HHOOK, &UnhookWindowsHookEx>;
 using InternetHandle = Owned<HINTERNET, &WinHttpCloseHandle>;
 using WindowHandle = Owned<HWND, &DestroyWindow>;

@@ -5,8 +5,8 @@
 
 #include "base/atomic_file.h"
 #include "base/error_log.h"
-#include "base/sha256.h"
 #include "base/text_encoding.h"
+#include "base/win_owners.h"
 #include "update/update_manifest.h"
 #include "update/update_seams.h"
 
@@ -118,22 +118,11 @@ void runDownloadJob(DownloadJob& job)
     }
 }
 
-bool sha256FileHex(const std::wstring& path, std::string& digest)
-{
-    digest.clear();
-    Sha256Digest bytes{};
-    if (!sha256OfFile(path, bytes)) {
-        return false;
-    }
-    digest = hexDigest(bytes.data(), bytes.size());
-    return true;
-}
-
 void removeLeftoverDownloads(const std::wstring& folder)
 {
     WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((folder + L"\\LorminRecorder_download_*.part").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
+    const FindHandle search(FindFirstFileW((folder + L"\\LorminRecorder_download_*.part").c_str(), &found));
+    if (!search) {
         return;
     }
     do {
@@ -142,6 +131,5 @@ void removeLeftoverDownloads(const std::wstring& folder)
             // Fails for a file that another running instance is still writing: it stays.
             DeleteFileW((folder + L"\\" + name).c_str());
         }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
 }

@@ -46,9 +46,6 @@ struct DownloadJob {
 // The worker's body.
 void runDownloadJob(DownloadJob& job);
 
-// The file's SHA-256 as 64 lower-case hexadecimal digits (the default of the hashing seam).
-bool sha256FileHex(const std::wstring& path, std::string& digest);
-
 // Removes the temporary files that earlier downloads left in the folder (a killed program, a
 // power cut); files still open in another running instance stay.
 void removeLeftoverDownloads(const std::wstring& folder);

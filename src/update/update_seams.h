@@ -16,5 +16,8 @@ struct UpdateSystemSeam {
 };
 extern UpdateSystemSeam updateSystemSeam;
 
+// The file's SHA-256 as 64 lower-case hexadecimal digits (the default of the hashing seam).
+bool sha256FileHex(const std::wstring& path, std::string& digest);
+
 // Milliseconds (30 s unless a test shortens it).
 extern DWORD checkDeadlineSeam;
