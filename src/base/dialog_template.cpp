@@ -50,6 +50,40 @@ INT_PTR DialogTemplate::runModal(HWND owner, DLGPROC procedure, LPARAM parameter
     return result;
 }
 
+namespace {
+
+INT_PTR CALLBACK formProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        const DialogForm& form = *reinterpret_cast<const DialogForm*>(lParam);
+        form.fill(dialog, form.data);
+        return FALSE;  // fill set the focus
+    }
+    const auto* form = reinterpret_cast<const DialogForm*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (message != WM_COMMAND || form == nullptr) {
+        return FALSE;
+    }
+    if (LOWORD(wParam) == IDOK) {
+        if (form->accept(dialog, form->data)) {
+            EndDialog(dialog, IDOK);
+        }
+        return TRUE;
+    }
+    if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+bool DialogTemplate::runForm(HWND owner, const DialogForm& form) const
+{
+    return runModal(owner, &formProcedure, reinterpret_cast<LPARAM>(&form)) == IDOK;
+}
+
 void DialogTemplate::addItemHeader(int id, DWORD style, DWORD exStyle, short x, short y, short width, short height)
 {
     if (words_.size() % 2 != 0) {

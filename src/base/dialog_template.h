@@ -7,6 +7,15 @@
 #include <vector>
 #include <windows.h>
 
+// What a small form does besides Tab, Enter and Esc: fill sets its fields and the focus when it
+// opens; accept reads them on OK and says whether they can be kept (when not, it has told the
+// user why, and the form stays open). Cancel closes it.
+struct DialogForm {
+    void* data = nullptr;
+    void (*fill)(HWND dialog, void* data) = nullptr;
+    bool (*accept)(HWND dialog, void* data) = nullptr;
+};
+
 class DialogTemplate {
 public:
     // Predefined control classes of a template item.
@@ -36,6 +45,8 @@ public:
     // could not be created). A WM_QUIT taken by the loop is put back for the caller's loop. The
     // owner, disabled while the dialog runs, is enabled again however the dialog ended.
     INT_PTR runModal(HWND owner, DLGPROC procedure, LPARAM parameter) const;
+    // runModal with the procedure of a form: true when it ended with OK.
+    bool runForm(HWND owner, const DialogForm& form) const;
 
 private:
     void addItemHeader(int id, DWORD style, DWORD exStyle, short x, short y, short width, short height);

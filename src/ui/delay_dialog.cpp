@@ -23,38 +23,25 @@ std::wstring fieldText(HWND dialog)
     return text;
 }
 
-INT_PTR CALLBACK delayDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+void fillDelay(HWND dialog, void* data)
 {
-    switch (message) {
-    case WM_INITDIALOG: {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        const double seconds = *reinterpret_cast<double*>(lParam);
-        const std::string shown = formatJsonNumber(seconds);
-        SetDlgItemTextW(dialog, kDelayField, utf8ToWide(shown).c_str());
-        SendDlgItemMessageW(dialog, kDelayField, EM_SETSEL, 0, -1);
+    const std::string shown = formatJsonNumber(*static_cast<double*>(data));
+    SetDlgItemTextW(dialog, kDelayField, utf8ToWide(shown).c_str());
+    SendDlgItemMessageW(dialog, kDelayField, EM_SETSEL, 0, -1);
+    SetFocus(GetDlgItem(dialog, kDelayField));
+}
+
+bool acceptDelay(HWND dialog, void* data)
+{
+    double seconds = 0;
+    if (!parseDelaySeconds(fieldText(dialog), seconds)) {
+        showMessageBox(dialog, L"请输入 0 到 1000000 之间的秒数，例如 0.5。", L"提示", MB_OK | MB_ICONWARNING);
         SetFocus(GetDlgItem(dialog, kDelayField));
-        return FALSE;  // the focus is set
+        SendDlgItemMessageW(dialog, kDelayField, EM_SETSEL, 0, -1);
+        return false;
     }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            double seconds = 0;
-            if (!parseDelaySeconds(fieldText(dialog), seconds)) {
-                showMessageBox(dialog, L"请输入 0 到 1000000 之间的秒数，例如 0.5。", L"提示", MB_OK | MB_ICONWARNING);
-                SetFocus(GetDlgItem(dialog, kDelayField));
-                SendDlgItemMessageW(dialog, kDelayField, EM_SETSEL, 0, -1);
-                return TRUE;
-            }
-            *reinterpret_cast<double*>(GetWindowLongPtrW(dialog, DWLP_USER)) = seconds;
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
-    default: return FALSE;
-    }
+    *static_cast<double*>(data) = seconds;
+    return true;
 }
 
 }  // namespace
@@ -68,8 +55,7 @@ bool showDelayDialog(HWND owner, double& seconds)
     layout.add(DialogTemplate::kButtonClass, IDOK, L"确定", BS_DEFPUSHBUTTON | WS_TABSTOP, 68, 40, 50, 14);
     layout.add(DialogTemplate::kButtonClass, IDCANCEL, L"取消", BS_PUSHBUTTON | WS_TABSTOP, 122, 40, 50, 14);
     double value = seconds;
-    const INT_PTR answer = layout.runModal(owner, &delayDialogProc, reinterpret_cast<LPARAM>(&value));
-    if (answer != IDOK) {
+    if (!layout.runForm(owner, DialogForm{&value, &fillDelay, &acceptDelay})) {
         return false;
     }
     seconds = value;

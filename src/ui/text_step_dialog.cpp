@@ -33,9 +33,10 @@ void refuse(HWND dialog, int field, const std::wstring& why)
     SendDlgItemMessageW(dialog, field, EM_SETSEL, 0, -1);
 }
 
-// Reads both fields into step; false (after saying why) when one is refused.
-bool acceptFields(HWND dialog, TextStepInput& step)
+// Reads both fields into the step; false (after saying why) when one is refused.
+bool acceptFields(HWND dialog, void* data)
 {
+    TextStepInput& step = *static_cast<TextStepInput*>(data);
     const std::wstring box = controlText(dialog, IDC_TEXT_STEP_TEXT);
     const std::wstring refusal = textStepRefusal(box);
     if (!refusal.empty()) {
@@ -55,35 +56,15 @@ bool acceptFields(HWND dialog, TextStepInput& step)
     return true;
 }
 
-INT_PTR CALLBACK textStepDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+void fillFields(HWND dialog, void* data)
 {
-    switch (message) {
-    case WM_INITDIALOG: {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        const TextStepInput& step = *reinterpret_cast<TextStepInput*>(lParam);
-        SendDlgItemMessageW(dialog, IDC_TEXT_STEP_TEXT, EM_SETLIMITTEXT, kMaxEditedTextUnits, 0);
-        SetDlgItemTextW(dialog, IDC_TEXT_STEP_TEXT, boxTextOfStep(step.text).c_str());
-        const std::string delay = formatJsonNumber(step.delay);
-        SetDlgItemTextW(dialog, IDC_TEXT_STEP_DELAY, utf8ToWide(delay).c_str());
-        SendDlgItemMessageW(dialog, IDC_TEXT_STEP_TEXT, EM_SETSEL, 0, -1);
-        SetFocus(GetDlgItem(dialog, IDC_TEXT_STEP_TEXT));
-        return FALSE;  // the focus is set
-    }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            TextStepInput& step = *reinterpret_cast<TextStepInput*>(GetWindowLongPtrW(dialog, DWLP_USER));
-            if (acceptFields(dialog, step)) {
-                EndDialog(dialog, IDOK);
-            }
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
-    default: return FALSE;
-    }
+    const TextStepInput& step = *static_cast<TextStepInput*>(data);
+    SendDlgItemMessageW(dialog, IDC_TEXT_STEP_TEXT, EM_SETLIMITTEXT, kMaxEditedTextUnits, 0);
+    SetDlgItemTextW(dialog, IDC_TEXT_STEP_TEXT, boxTextOfStep(step.text).c_str());
+    const std::string delay = formatJsonNumber(step.delay);
+    SetDlgItemTextW(dialog, IDC_TEXT_STEP_DELAY, utf8ToWide(delay).c_str());
+    SendDlgItemMessageW(dialog, IDC_TEXT_STEP_TEXT, EM_SETSEL, 0, -1);
+    SetFocus(GetDlgItem(dialog, IDC_TEXT_STEP_TEXT));
 }
 
 }  // namespace
@@ -102,8 +83,7 @@ bool showTextStepDialog(HWND owner, const wchar_t* title, TextStepInput& step)
     layout.add(DialogTemplate::kButtonClass, IDOK, L"确定", BS_DEFPUSHBUTTON | WS_TABSTOP, 168, 148, 50, 14);
     layout.add(DialogTemplate::kButtonClass, IDCANCEL, L"取消", BS_PUSHBUTTON | WS_TABSTOP, 222, 148, 50, 14);
     TextStepInput edited = step;
-    const INT_PTR answer = layout.runModal(owner, &textStepDialogProc, reinterpret_cast<LPARAM>(&edited));
-    if (answer != IDOK) {
+    if (!layout.runForm(owner, DialogForm{&edited, &fillFields, &acceptFields})) {
         return false;
     }
     step = std::move(edited);
