@@ -86,23 +86,14 @@ constexpr wchar_t kTargetOption[] = L"--target";
 int runTarget()
 {
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        if (message == WM_DESTROY) {
-            PostQuitMessage(0);
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    };
+    windowClass.lpfnWndProc = quitOnClose;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kTargetClass;
     RegisterClassW(&windowClass);
     HWND window = CreateWindowExW(0, kTargetClass, L"Capture bench target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150,
                                   500, 350, nullptr, nullptr, windowClass.hInstance, nullptr);
     SetForegroundWindow(window);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        DispatchMessageW(&message);
-    }
-    return 0;
+    return runUntilClosed();
 }
 
 }  // namespace

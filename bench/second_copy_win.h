@@ -8,6 +8,26 @@
 
 #include "base/win_owners.h"
 
+// The copy's side. Its windows' procedure: closing any of them ends the copy.
+inline LRESULT CALLBACK quitOnClose(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The copy's message loop, until one of its windows is closed.
+inline int runUntilClosed()
+{
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
 class SecondCopy {
 public:
     SecondCopy() = default;

@@ -61,13 +61,7 @@ int runWindows()
     for (int c = 0; c < 10; ++c) {
         classNames.push_back(L"LrFollowBench" + std::to_wstring(c));
         WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            if (message == WM_CLOSE) {
-                PostQuitMessage(0);
-                return 0;
-            }
-            return DefWindowProcW(window, message, wParam, lParam);
-        };
+        windowClass.lpfnWndProc = quitOnClose;
         windowClass.hInstance = instance;
         windowClass.lpszClassName = classNames.back().c_str();
         RegisterClassW(&windowClass);
@@ -82,11 +76,7 @@ int runWindows()
             return 1;
         }
     }
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        DispatchMessageW(&message);
-    }
-    return 0;
+    return runUntilClosed();
 }
 
 }  // namespace
