@@ -124,78 +124,66 @@ struct Seen {
     bool windowWait = false;
 };
 
-}  // namespace
-
-StartRequest parseCommandLine(const std::vector<std::wstring>& arguments)
+// Where an option is noted as seen; null for an option the program does not know.
+bool* seenFlag(Seen& seen, const std::wstring& option)
 {
-    StartRequest request;
-    Seen seen;
-    std::vector<std::wstring> positional;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::wstring& argument = arguments[i];
-        if (argument == L"--help" || argument == L"-h" || argument == L"/?") {
-            StartRequest help;
-            help.mode = StartMode::Help;
-            return help;
-        }
-        if (!isOption(argument)) {
-            positional.push_back(argument);
-            continue;
-        }
-        const bool takesValue =
-            argument == L"--play" || argument == L"--speed" || argument == L"--loops" || argument == L"--window-wait";
-        bool* flag = argument == L"--play"                ? &seen.play
-                     : argument == L"--speed"             ? &seen.speed
-                     : argument == L"--loops"             ? &seen.loops
-                     : argument == L"--endless"           ? &seen.endless
-                     : argument == L"--no-fidelity"       ? &seen.noFidelity
-                     : argument == L"--follow-windows"    ? &seen.followWindows
-                     : argument == L"--no-follow-windows" ? &seen.noFollowWindows
-                     : argument == L"--window-wait"       ? &seen.windowWait
-                                                          : nullptr;
-        if (flag == nullptr) {
-            return invalid(L"未知选项：" + argument);
-        }
-        if (*flag) {
-            return invalid(L"选项重复：" + argument);
-        }
-        *flag = true;
-        if (!takesValue) {
-            continue;
-        }
-        if (isMissingValue(arguments, i + 1)) {
-            return invalid(L"选项 " + argument + L" 缺少值");
-        }
-        const std::wstring& value = arguments[++i];
-        if (argument == L"--play") {
-            request.files.push_back(value);
-        } else if (argument == L"--speed") {
-            if (!readSpeed(value, request.speed)) {
-                return invalid(L"倍速不是数字：" + value);
-            }
-            if (!(request.speed >= kMinPlaybackSpeed && request.speed <= kMaxPlaybackSpeed)) {
-                return invalid(L"倍速须在 0.1 到 10 之间：" + value);
-            }
-        } else if (argument == L"--window-wait") {
-            bool tooLarge = false;
-            if (!readLoops(value, request.windowWaitSeconds, tooLarge)) {
-                return invalid(L"等待秒数不是整数：" + value);
-            }
-            if (tooLarge || request.windowWaitSeconds < kMinWindowWaitSeconds ||
-                request.windowWaitSeconds > kMaxWindowWaitSeconds) {
-                return invalid(L"等待秒数须在 1 到 600 之间：" + value);
-            }
-        } else {
-            bool tooLarge = false;
-            if (!readLoops(value, request.loops, tooLarge)) {
-                return invalid(L"次数不是整数：" + value);
-            }
-            if (tooLarge || request.loops < kMinPlaybackLoops || request.loops > kMaxPlaybackLoops) {
-                return invalid(L"次数须在 1 到 999 之间：" + value);
-            }
-        }
-    }
+    return option == L"--play"                ? &seen.play
+           : option == L"--speed"             ? &seen.speed
+           : option == L"--loops"             ? &seen.loops
+           : option == L"--endless"           ? &seen.endless
+           : option == L"--no-fidelity"       ? &seen.noFidelity
+           : option == L"--follow-windows"    ? &seen.followWindows
+           : option == L"--no-follow-windows" ? &seen.noFollowWindows
+           : option == L"--window-wait"       ? &seen.windowWait
+                                              : nullptr;
+}
 
+bool takesValue(const std::wstring& option)
+{
+    return option == L"--play" || option == L"--speed" || option == L"--loops" || option == L"--window-wait";
+}
+
+// A whole number from low to high into number; the error text otherwise (empty when it was read).
+std::wstring readWholeNumber(const std::wstring& value, int low, int high, int& number, const wchar_t* notWhole,
+                             const wchar_t* outOfRange)
+{
+    bool tooLarge = false;
+    if (!readLoops(value, number, tooLarge)) {
+        return notWhole + value;
+    }
+    if (tooLarge || number < low || number > high) {
+        return outOfRange + value;
+    }
+    return {};
+}
+
+// Takes the value of an option that has one into the request; the error text when it is refused.
+std::wstring readOptionValue(const std::wstring& option, const std::wstring& value, StartRequest& request)
+{
+    if (option == L"--play") {
+        request.files.push_back(value);
+        return {};
+    }
+    if (option == L"--speed") {
+        if (!readSpeed(value, request.speed)) {
+            return L"倍速不是数字：" + value;
+        }
+        if (!(request.speed >= kMinPlaybackSpeed && request.speed <= kMaxPlaybackSpeed)) {
+            return L"倍速须在 0.1 到 10 之间：" + value;
+        }
+        return {};
+    }
+    if (option == L"--window-wait") {
+        return readWholeNumber(value, kMinWindowWaitSeconds, kMaxWindowWaitSeconds, request.windowWaitSeconds,
+                               L"等待秒数不是整数：", L"等待秒数须在 1 到 600 之间：");
+    }
+    return readWholeNumber(value, kMinPlaybackLoops, kMaxPlaybackLoops, request.loops, L"次数不是整数：",
+                           L"次数须在 1 到 999 之间：");
+}
+
+// What the options seen together make of the request, once every argument was read.
+StartRequest completeRequest(StartRequest request, const Seen& seen, const std::vector<std::wstring>& positional)
+{
     if (seen.loops && seen.endless) {
         return invalid(L"--loops 与 --endless 不能同时使用");
     }
@@ -226,6 +214,46 @@ StartRequest parseCommandLine(const std::vector<std::wstring>& arguments)
         request.loops = 1;
     }
     return request;
+}
+
+}  // namespace
+
+StartRequest parseCommandLine(const std::vector<std::wstring>& arguments)
+{
+    StartRequest request;
+    Seen seen;
+    std::vector<std::wstring> positional;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        if (argument == L"--help" || argument == L"-h" || argument == L"/?") {
+            StartRequest help;
+            help.mode = StartMode::Help;
+            return help;
+        }
+        if (!isOption(argument)) {
+            positional.push_back(argument);
+            continue;
+        }
+        bool* flag = seenFlag(seen, argument);
+        if (flag == nullptr) {
+            return invalid(L"未知选项：" + argument);
+        }
+        if (*flag) {
+            return invalid(L"选项重复：" + argument);
+        }
+        *flag = true;
+        if (!takesValue(argument)) {
+            continue;
+        }
+        if (isMissingValue(arguments, i + 1)) {
+            return invalid(L"选项 " + argument + L" 缺少值");
+        }
+        const std::wstring error = readOptionValue(argument, arguments[++i], request);
+        if (!error.empty()) {
+            return invalid(error);
+        }
+    }
+    return completeRequest(request, seen, positional);
 }
 
 std::wstring usageText()

@@ -147,6 +147,42 @@ int runMessageLoop(const MainWindow& mainWindow, Recorder& recorder)
     return 0;
 }
 
+// The script and the choices of a playback from the command line; false (with the exit code) when
+// the script cannot be played.
+bool prepareUnattendedPlayback(const StartRequest& request, MainWindow::UnattendedPlayback& playback, int& exitCode)
+{
+    if (!loadUnattendedScript(request, playback.events, playback.windows, exitCode)) {
+        return false;
+    }
+    playback.speed = request.speed;
+    playback.loops = request.loops;
+    playback.endless = request.endless;
+    if (request.followWindows != FollowWindows::FromSettings) {
+        playback.followWindows = request.followWindows == FollowWindows::On;
+    }
+    playback.windowWaitSeconds = request.windowWaitSeconds;
+    playback.clickFidelity = request.clickFidelity;
+    return true;
+}
+
+void initCommonControls()
+{
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS;
+    InitCommonControlsEx(&controls);
+}
+
+// The settings and the update check live in the window's system menu.
+void addSystemMenuItems(HWND window)
+{
+    if (HMENU systemMenu = GetSystemMenu(window, FALSE)) {
+        AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(systemMenu, MF_STRING, IDM_SETTINGS, L"设置(&S)...");
+        AppendMenuW(systemMenu, MF_STRING, IDM_CHECK_UPDATE, L"在线更新(&U)...");
+    }
+}
+
 int runApplication(HINSTANCE instance, const StartRequest& request)
 {
     SetUnhandledExceptionFilter(crashFilter);
@@ -157,23 +193,11 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     MainWindow::UnattendedPlayback playback;
     if (unattended) {
         int exitCode = 0;
-        if (!loadUnattendedScript(request, playback.events, playback.windows, exitCode)) {
+        if (!prepareUnattendedPlayback(request, playback, exitCode)) {
             return exitCode;
         }
-        playback.speed = request.speed;
-        playback.loops = request.loops;
-        playback.endless = request.endless;
-        if (request.followWindows != FollowWindows::FromSettings) {
-            playback.followWindows = request.followWindows == FollowWindows::On;
-        }
-        playback.windowWaitSeconds = request.windowWaitSeconds;
-        playback.clickFidelity = request.clickFidelity;
     }
-
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS;
-    InitCommonControlsEx(&controls);
+    initCommonControls();
 
     if (!MainWindow::registerWindowClass(instance)) {
         ErrorLog::write(L"注册窗口类失败 err=%lu", GetLastError());
@@ -190,11 +214,7 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
         ErrorLog::write(L"创建主窗口失败 err=%lu", GetLastError());
         return windowFailure;
     }
-    if (HMENU systemMenu = GetSystemMenu(window, FALSE)) {
-        AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(systemMenu, MF_STRING, IDM_SETTINGS, L"设置(&S)...");
-        AppendMenuW(systemMenu, MF_STRING, IDM_CHECK_UPDATE, L"在线更新(&U)...");
-    }
+    addSystemMenuItems(window);
     // Minimised and not activated: an unattended playback must neither cover nor take input from
     // the programs it drives.
     ShowWindow(window, unattended ? SW_SHOWMINNOACTIVE : SW_SHOW);
