@@ -47,30 +47,25 @@ class CommandLine : public E2e {};
 
 TEST_F(CommandLine, PlayTypesIntoTheProgramInFrontWhileTheWindowStaysMinimisedAndExitsZero)
 {
-    ChildProcess notepad;
-    ASSERT_TRUE(notepad.start(L"C:\\windows\\system32\\notepad.exe", L""));
-    HWND editor = waitForTopLevel(notepad.id(), L"Notepad", nullptr, 10000);
-    ASSERT_NE(editor, nullptr);
-    MoveWindow(editor, 300, 200, 600, 400, TRUE);
-    const std::vector<HWND> edits = descendants(editor, L"Edit");
-    ASSERT_FALSE(edits.empty());
-    const POINT inside = centerOf(edits.front());
+    Notepad notepad;
+    ASSERT_TRUE(openNotepad(notepad, RECT{300, 200, 900, 600}));
+    const POINT inside = centerOf(notepad.edit);
     ASSERT_TRUE(clickAt(inside.x, inside.y));
-    ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == editor; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == notepad.window; }, 3000));
 
     const std::wstring script = writeScript(L"typing.json", typingScript("LORMIN", 1.0));
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_play"), appExe(), L"--play \"" + script + L"\" --speed 2"));
     EXPECT_TRUE(IsIconic(app.window)) << "the window is shown minimised";
-    EXPECT_EQ(GetForegroundWindow(), editor) << "the program being driven keeps the keyboard";
+    EXPECT_EQ(GetForegroundWindow(), notepad.window) << "the program being driven keeps the keyboard";
     EXPECT_TRUE(waitUntil([&] { return controlText(app.window, idSpeed) == L"2.0"; }, 3000))
         << "the fields show the values used";
     DWORD code = 1234;
     ASSERT_TRUE(app.waitForExit(15000, code)) << "the program ends with its playback";
     EXPECT_EQ(code, 0u);
-    EXPECT_EQ(windowText(edits.front()), L"lormin");
+    EXPECT_EQ(windowText(notepad.edit), L"lormin");
     EXPECT_NE(app.errorLog().find("退出"), std::string::npos);
-    notepad.terminate();
+    notepad.process.terminate();
 }
 
 TEST_F(CommandLine, TheStopKeyEndsALongPlaybackWithExitCodeOne)

@@ -174,15 +174,9 @@ TEST_F(E2e, APlaybackThatEndsOverAnEditFieldOpensNoMenu)
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_input_menu")));
     ASSERT_TRUE(app.waitStatus(readyStatus, 10000));
-    ChildProcess notepad;
-    ASSERT_TRUE(notepad.start(L"C:\\windows\\system32\\notepad.exe", L""));
-    HWND editor = waitForTopLevel(notepad.id(), L"Notepad", nullptr, 10000);
-    ASSERT_NE(editor, nullptr);
-    const RECT place = besideOf(app.window);
-    MoveWindow(editor, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
-    const std::vector<HWND> edits = descendants(editor, L"Edit");
-    ASSERT_FALSE(edits.empty());
-    HWND edit = edits.front();
+    Notepad notepad;
+    ASSERT_TRUE(openNotepad(notepad, besideOf(app.window)));
+    HWND edit = notepad.edit;
     const POINT inside = centerOf(edit);
 
     ASSERT_TRUE(beginRecordingAt(app, inside));
@@ -209,7 +203,7 @@ TEST_F(E2e, APlaybackThatEndsOverAnEditFieldOpensNoMenu)
     ASSERT_TRUE(pressKeys(L"Escape"));
     EXPECT_TRUE(waitUntil([] { return openPopupMenus().empty(); }, 3000));
 
-    notepad.terminate();
+    notepad.process.terminate();
     closeAnsweringNo(app);
 }
 

@@ -542,15 +542,9 @@ TEST_F(E2e, TypingRecordedIntoNotepadIsTypedAgainOnReplay)
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_notepad")));
     ASSERT_TRUE(app.waitStatus(readyStatus, 10000));
-    ChildProcess notepad;
-    ASSERT_TRUE(notepad.start(L"C:\\windows\\system32\\notepad.exe", L""));
-    HWND editor = waitForTopLevel(notepad.id(), L"Notepad", nullptr, 10000);
-    ASSERT_NE(editor, nullptr);
-    const RECT place = besideOf(app.window);
-    MoveWindow(editor, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
-    const std::vector<HWND> edits = descendants(editor, L"Edit");
-    ASSERT_FALSE(edits.empty());
-    HWND edit = edits.front();
+    Notepad notepad;
+    ASSERT_TRUE(openNotepad(notepad, besideOf(app.window)));
+    HWND edit = notepad.edit;
     const POINT inside = centerOf(edit);
     const std::wstring text = L"Hello, World 123";
 
@@ -582,7 +576,7 @@ TEST_F(E2e, TypingRecordedIntoNotepadIsTypedAgainOnReplay)
         ADD_FAILURE() << "notepad holds \"" << wideToUtf8(replayed) << "\"; the script:\n" << rows;
     }
 
-    notepad.terminate();
+    notepad.process.terminate();
     ASSERT_TRUE(app.closeWithKeyboard());
     MessageBoxSeen prompt;
     ASSERT_TRUE(waitForMessageBox(app.processId(), L"关闭", prompt, 5000));

@@ -292,6 +292,21 @@ std::vector<HWND> descendants(HWND parent, const wchar_t* className)
     return query.found;
 }
 
+bool openNotepad(Notepad& notepad, const RECT& place)
+{
+    if (!notepad.process.start(L"C:\\windows\\system32\\notepad.exe", L"")) {
+        return false;
+    }
+    notepad.window = waitForTopLevel(notepad.process.id(), L"Notepad", nullptr, 10000);
+    if (notepad.window == nullptr) {
+        return false;
+    }
+    MoveWindow(notepad.window, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+    const std::vector<HWND> edits = descendants(notepad.window, L"Edit");
+    notepad.edit = edits.empty() ? nullptr : edits.front();
+    return notepad.edit != nullptr;
+}
+
 // ---- real input through xdotool -----------------------------------------------------------
 
 bool moveMouse(int x, int y)

@@ -67,6 +67,15 @@ POINT centerOf(HWND window);
 // Child windows of one class, in z-order, at any depth.
 std::vector<HWND> descendants(HWND parent, const wchar_t* className = nullptr);
 
+// Notepad, started and placed at a screen rectangle, with its edit field.
+struct Notepad {
+    ChildProcess process;
+    HWND window = nullptr;
+    HWND edit = nullptr;
+};
+// False when Notepad did not open or has no edit field.
+bool openNotepad(Notepad& notepad, const RECT& place);
+
 // ---- real input through xdotool -----------------------------------------------------------
 
 bool moveMouse(int x, int y);

@@ -61,24 +61,19 @@ TEST_F(E2e, ATextStepInsertedThroughTheDialogIsSavedLoadedAndTypedExactly)
     ASSERT_TRUE(app.waitForExit(10000, code));
 
     // Loaded again by the command line and played into notepad, which has the keyboard.
-    ChildProcess notepad;
-    ASSERT_TRUE(notepad.start(L"C:\\windows\\system32\\notepad.exe", L""));
-    HWND editor = waitForTopLevel(notepad.id(), L"Notepad", nullptr, 10000);
-    ASSERT_NE(editor, nullptr);
-    MoveWindow(editor, 300, 200, 600, 400, TRUE);
-    const std::vector<HWND> edits = descendants(editor, L"Edit");
-    ASSERT_FALSE(edits.empty());
-    const POINT inside = centerOf(edits.front());
+    Notepad notepad;
+    ASSERT_TRUE(openNotepad(notepad, RECT{300, 200, 900, 600}));
+    const POINT inside = centerOf(notepad.edit);
     ASSERT_TRUE(clickAt(inside.x, inside.y));
-    ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == editor; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == notepad.window; }, 3000));
     App player;
     ASSERT_TRUE(player.start(folderFor(L"appdata_text_step"), appExe(), L"--play \"" + script + L"\""));
     ASSERT_TRUE(player.waitForExit(15000, code)) << "the program ends with its playback";
     EXPECT_EQ(code, 0u);
     // The characters are on their way in notepad's queue when the player ends.
-    waitUntil([&] { return windowText(edits.front()) == kTyped; }, 5000);
-    EXPECT_EQ(windowText(edits.front()), kTyped) << wideToUtf8(windowText(edits.front()));
-    notepad.terminate();
+    waitUntil([&] { return windowText(notepad.edit) == kTyped; }, 5000);
+    EXPECT_EQ(windowText(notepad.edit), kTyped) << wideToUtf8(windowText(notepad.edit));
+    notepad.process.terminate();
 }
 
 }  // namespace
