@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "player/pass_gap.h"
 #include "player/playback_loop.h"
 #include "player/window_follow.h"
 #include "script/json_number.h"
@@ -122,6 +123,7 @@ struct Seen {
     bool followWindows = false;
     bool noFollowWindows = false;
     bool windowWait = false;
+    bool passGap = false;
 };
 
 // Where an option is noted as seen; null for an option the program does not know.
@@ -135,12 +137,14 @@ bool* seenFlag(Seen& seen, const std::wstring& option)
            : option == L"--follow-windows"    ? &seen.followWindows
            : option == L"--no-follow-windows" ? &seen.noFollowWindows
            : option == L"--window-wait"       ? &seen.windowWait
+           : option == L"--pass-gap"          ? &seen.passGap
                                               : nullptr;
 }
 
 bool takesValue(const std::wstring& option)
 {
-    return option == L"--play" || option == L"--speed" || option == L"--loops" || option == L"--window-wait";
+    return option == L"--play" || option == L"--speed" || option == L"--loops" || option == L"--window-wait" ||
+           option == L"--pass-gap";
 }
 
 // A whole number from low to high into number; the error text otherwise (empty when it was read).
@@ -177,6 +181,10 @@ std::wstring readOptionValue(const std::wstring& option, const std::wstring& val
         return readWholeNumber(value, kMinWindowWaitSeconds, kMaxWindowWaitSeconds, request.windowWaitSeconds,
                                L"等待秒数不是整数：", L"等待秒数须在 1 到 600 之间：");
     }
+    if (option == L"--pass-gap") {
+        return readWholeNumber(value, kMinPassGapSeconds, kMaxPassGapSeconds, request.passGapSeconds,
+                               L"间隔秒数不是整数：", L"间隔秒数须在 0 到 3600 之间：");
+    }
     return readWholeNumber(value, kMinPlaybackLoops, kMaxPlaybackLoops, request.loops, L"次数不是整数：",
                            L"次数须在 1 到 999 之间：");
 }
@@ -196,6 +204,9 @@ StartRequest completeRequest(StartRequest request, const Seen& seen, const std::
         }
         if (seen.followWindows || seen.noFollowWindows || seen.windowWait) {
             return invalid(L"--follow-windows、--no-follow-windows 和 --window-wait 只能与 --play 一起使用");
+        }
+        if (seen.passGap) {
+            return invalid(L"--pass-gap 只能与 --play 一起使用");
         }
         request.mode = positional.empty() ? StartMode::Window : StartMode::Open;
         request.files = positional;
@@ -261,7 +272,7 @@ std::wstring usageText()
     return L"用法：\r\n"
            L"  LorminRecorder.exe [脚本文件]\r\n"
            L"  LorminRecorder.exe --play 脚本文件 [--speed 倍速] [--loops 次数 | --endless] [--no-fidelity]\r\n"
-           L"                     [--follow-windows | --no-follow-windows] [--window-wait 秒数]\r\n"
+           L"                     [--follow-windows | --no-follow-windows] [--window-wait 秒数] [--pass-gap 秒数]\r\n"
            L"\r\n"
            L"  --play 文件     加载脚本并立即回放（窗口最小化），回放结束后退出\r\n"
            L"  --speed 倍速    0.1 到 10，默认 1\r\n"
@@ -271,6 +282,7 @@ std::wstring usageText()
            L"  --follow-windows     回放时跟随窗口（本次回放，优先于设置）\r\n"
            L"  --no-follow-windows  回放时不跟随窗口（本次回放，优先于设置）\r\n"
            L"  --window-wait 秒数   等待窗口最长秒数，1 到 600（本次回放，优先于设置）\r\n"
+           L"  --pass-gap 秒数      两遍之间等待的秒数，0 到 3600（本次回放，优先于设置）\r\n"
            L"  --help, -h, /?  显示本说明\r\n"
            L"\r\n"
            L"退出码：0 全部完成；1 被用户停止；2 参数错误；3 脚本无法加载；4 无法开始回放；5 输入被系统拒绝；6 "

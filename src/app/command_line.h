@@ -36,6 +36,7 @@ struct StartRequest {
     bool clickFidelity = true;
     FollowWindows followWindows = FollowWindows::FromSettings;
     int windowWaitSeconds = 0;  // 0: as the settings say
+    int passGapSeconds = -1;    // the wait between passes, 0 to 3600; -1: as the settings say
     std::wstring error;         // Invalid: what is wrong, in one line
 };
 

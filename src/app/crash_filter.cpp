@@ -3,6 +3,7 @@
 #include "base/error_log.h"
 #include "base/message_box.h"
 #include "base/session_guards.h"
+#include "ui/tray_icon.h"
 
 LONG WINAPI crashFilter(EXCEPTION_POINTERS* exception)
 {
@@ -10,6 +11,8 @@ LONG WINAPI crashFilter(EXCEPTION_POINTERS* exception)
     // closed, and a start meanwhile must not find this instance's guards and wait on a window that
     // can no longer answer.
     giveUpEverySessionGuard();
+    // The icon would stay in the notification area after the process ended, until a mouse passes.
+    removeTrayIconAfterCrash();
     DWORD code = 0;
     void* address = nullptr;
     if (exception != nullptr && exception->ExceptionRecord != nullptr) {

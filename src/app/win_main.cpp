@@ -161,6 +161,7 @@ bool prepareUnattendedPlayback(const StartRequest& request, MainWindow::Unattend
         playback.followWindows = request.followWindows == FollowWindows::On;
     }
     playback.windowWaitSeconds = request.windowWaitSeconds;
+    playback.passGapSeconds = request.passGapSeconds;
     playback.clickFidelity = request.clickFidelity;
     return true;
 }
@@ -180,6 +181,7 @@ void addSystemMenuItems(HWND window)
         AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
         AppendMenuW(systemMenu, MF_STRING, IDM_SETTINGS, L"设置(&S)...");
         AppendMenuW(systemMenu, MF_STRING, IDM_CHECK_UPDATE, L"在线更新(&U)...");
+        AppendMenuW(systemMenu, MF_STRING | MF_GRAYED, IDM_PAUSE_PLAYBACK, L"暂停回放");
     }
 }
 

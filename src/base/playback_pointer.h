@@ -11,7 +11,7 @@ public:
     // The last two places, so that a real move that reports the place before the newest one
     // (its notification was on the way while the playback moved on) is not taken for the user's.
     struct Places {
-        bool active = false;  // a playback runs
+        bool active = false;  // a playback runs and is not paused
         int32_t lastX = 0;
         int32_t lastY = 0;
         int32_t previousX = 0;
@@ -25,8 +25,14 @@ public:
         previous_.store(place);
         last_.store(place);
         takeoverClaimed_.store(false);
+        paused_.store(false);
         active_.store(true);
     }
+    // A pause: the person works with the mouse meanwhile, and no move of theirs is a takeover.
+    // At the resume the playback places the cursor back (place) before it lifts the pause.
+    void setPaused(bool paused) { paused_.store(paused); }
+    // Whether a playback runs, paused or not.
+    bool replaying() const { return active_.load(); }
     // The playback puts the cursor at x, y. A place repeated (a press where the move before it
     // went) keeps the one before: the notification of that earlier place may still be on its way.
     void place(int32_t x, int32_t y)
@@ -43,7 +49,7 @@ public:
     Places read() const
     {
         Places places;
-        places.active = active_.load();
+        places.active = active_.load() && !paused_.load();
         unpack(last_.load(), places.lastX, places.lastY);
         unpack(previous_.load(), places.previousX, places.previousY);
         return places;
@@ -64,6 +70,7 @@ private:
     }
 
     std::atomic<bool> active_{false};
+    std::atomic<bool> paused_{false};
     std::atomic<bool> takeoverClaimed_{false};
     std::atomic<uint64_t> last_{0};
     std::atomic<uint64_t> previous_{0};

@@ -30,6 +30,7 @@ using FontHandle = Owned<HFONT, &DeleteObject>;
 using BrushHandle = Owned<HBRUSH, &DeleteObject>;
 using PenHandle = Owned<HPEN, &DeleteObject>;
 using BitmapHandle = Owned<HBITMAP, &DeleteObject>;
+using IconHandle = Owned<HICON, &DestroyIcon>;
 // Device contexts made with CreateCompatibleDC.
 using MemoryDc = Owned<HDC, &DeleteDC>;
 using AlgorithmHandle = Owned<BCRYPT_ALG_HANDLE, &OwnedClose::closeAlgorithm>;

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "player/click_fidelity.h"
+#include "player/pass_gap.h"
 #include "player/window_follow.h"
 #include "script/window_table.h"
 
@@ -18,11 +19,27 @@ constexpr double kSleepAboveMilliseconds = 2.5;
 constexpr double kSleepMarginMilliseconds = 1.5;
 constexpr double kYieldAboveMilliseconds = 0.3;
 
-enum class WaitResult { Due, Stopped };
+enum class WaitResult { Due, Stopped, Refused };
 
-WaitResult waitUntil(const PlaybackClockSeam& clock, double target, const std::atomic<bool>& stopRequested)
+// A pause moves target on by the time it lasted: the part of the gap waited before it counts, and
+// the events after it keep their gaps. paused tells whether one came (the windows followed are
+// looked up afresh then); sent has the refusal of pressing held input again after it.
+WaitResult waitUntil(const PlaybackClockSeam& clock, double& target, const std::atomic<bool>& stopRequested,
+                     PauseGate* pause, bool& paused, SendResult& sent)
 {
     for (;;) {
+        const PauseHold held = holdIfPaused(pause);
+        if (held.stopped) {
+            return WaitResult::Stopped;
+        }
+        if (held.sent.refused) {
+            sent = held.sent;
+            return WaitResult::Refused;
+        }
+        if (held.pausedSeconds > 0.0) {
+            target += held.pausedSeconds;
+            paused = true;
+        }
         const double remaining = target - clock.now(clock.context);
         if (!(remaining > 0.0)) {
             return WaitResult::Due;
@@ -89,6 +106,8 @@ SendResult playEvent(const PlaybackSeams& seams, const MacroEvent& event, const 
     }
     const TypingResult typed = seams.typeText(seams.context, event, stopRequested);
     stopped = typed.stopped;
+    // A pause between two characters has moved the end as well: the events after the step keep
+    // their gaps counted from it.
     target = seams.clock.now(seams.clock.context);
     return typed.sent;
 }
@@ -164,7 +183,7 @@ PlaybackEnd waitForEventWindow(PlaybackRun& run, int32_t waitFor, bool foregroun
     const MacroEvent& waitedFor = run.job.events[static_cast<size_t>(waitFor)];
     const double waitStart = clock.now(clock.context);
     const WindowWaitEnd found = waitForWindow(clock, run.seams.windows, waitedFor.window.index, foreground,
-                                              run.job.windowWaitSeconds, run.stopRequested, place);
+                                              run.job.windowWaitSeconds, run.stopRequested, place, run.seams.pause);
     if (found != WindowWaitEnd::Found) {
         run.missingWindow = static_cast<uint32_t>(waitedFor.window.index);
         return found == WindowWaitEnd::Stopped ? PlaybackEnd::Stopped : PlaybackEnd::WindowMissing;
@@ -197,8 +216,20 @@ PlaybackEnd playPass(PlaybackRun& run)
             // Matched ahead of time: at the due time the window is only asked where it is.
             seams.windows.look(seams.windows.context, waitedFor->window.index, place);
         }
-        if (run.stopRequested.load() || waitUntil(seams.clock, target, run.stopRequested) == WaitResult::Stopped) {
+        if (run.stopRequested.load()) {
             return PlaybackEnd::Stopped;
+        }
+        bool paused = false;
+        const WaitResult due = waitUntil(seams.clock, target, run.stopRequested, seams.pause, paused, run.sent);
+        if (due != WaitResult::Due) {
+            return due == WaitResult::Refused ? PlaybackEnd::Refused : PlaybackEnd::Stopped;
+        }
+        if (paused && waitedFor != nullptr && !foreground) {
+            // The person may have moved or closed the window meanwhile.
+            seams.windows.look(seams.windows.context, waitedFor->window.index, place);
+        }
+        if (seams.progress != nullptr) {
+            seams.progress->step.store(static_cast<uint32_t>(i + 1));
         }
         if (waitedFor != nullptr) {
             const PlaybackEnd waited = waitForEventWindow(run, step.waitFor, foreground, place, target);
@@ -224,6 +255,21 @@ PlaybackEnd playPass(PlaybackRun& run)
     return PlaybackEnd::Completed;
 }
 
+// The wait before pass nextPass.
+PlaybackEnd waitBetweenPasses(PlaybackRun& run, int nextPass)
+{
+    PassGapTeller teller;
+    teller.context = run.seams.context;
+    teller.tell = run.seams.passGap;
+    switch (waitPassGap(run.seams.clock, run.job.passGapSeconds, nextPass, run.stopRequested, run.seams.pause, teller,
+                        run.sent)) {
+    case PassGapEnd::Done: return PlaybackEnd::Completed;
+    case PassGapEnd::Refused: return PlaybackEnd::Refused;
+    case PassGapEnd::Stopped: break;
+    }
+    return PlaybackEnd::Stopped;
+}
+
 }  // namespace
 
 PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std::atomic<bool>& playing,
@@ -247,6 +293,17 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
         if (stopRequested.load()) {
             end = PlaybackEnd::Stopped;
             break;
+        }
+        if (pass > 1 && job.passGapSeconds > 0.0) {
+            end = waitBetweenPasses(run, pass);
+            if (end != PlaybackEnd::Completed) {
+                break;
+            }
+        }
+        if (seams.progress != nullptr) {
+            seams.progress->pass.store(pass);
+            seams.progress->limit.store(limit);
+            seams.progress->steps.store(static_cast<uint32_t>(job.events.size()));
         }
         seams.passStarted(seams.context, pass, limit);
         end = playPass(run);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "player/input_injection.h"
+#include "player/pause_gate.h"
 #include "player/playback_clock.h"
 #include "player/text_typing.h"
 #include "player/window_seam.h"
@@ -27,6 +28,14 @@ enum class PlaybackEnd : uint32_t {
     WindowMissing = 3,  // a followed window did not appear within the wait; the rest was not played
 };
 
+// How far a playback has come, written by the playback thread and read by any thread.
+struct PlaybackProgress {
+    std::atomic<int> pass{0};
+    std::atomic<int> limit{0};       // 0: endless
+    std::atomic<uint32_t> step{0};   // the step played last, from 1
+    std::atomic<uint32_t> steps{0};  // the steps of one pass
+};
+
 // Everything a playback needs from the outside world. Windows fills it with the clock above, the
 // double-click time, SendInput and PostMessageW; tests and benchmarks with fakes.
 struct PlaybackSeams {
@@ -45,6 +54,12 @@ struct PlaybackSeams {
     void (*ended)(void* context, PlaybackEnd end, uint32_t error) = nullptr;
     // The desktop, for a playback that follows windows; unused otherwise.
     WindowSeam windows;
+    // Pausing (see pause_gate.h); null: the playback cannot be paused.
+    PauseGate* pause = nullptr;
+    // The countdown of the wait between passes: the pass that follows and the whole seconds left.
+    void (*passGap)(void* context, int nextPass, int secondsLeft) = nullptr;
+    // Where the pass and step reached are kept for the window; null: nowhere.
+    PlaybackProgress* progress = nullptr;
 };
 
 // What one playback plays, with speed and loop count already made valid.
@@ -58,6 +73,8 @@ struct PlaybackJob {
     // the window it was recorded in, waited for at most windowWaitSeconds.
     bool followWindows = false;
     double windowWaitSeconds = 10.0;
+    // The wait between the end of one pass and the start of the next (none after the last).
+    double passGapSeconds = 0.0;
 };
 
 // Copies the events; a speed of 0 or less (or not a number) becomes 1, loops are clamped to 1..999.

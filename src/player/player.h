@@ -10,6 +10,7 @@
 #include "base/playback_pointer.h"
 #include "base/thread.h"
 #include "player/input_injection.h"
+#include "player/pause_gate.h"
 #include "player/playback_loop.h"
 #include "script/event_window.h"
 #include "script/macro_event.h"
@@ -38,6 +39,15 @@ public:
                        bool clickFidelity, const WindowFollowing& following = WindowFollowing{});
     void stopPlayback();  // returns after the playback thread has ended
     bool isPlaying() const;
+    // Pauses the running playback (true) or resumes it (false); false when none runs. It stays
+    // playing while paused: the stop ends it as always.
+    bool pausePlayback(bool paused);
+    // Whether a pause of the running playback was asked for and not lifted.
+    bool isPaused() const;
+    // The wait between passes of the playbacks started from now on, in whole seconds (0 to 3600).
+    void setPassGap(int seconds);
+    // How far the running (or last) playback has come; any thread.
+    const PlaybackProgress& progress() const { return progress_; }
     // The entry of the current (or last) playback's window table that a WM_APP_WINDOW_WAIT or a
     // WindowMissing end names; false for an index outside it. User-interface thread.
     bool playbackWindow(int32_t index, WindowIdentity& identity) const;
@@ -52,6 +62,10 @@ private:
     std::atomic<bool> playing_{false};
     std::atomic<bool> stopRequested_{false};
     HeldInput held_;
+    PauseGate pause_;
+    LetGoInput letGo_;  // what the current pause let go of; playback thread only
+    PlaybackProgress progress_;
+    std::atomic<int> passGapSeconds_{0};
     // Written by startPlayback while no playback runs, read by the playback thread.
     std::vector<WindowIdentity> windows_;
 };

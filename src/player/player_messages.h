@@ -18,3 +18,5 @@ constexpr UINT WM_APP_PLAYBACK_LOOP = WM_APP + 7;  // wParam: pass from 1, lPara
 // A followed window is being waited for (wParam: its index in the playback's window table), or the
 // wait is over (wParam: -1).
 constexpr UINT WM_APP_WINDOW_WAIT = WM_APP + 40;
+// The wait between two passes counts down: wParam the pass that follows, lParam the whole seconds left.
+constexpr UINT WM_APP_PASS_GAP = WM_APP + 361;

@@ -4,6 +4,7 @@
 
 #include "base/error_log.h"
 #include "base/text_encoding.h"
+#include "player/pass_gap.h"
 #include "player/player_messages.h"
 #include "player/system_clock.h"
 #include "player/system_seams.h"
@@ -28,6 +29,26 @@ void Player::setPlaybackPointer(PlaybackPointer* pointer)
 bool Player::isPlaying() const
 {
     return playing_.load();
+}
+
+bool Player::pausePlayback(bool paused)
+{
+    if (!playing_.load()) {
+        return false;
+    }
+    pause_.request(paused);
+    return true;
+}
+
+bool Player::isPaused() const
+{
+    return playing_.load() && pause_.requested();
+}
+
+void Player::setPassGap(int seconds)
+{
+    passGapSeconds_.store(seconds < kMinPassGapSeconds ? kMinPassGapSeconds
+                                                       : (seconds > kMaxPassGapSeconds ? kMaxPassGapSeconds : seconds));
 }
 
 void Player::joinPlaybackThread()
@@ -66,6 +87,10 @@ bool Player::startPlayback(const std::vector<MacroEvent>& events, double speed, 
             ? kMinWindowWaitSeconds
             : (following.waitSeconds > kMaxWindowWaitSeconds ? kMaxWindowWaitSeconds : following.waitSeconds);
     windows_ = following.windows;
+    job.passGapSeconds = passGapSeconds_.load();
+    pause_.request(false);
+    progress_.pass.store(0);
+    progress_.step.store(0);
     if (!thread_.start([this, job = std::move(job)]() mutable { playbackThread(std::move(job)); })) {
         // Without a thread nobody would ever clear playing, and the window would stay in
         // its playing state for good.
@@ -119,7 +144,40 @@ void Player::playbackThread(PlaybackJob job)
         return injectEvent(playbackInputSeam, player.held_, event);
     };
     seams.typeText = [](void* context, const MacroEvent& event, const std::atomic<bool>& stopRequested) {
-        return typeText(playbackInputSeam, static_cast<Player*>(context)->held_, event.keyOrText, stopRequested);
+        Player& player = *static_cast<Player*>(context);
+        return typeText(playbackInputSeam, player.held_, event.keyOrText, stopRequested, &player.pause_);
+    };
+    PauseActions actions;
+    actions.context = this;
+    actions.letGo = [](void* context) {
+        Player& player = *static_cast<Player*>(context);
+        // Where the playback had the pointer: it put it there and the person has not moved yet.
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        PlaybackPointer* pointer = player.pointer_.load();
+        if (pointer != nullptr) {
+            pointer->setPaused(true);
+        }
+        player.letGo_ = letGoOfHeld(playbackInputSeam, player.held_, cursor.x, cursor.y);
+    };
+    actions.pressAgain = [](void* context) {
+        Player& player = *static_cast<Player*>(context);
+        // Told before the cursor jumps back, so that the jump is no takeover.
+        PlaybackPointer* pointer = player.pointer_.load();
+        if (pointer != nullptr) {
+            pointer->place(player.letGo_.pointerX, player.letGo_.pointerY);
+            pointer->setPaused(false);
+        }
+        return pressAgain(playbackInputSeam, player.held_, player.letGo_);
+    };
+    pause_.arm(seams.clock, stopRequested_, actions);
+    seams.pause = &pause_;
+    seams.progress = &progress_;
+    seams.passGap = [](void* context, int nextPass, int secondsLeft) {
+        HWND window = static_cast<Player*>(context)->mainWindow_.load();
+        if (window != nullptr) {
+            PostMessageW(window, WM_APP_PASS_GAP, static_cast<WPARAM>(nextPass), static_cast<LPARAM>(secondsLeft));
+        }
     };
     seams.releaseHeld = [](void* context) { releaseHeld(playbackInputSeam, static_cast<Player*>(context)->held_); };
     seams.releaseModifiers = [](void*) { return releaseModifiers(playbackInputSeam); };

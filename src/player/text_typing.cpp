@@ -77,7 +77,7 @@ bool nextTypedCharacter(const InputSeam& seam, const std::string& text, size_t& 
 }
 
 TypingResult typeText(const InputSeam& seam, HeldInput& held, const std::string& text,
-                      const std::atomic<bool>& stopRequested)
+                      const std::atomic<bool>& stopRequested, PauseGate* pause)
 {
     TypingResult result;
     TypedCharacter character;
@@ -101,8 +101,13 @@ TypingResult typeText(const InputSeam& seam, HeldInput& held, const std::string&
         }
     }
     for (size_t at = 0; nextTypedCharacter(seam, text, at, character);) {
-        if (stopRequested.load()) {
+        const PauseHold paused = holdIfPaused(pause);
+        if (stopRequested.load() || paused.stopped) {
             result.stopped = true;
+            return result;
+        }
+        if (paused.sent.refused) {
+            result.sent = paused.sent;
             return result;
         }
         if (!seam.sendInputs(seam.context, character.records, character.count, result.sent.error)) {

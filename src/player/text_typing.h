@@ -8,6 +8,7 @@
 #include <string>
 
 #include "player/input_injection.h"
+#include "player/pause_gate.h"
 
 // The records of one character, sent together so that no other input comes between them: a
 // key down and up per UTF-16 unit (a surrogate pair's two units in one call), or Enter or Tab.
@@ -29,6 +30,7 @@ struct TypingResult {
 // Types a text step: releases the modifier keys the playback holds, sends the characters one
 // call each with a look at stopRequested before each, and presses the modifiers again after the
 // last. A stop or a refusal ends it at once and presses nothing again; the held lists always
-// tell what is still pressed. A text with nothing to type sends nothing at all.
+// tell what is still pressed. A text with nothing to type sends nothing at all. A pause (pause
+// may be null) between two characters goes on with the next character.
 TypingResult typeText(const InputSeam& seam, HeldInput& held, const std::string& text,
-                      const std::atomic<bool>& stopRequested);
+                      const std::atomic<bool>& stopRequested, PauseGate* pause = nullptr);

@@ -157,7 +157,8 @@ PointShift shiftFor(const MacroEvent& anchor, const WindowPlace& place)
 }
 
 WindowWaitEnd waitForWindow(const PlaybackClockSeam& clock, const WindowSeam& windows, int32_t index, bool foreground,
-                            double limitSeconds, const std::atomic<bool>& stopRequested, WindowPlace& place)
+                            double limitSeconds, const std::atomic<bool>& stopRequested, WindowPlace& place,
+                            PauseGate* pause)
 {
     auto lookOnce = [&] {
         return foreground ? windows.isForeground(windows.context, index)
@@ -167,13 +168,16 @@ WindowWaitEnd waitForWindow(const PlaybackClockSeam& clock, const WindowSeam& wi
         return WindowWaitEnd::Found;
     }
     windows.waiting(windows.context, index);
-    const double start = clock.now(clock.context);
+    double start = clock.now(clock.context);
     for (;;) {
         const double lookAt = clock.now(clock.context) + kWindowLookIntervalMilliseconds / 1000.0;
         do {
-            if (stopRequested.load()) {
+            // A refusal to press held input again shows at the next injection.
+            const PauseHold held = holdIfPaused(pause);
+            if (stopRequested.load() || held.stopped) {
                 return WindowWaitEnd::Stopped;
             }
+            start += held.pausedSeconds;
             clock.sleepMilliseconds(clock.context, kWaitStepMilliseconds);
         } while (clock.now(clock.context) < lookAt);
         if (stopRequested.load()) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "player/pause_gate.h"
 #include "player/playback_clock.h"
 #include "player/window_seam.h"
 #include "script/event_window.h"
@@ -77,6 +78,8 @@ enum class WindowWaitEnd {
 // Looks for the entry's window (foreground: waits for it to be in front instead) until it is
 // there, a stop is requested or limitSeconds pass, looking every kWindowLookIntervalMilliseconds
 // and noticing a stop within a few milliseconds. The status is told only when the first look
-// finds nothing. On Found a place is filled (unless foreground).
+// finds nothing. On Found a place is filled (unless foreground). A pause (pause may be null)
+// stops the clock of the wait: it goes on with the time it had left.
 WindowWaitEnd waitForWindow(const PlaybackClockSeam& clock, const WindowSeam& windows, int32_t index, bool foreground,
-                            double limitSeconds, const std::atomic<bool>& stopRequested, WindowPlace& place);
+                            double limitSeconds, const std::atomic<bool>& stopRequested, WindowPlace& place,
+                            PauseGate* pause = nullptr);

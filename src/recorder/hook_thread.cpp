@@ -28,6 +28,7 @@ UINT messageForHotkey(Hotkey hotkey)
     case Hotkey::RecordAlt: return WM_APP_RECORD_ALT_HOTKEY;
     case Hotkey::Record: return WM_APP_RECORD_HOTKEY;
     case Hotkey::Stop: return WM_APP_STOP_HOTKEY;
+    case Hotkey::Pause: return WM_APP_PAUSE_HOTKEY;
     default: return 0;
     }
 }
@@ -211,6 +212,7 @@ void Recorder::setChords(const HotkeyChords& chords)
     recordChord_.store(packChord(chords.record));
     recordAltChord_.store(packChord(chords.recordAlt));
     stopChord_.store(packChord(chords.stop));
+    pauseChord_.store(packChord(chords.pause));
 }
 
 void Recorder::setStopOnUserInput(bool stop)
@@ -234,13 +236,15 @@ HotkeyChords Recorder::chords() const
     result.record = unpackChord(recordChord_.load());
     result.recordAlt = unpackChord(recordAltChord_.load());
     result.stop = unpackChord(stopChord_.load());
+    result.pause = unpackChord(pauseChord_.load());
     return result;
 }
 
-bool Recorder::hotkeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info)
+HotkeyDecision Recorder::hotkeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info)
 {
     const auto msg = static_cast<uint32_t>(message);
-    const HotkeyChords current = chords();
+    const PlaybackPointer* pointer = playbackPointer_.load();
+    const HotkeyChords current = chordsInForce(chords(), pointer != nullptr && pointer->replaying());
     // The system's modifier state costs eight calls (about 30 us under wine): asked only for a
     // real key-down of a chord's key that needs it.
     const bool askSystem =
@@ -248,7 +252,7 @@ bool Recorder::hotkeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info)
     const HotkeyDecision decision = hotkeyStep(hotkeys_, current, hotkeysPaused_.load(), msg, info.vkCode, info.flags,
                                                info.time, askSystem ? systemModifierKeys() : 0);
     if (decision.post == Hotkey::None) {
-        return decision.consumed;
+        return decision;
     }
     // Before the post: the window takes the captured events once the recording has stopped.
     if (decision.chordModifierKeys != 0 && recording_.load()) {
@@ -257,7 +261,7 @@ bool Recorder::hotkeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info)
     if (mainWindow_ != nullptr) {
         PostMessageW(mainWindow_, messageForHotkey(decision.post), 0, 0);
     }
-    return decision.consumed;
+    return decision;
 }
 
 void Recorder::removeChordModifierPresses(uint32_t modifierKeys)
@@ -290,12 +294,16 @@ LRESULT CALLBACK Recorder::keyboardHookProc(int code, WPARAM wParam, LPARAM lPar
         Recorder* recorder = activeRecorder.load();
         if (recorder != nullptr) {
             const auto& info = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-            if (!recorder->hotkeyStepFor(wParam, info)) {
+            const HotkeyDecision decision = recorder->hotkeyStepFor(wParam, info);
+            if (!decision.consumed) {
                 recorder->onKeyboardHook(wParam, info);
+            }
+            if (decision.swallowed) {
+                return 1;  // the pause key during a playback: the program in front never sees it
             }
         }
     }
-    // Always passed on: the hotkeys and every recorded key still reach the other applications.
+    // Passed on: the other hotkeys and every recorded key still reach the other applications.
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 

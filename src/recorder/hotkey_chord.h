@@ -25,6 +25,7 @@ struct HotkeyChord {
 constexpr HotkeyChord kDefaultRecordChord{0x77, 0};     // F8
 constexpr HotkeyChord kDefaultRecordAltChord{0x76, 0};  // F7
 constexpr HotkeyChord kDefaultStopChord{0x78, 0};       // F9
+constexpr HotkeyChord kDefaultPauseChord{0x79, 0};      // F10
 
 // The text of a chord ("Ctrl+Shift+F11", "F8"); empty for an empty chord.
 std::string chordText(const HotkeyChord& chord);

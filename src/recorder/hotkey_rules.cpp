@@ -9,11 +9,12 @@ const HotkeyChord& chordOf(const HotkeyChords& chords, Hotkey hotkey)
     switch (hotkey) {
     case Hotkey::RecordAlt: return chords.recordAlt;
     case Hotkey::Stop: return chords.stop;
+    case Hotkey::Pause: return chords.pause;
     default: return chords.record;
     }
 }
 
-constexpr Hotkey kHotkeys[] = {Hotkey::Record, Hotkey::RecordAlt, Hotkey::Stop};
+constexpr Hotkey kHotkeys[] = {Hotkey::Record, Hotkey::RecordAlt, Hotkey::Stop, Hotkey::Pause};
 
 // The hotkey whose chord has this key and exactly these modifiers, or (when no chord with
 // modifiers matches) the one whose chord has this key and no modifiers.
@@ -64,6 +65,15 @@ uint32_t trackedModifierKeys(const HotkeyTracker& tracker)
 }
 
 }  // namespace
+
+HotkeyChords chordsInForce(const HotkeyChords& chords, bool replaying)
+{
+    HotkeyChords inForce = chords;
+    if (!replaying) {
+        inForce.pause = HotkeyChord{};
+    }
+    return inForce;
+}
 
 bool needsModifierState(const HotkeyChords& chords, uint32_t virtualKey)
 {
@@ -135,7 +145,9 @@ HotkeyDecision hotkeyStep(HotkeyTracker& tracker, const HotkeyChords& chords, bo
     if (!isKeyDownMessage(message)) {
         tracker.down[slot] = false;
         decision.consumed = tracker.consumed[slot] || isPlainChordKey(chords, virtualKey);
+        decision.swallowed = tracker.swallowed[slot];
         tracker.consumed[slot] = false;
+        tracker.swallowed[slot] = false;
         return decision;
     }
 
@@ -144,9 +156,11 @@ HotkeyDecision hotkeyStep(HotkeyTracker& tracker, const HotkeyChords& chords, bo
     tracker.downTime[slot] = time;
     if (repeat) {
         decision.consumed = tracker.consumed[slot] || isPlainChordKey(chords, virtualKey);
+        decision.swallowed = tracker.swallowed[slot];
         return decision;
     }
     tracker.consumed[slot] = false;
+    tracker.swallowed[slot] = false;
     if (paused) {
         return decision;
     }
@@ -159,6 +173,9 @@ HotkeyDecision hotkeyStep(HotkeyTracker& tracker, const HotkeyChords& chords, bo
     decision.consumed = true;
     decision.post = hotkey;
     tracker.consumed[slot] = true;
+    // Only the key itself: its modifiers' presses reached the program in front, so must their releases.
+    decision.swallowed = hotkey == Hotkey::Pause;
+    tracker.swallowed[slot] = decision.swallowed;
     if (chordOf(chords, hotkey).modifiers != 0) {
         // Exactly the chord's modifiers are down: every one of them belongs to it.
         decision.chordModifierKeys = heldModifierKeys;

@@ -11,19 +11,26 @@
 //   a chord with modifiers used: their releases never reach a recording that the chord started.
 //   The chord's modifier keys are reported, so that the recorder can drop their presses from a
 //   recording that the chord ends.
+// - The pause chord is in force only while a playback runs or is paused (chordsInForce); its key's
+//   notifications are then swallowed down to its release, so that the program in front never sees
+//   the key (F10 would open its menu). At any other time the key is an ordinary key.
 
 #include <cstdint>
 
 #include "recorder/hotkey_chord.h"
 
-enum class Hotkey { None, Record, RecordAlt, Stop };
+enum class Hotkey { None, Record, RecordAlt, Stop, Pause };
 
 // The chords the hook looks for; empty chords fire nothing.
 struct HotkeyChords {
     HotkeyChord record = kDefaultRecordChord;
     HotkeyChord recordAlt = kDefaultRecordAltChord;
     HotkeyChord stop = kDefaultStopChord;
+    HotkeyChord pause;  // in force only while a playback runs (chordsInForce)
 };
+
+// The chords the hook looks for now: the pause chord only while a playback runs or is paused.
+HotkeyChords chordsInForce(const HotkeyChords& chords, bool replaying);
 
 // The eight modifier keys as bits of a mask, in this order: left and right Shift, Ctrl, Alt,
 // then the left and right Windows keys.
@@ -41,10 +48,12 @@ struct HotkeyTracker {
     bool down[256] = {};          // real keys down since their real key-down
     uint32_t downTime[256] = {};  // hook time of each key's last real key-down
     bool consumed[256] = {};      // keys whose notifications belong to a fired chord until released
+    bool swallowed[256] = {};     // keys whose notifications the pause chord keeps from every program
 };
 
 struct HotkeyDecision {
     bool consumed = false;           // the notification belongs to a hotkey and is never an event
+    bool swallowed = false;          // and it reaches no other program either (the pause key)
     Hotkey post = Hotkey::None;      // the hotkey whose message is to be posted
     uint32_t chordModifierKeys = 0;  // when a chord with modifiers fired: the modifier keys it used
 };

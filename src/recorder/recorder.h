@@ -44,7 +44,7 @@ public:
 
     // Hotkeys and the takeover watch (user-interface thread, at any time; the hook thread uses
     // the new values from its next notification on).
-    // The record, alternate record and stop chords.
+    // The record, alternate record, stop and pause chords.
     void setChords(const HotkeyChords& chords);
     // Whether a real mouse movement or button press during a playback posts WM_APP_USER_TAKEOVER.
     void setStopOnUserInput(bool stop);
@@ -75,8 +75,9 @@ private:
     void runHookLoop();
     void installHooks();
     void removeHooks();
-    // Posts the hotkey's message if this is one; true when the notification ends here.
-    bool hotkeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info);
+    // Posts the hotkey's message if this is one; consumed: the notification is no event,
+    // swallowed: it reaches no other program either.
+    HotkeyDecision hotkeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info);
     // Posts WM_APP_USER_TAKEOVER once per playback when the user takes it over.
     void takeoverStepFor(WPARAM message, const MSLLHOOKSTRUCT& info);
     HotkeyChords chords() const;
@@ -103,6 +104,7 @@ private:
     std::atomic<uint32_t> recordChord_{kDefaultRecordChord.key};
     std::atomic<uint32_t> recordAltChord_{kDefaultRecordAltChord.key};
     std::atomic<uint32_t> stopChord_{kDefaultStopChord.key};
+    std::atomic<uint32_t> pauseChord_{kDefaultPauseChord.key};
     std::atomic<bool> hotkeysPaused_{false};
     HotkeyTracker hotkeys_;  // hook thread only
     std::atomic<bool> stopOnUserInput_{false};

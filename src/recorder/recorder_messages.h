@@ -10,6 +10,7 @@ constexpr UINT WM_APP_EVENT_ADDED = WM_APP + 1;  // wParam: the new event's plac
 // (Recorder::setChords), F7, F8 and F9 by default.
 constexpr UINT WM_APP_RECORD_ALT_HOTKEY = WM_APP + 3;  // the alternate record chord went down
 constexpr UINT WM_APP_STOP_HOTKEY = WM_APP + 4;        // the stop chord went down
+constexpr UINT WM_APP_PAUSE_HOTKEY = WM_APP + 360;     // the pause chord went down during a playback
 constexpr UINT WM_APP_RECORD_HOTKEY = WM_APP + 6;      // the record chord went down
 // The user moved the mouse away from where the playback put it, or pressed a mouse button,
 // during a playback, with "stop on user input" set; posted once per playback.

@@ -9,28 +9,44 @@ namespace {
 
 // The lines of the file, in the order it is written: the chords, then the on/off settings. A
 // new setting is a field of UserSettings and a row here.
+// Settings added later are written after the earlier ones: the lines that an earlier version
+// wrote keep their order.
+enum class Section { First, Later };
+
 struct ChordSetting {
     const char* key;
     HotkeyChord UserSettings::*chord;
     bool mayBeEmpty;
+    Section section;
 };
-constexpr ChordSetting kChordSettings[] = {{"HOTKEY_RECORD", &UserSettings::record, false},
-                                           {"HOTKEY_RECORD_ALT", &UserSettings::recordAlt, true},
-                                           {"HOTKEY_STOP", &UserSettings::stop, false}};
+constexpr ChordSetting kChordSettings[] = {{"HOTKEY_RECORD", &UserSettings::record, false, Section::First},
+                                           {"HOTKEY_RECORD_ALT", &UserSettings::recordAlt, true, Section::First},
+                                           {"HOTKEY_STOP", &UserSettings::stop, false, Section::First},
+                                           {"HOTKEY_PAUSE", &UserSettings::pause, true, Section::Later}};
 
 struct SwitchSetting {
     const char* key;
     bool UserSettings::*on;  // written "1" or "0"
+    Section section;
 };
-constexpr SwitchSetting kSwitchSettings[] = {{"STOP_ON_USER_INPUT", &UserSettings::stopOnUserInput},
-                                             {"FOLLOW_WINDOWS", &UserSettings::followWindows}};
+constexpr SwitchSetting kSwitchSettings[] = {{"STOP_ON_USER_INPUT", &UserSettings::stopOnUserInput, Section::First},
+                                             {"FOLLOW_WINDOWS", &UserSettings::followWindows, Section::First},
+                                             {"TRAY_ICON", &UserSettings::trayIcon, Section::Later},
+                                             {"MINIMIZE_TO_TRAY", &UserSettings::minimizeToTray, Section::Later}};
 
-constexpr char kWindowWaitKey[] = "WINDOW_WAIT_SECONDS";
-constexpr int kMinWaitSeconds = 1;
-constexpr int kMaxWaitSeconds = 600;
+struct SecondsSetting {
+    const char* key;
+    int UserSettings::*seconds;  // whole seconds from low to high
+    int low;
+    int high;
+    Section section;
+};
+constexpr SecondsSetting kSecondsSettings[] = {
+    {"WINDOW_WAIT_SECONDS", &UserSettings::windowWaitSeconds, 1, 600, Section::First},
+    {"PASS_GAP_SECONDS", &UserSettings::passGapSeconds, 0, 3600, Section::Later}};
 
 // Whole seconds written as digits only, within the bounds; false for anything else.
-bool readWaitSeconds(const std::string& value, int& seconds)
+bool readSeconds(const std::string& value, int low, int high, int& seconds)
 {
     if (value.empty() || value.size() > 6) {
         return false;
@@ -42,7 +58,7 @@ bool readWaitSeconds(const std::string& value, int& seconds)
         }
         parsed = parsed * 10 + (c - '0');
     }
-    if (parsed < kMinWaitSeconds || parsed > kMaxWaitSeconds) {
+    if (parsed < low || parsed > high) {
         return false;
     }
     seconds = parsed;
@@ -108,9 +124,10 @@ HotkeyCheck checkHotkeys(const UserSettings& settings)
         bool required;
     } fields[] = {{HotkeyField::Record, settings.record, true},
                   {HotkeyField::RecordAlt, settings.recordAlt, false},
-                  {HotkeyField::Stop, settings.stop, true}};
+                  {HotkeyField::Stop, settings.stop, true},
+                  {HotkeyField::Pause, settings.pause, false}};
     HotkeyCheck check;
-    for (size_t i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < std::size(fields); ++i) {
         check.field = fields[i].field;
         if (fields[i].chord.empty()) {
             if (fields[i].required) {
@@ -150,10 +167,21 @@ UserSettings readUserSettings(const std::string& content, std::vector<std::strin
                      problems);
         }
     }
+    // The pause key came later than the others: where its default is a key the user chose for
+    // another one, that choice stands and there is no pause key (the menus still pause). Said in
+    // the log only when the file asked for it.
+    if (settings.pause == defaults.pause && (settings.pause == settings.record ||
+                                             settings.pause == settings.recordAlt || settings.pause == settings.stop)) {
+        std::string asked;
+        if (findSetting(content, "HOTKEY_PAUSE", asked)) {
+            problems.push_back("设置 HOTKEY_PAUSE=" + shown(asked) + " 与其他热键相同，不设暂停键");
+        }
+        settings.pause = HotkeyChord{};
+    }
     // A default can meet a chord the user chose for another key (HOTKEY_RECORD=F9 with a bad
     // HOTKEY_STOP): then none of the three can be trusted to be meant.
     if (checkHotkeys(settings).fault != HotkeyFault::None) {
-        problems.push_back("热键设置相互冲突，三个热键都改用默认值 F8、F7、F9");
+        problems.push_back("热键设置相互冲突，各热键都改用默认值 F8、F7、F9、F10");
         for (const ChordSetting& setting : kChordSettings) {
             settings.*setting.chord = defaults.*setting.chord;
         }
@@ -171,10 +199,13 @@ UserSettings readUserSettings(const std::string& content, std::vector<std::strin
                                (defaults.*setting.on ? "1" : "0"));
         }
     }
-    std::string wait;
-    if (findSetting(content, kWindowWaitKey, wait) && !readWaitSeconds(wait, settings.windowWaitSeconds)) {
-        problems.push_back(std::string("设置 ") + kWindowWaitKey + "=" + shown(wait) + " 无法使用，改用默认值 " +
-                           std::to_string(defaults.windowWaitSeconds));
+    for (const SecondsSetting& setting : kSecondsSettings) {
+        std::string value;
+        if (findSetting(content, setting.key, value) &&
+            !readSeconds(value, setting.low, setting.high, settings.*setting.seconds)) {
+            problems.push_back(std::string("设置 ") + setting.key + "=" + shown(value) + " 无法使用，改用默认值 " +
+                               std::to_string(defaults.*setting.seconds));
+        }
     }
     return settings;
 }
@@ -182,13 +213,23 @@ UserSettings readUserSettings(const std::string& content, std::vector<std::strin
 std::string writeUserSettings(const UserSettings& settings)
 {
     std::string text;
-    for (const ChordSetting& setting : kChordSettings) {
-        text += std::string(setting.key) + "=" + chordText(settings.*setting.chord) + "\r\n";
+    for (const Section section : {Section::First, Section::Later}) {
+        for (const ChordSetting& setting : kChordSettings) {
+            if (setting.section == section) {
+                text += std::string(setting.key) + "=" + chordText(settings.*setting.chord) + "\r\n";
+            }
+        }
+        for (const SwitchSetting& setting : kSwitchSettings) {
+            if (setting.section == section) {
+                text += std::string(setting.key) + "=" + (settings.*setting.on ? "1" : "0") + "\r\n";
+            }
+        }
+        for (const SecondsSetting& setting : kSecondsSettings) {
+            if (setting.section == section) {
+                text += std::string(setting.key) + "=" + std::to_string(settings.*setting.seconds) + "\r\n";
+            }
+        }
     }
-    for (const SwitchSetting& setting : kSwitchSettings) {
-        text += std::string(setting.key) + "=" + (settings.*setting.on ? "1" : "0") + "\r\n";
-    }
-    text += std::string(kWindowWaitKey) + "=" + std::to_string(settings.windowWaitSeconds) + "\r\n";
     return text;
 }
 
@@ -198,5 +239,6 @@ HotkeyChords hotkeyChordsOf(const UserSettings& settings)
     chords.record = settings.record;
     chords.recordAlt = settings.recordAlt;
     chords.stop = settings.stop;
+    chords.pause = settings.pause;
     return chords;
 }

@@ -9,6 +9,10 @@
 //   STOP_ON_USER_INPUT=0
 //   FOLLOW_WINDOWS=0
 //   WINDOW_WAIT_SECONDS=10
+//   HOTKEY_PAUSE=F10
+//   TRAY_ICON=1
+//   MINIMIZE_TO_TRAY=0
+//   PASS_GAP_SECONDS=0
 //
 // A chord is written as recorder/hotkey_chord.h says. The file is read with the rules of
 // LorminRecorder.cfg (base/config_lines.h): UTF-8 with or without byte-order mark, one KEY=VALUE a line,
@@ -30,10 +34,14 @@ struct UserSettings {
     bool stopOnUserInput = false;                    // stop a playback when the user takes over the mouse
     bool followWindows = false;                      // replay clicks and keys into the windows they were recorded in
     int windowWaitSeconds = 10;                      // the longest wait for such a window, 1 to 600
+    HotkeyChord pause = kDefaultPauseChord;          // pauses and resumes a playback (only while one runs)
+    int passGapSeconds = 0;                          // the wait between two passes of a playback, 0 to 3600
+    bool trayIcon = true;                            // an icon in the notification area
+    bool minimizeToTray = false;                     // a minimised window leaves the taskbar for the icon
 };
 
-// The three hotkey fields, for the checks below.
-enum class HotkeyField { Record, RecordAlt, Stop };
+// The hotkey fields, for the checks below.
+enum class HotkeyField { Record, RecordAlt, Stop, Pause };
 enum class HotkeyFault {
     None,
     Missing,   // record and stop need a key
@@ -45,7 +53,7 @@ struct HotkeyCheck {
     HotkeyField field = HotkeyField::Record;  // the field at fault
     HotkeyField other = HotkeyField::Record;  // for SameAs: the field it equals
 };
-// The first fault of the hotkeys, checked field by field in the order record, alternate, stop.
+// The first fault of the hotkeys, checked field by field in the order record, alternate, stop, pause.
 HotkeyCheck checkHotkeys(const UserSettings& settings);
 
 // The settings of a file's content. Missing keys keep their defaults; a value that cannot be

@@ -33,6 +33,8 @@ constexpr int IDC_GROUP_EVENTS = 2006;
 constexpr unsigned IDM_CHECK_UPDATE = 0x0BC0;
 // System-menu command "设置(&S)...", above the update item.
 constexpr unsigned IDM_SETTINGS = 0x0BD0;
+// The system menu's 暂停回放 / 继续回放.
+constexpr unsigned IDM_PAUSE_PLAYBACK = 0x0BE0;
 
 // Commands of the event list's context menu and keys.
 constexpr int IDM_EDIT_DELETE = 3001;

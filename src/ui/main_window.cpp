@@ -35,7 +35,12 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE: onCreate(); return 0;
-    case WM_SIZE: layoutControls(); return 0;
+    case WM_SIZE:
+        layoutControls();
+        if (wParam == SIZE_MINIMIZED) {
+            onMinimized();
+        }
+        return 0;
     case WM_GETMINMAXINFO: onMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
     case WM_DRAWITEM: onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_MEASUREITEM:
@@ -59,6 +64,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == IDM_PAUSE_PLAYBACK) {
+            onPauseHotkey();
+            return 0;
+        }
         if ((wParam & 0xFFF0) == IDM_CHECK_UPDATE || (wParam & 0xFFF0) == IDM_SETTINGS) {
             onSystemCommand(wParam & 0xFFF0);
             return 0;
@@ -70,6 +79,14 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_APP_RECORD_ALT_HOTKEY:
     case WM_APP_RECORD_HOTKEY: onRecordHotkey(); return 0;
     case WM_APP_STOP_HOTKEY: onStopHotkey(); return 0;
+    case WM_APP_PAUSE_HOTKEY: onPauseHotkey(); return 0;
+    case WM_APP_PASS_GAP: onPassGap(static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
+    case WM_APP_TRAY_ICON: onTrayIcon(wParam, lParam); return 0;
+    case WM_TIMER:
+        if (onTimer(wParam)) {
+            return 0;
+        }
+        break;
     case WM_APP_USER_TAKEOVER: onUserTakeover(); return 0;
     case WM_APP_PLAYBACK_ENDED: onPlaybackEnded(static_cast<int>(wParam), lParam); return 0;
     case WM_APP_WINDOW_WAIT: onWindowWait(static_cast<int>(static_cast<intptr_t>(wParam))); return 0;
@@ -85,7 +102,12 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COPYDATA: return onCopyData(lParam);
     case WM_APP_HANDED_OVER: openHandedOver(); return 0;
     case WM_APP_PLAYBACK_LOOP: onPlaybackLoop(static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
-    default: break;
+    default:
+        if (message == TrayIcon::taskbarCreatedMessage()) {
+            onTaskbarCreated();
+            return 0;
+        }
+        break;
     }
     return DefWindowProcW(window_, message, wParam, lParam);
 }

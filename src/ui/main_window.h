@@ -23,6 +23,7 @@
 #include "settings/user_settings.h"
 #include "ui/event_list_view.h"
 #include "ui/hand_over_message.h"
+#include "ui/tray_icon.h"
 #include "ui/ui_fonts.h"
 #include "ui/window_state.h"
 
@@ -89,6 +90,7 @@ public:
         // Following windows for this run: null means as the settings say.
         std::optional<bool> followWindows;
         int windowWaitSeconds = 0;  // 0: as the settings say
+        int passGapSeconds = -1;    // the wait between passes; -1: as the settings say
     };
     bool startUnattendedPlayback(const UnattendedPlayback& request);
     enum class PlaybackOutcome { None, Completed, Stopped, Refused, WindowMissing };
@@ -179,6 +181,27 @@ private:
     void normalizeCountText();
     bool onSpinDelta(int spinId, int delta);
 
+    // Pausing (pause_commands.cpp).
+    void onPauseHotkey();
+    // Pauses (true) or resumes the playback when the state allows it.
+    void pauseCommand(bool pause);
+    // The countdown before the next pass.
+    void onPassGap(int nextPass, int seconds);
+    // The system menu's 暂停回放 / 继续回放, its text and whether it is enabled.
+    void refreshPauseMenuItem();
+    // mayRun with every fact (a paused playback, an empty script).
+    bool mayRunNow(WindowCommand command) const;
+
+    // The notification-area icon (tray_commands.cpp).
+    void refreshTray();
+    TrayProgress trayProgress() const;
+    bool onTimer(WPARAM id);
+    void onTrayIcon(WPARAM anchor, LPARAM event);
+    void runTrayCommand(TrayCommand command);
+    void showFromTray();
+    void onTaskbarCreated();
+    void onMinimized();
+
     // Requests from outside the window (outside_requests.cpp).
     void onDropFiles(HDROP drop);
     void endUnattendedPlayback(PlaybackOutcome outcome);
@@ -236,6 +259,13 @@ private:
     // An unattended playback's own choice about following windows (the command line's).
     std::optional<bool> unattendedFollow_;
     int unattendedWindowWait_ = 0;
+    int unattendedPassGap_ = -1;
+    std::wstring pauseKeyName_ = L"F10";
+    // The text the status line had before a pause; back at the resume.
+    std::wstring statusBeforePause_;
+    TrayIcon tray_;
+    bool trayTimer_ = false;
+    bool trayRefused_ = false;
     // The playing text a wait for a window replaced; empty while none is waited for.
     std::wstring statusBeforeWait_;
     // The state the status line's text was written in.

@@ -85,6 +85,11 @@ void MainWindow::onCreate()
 
 void MainWindow::onDestroy()
 {
+    tray_.remove();
+    if (trayTimer_) {
+        KillTimer(window_, kTrayTooltipTimerId);
+        trayTimer_ = false;
+    }
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     fonts_ = UiFonts{};
     window_ = nullptr;

@@ -26,6 +26,8 @@ WindowFacts MainWindow::currentFacts() const
     facts.loopChecked = isChecked(IDC_LOOP);
     facts.recordKey = recordKeyName_;
     facts.stopKey = stopKeyName_;
+    facts.paused = player_.isPaused();
+    facts.pauseKey = pauseKeyName_;
     return facts;
 }
 
@@ -65,6 +67,8 @@ void MainWindow::refreshControls()
         // the window is doing now rather than what it did before.
         setStatus(defaultStatusText(facts));
     }
+    refreshPauseMenuItem();
+    refreshTray();
 }
 
 void MainWindow::setControlEnabled(int id, bool enabled)
@@ -96,6 +100,7 @@ void MainWindow::setStatus(const std::wstring& text)
     // the new text is painted, paint the button again, or it vanishes until the next full repaint.
     UpdateWindow(status_);
     RedrawWindow(GetDlgItem(window_, IDC_CHECK_UPDATE), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    refreshTray();
 }
 
 void MainWindow::updateEventCount()

@@ -52,6 +52,7 @@ bool MainWindow::startUnattendedPlayback(const UnattendedPlayback& request)
     showNewScript(ScriptContents{request.events, request.windows}, true);
     unattendedFollow_ = request.followWindows;
     unattendedWindowWait_ = request.windowWaitSeconds;
+    unattendedPassGap_ = request.passGapSeconds;
     // The fields show the values the playback uses.
     SetWindowTextW(speed_, formatSpeedText(request.speed).c_str());
     SetWindowTextW(count_, std::to_wstring(request.loops).c_str());

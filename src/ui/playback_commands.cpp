@@ -50,6 +50,7 @@ bool MainWindow::startPlaybackCommand(size_t fromRow)
     following.windows = document_.windows();
     following.follow = unattendedFollow_.value_or(settings_.followWindows);
     following.waitSeconds = unattendedWindowWait_ > 0 ? unattendedWindowWait_ : settings_.windowWaitSeconds;
+    player_.setPassGap(unattendedPassGap_ >= 0 ? unattendedPassGap_ : settings_.passGapSeconds);
     if (!player_.startPlayback(events, speed, endless, loops, fidelity, following)) {
         return false;
     }
@@ -105,6 +106,7 @@ void MainWindow::onPlaybackEnded(int reason, LPARAM detail)
                                     : reason == kWindowMissing ? PlaybackOutcome::WindowMissing
                                                                : PlaybackOutcome::Completed;
     statusBeforeWait_.clear();
+    statusBeforePause_.clear();
     WindowIdentity missing;
     if (outcome == PlaybackOutcome::WindowMissing) {
         player_.playbackWindow(static_cast<int>(detail), missing);
@@ -131,7 +133,7 @@ void MainWindow::onPlaybackLoop(int pass, int limit)
 {
     // A pass announced just before the playback was stopped arrives after the stop; the window
     // is idle by then and keeps saying so.
-    if (currentActivity() != Activity::Playing) {
+    if (currentActivity() != Activity::Playing || player_.isPaused()) {
         return;
     }
     wchar_t status[64];

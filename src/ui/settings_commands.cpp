@@ -18,6 +18,7 @@ void MainWindow::useSettings(const UserSettings& settings)
 {
     settings_ = settings;
     applyUserSettings(recorder_, settings_);
+    pauseKeyName_ = utf8ToWide(chordText(settings_.pause));
     setHotkeyNames(utf8ToWide(chordText(settings_.record)), utf8ToWide(chordText(settings_.stop)));
 }
 

@@ -22,7 +22,7 @@ constexpr WORD kStaticClass = DialogTemplate::kStaticClass;
 
 DialogTemplate settingsTemplate()
 {
-    DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 244, 192, L"设置", 9,
+    DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 244, 262, L"设置", 9,
                           L"Microsoft YaHei");
     dialog.add(kStaticClass, -1, L"录制键(&R)：", SS_LEFT, 10, 13, 76, 10);
     dialog.add(kEditClass, kRecordField, L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 88, 10, 146, 14);
@@ -32,17 +32,27 @@ DialogTemplate settingsTemplate()
     dialog.add(kEditClass, kStopField, L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 88, 50, 146, 14);
     dialog.add(kStaticClass, -1,
                L"在框中按下新的按键，可与 Ctrl、Alt、Shift、Win 组合；在备用录制键框中按 Backspace 表示不用。", SS_LEFT,
-               10, 70, 224, 20);
-    dialog.add(kButtonClass, kStopOnUserInputBox, L"用户移动鼠标时停止回放", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 94, 224,
+               10, 90, 224, 20);
+    dialog.add(kButtonClass, kStopOnUserInputBox, L"用户移动鼠标时停止回放", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 114, 224,
                12);
     dialog.add(kButtonClass, kFollowWindowsBox, L"回放时跟随窗口（窗口移动或较晚出现时仍点中原处）",
-               BS_AUTOCHECKBOX | WS_TABSTOP, 10, 110, 224, 12);
-    dialog.add(kStaticClass, -1, L"等待窗口最长", SS_LEFT, 22, 129, 52, 10);
-    dialog.add(kEditClass, kWindowWaitField, L"", WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, 76, 126, 36, 14);
-    dialog.add(kStaticClass, -1, L"秒", SS_LEFT, 116, 129, 20, 10);
-    dialog.add(kStaticClass, kErrorText, L"", SS_LEFT, 10, 146, 224, 20);
-    dialog.add(kButtonClass, IDOK, L"确定", BS_DEFPUSHBUTTON | WS_TABSTOP, 128, 170, 50, 14);
-    dialog.add(kButtonClass, IDCANCEL, L"取消", BS_PUSHBUTTON | WS_TABSTOP, 184, 170, 50, 14);
+               BS_AUTOCHECKBOX | WS_TABSTOP, 10, 130, 224, 12);
+    dialog.add(kStaticClass, -1, L"等待窗口最长", SS_LEFT, 22, 149, 52, 10);
+    dialog.add(kEditClass, kWindowWaitField, L"", WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, 76, 146, 36, 14);
+    dialog.add(kStaticClass, -1, L"秒", SS_LEFT, 116, 149, 20, 10);
+    dialog.add(kStaticClass, -1, L"两遍之间等待(&G)", SS_LEFT, 10, 169, 64, 10);
+    dialog.add(kEditClass, kPassGapField, L"", WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, 76, 166, 36, 14);
+    dialog.add(kStaticClass, -1, L"秒", SS_LEFT, 116, 169, 20, 10);
+    dialog.add(kButtonClass, kTrayIconBox, L"在通知区域显示图标", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 186, 224, 12);
+    dialog.add(kButtonClass, kMinimizeToTrayBox, L"最小化时隐藏到通知区域", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 202, 224,
+               12);
+    // Placed under the stop key but last in the tab order: the fields the keyboard reached before
+    // keep their order.
+    dialog.add(kStaticClass, -1, L"暂停键(&P)：", SS_LEFT, 10, 73, 76, 10);
+    dialog.add(kEditClass, kPauseField, L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 88, 70, 146, 14);
+    dialog.add(kStaticClass, kErrorText, L"", SS_LEFT, 10, 218, 224, 20);
+    dialog.add(kButtonClass, IDOK, L"确定", BS_DEFPUSHBUTTON | WS_TABSTOP, 128, 242, 50, 14);
+    dialog.add(kButtonClass, IDCANCEL, L"取消", BS_PUSHBUTTON | WS_TABSTOP, 184, 242, 50, 14);
     return dialog;
 }
 
@@ -59,6 +69,7 @@ const wchar_t* fieldName(HotkeyField field)
     switch (field) {
     case HotkeyField::RecordAlt: return L"备用录制键";
     case HotkeyField::Stop: return L"停止键";
+    case HotkeyField::Pause: return L"暂停键";
     default: return L"录制键";
     }
 }
@@ -68,6 +79,7 @@ int fieldId(HotkeyField field)
     switch (field) {
     case HotkeyField::RecordAlt: return kRecordAltField;
     case HotkeyField::Stop: return kStopField;
+    case HotkeyField::Pause: return kPauseField;
     default: return kRecordField;
     }
 }
@@ -77,6 +89,7 @@ HotkeyChord& chordOfField(UserSettings& settings, int id)
     switch (id) {
     case kRecordAltField: return settings.recordAlt;
     case kStopField: return settings.stop;
+    case kPauseField: return settings.pause;
     default: return settings.record;
     }
 }
@@ -89,9 +102,10 @@ std::wstring chordDisplay(const HotkeyChord& chord)
 // Why OK cannot close the dialog, in the user's words.
 std::wstring faultText(const HotkeyCheck& check, const UserSettings& settings)
 {
-    const HotkeyChord& chord = check.field == HotkeyField::Record
-                                   ? settings.record
-                                   : (check.field == HotkeyField::Stop ? settings.stop : settings.recordAlt);
+    const HotkeyChord& chord = check.field == HotkeyField::Record  ? settings.record
+                               : check.field == HotkeyField::Stop  ? settings.stop
+                               : check.field == HotkeyField::Pause ? settings.pause
+                                                                   : settings.recordAlt;
     switch (check.fault) {
     case HotkeyFault::Missing: return std::wstring(L"请在「") + fieldName(check.field) + L"」框中按下一个按键。";
     case HotkeyFault::PlainKey:
@@ -177,7 +191,7 @@ void onFieldKey(HWND field, SettingsDialogState& state, UINT virtualKey)
         showModifiers(field, modifiers);
         return;
     }
-    if (virtualKey == VK_BACK && modifiers == 0 && id == kRecordAltField) {
+    if (virtualKey == VK_BACK && modifiers == 0 && (id == kRecordAltField || id == kPauseField)) {
         chord = HotkeyChord{};
     } else if (isHotkeyKey(virtualKey)) {
         chord = HotkeyChord{static_cast<uint8_t>(virtualKey), modifiers};
@@ -254,7 +268,7 @@ void showError(HWND dialog, SettingsDialogState& state, const std::wstring& text
 void onInit(HWND dialog, SettingsDialogState& state)
 {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
-    for (int id : {kRecordField, kRecordAltField, kStopField}) {
+    for (int id : {kRecordField, kRecordAltField, kStopField, kPauseField}) {
         HWND field = GetDlgItem(dialog, id);
         showChord(field, chordOfField(state.settings, id));
         SetWindowSubclass(field, &chordFieldProc, kChordFieldSubclass, reinterpret_cast<DWORD_PTR>(&state));
@@ -262,13 +276,16 @@ void onInit(HWND dialog, SettingsDialogState& state)
     CheckDlgButton(dialog, kStopOnUserInputBox, state.settings.stopOnUserInput ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, kFollowWindowsBox, state.settings.followWindows ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemTextW(dialog, kWindowWaitField, std::to_wstring(state.settings.windowWaitSeconds).c_str());
+    SetDlgItemTextW(dialog, kPassGapField, std::to_wstring(state.settings.passGapSeconds).c_str());
+    CheckDlgButton(dialog, kTrayIconBox, state.settings.trayIcon ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, kMinimizeToTrayBox, state.settings.minimizeToTray ? BST_CHECKED : BST_UNCHECKED);
 }
 
-// The wait field's whole seconds, 1 to 600; false for anything else.
-bool readWaitField(HWND dialog, int& seconds)
+// A seconds field's whole number from low to high; false for anything else.
+bool readSecondsField(HWND dialog, int id, int low, int high, int& seconds)
 {
     wchar_t text[16] = {};
-    GetDlgItemTextW(dialog, kWindowWaitField, text, 16);
+    GetDlgItemTextW(dialog, id, text, 16);
     int value = 0;
     int digits = 0;
     for (const wchar_t* c = text; *c != 0; ++c, ++digits) {
@@ -277,7 +294,7 @@ bool readWaitField(HWND dialog, int& seconds)
         }
         value = value * 10 + (*c - L'0');
     }
-    if (digits == 0 || value < 1 || value > 600) {
+    if (digits == 0 || value < low || value > high) {
         return false;
     }
     seconds = value;
@@ -288,8 +305,14 @@ void onOk(HWND dialog, SettingsDialogState& state)
 {
     state.settings.stopOnUserInput = IsDlgButtonChecked(dialog, kStopOnUserInputBox) == BST_CHECKED;
     state.settings.followWindows = IsDlgButtonChecked(dialog, kFollowWindowsBox) == BST_CHECKED;
-    if (!readWaitField(dialog, state.settings.windowWaitSeconds)) {
+    state.settings.trayIcon = IsDlgButtonChecked(dialog, kTrayIconBox) == BST_CHECKED;
+    state.settings.minimizeToTray = IsDlgButtonChecked(dialog, kMinimizeToTrayBox) == BST_CHECKED;
+    if (!readSecondsField(dialog, kWindowWaitField, 1, 600, state.settings.windowWaitSeconds)) {
         showError(dialog, state, L"等待窗口的秒数须是 1 到 600 的整数", kWindowWaitField);
+        return;
+    }
+    if (!readSecondsField(dialog, kPassGapField, 0, 3600, state.settings.passGapSeconds)) {
+        showError(dialog, state, L"两遍之间等待的秒数须是 0 到 3600 的整数", kPassGapField);
         return;
     }
     const HotkeyCheck check = checkHotkeys(state.settings);

@@ -1,7 +1,8 @@
 #pragma once
-// The settings dialog ("设置"): the record, alternate record and stop hotkeys, each chosen by
-// pressing it in its field, the box "用户移动鼠标时停止回放", the box that makes playbacks follow
-// windows and the longest wait for a window in whole seconds. Usable with the keyboard alone:
+// The settings dialog ("设置"): the record, alternate record, stop and pause hotkeys, each chosen
+// by pressing it in its field, the box "用户移动鼠标时停止回放", the box that makes playbacks follow
+// windows and the longest wait for a window in whole seconds, the wait between passes, and the
+// notification-area icon's two boxes. Usable with the keyboard alone:
 // Tab moves between the fields (a plain Tab, Enter or Esc is never taken as a hotkey), Enter is
 // OK, Esc is Cancel, Backspace empties the alternate record field. Sized in dialog units of its
 // font, so it follows the screen scale.
@@ -24,6 +25,10 @@ constexpr int kStopOnUserInputBox = 104;
 constexpr int kErrorText = 105;
 constexpr int kFollowWindowsBox = 106;
 constexpr int kWindowWaitField = 107;
+constexpr int kPauseField = 108;
+constexpr int kPassGapField = 109;
+constexpr int kTrayIconBox = 110;
+constexpr int kMinimizeToTrayBox = 111;
 
 // What the dialog leaves to its caller.
 struct SettingsDialogCalls {

@@ -6,7 +6,9 @@ bool isCommandAllowed(Activity activity, WindowCommand command)
 {
     switch (command) {
     case WindowCommand::StopRecording: return activity == Activity::Recording;
-    case WindowCommand::StopPlayback: return activity == Activity::Playing;
+    case WindowCommand::StopPlayback:
+    case WindowCommand::PausePlayback:
+    case WindowCommand::ResumePlayback: return activity == Activity::Playing;
     case WindowCommand::ChangeSettings:
     case WindowCommand::StartRecording:
     case WindowCommand::StartPlayback:
@@ -17,6 +19,16 @@ bool isCommandAllowed(Activity activity, WindowCommand command)
     case WindowCommand::EditEvents: return activity == Activity::Idle;
     }
     return false;
+}
+
+bool isCommandAllowed(const WindowFacts& facts, WindowCommand command)
+{
+    switch (command) {
+    case WindowCommand::PausePlayback: return facts.activity == Activity::Playing && !facts.paused;
+    case WindowCommand::ResumePlayback: return facts.activity == Activity::Playing && facts.paused;
+    case WindowCommand::StartPlayback: return isCommandAllowed(facts.activity, command) && facts.eventCount > 0;
+    default: return isCommandAllowed(facts.activity, command);
+    }
 }
 
 std::vector<ControlLook> deriveControlLooks(const WindowFacts& facts)
@@ -65,6 +77,28 @@ std::wstring hooksFailedText(const WindowFacts& facts)
     return L"键盘鼠标钩子安装失败，热键（" + facts.recordKey + L"/" + facts.stopKey +
            L"）和录制功能将不可用。\n\n最常见原因：安全软件（360 等）拦截全局钩子。\n"
            L"处理办法：把本程序加入杀软白名单后重启软件。";
+}
+
+std::wstring pausedStatusText(const WindowFacts& facts)
+{
+    // Without a pause key the menus resume.
+    return facts.pauseKey.empty() ? std::wstring(L"⏸ 已暂停")
+                                  : L"⏸ 已暂停，按 " + facts.pauseKey + L" 继续";
+}
+
+std::wstring passGapStatusText(int nextPass, int seconds)
+{
+    return L"⏳ 第 " + std::to_wstring(nextPass) + L" 遍将在 " + std::to_wstring(seconds) + L" 秒后开始";
+}
+
+std::wstring playbackProgressText(int pass, int limit, unsigned step, unsigned steps)
+{
+    if (pass <= 0) {
+        return std::wstring();
+    }
+    const std::wstring passes =
+        limit > 0 ? std::to_wstring(pass) + L"/" + std::to_wstring(limit) : std::to_wstring(pass);
+    return L"第 " + passes + L" 遍 · 第 " + std::to_wstring(step) + L"/" + std::to_wstring(steps) + L" 步";
 }
 
 std::wstring defaultStatusText(const WindowFacts& facts)

@@ -23,6 +23,8 @@ enum class WindowCommand {
     Clear,
     CheckUpdate,
     EditEvents,
+    PausePlayback,   // while a playback runs and is not paused
+    ResumePlayback,  // while a playback is paused
 };
 
 // Whether the command may run in this state. A command asks before it starts and again after
@@ -36,7 +38,12 @@ struct WindowFacts {
     bool loopChecked = false;
     std::wstring recordKey = L"F8";  // the texts of the hotkeys, as the user chose them
     std::wstring stopKey = L"F9";
+    bool paused = false;  // the playback is paused
+    std::wstring pauseKey = L"F10";
 };
+
+// isCommandAllowed with the facts that tell a paused playback from a running one.
+bool isCommandAllowed(const WindowFacts& facts, WindowCommand command);
 
 // How one control looks; a null caption leaves the text as it is.
 struct ControlLook {
@@ -57,6 +64,13 @@ std::wstring readyStatusText(const WindowFacts& facts);    // "就绪  ·  F8 �
 std::wstring recordingNoticeText(const WindowFacts& facts);
 // The warning of a start-up whose input hooks could not be installed.
 std::wstring hooksFailedText(const WindowFacts& facts);
+
+// "⏸ 已暂停，按 F10 继续" with the pause key's name ("⏸ 已暂停" without one).
+std::wstring pausedStatusText(const WindowFacts& facts);
+// "⏳ 第 N 遍将在 S 秒后开始".
+std::wstring passGapStatusText(int nextPass, int seconds);
+// "第 2/5 遍 · 第 340/1200 步" (limit 0: endless, "第 2 遍 · ..."); empty before the first pass.
+std::wstring playbackProgressText(int pass, int limit, unsigned step, unsigned steps);
 
 // The status text a state shows when nothing more particular was said in it.
 std::wstring defaultStatusText(const WindowFacts& facts);

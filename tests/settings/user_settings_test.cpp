@@ -153,11 +153,11 @@ TEST(ReadUserSettings, ABadValueGetsItsDefaultAndOneLine)
         {"a default that meets a chosen chord: all three defaults",
          "HOTKEY_RECORD=F9\r\nHOTKEY_STOP=Tab\r\n",
          "F8|F7|F9|0",
-         {"设置 HOTKEY_STOP=Tab 无法使用，改用默认值 F9", "热键设置相互冲突，三个热键都改用默认值 F8、F7、F9"}},
+         {"设置 HOTKEY_STOP=Tab 无法使用，改用默认值 F9", "热键设置相互冲突，各热键都改用默认值 F8、F7、F9、F10"}},
         {"a chosen chord equal to another's default: all three defaults",
          "HOTKEY_RECORD=F7\r\n",
          "F8|F7|F9|0",
-         {"热键设置相互冲突，三个热键都改用默认值 F8、F7、F9"}},
+         {"热键设置相互冲突，各热键都改用默认值 F8、F7、F9、F10"}},
         {"a long value is cut in the line",
          "HOTKEY_STOP=" + std::string(80, 'x') + "\r\n",
          "F8|F7|F9|0",
@@ -175,14 +175,16 @@ TEST(WriteUserSettings, TheFourLinesReadBack)
 {
     UserSettings settings;
     EXPECT_EQ(writeUserSettings(settings), "HOTKEY_RECORD=F8\r\nHOTKEY_RECORD_ALT=F7\r\nHOTKEY_STOP=F9\r\nSTOP_ON_USER_"
-                                           "INPUT=0\r\nFOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\n");
+                                           "INPUT=0\r\nFOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\nHOTKEY_PAUSE="
+                                           "F10\r\nTRAY_ICON=1\r\nMINIMIZE_TO_TRAY=0\r\nPASS_GAP_SECONDS=0\r\n");
     settings.record = HotkeyChord{0x7A, kChordCtrl};
     settings.recordAlt = HotkeyChord{};
     settings.stop = HotkeyChord{0x13, kChordShift | kChordAlt};
     settings.stopOnUserInput = true;
     const std::string text = writeUserSettings(settings);
     EXPECT_EQ(text, "HOTKEY_RECORD=Ctrl+F11\r\nHOTKEY_RECORD_ALT=\r\nHOTKEY_STOP=Alt+Shift+Pause\r\nSTOP_ON_USER_INPUT="
-                    "1\r\nFOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\n");
+                    "1\r\nFOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\nHOTKEY_PAUSE=F10\r\nTRAY_ICON=1\r\nMINIMIZE_TO_"
+                    "TRAY=0\r\nPASS_GAP_SECONDS=0\r\n");
     std::vector<std::string> problems;
     EXPECT_EQ(settingsText(readUserSettings(text, problems)), "Ctrl+F11||Alt+Shift+Pause|1");
     EXPECT_TRUE(problems.empty());

@@ -103,7 +103,8 @@ TEST_F(SettingsFileTest, AMissingFileGivesTheDefaultsWithoutALogLine)
 TEST_F(SettingsFileTest, ABadValueGetsItsDefaultAndOneLogLine)
 {
     writeFile("\xEF\xBB\xBFHOTKEY_RECORD=Ctrl+F11\r\nHOTKEY_STOP=Ctrl+\r\nSTOP_ON_USER_INPUT=1\r\nFOLLOW_WINDOWS="
-              "0\r\nWINDOW_WAIT_SECONDS=10\r\n");
+              "0\r\nWINDOW_WAIT_SECONDS=10\r\nHOTKEY_PAUSE=F10\r\nTRAY_ICON=1\r\nMINIMIZE_TO_TRAY=0\r\nPASS_GAP_"
+              "SECONDS=0\r\n");
     const size_t lines = countInLog(u8"设置 HOTKEY_STOP=Ctrl+ 无法使用，改用默认值 F9");
     const UserSettings settings = loadUserSettings();
     EXPECT_EQ(chordText(settings.record), "Ctrl+F11");
@@ -132,7 +133,8 @@ TEST_F(SettingsFileTest, ASaveWritesTheWholeFileAndReplacesTheOldOne)
     std::wstring error;
     ASSERT_TRUE(saveUserSettings(settings, error)) << "the folder is made on the way";
     EXPECT_EQ(readFileBytes(path), "HOTKEY_RECORD=Ctrl+Shift+F11\r\nHOTKEY_RECORD_ALT=\r\nHOTKEY_STOP=Pause\r\nSTOP_ON_"
-                                   "USER_INPUT=1\r\nFOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\n");
+                                   "USER_INPUT=1\r\nFOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\nHOTKEY_PAUSE="
+                                   "F10\r\nTRAY_ICON=1\r\nMINIMIZE_TO_TRAY=0\r\nPASS_GAP_SECONDS=0\r\n");
     const UserSettings read = loadUserSettings();
     EXPECT_EQ(chordText(read.record), "Ctrl+Shift+F11");
     EXPECT_TRUE(read.recordAlt.empty());
@@ -142,7 +144,8 @@ TEST_F(SettingsFileTest, ASaveWritesTheWholeFileAndReplacesTheOldOne)
     writeFile("# my own notes\r\nHOTKEY_STOP=F12\r\n");
     ASSERT_TRUE(saveUserSettings(UserSettings{}, error));
     EXPECT_EQ(readFileBytes(path), "HOTKEY_RECORD=F8\r\nHOTKEY_RECORD_ALT=F7\r\nHOTKEY_STOP=F9\r\nSTOP_ON_USER_INPUT="
-                                   "0\r\nFOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\n");
+                                   "0\r\nFOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\nHOTKEY_PAUSE=F10\r\nTRAY_ICON="
+                                   "1\r\nMINIMIZE_TO_TRAY=0\r\nPASS_GAP_SECONDS=0\r\n");
     EXPECT_EQ(folderEntries(), std::vector<std::wstring>{L"settings.cfg"}) << "no temporary file is left";
 }
 

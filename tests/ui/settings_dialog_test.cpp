@@ -211,7 +211,8 @@ TEST_F(SettingsDialogTest, KeyboardAloneChoosesTheChordsAndOkWritesTheFile)
 
     EXPECT_EQ(readFileBytes(userSettingsPath()),
               "HOTKEY_RECORD=Ctrl+Shift+F11\r\nHOTKEY_RECORD_ALT=\r\nHOTKEY_STOP=F12\r\nSTOP_ON_USER_INPUT=1\r\nFOLLOW_"
-              "WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\n");
+              "WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\nHOTKEY_PAUSE=F10\r\nTRAY_ICON=1\r\nMINIMIZE_TO_TRAY=0\r\nPASS_"
+              "GAP_SECONDS=0\r\n");
     EXPECT_EQ(chordText(dialog.settings().record), "Ctrl+Shift+F11");
     EXPECT_TRUE(dialog.settings().recordAlt.empty());
     EXPECT_EQ(chordText(dialog.settings().stop), "F12");
