@@ -87,9 +87,13 @@ bool clientOriginOf(HWND window, POINT& origin)
 
 int monitorDpiOf(HWND window)
 {
+    return dpiOfMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
+}
+
+int dpiOfMonitor(HMONITOR monitor)
+{
     static const int systemDpi = screenDpi();
     const GetDpiForMonitorFn dpiForMonitor = dpiForMonitorFunction();
-    const HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
     UINT dpiX = 0;
     UINT dpiY = 0;
     if (dpiForMonitor != nullptr && monitor != nullptr &&

@@ -27,3 +27,5 @@ bool clientOriginOf(HWND window, POINT& origin);
 // The DPI of the monitor the window is on (GetDpiForMonitor where the system has it, else the
 // screen's DPI), made sane.
 int monitorDpiOf(HWND window);
+// The same for a monitor.
+int dpiOfMonitor(HMONITOR monitor);

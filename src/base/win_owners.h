@@ -31,6 +31,7 @@ using BrushHandle = Owned<HBRUSH, &DeleteObject>;
 using PenHandle = Owned<HPEN, &DeleteObject>;
 using BitmapHandle = Owned<HBITMAP, &DeleteObject>;
 using IconHandle = Owned<HICON, &DestroyIcon>;
+using RegionHandle = Owned<HRGN, &DeleteObject>;
 // Device contexts made with CreateCompatibleDC.
 using MemoryDc = Owned<HDC, &DeleteDC>;
 using AlgorithmHandle = Owned<BCRYPT_ALG_HANDLE, &OwnedClose::closeAlgorithm>;
@@ -55,6 +56,27 @@ public:
 
 private:
     HWND window_;
+    HDC dc_;
+};
+
+// The painting DC of a window's WM_PAINT (BeginPaint), ended with EndPaint.
+class PaintDc {
+public:
+    explicit PaintDc(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    ~PaintDc()
+    {
+        if (dc_ != nullptr) {
+            EndPaint(window_, &paint_);
+        }
+    }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    HDC get() const { return dc_; }
+    const RECT& area() const { return paint_.rcPaint; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
     HDC dc_;
 };
 
