@@ -1,6 +1,8 @@
 // Edits of a 1 000 000-event list: deleting a selection of 500 000 events and undoing it, for
-// selections of many ranges and of one, against the yardstick of copying the whole list once
-// (what an undo history of whole copies would pay per edit, in time and in memory).
+// selections of many ranges and of one; moving 1 000 scattered rows, copying 100 000 rows to
+// clipboard text, pasting that text back, each undone and redone; all against the yardstick of
+// copying the whole list once (what an undo history of whole copies would pay per edit, in time
+// and in memory).
 // Usage: script_edits_bench   (run by hand)
 #include <algorithm>
 #include <chrono>
@@ -9,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "script/script_document.h"
 #include "script/script_edits.h"
+#include "script/step_clipboard.h"
 
 namespace {
 
@@ -63,6 +67,63 @@ void measure(const char* what, const std::vector<size_t>& selection, double copy
                 undoSeconds * 1e3, undoSeconds / copySeconds, left, same ? "restored" : "NOT RESTORED");
 }
 
+void report(const char* what, double seconds, double copySeconds, bool ok)
+{
+    std::printf("  %-40s %7.1f ms (%5.2f x copy)%s\n", what, seconds * 1e3, seconds / copySeconds,
+                ok ? "" : "  FAILED");
+}
+
+// The editor's operations on a document of 1 000 000 events, each against the copy.
+void measureEditor(double copySeconds)
+{
+    ScriptDocument document;
+    document.replace(ScriptContents{makeEvents(1000000), {{"notepad.exe", "Notepad", "a"}}});
+    std::vector<EventRange> touched;
+    std::mt19937_64 random(7);
+    std::vector<size_t> rows;
+    for (int i = 0; i < 1000; ++i) {
+        rows.push_back(static_cast<size_t>(random() % 1000000));
+    }
+    const std::vector<EventRange> scattered = rangesOfIndices(rows);
+    std::printf("\neditor on 1 000 000 events:\n");
+    for (const bool up : {false, true}) {
+        std::vector<EventRange> selection;
+        auto start = std::chrono::steady_clock::now();
+        bool ok = document.moveRanges(scattered, up, selection);
+        report(up ? "move 1 000 scattered rows up" : "move 1 000 scattered rows down", secondsSince(start), copySeconds,
+               ok);
+        start = std::chrono::steady_clock::now();
+        ok = document.undo(touched);
+        report("  undo", secondsSince(start), copySeconds, ok);
+        start = std::chrono::steady_clock::now();
+        ok = document.redo(touched);
+        report("  redo", secondsSince(start), copySeconds, ok);
+    }
+
+    auto start = std::chrono::steady_clock::now();
+    const std::string text = stepsClipboardText(document.copyRanges({{400000, 100000}}));
+    report("copy 100 000 rows to clipboard text", secondsSince(start), copySeconds, !text.empty());
+    std::printf("    (%.1f MB of text)\n", static_cast<double>(text.size()) / 1e6);
+
+    start = std::chrono::steady_clock::now();
+    ScriptContents pasted;
+    std::wstring error;
+    bool ok = readStepsClipboardText(text, pasted, error);
+    const double readSeconds = secondsSince(start);
+    report("paste: read the text", readSeconds, copySeconds, ok);
+    start = std::chrono::steady_clock::now();
+    ok = document.insertContents(500000, std::move(pasted));
+    const double insertSeconds = secondsSince(start);
+    report("paste: insert 100 000 in the middle", insertSeconds, copySeconds, ok);
+    report("paste in all", readSeconds + insertSeconds, copySeconds, ok);
+    start = std::chrono::steady_clock::now();
+    ok = document.undo(touched);
+    report("  undo", secondsSince(start), copySeconds, ok && document.eventCount() == 1000000);
+    start = std::chrono::steady_clock::now();
+    ok = document.redo(touched);
+    report("  redo", secondsSince(start), copySeconds, ok && document.eventCount() == 1100000);
+}
+
 }  // namespace
 
 int main()
@@ -97,5 +158,7 @@ int main()
         block.push_back(i);
     }
     measure("500 000 in one block", block, copySeconds);
+
+    measureEditor(copySeconds);
     return 0;
 }

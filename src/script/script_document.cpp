@@ -1,6 +1,9 @@
 #include "script/script_document.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "script/window_table.h"
 
 const MacroEvent* ScriptDocument::eventAt(size_t index) const
 {
@@ -80,6 +83,50 @@ bool ScriptDocument::insertEvent(size_t at, const MacroEvent& event)
 bool ScriptDocument::replaceEvent(size_t at, const MacroEvent& event)
 {
     return edited(history_.replaceEvent(contents_.events, at, event));
+}
+
+bool ScriptDocument::replaceEvents(const std::vector<EventRange>& ranges, std::vector<MacroEvent>&& changed)
+{
+    return edited(history_.replaceEvents(contents_.events, ranges, std::move(changed)));
+}
+
+bool ScriptDocument::insertContents(size_t at, ScriptContents&& added)
+{
+    if (at > contents_.events.size() || added.events.empty()) {
+        return false;
+    }
+    // The table only grows: an undo leaves the entries, which a save leaves out when unused.
+    adoptWindows(added.events, added.windows, contents_.windows);
+    return edited(history_.insertEvents(contents_.events, at, std::move(added.events)));
+}
+
+int32_t ScriptDocument::adoptWindow(const WindowIdentity& identity)
+{
+    return internWindow(contents_.windows, identity);
+}
+
+bool ScriptDocument::moveRanges(const std::vector<EventRange>& ranges, bool up, std::vector<EventRange>& selection)
+{
+    return edited(history_.moveRanges(contents_.events, ranges, up, selection));
+}
+
+ScriptContents ScriptDocument::copyRanges(const std::vector<EventRange>& ranges) const
+{
+    ScriptContents copy;
+    for (const EventRange& range : ranges) {
+        if (range.first < contents_.events.size()) {
+            const auto begin = contents_.events.begin() + static_cast<std::ptrdiff_t>(range.first);
+            const size_t count = std::min(range.count, contents_.events.size() - range.first);
+            copy.events.insert(copy.events.end(), begin, begin + static_cast<std::ptrdiff_t>(count));
+        }
+    }
+    copy.windows = contents_.windows;
+    return copy;
+}
+
+bool ScriptDocument::redo(std::vector<EventRange>& touched)
+{
+    return edited(history_.redo(contents_.events, touched));
 }
 
 bool ScriptDocument::undo(std::vector<EventRange>& touched)

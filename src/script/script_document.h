@@ -55,9 +55,23 @@ public:
     bool trimFirstDelay();
     bool insertEvent(size_t at, const MacroEvent& event);
     bool replaceEvent(size_t at, const MacroEvent& event);
+    bool replaceEvents(const std::vector<EventRange>& ranges, std::vector<MacroEvent>&& changed);
+    // The steps of another script (a pasted block, a script file) go in at position at with
+    // their windows, which join the document's table (the same window is one entry).
+    bool insertContents(size_t at, ScriptContents&& added);
+    // The index of a window in the document's table, added when new (the table only grows).
+    int32_t adoptWindow(const WindowIdentity& identity);
+    // selection: where the moved rows (and any that could not move) stand afterwards.
+    bool moveRanges(const std::vector<EventRange>& ranges, bool up, std::vector<EventRange>& selection);
+    // The events of the ranges with the document's window table: what a copy takes along (a
+    // saved copy writes only the windows its events use).
+    ScriptContents copyRanges(const std::vector<EventRange>& ranges) const;
     bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
     // touched: the positions the undo brought back or changed, ascending.
     bool undo(std::vector<EventRange>& touched);
+    // touched: the positions the redo inserted, changed or moved, ascending.
+    bool redo(std::vector<EventRange>& touched);
 
 private:
     // Every edit ends here when it changed something.

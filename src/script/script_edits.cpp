@@ -112,12 +112,125 @@ bool parseDelaySeconds(const std::wstring& text, double& seconds)
     return true;
 }
 
-void EditHistory::remember(Edit&& edit)
+EditHistory::Edit EditHistory::apply(std::vector<MacroEvent>& events, Edit&& edit, std::vector<EventRange>& touched)
 {
-    edits_.push_back(std::move(edit));
+    Edit reverse;
+    reverse.ranges = edit.ranges;
+    touched.clear();
+    switch (edit.kind) {
+    case EditKind::Remove: {
+        reverse.kind = EditKind::Insert;
+        reverse.events.reserve(totalCount(edit.ranges));
+        // One pass: every event moves at most once, to the record or down the list.
+        size_t write = edit.ranges.front().first;
+        size_t read = write;
+        for (const EventRange& range : edit.ranges) {
+            for (; read < range.first; ++read, ++write) {
+                events[write] = std::move(events[read]);
+            }
+            for (; read < range.first + range.count; ++read) {
+                reverse.events.push_back(std::move(events[read]));
+            }
+        }
+        for (; read < events.size(); ++read, ++write) {
+            events[write] = std::move(events[read]);
+        }
+        events.resize(write);
+        break;
+    }
+    case EditKind::Insert: {
+        reverse.kind = EditKind::Remove;
+        const size_t kept = events.size();
+        if (events.capacity() < kept + edit.events.size()) {
+            // The list must move to a bigger block anyway: one pass forward puts every event
+            // straight in its new place (and leaves room for the next paste).
+            std::vector<MacroEvent> grown;
+            grown.reserve(kept + edit.events.size() + kept / 4);
+            size_t read = 0;
+            size_t next = 0;
+            for (const EventRange& range : edit.ranges) {
+                while (grown.size() < range.first) {
+                    grown.push_back(std::move(events[read++]));
+                }
+                for (size_t i = 0; i < range.count; ++i) {
+                    grown.push_back(std::move(edit.events[next++]));
+                }
+            }
+            while (read < kept) {
+                grown.push_back(std::move(events[read++]));
+            }
+            events.swap(grown);
+            touched = edit.ranges;
+            break;
+        }
+        // One pass from the end: the kept events move down to their new places, the inserted
+        // ones go into the gaps.
+        events.resize(kept + edit.events.size());
+        size_t read = kept;
+        size_t write = events.size();
+        size_t added = edit.events.size();
+        for (size_t r = edit.ranges.size(); r-- > 0;) {
+            const EventRange& range = edit.ranges[r];
+            for (; write > range.first + range.count; --write, --read) {
+                events[write - 1] = std::move(events[read - 1]);
+            }
+            for (; write > range.first; --write, --added) {
+                events[write - 1] = std::move(edit.events[added - 1]);
+            }
+        }
+        touched = edit.ranges;
+        break;
+    }
+    case EditKind::SwapDelays:
+    case EditKind::SwapEvents: {
+        reverse.kind = edit.kind;
+        size_t next = 0;
+        for (const EventRange& range : edit.ranges) {
+            for (size_t i = range.first; i < range.first + range.count; ++i, ++next) {
+                if (edit.kind == EditKind::SwapDelays) {
+                    std::swap(events[i].delay, edit.delays[next]);
+                } else {
+                    std::swap(events[i], edit.events[next]);
+                }
+            }
+        }
+        reverse.delays = std::move(edit.delays);
+        reverse.events = std::move(edit.events);
+        touched = edit.ranges;
+        break;
+    }
+    case EditKind::MoveUp:
+    case EditKind::MoveDown: {
+        const bool up = edit.kind == EditKind::MoveUp;
+        reverse.kind = up ? EditKind::MoveDown : EditKind::MoveUp;
+        const auto at = [&](size_t i) { return events.begin() + static_cast<std::ptrdiff_t>(i); };
+        for (EventRange& range : reverse.ranges) {
+            // The event just before (after) the run goes to its other end.
+            if (up) {
+                std::rotate(at(range.first - 1), at(range.first), at(range.first + range.count));
+                --range.first;
+            } else {
+                std::rotate(at(range.first), at(range.first + range.count), at(range.first + range.count + 1));
+                ++range.first;
+            }
+        }
+        touched = reverse.ranges;
+        break;
+    }
+    }
+    reverse.sizeBefore = events.size();
+    return reverse;
+}
+
+bool EditHistory::make(std::vector<MacroEvent>& events, Edit&& edit, std::vector<EventRange>& touched)
+{
+    edit.sizeBefore = events.size();
+    edits_.push_back(apply(events, std::move(edit), touched));
     while (edits_.size() > kMaxLevels) {
         edits_.pop_front();
     }
+    redos_.clear();
+    return true;
 }
 
 bool EditHistory::deleteRanges(std::vector<MacroEvent>& events, const std::vector<EventRange>& ranges)
@@ -126,27 +239,9 @@ bool EditHistory::deleteRanges(std::vector<MacroEvent>& events, const std::vecto
     if (!normalizeRanges(ranges, events.size(), edit.ranges)) {
         return false;
     }
-    edit.kind = EditKind::Delete;
-    edit.removed.reserve(totalCount(edit.ranges));
-    // One pass: every event moves at most once, to the record or down the list.
-    size_t write = edit.ranges.front().first;
-    size_t read = write;
-    for (size_t r = 0; r < edit.ranges.size(); ++r) {
-        const EventRange& range = edit.ranges[r];
-        for (; read < range.first; ++read, ++write) {
-            events[write] = std::move(events[read]);
-        }
-        for (; read < range.first + range.count; ++read) {
-            edit.removed.push_back(std::move(events[read]));
-        }
-    }
-    for (; read < events.size(); ++read, ++write) {
-        events[write] = std::move(events[read]);
-    }
-    events.resize(write);
-    edit.sizeAfter = events.size();
-    remember(std::move(edit));
-    return true;
+    edit.kind = EditKind::Remove;
+    std::vector<EventRange> touched;
+    return make(events, std::move(edit), touched);
 }
 
 bool EditHistory::setDelays(std::vector<MacroEvent>& events, const std::vector<EventRange>& ranges, double seconds)
@@ -167,17 +262,10 @@ bool EditHistory::setDelays(std::vector<MacroEvent>& events, const std::vector<E
     if (!changes) {
         return false;
     }
-    edit.kind = EditKind::SetDelays;
-    edit.delays.reserve(totalCount(edit.ranges));
-    for (const EventRange& range : edit.ranges) {
-        for (size_t i = range.first; i < range.first + range.count; ++i) {
-            edit.delays.push_back(events[i].delay);
-            events[i].delay = seconds;
-        }
-    }
-    edit.sizeAfter = events.size();
-    remember(std::move(edit));
-    return true;
+    edit.kind = EditKind::SwapDelays;
+    edit.delays.assign(totalCount(edit.ranges), seconds);
+    std::vector<EventRange> touched;
+    return make(events, std::move(edit), touched);
 }
 
 bool EditHistory::trimFirstDelay(std::vector<MacroEvent>& events)
@@ -187,73 +275,99 @@ bool EditHistory::trimFirstDelay(std::vector<MacroEvent>& events)
 
 bool EditHistory::insertEvent(std::vector<MacroEvent>& events, size_t at, const MacroEvent& event)
 {
-    if (at > events.size()) {
+    return insertEvents(events, at, std::vector<MacroEvent>{event});
+}
+
+bool EditHistory::insertEvents(std::vector<MacroEvent>& events, size_t at, std::vector<MacroEvent>&& added)
+{
+    if (at > events.size() || added.empty()) {
         return false;
     }
-    events.insert(events.begin() + static_cast<std::ptrdiff_t>(at), event);
     Edit edit;
     edit.kind = EditKind::Insert;
-    edit.ranges = {EventRange{at, 1}};
-    edit.sizeAfter = events.size();
-    remember(std::move(edit));
-    return true;
+    edit.ranges = {EventRange{at, added.size()}};
+    edit.events = std::move(added);
+    std::vector<EventRange> touched;
+    return make(events, std::move(edit), touched);
 }
 
 bool EditHistory::replaceEvent(std::vector<MacroEvent>& events, size_t at, const MacroEvent& event)
 {
-    if (at >= events.size() || sameEvent(events[at], event)) {
+    return replaceEvents(events, {EventRange{at, 1}}, std::vector<MacroEvent>{event});
+}
+
+bool EditHistory::replaceEvents(std::vector<MacroEvent>& events, const std::vector<EventRange>& ranges,
+                                std::vector<MacroEvent>&& changed)
+{
+    Edit edit;
+    if (!normalizeRanges(ranges, events.size(), edit.ranges) || totalCount(edit.ranges) != changed.size()) {
         return false;
     }
+    bool changes = false;
+    size_t next = 0;
+    for (const EventRange& range : edit.ranges) {
+        for (size_t i = range.first; i < range.first + range.count && !changes; ++i, ++next) {
+            changes = !sameEvent(events[i], changed[next]);
+        }
+    }
+    if (!changes) {
+        return false;
+    }
+    edit.kind = EditKind::SwapEvents;
+    edit.events = std::move(changed);
+    std::vector<EventRange> touched;
+    return make(events, std::move(edit), touched);
+}
+
+bool EditHistory::moveRanges(std::vector<MacroEvent>& events, const std::vector<EventRange>& ranges, bool up,
+                             std::vector<EventRange>& selection)
+{
     Edit edit;
-    edit.kind = EditKind::Replace;
-    edit.ranges = {EventRange{at, 1}};
-    edit.removed.push_back(std::move(events[at]));
-    events[at] = event;
-    edit.sizeAfter = events.size();
-    remember(std::move(edit));
+    if (!normalizeRanges(ranges, events.size(), edit.ranges)) {
+        return false;
+    }
+    // A run already at the end it moves towards stays (only the first or the last run can be).
+    std::vector<EventRange> pinned;
+    if (up && edit.ranges.front().first == 0) {
+        pinned.push_back(edit.ranges.front());
+        edit.ranges.erase(edit.ranges.begin());
+    } else if (!up && edit.ranges.back().first + edit.ranges.back().count == events.size()) {
+        pinned.push_back(edit.ranges.back());
+        edit.ranges.pop_back();
+    }
+    if (edit.ranges.empty()) {
+        return false;
+    }
+    edit.kind = up ? EditKind::MoveUp : EditKind::MoveDown;
+    std::vector<EventRange> moved;
+    make(events, std::move(edit), moved);
+    moved.insert(up ? moved.begin() : moved.end(), pinned.begin(), pinned.end());
+    // A run that moved next to the pinned one joins it.
+    normalizeRanges(moved, events.size(), selection);
     return true;
 }
 
 bool EditHistory::undo(std::vector<MacroEvent>& events, std::vector<EventRange>& touched)
 {
-    if (edits_.empty() || edits_.back().sizeAfter != events.size()) {
+    if (edits_.empty() || edits_.back().sizeBefore != events.size()) {
         return false;
     }
     Edit edit = std::move(edits_.back());
     edits_.pop_back();
-    if (edit.kind == EditKind::Insert) {
-        // What comes back is the list without the event: nothing of it to select.
-        events.erase(events.begin() + static_cast<std::ptrdiff_t>(edit.ranges.front().first));
-        touched.clear();
-        return true;
+    redos_.push_back(apply(events, std::move(edit), touched));
+    return true;
+}
+
+bool EditHistory::redo(std::vector<MacroEvent>& events, std::vector<EventRange>& touched)
+{
+    if (redos_.empty() || redos_.back().sizeBefore != events.size()) {
+        return false;
     }
-    if (edit.kind == EditKind::Replace) {
-        events[edit.ranges.front().first] = std::move(edit.removed.front());
-    } else if (edit.kind == EditKind::SetDelays) {
-        size_t next = 0;
-        for (const EventRange& range : edit.ranges) {
-            for (size_t i = range.first; i < range.first + range.count; ++i) {
-                events[i].delay = edit.delays[next++];
-            }
-        }
-    } else {
-        // One pass from the end: the kept events move up to their old places, the removed ones
-        // come back into the gaps.
-        const size_t kept = events.size();
-        events.resize(kept + edit.removed.size());
-        size_t read = kept;
-        size_t write = events.size();
-        size_t removed = edit.removed.size();
-        for (size_t r = edit.ranges.size(); r-- > 0;) {
-            const EventRange& range = edit.ranges[r];
-            for (; write > range.first + range.count; --write, --read) {
-                events[write - 1] = std::move(events[read - 1]);
-            }
-            for (; write > range.first; --write, --removed) {
-                events[write - 1] = std::move(edit.removed[removed - 1]);
-            }
-        }
+    Edit edit = std::move(redos_.back());
+    redos_.pop_back();
+    edits_.push_back(apply(events, std::move(edit), touched));
+    while (edits_.size() > kMaxLevels) {
+        edits_.pop_front();
     }
-    touched = std::move(edit.ranges);
     return true;
 }

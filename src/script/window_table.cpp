@@ -180,24 +180,33 @@ void appendWindowTable(std::string& out, const SavedWindowTable& table)
     out += "\n  ]";
 }
 
+void adoptWindows(std::vector<MacroEvent>& added, const std::vector<WindowIdentity>& addedTable,
+                  std::vector<WindowIdentity>& table)
+{
+    std::vector<int32_t> indexIn(addedTable.size(), kNoWindow);
+    for (MacroEvent& event : added) {
+        const int32_t index = event.window.index;
+        if (index == kNoWindow) {
+            continue;
+        }
+        if (index < 0 || static_cast<size_t>(index) >= addedTable.size()) {
+            event.window = EventWindow{};
+            continue;
+        }
+        int32_t& mapped = indexIn[static_cast<size_t>(index)];
+        if (mapped == kNoWindow) {
+            mapped = internWindow(table, addedTable[static_cast<size_t>(index)]);
+        }
+        event.window.index = mapped;
+    }
+}
+
 void appendEventsWithWindows(std::vector<MacroEvent>& events, std::vector<WindowIdentity>& table,
                              std::vector<MacroEvent> added, const std::vector<WindowIdentity>& addedTable)
 {
-    std::vector<int32_t> indexIn(addedTable.size(), kNoWindow);
+    adoptWindows(added, addedTable, table);
     events.reserve(events.size() + added.size());
     for (MacroEvent& event : added) {
-        const int32_t index = event.window.index;
-        if (index != kNoWindow) {
-            if (index < 0 || static_cast<size_t>(index) >= addedTable.size()) {
-                event.window = EventWindow{};
-            } else {
-                int32_t& mapped = indexIn[static_cast<size_t>(index)];
-                if (mapped == kNoWindow) {
-                    mapped = internWindow(table, addedTable[static_cast<size_t>(index)]);
-                }
-                event.window.index = mapped;
-            }
-        }
         events.push_back(std::move(event));
     }
 }

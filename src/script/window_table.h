@@ -75,6 +75,12 @@ char* writeEventWindow(char* out, const MacroEvent& event, int32_t savedIndex);
 // line per identity and a closing "\n  ]".
 void appendWindowTable(std::string& out, const SavedWindowTable& table);
 
+// Events of another script (a pasted block, an inserted file) take their windows into a
+// script's table: their indices are rewritten to it, and it gains the identities it lacks (the
+// same window is one entry). An index outside their own table becomes no window.
+void adoptWindows(std::vector<MacroEvent>& added, const std::vector<WindowIdentity>& addedTable,
+                  std::vector<WindowIdentity>& table);
+
 // Appends events recorded against their own table to a script's events and table: the added
 // events' indices are rewritten to the script's table, which gains the identities it lacks.
 void appendEventsWithWindows(std::vector<MacroEvent>& events, std::vector<WindowIdentity>& table,

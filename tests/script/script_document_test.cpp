@@ -120,6 +120,62 @@ TEST(ScriptDocumentTest, EveryChangeSaysWhetherItNeedsSavingAndMovesTheGeneratio
          true,
          {0, 1, 2},
          "ug-"},
+        {"move up",
+         [&](ScriptDocument& d) {
+             return d.moveRanges({{2, 1}}, true, touched);
+         },
+         true,
+         {0, 2, 1},
+         "ugz"},
+        {"move the first row up",
+         [&](ScriptDocument& d) {
+             return d.moveRanges({{0, 1}}, true, touched);
+         },
+         false,
+         {0, 1, 2},
+         "---"},
+        {"paste",
+         [](ScriptDocument& d) {
+             return d.insertContents(3, ScriptContents{moves(2, 8), {}});
+         },
+         true,
+         {0, 1, 2, 8, 9},
+         "ugz"},
+        {"paste nothing",
+         [](ScriptDocument& d) { return d.insertContents(0, ScriptContents{}); },
+         false,
+         {0, 1, 2},
+         "---"},
+        {"undo, then redo",
+         [&](ScriptDocument& d) {
+             return d.deleteRanges({{0, 1}}) && d.undo(touched) && d.redo(touched) && !d.canRedo();
+         },
+         true,
+         {1, 2},
+         "ugz"},
+        {"a new edit clears the redo",
+         [&](ScriptDocument& d) {
+             return d.deleteRanges({{0, 1}}) && d.undo(touched) && d.trimFirstDelay() && !d.redo(touched);
+         },
+         true,
+         {0, 1, 2},
+         "ugz"},
+        {"a load clears the redo",
+         [&](ScriptDocument& d) {
+             d.deleteRanges({{0, 1}}), d.undo(touched), d.replace(ScriptContents{moves(3), {}});
+             return !d.canRedo() && !d.redo(touched);
+         },
+         true,
+         {0, 1, 2},
+         "-g-"},
+        {"a recording clears the redo",
+         [&](ScriptDocument& d) {
+             d.deleteRanges({{0, 1}}), d.undo(touched), d.finishRecording(moves(3), {});
+             return !d.canRedo();
+         },
+         true,
+         {0, 1, 2},
+         "ug-"},
         {"delete, then replace",
          done([](ScriptDocument& d) {
              d.deleteRanges({{0, 1}}), d.clear();
@@ -215,6 +271,26 @@ TEST(ScriptDocumentWindows, RecordingLoadEditsAndUndoKeepEachEventsWindow)
     ASSERT_TRUE(document.undo(touched));
     EXPECT_EQ(document.events()[1].window.index, 1);
     EXPECT_EQ(document.windows()[1].exe, "b.exe");
+
+    // A pasted block brings its windows: the same window is one entry, a new one is added.
+    MacroEvent key;
+    key.kind = EventKind::KeyDown;
+    key.window.index = 0;
+    MacroEvent lost = key;
+    lost.window.index = 7;  // no entry of its table: no window
+    press.window.index = 1;
+    ASSERT_TRUE(document.insertContents(1, ScriptContents{{press, key, lost}, {{"c.exe", "C", ""}, table[1]}}));
+    ASSERT_EQ(document.windows().size(), 3u);
+    EXPECT_EQ(document.windows()[2].exe, "c.exe");
+    EXPECT_EQ(document.events()[1].window.index, 1) << "b.exe is in the table already";
+    EXPECT_EQ(document.events()[1].window.x, 4);
+    EXPECT_EQ(document.events()[2].window.index, 2);
+    EXPECT_EQ(document.events()[3].window.index, kNoWindow);
+    // What a copy takes along: the steps and the table they point into.
+    const ScriptContents copy = document.copyRanges({{1, 2}, {4, 9}});
+    ASSERT_EQ(copy.events.size(), 4u);
+    EXPECT_EQ(copy.events[1].window.index, 2);
+    EXPECT_EQ(copy.windows, document.windows());
 
     document.replace(ScriptContents{{press}, {table[1]}});
     EXPECT_EQ(document.windows().size(), 1u);

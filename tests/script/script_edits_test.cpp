@@ -50,6 +50,8 @@ std::vector<size_t> flatten(const std::vector<EventRange>& ranges)
     return out;
 }
 
+constexpr size_t kUnchecked = static_cast<size_t>(-1);
+
 bool sameEvents(const std::vector<MacroEvent>& a, const std::vector<MacroEvent>& b)
 {
     if (a.size() != b.size()) {
@@ -230,8 +232,9 @@ TEST(EditHistory, KeepsTheLastHundredLevelsAndRefusesAReplacedList)
     EXPECT_TRUE(sameEvents(replaced, numbered(7)));
 }
 
-// Random edits and undos, applied to the history and to a model that keeps a whole copy of the
-// list before every edit and deletes by position one at a time.
+// Random edits, undos and redos, applied to the history and to a model that keeps a whole copy
+// of the list before every edit (and after every undo), deletes by position one at a time and
+// moves rows by swapping neighbours.
 TEST(EditHistory, RandomEditsAgreeWithACopyingModel)
 {
     std::mt19937 random(5);
@@ -240,9 +243,11 @@ TEST(EditHistory, RandomEditsAgreeWithACopyingModel)
         std::vector<MacroEvent> model = events;
         std::vector<std::vector<MacroEvent>> modelCopies;
         std::vector<std::vector<size_t>> modelTouched;
+        std::vector<std::vector<MacroEvent>> modelRedos;
         EditHistory history;
         for (int step = 0; step < 200; ++step) {
-            const unsigned what = random() % 12;
+            const unsigned what = random() % 15;
+            const size_t levels = modelCopies.size();
             if (what < 3) {
                 std::vector<EventRange> ranges;
                 const int count = static_cast<int>(random() % 4);
@@ -303,9 +308,12 @@ TEST(EditHistory, RandomEditsAgreeWithACopyingModel)
                 std::vector<EventRange> touched;
                 ASSERT_EQ(history.undo(events, touched), !modelCopies.empty());
                 if (!modelCopies.empty()) {
+                    modelRedos.push_back(model);
                     model = modelCopies.back();
                     modelCopies.pop_back();
-                    EXPECT_EQ(flatten(touched), modelTouched.back());
+                    if (modelTouched.back() != std::vector<size_t>{kUnchecked}) {
+                        EXPECT_EQ(flatten(touched), modelTouched.back());
+                    }
                     modelTouched.pop_back();
                 }
             } else if (what == 9) {
@@ -334,11 +342,73 @@ TEST(EditHistory, RandomEditsAgreeWithACopyingModel)
                     modelTouched.push_back({at});
                     model[at] = changed;
                 }
+            } else if (what == 11) {
+                // A scattered selection moves one place; runs at the end they move towards stay.
+                const bool up = random() % 2 == 0;
+                std::vector<bool> chosen(model.size());
+                std::vector<size_t> indices;
+                for (size_t i = 0; i < model.size(); ++i) {
+                    chosen[i] = random() % 3 == 0;
+                    if (chosen[i]) {
+                        indices.push_back(i);
+                    }
+                }
+                std::vector<MacroEvent> moved = model;
+                bool changes = false;
+                for (size_t k = 1; k < moved.size(); ++k) {
+                    const size_t i = up ? k : moved.size() - 1 - k;
+                    const size_t passed = up ? i - 1 : i + 1;
+                    if (chosen[i] && !chosen[passed]) {
+                        std::swap(moved[i], moved[passed]);
+                        std::vector<bool>::swap(chosen[i], chosen[passed]);
+                        changes = true;
+                    }
+                }
+                std::vector<EventRange> selection;
+                ASSERT_EQ(history.moveRanges(events, rangesOfIndices(indices), up, selection), changes);
+                if (changes) {
+                    modelCopies.push_back(model);
+                    std::vector<size_t> after;
+                    for (size_t i = 0; i < chosen.size(); ++i) {
+                        if (chosen[i]) {
+                            after.push_back(i);
+                        }
+                    }
+                    EXPECT_EQ(flatten(selection), after);
+                    modelTouched.push_back({kUnchecked});
+                    model = moved;
+                }
+            } else if (what == 12) {
+                const size_t at = random() % (model.size() + 1);
+                std::vector<MacroEvent> block = numbered(random() % 4);
+                for (MacroEvent& e : block) {
+                    e.x += 500 + step * 10;
+                }
+                ASSERT_EQ(history.insertEvents(events, at, std::vector<MacroEvent>(block)), !block.empty());
+                if (!block.empty()) {
+                    modelCopies.push_back(model);
+                    modelTouched.push_back({kUnchecked});
+                    model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), block.begin(), block.end());
+                }
+            } else if (what == 13) {
+                std::vector<EventRange> touched;
+                ASSERT_EQ(history.redo(events, touched), !modelRedos.empty());
+                if (!modelRedos.empty()) {
+                    modelCopies.push_back(model);
+                    modelTouched.push_back({kUnchecked});
+                    model = modelRedos.back();
+                    modelRedos.pop_back();
+                }
             } else if (random() % 4 == 0) {
                 history.clear();
                 modelCopies.clear();
                 modelTouched.clear();
+                modelRedos.clear();
             }
+            if (modelCopies.size() > levels && what != 13) {
+                modelRedos.clear();  // a new edit: nothing left to redo
+            }
+            ASSERT_EQ(history.redoLevels(), modelRedos.size());
             ASSERT_TRUE(sameEvents(events, model)) << "round " << round << " step " << step;
             ASSERT_EQ(history.undoLevels(), modelCopies.size());
         }
@@ -384,4 +454,39 @@ TEST(EditHistory, InsertAndReplaceOneEvent)
     EditHistory history;
     EXPECT_FALSE(history.replaceEvent(events, 1, numbered(2)[1]));
     EXPECT_FALSE(history.canUndo());
+}
+
+TEST(EditHistory, MovesScatteredRowsAtTheEnds)
+{
+    const struct {
+        const char* name;
+        std::vector<size_t> rows;
+        bool up;
+        std::vector<int32_t> after;
+        std::vector<size_t> selected;
+    } cases[] = {
+        {"scattered up", {1, 3, 4}, true, {1, 0, 3, 4, 2, 5}, {0, 2, 3}},
+        {"scattered down", {1, 3, 4}, false, {0, 2, 1, 5, 3, 4}, {2, 4, 5}},
+        {"up with the first row: it stays", {0, 2, 5}, true, {0, 2, 1, 3, 5, 4}, {0, 1, 4}},
+        {"down with the last row: it stays", {0, 3, 5}, false, {1, 0, 2, 4, 3, 5}, {1, 4, 5}},
+        {"a block at the top cannot move up", {0, 1}, true, {0, 1, 2, 3, 4, 5}, {}},
+        {"every row", {0, 1, 2, 3, 4, 5}, false, {0, 1, 2, 3, 4, 5}, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<MacroEvent> events = numbered(6);
+        EditHistory history;
+        std::vector<EventRange> selection;
+        const bool moved = history.moveRanges(events, rangesOfIndices(c.rows), c.up, selection);
+        EXPECT_EQ(moved, !c.selected.empty()) << c.name;
+        EXPECT_EQ(xs(events), c.after) << c.name;
+        EXPECT_EQ(flatten(selection), moved ? c.selected : std::vector<size_t>{}) << c.name;
+        for (size_t i = 0; i < events.size(); ++i) {
+            EXPECT_EQ(events[i].delay, events[i].x + 0.5) << c.name << ": every step keeps its own delay";
+        }
+        std::vector<EventRange> touched;
+        EXPECT_EQ(history.undo(events, touched), moved) << c.name;
+        EXPECT_TRUE(sameEvents(events, numbered(6))) << c.name;
+        EXPECT_EQ(history.redo(events, touched), moved) << c.name;
+        EXPECT_EQ(xs(events), c.after) << c.name;
+    }
 }
