@@ -52,6 +52,8 @@ bool isPlainChordKey(const HotkeyChords& chords, uint32_t virtualKey)
     return matchingHotkey(chords, virtualKey, 0) != Hotkey::None;
 }
 
+}  // namespace
+
 uint32_t trackedModifierKeys(const HotkeyTracker& tracker)
 {
     uint32_t mask = 0;
@@ -62,8 +64,6 @@ uint32_t trackedModifierKeys(const HotkeyTracker& tracker)
     }
     return mask;
 }
-
-}  // namespace
 
 bool needsModifierState(const HotkeyChords& chords, uint32_t virtualKey)
 {
