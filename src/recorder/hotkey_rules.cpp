@@ -53,6 +53,8 @@ bool isPlainChordKey(const HotkeyChords& chords, uint32_t virtualKey)
     return matchingHotkey(chords, virtualKey, 0) != Hotkey::None;
 }
 
+}  // namespace
+
 uint32_t trackedModifierKeys(const HotkeyTracker& tracker)
 {
     uint32_t mask = 0;
@@ -63,8 +65,6 @@ uint32_t trackedModifierKeys(const HotkeyTracker& tracker)
     }
     return mask;
 }
-
-}  // namespace
 
 HotkeyChords chordsInForce(const HotkeyChords& chords, bool replaying)
 {

@@ -71,5 +71,9 @@ HotkeyDecision hotkeyStep(HotkeyTracker& tracker, const HotkeyChords& chords, bo
 // modifiers needs them, so the hook asks the system (a round trip under wine) for no other key.
 bool needsModifierState(const HotkeyChords& chords, uint32_t virtualKey);
 
+// The modifier keys whose real key-down the tracker saw and whose release it did not (a mask as
+// above).
+uint32_t trackedModifierKeys(const HotkeyTracker& tracker);
+
 // The chord modifiers (kChordCtrl, ...) of a mask of modifier keys.
 uint8_t chordModifiersOf(uint32_t modifierKeys);
