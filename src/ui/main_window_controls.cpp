@@ -85,6 +85,8 @@ void MainWindow::onCreate()
 
 void MainWindow::onDestroy()
 {
+    // Closed on purpose (saved, or the user chose not to): no journal outlives it.
+    journal_.closeWithoutKeeping();
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     fonts_ = UiFonts{};
     window_ = nullptr;
