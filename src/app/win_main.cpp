@@ -237,6 +237,8 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     if (!unattended) {
         // The window instance of the session: later starts hand their scripts over to it.
         mainWindow.takeHandOvers();
+        // Before a script named on the command line opens (which asks about them as any open does).
+        mainWindow.recoverUnsavedWork();
     }
     if (request.mode == StartMode::Open) {
         mainWindow.openScriptFiles(request.files);

@@ -34,6 +34,16 @@ void ScriptDocument::replace(ScriptContents&& contents)
     history_.clear();
     ++generation_;
     unsaved_ = false;
+    sourceFile_.clear();
+    recovered_ = false;
+}
+
+void ScriptDocument::restoreUnsaved(ScriptContents&& contents, std::string sourceFile)
+{
+    replace(std::move(contents));
+    sourceFile_ = std::move(sourceFile);
+    recovered_ = true;
+    unsaved_ = true;
 }
 
 void ScriptDocument::appendRecorded(const std::vector<MacroEvent>& more, const std::vector<WindowIdentity>& windows)

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "script/event_window.h"
@@ -41,6 +43,15 @@ public:
     // nothing to undo.
     void replace(ScriptContents&& contents);
     void clear() { replace(ScriptContents{}); }
+    // The file the script was loaded from or saved to (UTF-8; empty when none), which a
+    // recovery journal keeps; forgotten by replace.
+    const std::string& sourceFile() const { return sourceFile_; }
+    void setSourceFile(std::string path) { sourceFile_ = std::move(path); }
+    // Events found in a recovery journal take the place of this script: unsaved, nothing to undo,
+    // and they remember the file they came from (empty: none).
+    void restoreUnsaved(ScriptContents&& contents, std::string sourceFile);
+    // Whether the script shown is such a recovered one (until the next replace).
+    bool isRecovered() const { return recovered_; }
     // Events a running recording captured, added at the end: unsaved from now on.
     // windows: the recording's window table, which the events' window indices point into.
     void appendRecorded(const std::vector<MacroEvent>& more, const std::vector<WindowIdentity>& windows);
@@ -81,4 +92,6 @@ private:
     EditHistory history_;
     uint64_t generation_ = 0;
     bool unsaved_ = false;
+    std::string sourceFile_;
+    bool recovered_ = false;
 };

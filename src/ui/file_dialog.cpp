@@ -9,7 +9,12 @@ bool showScriptFileDialog(HWND owner, ScriptDialog dialog, std::wstring& path)
 {
     // Pairs of description and pattern, the whole list ending in two zeros.
     static const wchar_t filter[] = L"宏脚本 (*.json)\0*.json\0所有文件 (*.*)\0*.*\0";
+    // A name the caller proposes (recovered events: the file they came from) fills the name field.
     wchar_t fileName[MAX_PATH] = L"";
+    if (path.size() < MAX_PATH) {
+        path.copy(fileName, path.size());
+        fileName[path.size()] = L'\0';
+    }
     wchar_t desktop[MAX_PATH] = L"";
     const bool haveDesktop =
         SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop)) &&

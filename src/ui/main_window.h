@@ -24,6 +24,7 @@
 #include "ui/event_list_view.h"
 #include "ui/hand_over_message.h"
 #include "ui/tray_icon.h"
+#include "ui/recovery_journal.h"
 #include "ui/ui_fonts.h"
 #include "ui/window_state.h"
 
@@ -76,6 +77,11 @@ public:
     // Start-up makes this window the session's window instance: later starts of the program bring
     // it to the front and hand their scripts to it (never the window of an unattended playback).
     void takeHandOvers();
+
+    // Start-up of the session's window: asks about the unsaved events of an instance that ended
+    // without closing (recovery_commands.cpp), then journals this one's.
+    void recoverUnsavedWork();
+    const DocumentJournal& journal() const { return journal_; }
 
     // A playback nobody watches: the script is shown, the fields show the values used, the
     // playback starts at once, and the window closes itself when it ends. Nothing waits for a
@@ -246,6 +252,7 @@ private:
     Recorder& recorder_;
     Player& player_;
     ScriptDocument document_;
+    DocumentJournal journal_{document_, recorder_};
     HWND window_ = nullptr;
     int dpi_ = 96;
     bool noticeOpen_ = false;

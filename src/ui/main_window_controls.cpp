@@ -90,6 +90,8 @@ void MainWindow::onDestroy()
         KillTimer(window_, kTrayTooltipTimerId);
         trayTimer_ = false;
     }
+    // Closed on purpose (saved, or the user chose not to): no journal outlives it.
+    journal_.closeWithoutKeeping();
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     fonts_ = UiFonts{};
     window_ = nullptr;

@@ -42,6 +42,7 @@ void MainWindow::refreshControls()
         return;
     }
     giveUpRecordingGuardWhenStopped();
+    journal_.follow(recorder_.isRecording());
     const WindowFacts facts = currentFacts();
     for (const ControlLook& look : deriveControlLooks(facts)) {
         HWND control = GetDlgItem(window_, look.id);

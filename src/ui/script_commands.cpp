@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "base/message_box.h"
+#include "base/text_encoding.h"
 #include "script/event_description.h"
 #include "script/script_file.h"
 #include "ui/control_ids.h"
@@ -19,7 +20,8 @@ bool MainWindow::saveScriptCommand()
         return false;
     }
     const uint64_t savedGeneration = document_.generation();
-    std::wstring path;
+    // Recovered events are proposed back to the file they came from.
+    std::wstring path = document_.isRecovered() ? utf8ToWide(document_.sourceFile()) : std::wstring();
     if (!chooseScriptPathSeam(window_, ScriptDialog::Save, path)) {
         return false;
     }
@@ -32,6 +34,9 @@ bool MainWindow::saveScriptCommand()
     // dialog was open (a recording started with a hotkey, say), the script now shown is not the
     // one saved, and it stays unsaved.
     const bool sameScript = document_.markSaved(savedGeneration);
+    if (sameScript) {
+        document_.setSourceFile(wideToUtf8(path));
+    }
     showMessageBox(window_, L"已保存", L"提示", MB_OK | MB_ICONINFORMATION);
     if (sameScript && currentActivity() == Activity::Idle) {
         setStatus(L"已保存脚本");

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "base/message_box.h"
+#include "base/text_encoding.h"
 #include "base/thread.h"
 #include "script/script_file.h"
 
@@ -110,6 +111,7 @@ void MainWindow::finishLoad(LoadJob& job)
     }
     const size_t count = job.events.size();
     showNewScript(ScriptContents{std::move(job.events), std::move(job.windows)}, true);
+    document_.setSourceFile(wideToUtf8(job.path));
     refreshControls();
     if (job.origin == LoadOrigin::LoadCommand) {
         wchar_t message[64];

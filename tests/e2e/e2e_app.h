@@ -43,6 +43,11 @@ public:
                const std::wstring& arguments = L"")
     {
         appData = localAppData;
+        if (!keepRecoveryJournals) {
+            // A check that ended with unsaved events in a killed instance left a journal, whose
+            // question would stand in the way of the next start.
+            removeRecoveryJournals(appData);
+        }
         if (!child.start(exe, arguments, {{L"LOCALAPPDATA", appData}})) {
             return false;
         }
@@ -94,7 +99,35 @@ public:
 
     std::string errorLog() const { return readFileBytes(appData + L"\\ScriptRecorder\\error.log"); }
 
+    // Terminates the program at once, as a crash or the task manager does.
+    bool kill()
+    {
+        DWORD code = 0;
+        child.terminate();
+        return child.waitForExit(10000, code);
+    }
+
+    static std::wstring recoveryFolderOf(const std::wstring& localAppData)
+    {
+        return localAppData + L"\\LorminRecorder\\recovery";
+    }
+    static void removeRecoveryJournals(const std::wstring& localAppData)
+    {
+        const std::wstring folder = recoveryFolderOf(localAppData);
+        WIN32_FIND_DATAW found{};
+        HANDLE search = FindFirstFileW((folder + L"\\*.journal").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            return;
+        }
+        do {
+            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+
     HWND window = nullptr;
+    // Whether start leaves the journals of earlier instances for the program to find.
+    bool keepRecoveryJournals = false;
 
 private:
     ChildProcess child;
