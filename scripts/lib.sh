@@ -28,6 +28,7 @@ ensure_packages() {
     command -v clang-format >/dev/null || need+=(clang-format)
     command -v python3 >/dev/null || need+=(python3)
     command -v openssl >/dev/null || need+=(openssl)
+    command -v osslsigncode >/dev/null || need+=(osslsigncode)
     command -v import >/dev/null || need+=(imagemagick)
     [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
     [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)

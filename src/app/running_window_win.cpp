@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/session_guards.h"
 #include "ui/hand_over_message.h"
 #include "ui/hand_over_win.h"
 #include "ui/main_window.h"
@@ -33,7 +34,8 @@ bool askEachWindow(COPYDATASTRUCT& request, ULONGLONG deadline)
 
 }  // namespace
 
-RunningWindowAnswer askRunningWindow(const std::vector<std::wstring>& files, unsigned timeoutMs)
+RunningWindowAnswer askRunningWindow(const std::vector<std::wstring>& files, unsigned timeoutMs,
+                                     bool (*takeFreedGuard)())
 {
     const std::wstring data = encodeHandOverFiles(files);
     COPYDATASTRUCT request{};
@@ -45,12 +47,29 @@ RunningWindowAnswer askRunningWindow(const std::vector<std::wstring>& files, uns
         if (askEachWindow(request, deadline)) {
             return RunningWindowAnswer::Accepted;
         }
-        // The instance may still be starting (its window not yet there) or busy closing.
+        // The instance may still be starting (its window not yet there) or busy closing: a
+        // closing one lets go of the guard when it ends, and this start is the instance then.
+        if (takeFreedGuard != nullptr && takeFreedGuard()) {
+            return RunningWindowAnswer::InstanceGone;
+        }
         if (GetTickCount64() + 100 >= deadline) {
             return RunningWindowAnswer::NoAnswer;
         }
         Sleep(100);
     }
+}
+
+bool takeFreedWindowGuard()
+{
+    if (isGuardTaken(sessionGuardSeam.probe(SessionGuard::WindowInstance))) {
+        return false;
+    }
+    // Another start may have taken it between the look and the take: then it is its instance.
+    if (sessionGuardSeam.take(SessionGuard::WindowInstance) == GuardState::Free) {
+        return true;
+    }
+    sessionGuardSeam.giveUp(SessionGuard::WindowInstance);
+    return false;
 }
 
 std::wstring absolutePath(const std::wstring& path)

@@ -28,7 +28,10 @@ HandOverEnd endOfHandOver(StartPlan plan, RunningWindowAnswer answer)
     if (plan != StartPlan::ActivateRunning && plan != StartPlan::HandOverScripts) {
         return end;
     }
-    if (answer == RunningWindowAnswer::NoAnswer) {
+    if (answer == RunningWindowAnswer::InstanceGone) {
+        end.runWindow = true;
+        end.logLine = L"[启动] 已有的实例刚刚关闭，本次启动打开窗口";
+    } else if (answer == RunningWindowAnswer::NoAnswer) {
         end.exitCode = 1;
         end.logLine = plan == StartPlan::HandOverScripts
                           ? L"[启动] 已有实例在运行，但它的窗口 5 秒内没有应答，脚本未能转交，本次启动退出"

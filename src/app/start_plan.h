@@ -32,12 +32,14 @@ bool takesPlaybackGuard(StartMode mode);
 
 // How a start that asked the running window ends.
 enum class RunningWindowAnswer {
-    Accepted,  // the window took the request
-    NoAnswer   // none answered in time: still starting, closing, or hung
+    Accepted,      // the window took the request
+    NoAnswer,      // none answered in time: still starting, closing, or hung
+    InstanceGone,  // the instance ended meanwhile (it was closing) and this start holds the guard now
 };
 struct HandOverEnd {
     int exitCode = 0;
-    std::wstring logLine;  // empty: nothing to log
+    std::wstring logLine;    // empty: nothing to log
+    bool runWindow = false;  // this start is the window instance after all
 };
 HandOverEnd endOfHandOver(StartPlan plan, RunningWindowAnswer answer);
 

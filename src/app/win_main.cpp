@@ -143,6 +143,9 @@ int runMessageLoop(const MainWindow& mainWindow, Recorder& recorder)
             DispatchMessageW(&message);
         }
     }
+    // The window is gone: a start from now on opens a window of its own rather than waiting for
+    // this process to end, which may take a while under load (threads to join, the log to write).
+    sessionGuardSeam.giveUp(SessionGuard::WindowInstance);
     recorder.stopHookThread();
     return 0;
 }
@@ -251,8 +254,9 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     return unattended ? outcomeExitCode(mainWindow.unattendedOutcome()) : 0;
 }
 
-// A later start: the running window comes to the front or opens the scripts; this start ends.
-int handOverToRunningWindow(StartPlan plan, const StartRequest& request)
+// A later start: the running window comes to the front or opens the scripts and this start
+// ends; when the instance was closing and goes away meanwhile, this start opens the window.
+int handOverToRunningWindow(HINSTANCE instance, StartPlan plan, const StartRequest& request)
 {
     // This start is no instance: it keeps no hold that could outlast the running one.
     sessionGuardSeam.giveUp(SessionGuard::WindowInstance);
@@ -262,11 +266,11 @@ int handOverToRunningWindow(StartPlan plan, const StartRequest& request)
             files.push_back(absolutePath(file));
         }
     }
-    const HandOverEnd end = endOfHandOver(plan, askRunningWindow(files, kRunningWindowAnswerMs));
+    const HandOverEnd end = endOfHandOver(plan, askRunningWindow(files, kRunningWindowAnswerMs, &takeFreedWindowGuard));
     if (!end.logLine.empty()) {
         ErrorLog::write(L"%ls", end.logLine.c_str());
     }
-    return end.exitCode;
+    return end.runWindow ? runApplication(instance, request) : end.exitCode;
 }
 
 // Looks at what else runs in the session before this start does anything visible.
@@ -285,7 +289,7 @@ int runStart(HINSTANCE instance, const StartRequest& request)
     const StartPlan plan = planStart(request.mode, windowGuard, recordingGuard);
     switch (plan) {
     case StartPlan::ActivateRunning:
-    case StartPlan::HandOverScripts: return handOverToRunningWindow(plan, request);
+    case StartPlan::HandOverScripts: return handOverToRunningWindow(instance, plan, request);
     case StartPlan::RefusePlayback:
         sessionGuardSeam.giveUp(SessionGuard::Playback);
         return reportFailure(ExitCode::PlaybackNotStarted, playbackRefusedText(request.files.front()));

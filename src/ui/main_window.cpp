@@ -9,7 +9,6 @@
 #include "recorder/recorder_messages.h"
 #include "ui/control_ids.h"
 #include "ui/window_layout.h"
-#include "update/update_check.h"
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -172,7 +171,7 @@ void MainWindow::onCheckUpdateButton()
         showMessageBox(window_, L"录制 / 回放进行中，请先停止后再检查更新。", L"在线更新", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    checkForUpdates(window_);
+    updateCommand();
 }
 
 void MainWindow::onSystemCommand(WPARAM command)
@@ -181,7 +180,7 @@ void MainWindow::onSystemCommand(WPARAM command)
         settingsCommand();
     } else {
         // The system menu runs the check without the button's refusal.
-        checkForUpdates(window_);
+        updateCommand();
     }
     // The window may be gone by now: closed from outside while a dialog of it was open.
     refreshControls();
@@ -189,17 +188,29 @@ void MainWindow::onSystemCommand(WPARAM command)
 
 void MainWindow::onClose()
 {
+    if (confirmClosing(window_)) {
+        closeNow();
+    }
+}
+
+bool MainWindow::confirmClosing(HWND boxOwner)
+{
     if (document_.isUnsaved() && !document_.empty()) {
         const int answer =
-            showMessageBox(window_, L"当前脚本尚未保存，是否保存？\n\n选「否」将直接退出，本次录制的内容会丢失。",
+            showMessageBox(boxOwner, L"当前脚本尚未保存，是否保存？\n\n选「否」将直接退出，本次录制的内容会丢失。",
                            L"关闭", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) {
-            return;
+            return false;
         }
         if (answer == IDYES && !saveScriptCommand()) {
-            return;
+            return false;
         }
     }
+    return true;
+}
+
+void MainWindow::closeNow()
+{
     // Whatever started while the prompt was open ends here as well.
     recorder_.stopRecording();
     player_.stopPlayback();

@@ -137,7 +137,16 @@ private:
     bool onCommand(WPARAM wParam);
     bool onNotify(const NMHDR& header);
     void onClose();
+    // The unsaved events are saved or given up as the user says (in a box owned by boxOwner);
+    // false: the window stays as it is.
+    bool confirmClosing(HWND boxOwner);
+    // Ends whatever runs and destroys the window, without a question.
+    void closeNow();
     void onCheckUpdateButton();
+    // The update check (update_commands.cpp); when the downloaded build was started and shows its
+    // window, this one closes (its unsaved events were asked about before the start).
+    void updateCommand();
+    static bool mayCloseForUpdate(void* self, HWND boxOwner);
     void onSystemCommand(WPARAM command);
 
     // Settings (settings_commands.cpp).

@@ -6,10 +6,10 @@
 
 #include "base/error_log.h"
 #include "base/message_box.h"
-#include "base/session_guards.h"
 #include "base/system_dpi.h"
 #include "base/thread.h"
 #include "update/download_job.h"
+#include "update/new_build_start.h"
 #include "update/release_notes.h"
 #include "update/update_dialog.h"
 #include "update/update_layout.h"
@@ -50,7 +50,14 @@ struct DownloadWindowState {
     unsigned downloads = 0;  // numbers the downloads of this window; stale messages are told apart
     std::shared_ptr<DownloadJob> job;
     Thread worker;
+    const UpdateLeave* leave = nullptr;
+    NewBuild newBuild;              // a started build, while it has not shown its window
+    bool closeWhenSettled = false;  // closed while the new build was starting
 };
+
+// The window ends with this when the new build runs: the caller's window closes.
+constexpr INT_PTR kNewBuildRunning = 2;
+constexpr UINT_PTR kNewBuildTimer = 1;
 
 void setStatus(const DownloadWindowState& state, const wchar_t* text)
 {
@@ -70,18 +77,53 @@ void setBusy(DownloadWindowState& state, bool busy)
     SetDlgItemTextW(state.window, IDC_UPD_CLOSE, busy ? L"取消" : L"关闭");
 }
 
-void offerToRun(const DownloadWindowState& state, const std::wstring& question, UINT icon)
+bool watchingNewBuild(const DownloadWindowState& state)
 {
-    if (showMessageBox(state.window, question.c_str(), L"在线更新", MB_YESNO | icon) == IDYES) {
-        // The new build must start as the session's window instance rather than hand itself over
-        // to this one; when nothing started, this one stays the instance.
-        const bool wasInstance = sessionGuardSeam.giveUp(SessionGuard::WindowInstance);
-        const HINSTANCE started = updateSystemSeam.shellExecute(
-            state.window, L"open", state.job != nullptr ? state.job->finalPath.c_str() : nullptr, nullptr, nullptr,
-            SW_SHOWNORMAL);
-        if (wasInstance && reinterpret_cast<INT_PTR>(started) <= 32) {
-            sessionGuardSeam.take(SessionGuard::WindowInstance);
+    return static_cast<bool>(state.newBuild.process);
+}
+
+void offerToRun(DownloadWindowState& state, const std::wstring& question, UINT icon)
+{
+    if (showMessageBox(state.window, question.c_str(), L"在线更新", MB_YESNO | icon) != IDYES) {
+        return;
+    }
+    // The caller's unsaved events come first; 取消 there starts nothing.
+    if (state.leave != nullptr && state.leave->mayClose != nullptr &&
+        !state.leave->mayClose(state.leave->context, state.window)) {
+        return;
+    }
+    const std::wstring path = state.job != nullptr ? state.job->finalPath : std::wstring();
+    if (!startNewBuild(state.window, path, state.newBuild)) {
+        setStatus(state, L"新版本未能启动");
+        return;
+    }
+    // Both buttons wait: this window closes as soon as the new one shows.
+    setStatus(state, L"正在启动新版本…");
+    EnableWindow(GetDlgItem(state.window, IDC_UPD_DOWNLOAD), FALSE);
+    EnableWindow(GetDlgItem(state.window, IDC_UPD_CLOSE), FALSE);
+    SetTimer(state.window, kNewBuildTimer, 100, nullptr);
+}
+
+void onNewBuildTimer(DownloadWindowState& state)
+{
+    if (!watchingNewBuild(state)) {
+        return;
+    }
+    switch (watchNewBuild(state.newBuild, GetTickCount64())) {
+    case NewBuildState::Starting: return;
+    case NewBuildState::ShowsWindow:
+        KillTimer(state.window, kNewBuildTimer);
+        EndDialog(state.window, kNewBuildRunning);
+        return;
+    case NewBuildState::Failed:
+        KillTimer(state.window, kNewBuildTimer);
+        setStatus(state, L"新版本未能启动");
+        EnableWindow(GetDlgItem(state.window, IDC_UPD_DOWNLOAD), TRUE);
+        EnableWindow(GetDlgItem(state.window, IDC_UPD_CLOSE), TRUE);
+        if (state.closeWhenSettled) {
+            EndDialog(state.window, 0);
         }
+        return;
     }
 }
 
@@ -232,6 +274,11 @@ void onDone(DownloadWindowState& state)
 // stays and says "已取消"), the next close ends the window; the dialog manager enables the owner.
 void closeWindow(DownloadWindowState& state)
 {
+    if (watchingNewBuild(state)) {
+        // The new build's window, or its failure, is moments away: the window closes then.
+        state.closeWhenSettled = true;
+        return;
+    }
     if (state.busy) {
         cancelDownload(state);
         return;
@@ -280,8 +327,14 @@ INT_PTR CALLBACK downloadWindowProc(HWND window, UINT message, WPARAM wParam, LP
         state->dpi = saneDpi(HIWORD(wParam));
         moveUpdateDialogToDpi(window, *state->layout, state->dpi, *reinterpret_cast<const RECT*>(lParam), state->font);
         return TRUE;
+    case WM_TIMER:
+        if (wParam == kNewBuildTimer) {
+            onNewBuildTimer(*state);
+        }
+        return TRUE;
     case WM_DESTROY:
         // Also reached when the owner is destroyed (the main window closes): stop the download.
+        KillTimer(window, kNewBuildTimer);
         cancelDownload(*state);
         SetWindowLongPtrW(window, DWLP_USER, 0);
         return TRUE;
@@ -307,17 +360,20 @@ INT_PTR CALLBACK downloadWindowProc(HWND window, UINT message, WPARAM wParam, LP
 
 }  // namespace
 
-void runDownloadWindow(HWND owner, const UpdateInfo& info)
+bool runDownloadWindow(HWND owner, const UpdateInfo& info, const UpdateLeave* leave)
 {
     const DialogTemplate layout = downloadWindowTemplate();
     DownloadWindowState state;
     state.layout = &layout;
     state.info = &info;
     state.owner = owner;
+    state.leave = leave;
     state.dpi = windowDpi(owner);
-    if (layout.runModal(owner, &downloadWindowProc, reinterpret_cast<LPARAM>(&state)) == -1) {
+    const INT_PTR result = layout.runModal(owner, &downloadWindowProc, reinterpret_cast<LPARAM>(&state));
+    if (result == -1) {
         showMessageBox(owner, L"无法创建更新窗口。", L"在线更新", MB_ICONWARNING);
-        return;
+        return false;
     }
     state.worker.detach();
+    return result == kNewBuildRunning;
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "update/new_build_start.h"
 #include "update/update_info.h"
 
 constexpr int IDC_UPD_CURRENT = 5201;
@@ -15,5 +16,6 @@ constexpr int IDC_UPD_DOWNLOAD = 5206;
 constexpr int IDC_UPD_CLOSE = 5207;
 
 // Owned by and centred on the owner (when there is one), which is disabled while it is open;
-// the download starts at once.
-void runDownloadWindow(HWND owner, const UpdateInfo& info);
+// the download starts at once. True when the downloaded build was started and shows its window
+// (leave, when given, agreed to the owner closing first).
+bool runDownloadWindow(HWND owner, const UpdateInfo& info, const UpdateLeave* leave);

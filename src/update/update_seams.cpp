@@ -17,5 +17,20 @@ bool sha256FileHex(const std::wstring& path, std::string& digest)
     return true;
 }
 
-UpdateSystemSeam updateSystemSeam = {&ShellExecuteW, &sha256FileHex, &verifyReleaseSignature};
+HANDLE openProgram(HWND owner, const wchar_t* path)
+{
+    SHELLEXECUTEINFOW run{};
+    run.cbSize = sizeof run;
+    run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+    run.hwnd = owner;
+    run.lpVerb = L"open";
+    run.lpFile = path;
+    run.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&run)) {
+        return nullptr;
+    }
+    return run.hProcess;
+}
+
+UpdateSystemSeam updateSystemSeam = {&openProgram, &sha256FileHex, &verifyReleaseSignature};
 DWORD checkDeadlineSeam = 30000;

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include "base/session_guards.h"
 #include "base/win_owners.h"
 #include "support/scoped_seam.h"
 #include "ui/hand_over_win.h"
@@ -104,6 +105,31 @@ TEST_F(RunningWindowTest, AWindowThatDoesNotTakeTheRequestOrNoWindowIsNoAnswerWi
             EXPECT_GE(reception.requests, 2) << "asked again while the time lasted";
         }
     }
+}
+
+int guardLooks = 0;
+bool guardFreedAtTheThirdLook()
+{
+    return ++guardLooks >= 3;
+}
+
+TEST_F(RunningWindowTest, AnInstanceThatGoesAwayWhileAskedLeavesTheGuardToThisStart)
+{
+    guardLooks = 0;
+    const ULONGLONG started = GetTickCount64();
+    EXPECT_EQ(askRunningWindow({}, 5000, &guardFreedAtTheThirdLook), RunningWindowAnswer::InstanceGone);
+    EXPECT_EQ(guardLooks, 3);
+    EXPECT_LT(GetTickCount64() - started, 3000u) << "no waiting out the limit once the guard is free";
+
+    // The guard itself: held by another holder (a handle of the test) it is left alone; once that
+    // went, this start holds it.
+    KernelHandle other(CreateMutexW(nullptr, FALSE, sessionGuardName(SessionGuard::WindowInstance)));
+    ASSERT_TRUE(other);
+    EXPECT_FALSE(takeFreedWindowGuard());
+    EXPECT_FALSE(sessionGuardSeam.giveUp(SessionGuard::WindowInstance)) << "nothing kept after a failed look";
+    other.reset();
+    EXPECT_TRUE(takeFreedWindowGuard());
+    EXPECT_TRUE(sessionGuardSeam.giveUp(SessionGuard::WindowInstance));
 }
 
 TEST_F(RunningWindowTest, RelativePathsBecomeAbsoluteInTheWorkingFolder)

@@ -47,6 +47,7 @@ TEST(StartPlan, AnswersOfTheRunningWindowGiveTheExitCodeAndTheLogLine)
         RunningWindowAnswer answer;
         int exitCode;
         const wchar_t* logLine;
+        bool runWindow = false;
     } cases[] = {
         {StartPlan::ActivateRunning, RunningWindowAnswer::Accepted, 0, L""},
         {StartPlan::HandOverScripts, RunningWindowAnswer::Accepted, 0, L""},
@@ -54,6 +55,11 @@ TEST(StartPlan, AnswersOfTheRunningWindowGiveTheExitCodeAndTheLogLine)
          L"[启动] 已有实例在运行，但它的窗口 5 秒内没有应答，本次启动退出"},
         {StartPlan::HandOverScripts, RunningWindowAnswer::NoAnswer, 1,
          L"[启动] 已有实例在运行，但它的窗口 5 秒内没有应答，脚本未能转交，本次启动退出"},
+        // The instance was closing and went away: this start is the window after all.
+        {StartPlan::ActivateRunning, RunningWindowAnswer::InstanceGone, 0,
+         L"[启动] 已有的实例刚刚关闭，本次启动打开窗口", true},
+        {StartPlan::HandOverScripts, RunningWindowAnswer::InstanceGone, 0,
+         L"[启动] 已有的实例刚刚关闭，本次启动打开窗口", true},
         // Starts that ask nobody are not ended by an answer.
         {StartPlan::RunWindow, RunningWindowAnswer::NoAnswer, 0, L""},
         {StartPlan::PlayUnattended, RunningWindowAnswer::NoAnswer, 0, L""},
@@ -62,6 +68,7 @@ TEST(StartPlan, AnswersOfTheRunningWindowGiveTheExitCodeAndTheLogLine)
         const HandOverEnd end = endOfHandOver(c.plan, c.answer);
         EXPECT_EQ(end.exitCode, c.exitCode) << static_cast<int>(c.plan);
         EXPECT_EQ(end.logLine, c.logLine) << static_cast<int>(c.plan);
+        EXPECT_EQ(end.runWindow, c.runWindow) << static_cast<int>(c.plan);
     }
 }
 

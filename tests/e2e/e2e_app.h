@@ -39,8 +39,10 @@ inline std::wstring folderFor(const std::wstring& name)
 // The program under test, started with its own LOCALAPPDATA so that its log can be read.
 class App {
 public:
-    bool start(const std::wstring& localAppData, const std::wstring& exe = appExe(),
-               const std::wstring& arguments = L"")
+    // Says, when no window showed, whether the process never started, ended (with its code) or
+    // still runs, with its log.
+    ::testing::AssertionResult start(const std::wstring& localAppData, const std::wstring& exe = appExe(),
+                                     const std::wstring& arguments = L"")
     {
         appData = localAppData;
         if (!keepRecoveryJournals) {
@@ -49,10 +51,20 @@ public:
             removeRecoveryJournals(appData);
         }
         if (!child.start(exe, arguments, {{L"LOCALAPPDATA", appData}})) {
-            return false;
+            return ::testing::AssertionFailure() << "CreateProcess failed, err=" << GetLastError();
         }
         window = waitForTopLevel(child.id(), appClass, nullptr, 20000);
-        return window != nullptr;
+        if (window != nullptr) {
+            return ::testing::AssertionSuccess();
+        }
+        DWORD code = 0;
+        auto failure = ::testing::AssertionFailure() << "no window within 20 s; the process ";
+        if (child.waitForExit(0, code)) {
+            failure << "ended with code " << code;
+        } else {
+            failure << "still runs";
+        }
+        return failure << "; error log:\n" << errorLog();
     }
 
     std::wstring status() const { return controlText(window, idStatus); }

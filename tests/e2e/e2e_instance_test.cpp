@@ -260,4 +260,48 @@ TEST_F(Instance, AGuardWithoutAWindowEndsALaterStartWithOneAndHelpStillWorks)
     EXPECT_NE(help.printed.find("用法："), std::string::npos) << help.printed;
 }
 
+// An instance that is closing holds the guard without a window for a moment: a start then waits
+// for it to go and opens its own window (it used to give up after 5 s and show nothing).
+TEST_F(Instance, AStartWhileTheInstanceClosesOpensItsWindowOnceTheGuardIsFree)
+{
+    KernelHandle guard(CreateMutexW(nullptr, FALSE, kWindowGuardName));
+    ASSERT_TRUE(guard);
+    const std::wstring appData = folderFor(L"appdata_instance_closing");
+    removeFileIfPresent(appData + L"\\ScriptRecorder\\error.log");
+    ChildProcess later;
+    ASSERT_TRUE(later.start(appExe(), L"", {{L"LOCALAPPDATA", appData}}));
+    ASSERT_TRUE(waitUntil([&] { return logOf(appData).find("启动 v") != std::string::npos; }, 20000));
+    Sleep(1500);
+    guard.reset();  // the closing instance ends
+    const HWND window = waitForTopLevel(later.id(), appClass, nullptr, 20000);
+    ASSERT_NE(window, nullptr) << "no window; log:\n" << logOf(appData);
+    EXPECT_NE(logOf(appData).find("[启动] 已有的实例刚刚关闭，本次启动打开窗口"), std::string::npos) << logOf(appData);
+    ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
+    DWORD code = 1234;
+    ASSERT_TRUE(later.waitForExit(15000, code));
+    EXPECT_EQ(code, 0u);
+}
+
+// Each start right after the previous instance exited is the session's window: it shows its
+// window (never a hand-over to the instance that just went, nor nothing at all).
+TEST_F(Instance, TwentyClosesAndStartsInARowEachOpenTheWindow)
+{
+    const std::wstring appData = folderFor(L"appdata_instance_restarts");
+    removeFileIfPresent(appData + L"\\ScriptRecorder\\error.log");
+    for (int round = 1; round <= 20; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        ChildProcess app;
+        ASSERT_TRUE(app.start(appExe(), L"", {{L"LOCALAPPDATA", appData}})) << "CreateProcess err=" << GetLastError();
+        const HWND window = waitForTopLevel(app.id(), appClass, nullptr, 30000);
+        DWORD code = 1234;
+        const bool ended = app.waitForExit(0, code);
+        ASSERT_NE(window, nullptr) << (ended ? "ended with code " + std::to_string(code) : std::string("still running"))
+                                   << "; log:\n"
+                                   << logOf(appData);
+        ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
+        ASSERT_TRUE(app.waitForExit(15000, code));
+        EXPECT_EQ(code, 0u);
+    }
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "base/text_encoding.h"
+#include "base/win_owners.h"
 #include "e2e/e2e_app.h"
 #include "e2e/e2e_support.h"
 #include "support/xdotool.h"
@@ -238,6 +239,103 @@ TEST_F(E2e, UpdateWindowsFollowTheScreenScale)
     }
     removeFileIfPresent(config);
     removeFileIfPresent(folder + L"\\LorminRecorder_v9.9.7.exe");
+}
+
+// Visible windows of the program's class that belong to another process than processId.
+std::vector<HWND> otherProgramWindows(DWORD processId)
+{
+    std::vector<HWND> found;
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, appClass, nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != processId && IsWindowVisible(window)) {
+            found.push_back(window);
+        }
+    }
+    return found;
+}
+
+// The downloaded build (the program itself, served as version 9.9.9) runs as the session's window
+// and this one closes; unsaved events are asked about first, and 取消 there starts nothing.
+TEST_F(E2e, RunningTheDownloadedBuildLeavesOneRecorder)
+{
+    const std::wstring folder = folderFor(L"update_run_app");
+    const std::wstring exe = folder + L"\\LorminRecorder.exe";
+    const std::wstring config = folder + L"\\LorminRecorder.cfg";
+    const std::wstring newBuild = folder + L"\\LorminRecorder_v9.9.9.exe";
+    removeFileIfPresent(newBuild);
+    ASSERT_TRUE(CopyFileW(appExe().c_str(), exe.c_str(), FALSE));
+    LoopbackUpdateServer server;
+    ASSERT_TRUE(server.start(appExe())) << "python3 update_server.py did not start";
+    ASSERT_TRUE(writeTextFile(config, "UPDATE_URL=" + wideToUtf8(server.baseUrl(L"good")) + "\r\n"));
+    const std::wstring appData = folderFor(L"appdata_update_run");
+    App app;
+    ASSERT_TRUE(app.start(appData, exe));
+    ASSERT_TRUE(app.waitStatus(readyStatus, 10000));
+
+    // Unsaved events: a few moves recorded away from the window.
+    ASSERT_TRUE(app.activate());
+    ASSERT_TRUE(pressKeys(L"F8"));
+    ASSERT_TRUE(app.waitStatus(L"● 录制中...", 5000)) << wideToUtf8(app.status());
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(moveMouse(900 + 30 * i, 700 + 20 * i));
+        Sleep(100);
+    }
+    ASSERT_TRUE(pressKeys(L"F9"));
+    ASSERT_TRUE(app.waitStatusPrefix(L"已停止 (", 5000)) << wideToUtf8(app.status());
+    const std::vector<std::wstring> recorded = app.rows();
+    ASSERT_FALSE(recorded.empty());
+
+    ASSERT_TRUE(app.click(idCheckUpdate));
+    MessageBoxSeen box;
+    ASSERT_TRUE(waitForMessageBox(app.processId(), L"在线更新 - 发现新版本", box, 15000)) << app.errorLog();
+    ASSERT_TRUE(answerMessageBox(box, IDYES));
+    ASSERT_TRUE(waitForMessageBox(app.processId(), L"在线更新", box, 30000)) << app.errorLog();
+    EXPECT_NE(box.text.find(L"是否立即运行新版本？"), std::wstring::npos) << wideToUtf8(box.text);
+    HWND updateWindow = waitForTopLevel(app.processId(), updateClass, nullptr, 3000);
+    ASSERT_NE(updateWindow, nullptr);
+
+    // 取消 at the question about the unsaved events: nothing starts, everything stays.
+    ASSERT_TRUE(answerMessageBox(box, IDYES));
+    ASSERT_TRUE(waitForMessageBox(app.processId(), L"关闭", box, 5000)) << app.errorLog();
+    EXPECT_EQ(box.text, L"当前脚本尚未保存，是否保存？\n\n选「否」将直接退出，本次录制的内容会丢失。");
+    ASSERT_TRUE(answerMessageBox(box, IDCANCEL));
+    Sleep(2000);
+    EXPECT_TRUE(otherProgramWindows(app.processId()).empty()) << "the new build started after 取消";
+    EXPECT_TRUE(app.running());
+    EXPECT_EQ(app.rows(), recorded);
+    EXPECT_EQ(controlText(updateWindow, idUpdateStatus), L"下载完成");
+
+    // Once more, answering 否: the new build shows its window and this one exits.
+    ASSERT_TRUE(clickControl(updateWindow, idUpdateDownload));
+    ASSERT_TRUE(waitForMessageBox(app.processId(), L"在线更新", box, 30000)) << app.errorLog();
+    EXPECT_EQ(box.text, L"本地已存在该版本：\n\n" + newBuild + L"\n\n是否立即运行？");
+    ASSERT_TRUE(answerMessageBox(box, IDYES));
+    ASSERT_TRUE(waitForMessageBox(app.processId(), L"关闭", box, 5000)) << app.errorLog();
+    ASSERT_TRUE(answerMessageBox(box, IDNO));
+    DWORD code = 1234;
+    ASSERT_TRUE(app.waitForExit(40000, code)) << "the old window stayed; log:\n" << app.errorLog();
+    EXPECT_EQ(code, 0u);
+    const std::vector<HWND> others = otherProgramWindows(app.processId());
+    ASSERT_EQ(others.size(), 1u) << "one recorder after the update";
+    DWORD newProcessId = 0;
+    GetWindowThreadProcessId(others.front(), &newProcessId);
+    const KernelHandle newProcess(OpenProcess(SYNCHRONIZE, FALSE, newProcessId));
+    const std::string log = app.errorLog();
+    EXPECT_NE(log.find("[更新] 新版本的窗口已出现，本窗口关闭"), std::string::npos) << log;
+
+    // The new build is the session's window: a later start hands over to it.
+    ChildProcess later;
+    ASSERT_TRUE(later.start(appExe(), L"", {{L"LOCALAPPDATA", appData}}));
+    ASSERT_TRUE(later.waitForExit(15000, code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(otherProgramWindows(app.processId()).size(), 1u);
+
+    ASSERT_TRUE(PostMessageW(others.front(), WM_CLOSE, 0, 0));
+    EXPECT_EQ(WaitForSingleObject(newProcess.get(), 15000), WAIT_OBJECT_0);
+    removeFileIfPresent(config);
+    removeFileIfPresent(newBuild);
 }
 
 }  // namespace

@@ -52,43 +52,83 @@ TEST_F(UpdateCheckTest, ExistingFileIsVerifiedFirstAndABadOneIsDownloadedAgain)
 }
 
 // The build started from the offer must become the session's window instance itself, not hand
-// itself over to this one: the guard is let go of before it starts, and taken back when nothing
-// started.
+// itself over to this one: the guard is let go of before it starts, and taken back when it did not
+// start, ended without a window or took too long to show one. Events stand in for processes that
+// show no window: a set one has ended, a clear one still starts.
+enum class Build { None, ShowsWindow, EndsWithoutWindow, NeverShows };
+Build startedBuild = Build::None;
 GuardState windowGuardAtTheStart = GuardState::Held;
-INT_PTR startResult = 42;
-HINSTANCE WINAPI startLookingAtTheGuard(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT)
+HANDLE startBuild(HWND, const wchar_t*)
 {
     windowGuardAtTheStart = sessionGuardSeam.probe(SessionGuard::WindowInstance);
-    return reinterpret_cast<HINSTANCE>(startResult);
+    switch (startedBuild) {
+    case Build::None: SetLastError(ERROR_FILE_NOT_FOUND); return nullptr;
+    case Build::ShowsWindow: return recordStart(nullptr, L"");
+    case Build::EndsWithoutWindow: return CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    case Build::NeverShows: break;
+    }
+    return CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
-TEST_F(UpdateCheckTest, TheStartedBuildFindsTheWindowGuardFree)
+int leaveQuestions = 0;
+bool leaveAnswer = true;
+bool answerLeave(void*, HWND)
+{
+    ++leaveQuestions;
+    return leaveAnswer;
+}
+
+TEST_F(UpdateCheckTest, TheStartedBuildFindsTheWindowGuardFreeAndThisWindowClosesOnlyOnceItShows)
 {
     const std::string build = patternBytes(1000);
     manifest("{\"ver\": \"4.0.0\", \"url\": \"f.exe\", \"sha256\": \"" + sha256Hex(build) + "\"}");
     ASSERT_TRUE(writeWholeFile(downloadPath(L"4.0.0"), build));
-    ScopedSeam<decltype(UpdateSystemSeam::shellExecute)> starts{updateSystemSeam.shellExecute, &startLookingAtTheGuard};
+    ScopedSeam<decltype(UpdateSystemSeam::startProgram)> starts{updateSystemSeam.startProgram, &startBuild};
+    ScopedSeam<DWORD> deadline{newBuildWindowDeadlineSeam, 1500};
     const struct {
-        bool instance;   // this process held the guard
-        INT_PTR result;  // ShellExecuteW's: above 32 is success
+        const char* name;
+        bool instance;  // this process held the guard
+        bool mayClose;  // the window's answer about its unsaved events
+        Build build;
+        UpdateEnd end;
         GuardState after;
+        const char* logLine;
     } cases[] = {
-        {true, 42, GuardState::Free},
-        {true, 2 /* ERROR_FILE_NOT_FOUND */, GuardState::Held},
-        {false, 2, GuardState::Free},  // never the instance: nothing to take back
+        {"shows its window", true, true, Build::ShowsWindow, UpdateEnd::NewBuildRunning, GuardState::Free,
+         "[更新] 新版本的窗口已出现，本窗口关闭"},
+        {"cancelled at the question", true, false, Build::ShowsWindow, UpdateEnd::Stay, GuardState::Held, nullptr},
+        {"does not start", true, true, Build::None, UpdateEnd::Stay, GuardState::Held, "[更新] 新版本未能启动："},
+        {"ends without a window", true, true, Build::EndsWithoutWindow, UpdateEnd::Stay, GuardState::Held,
+         "[更新] 新版本没有打开窗口就结束了，本窗口保留"},
+        {"never shows in time", true, true, Build::NeverShows, UpdateEnd::Stay, GuardState::Held,
+         "[更新] 新版本 1 秒内没有打开窗口，本窗口保留"},
+        {"never the instance", false, true, Build::None, UpdateEnd::Stay, GuardState::Free, "[更新] 新版本未能启动："},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.result));
+        SCOPED_TRACE(c.name);
         if (c.instance) {
             ASSERT_EQ(sessionGuardSeam.take(SessionGuard::WindowInstance), GuardState::Free);
         }
         windowGuardAtTheStart = GuardState::Held;
-        startResult = c.result;
+        startedBuild = c.build;
+        leaveQuestions = 0;
+        leaveAnswer = c.mayClose;
         boxes = Boxes{};
         boxes.answers = {IDYES, IDYES};
-        checkForUpdates(nullptr);
-        EXPECT_EQ(windowGuardAtTheStart, GuardState::Free);
+        logBefore = readLog().size();
+        UpdateLeave leave;
+        leave.mayClose = &answerLeave;
+        EXPECT_EQ(checkForUpdates(nullptr, &leave), c.end);
+        EXPECT_EQ(leaveQuestions, 1) << "asked once, before the start";
+        if (c.mayClose) {
+            EXPECT_EQ(windowGuardAtTheStart, GuardState::Free);
+        } else {
+            EXPECT_EQ(windowGuardAtTheStart, GuardState::Held) << "nothing started";
+        }
         EXPECT_EQ(sessionGuardSeam.probe(SessionGuard::WindowInstance), c.after);
+        if (c.logLine != nullptr) {
+            EXPECT_NE(newLogLines().find(c.logLine), std::string::npos) << newLogLines();
+        }
         giveUpEverySessionGuard();
     }
 }

@@ -184,10 +184,15 @@ inline int answerBox(HWND, const wchar_t* text, const wchar_t* caption, UINT typ
 }
 
 inline std::vector<std::wstring> startedPrograms;
-inline HINSTANCE WINAPI recordShellExecute(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, INT)
+// Stands in for the started build with this process, whose update window is visible: the build
+// "shows its window" at once.
+inline HANDLE recordStart(HWND, const wchar_t* file)
 {
-    startedPrograms.push_back(std::wstring(verb) + L" " + file);
-    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+    startedPrograms.push_back(std::wstring(L"open ") + file);
+    HANDLE self = nullptr;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    return self;
 }
 
 inline std::string readLog()
@@ -262,8 +267,7 @@ public:
     }
 
     ScopedSeam<MessageBoxFn> answeredBoxes{messageBoxSeam, &answerBox};
-    ScopedSeam<decltype(UpdateSystemSeam::shellExecute)> recordedStarts{updateSystemSeam.shellExecute,
-                                                                        &recordShellExecute};
+    ScopedSeam<decltype(UpdateSystemSeam::startProgram)> recordedStarts{updateSystemSeam.startProgram, &recordStart};
     LoopbackServer server;
     std::wstring config;
     size_t logBefore = 0;
