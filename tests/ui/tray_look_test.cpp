@@ -128,3 +128,14 @@ TEST(TrayLook, EachStateIsDrawnForItsSizeWithClearCornersAndItsColours)
     EXPECT_EQ(recording[16 * 32 + 16], 0xFFFFFFFFu);
     EXPECT_TRUE(drawTrayIcon(TrayState::Idle, 0).empty());
 }
+
+TEST(TrayLook, TheStatusTextsOfAPauseAndAGapNameTheKeyAndTheCountdown)
+{
+    WindowFacts paused = facts(Activity::Playing, 1, true);
+    EXPECT_EQ(pausedStatusText(paused), L"⏸ 已暂停，按 F10 继续");
+    paused.pauseKey = L"Ctrl+F12";
+    EXPECT_EQ(pausedStatusText(paused), L"⏸ 已暂停，按 Ctrl+F12 继续");
+    paused.pauseKey.clear();
+    EXPECT_EQ(pausedStatusText(paused), L"⏸ 已暂停") << "without a pause key the menus resume";
+    EXPECT_EQ(passGapStatusText(3, 12), L"⏳ 第 3 遍将在 12 秒后开始");
+}
