@@ -7,9 +7,9 @@
 void MainWindow::onPauseHotkey()
 {
     // The hook posts the key only while a playback runs; it may have ended since.
-    if (mayRun(WindowCommand::PausePlayback)) {
+    if (mayRunNow(WindowCommand::PausePlayback)) {
         pauseCommand(true);
-    } else if (mayRun(WindowCommand::ResumePlayback)) {
+    } else if (mayRunNow(WindowCommand::ResumePlayback)) {
         pauseCommand(false);
     }
 }

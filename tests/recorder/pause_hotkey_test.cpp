@@ -82,16 +82,3 @@ TEST(PauseHotkey, ActsAndIsSwallowedOnlyWhileAPlaybackRuns)
         }
     }
 }
-
-TEST(PauseHotkey, TheOtherChordsHoldWithOrWithoutAPlayback)
-{
-    HotkeyChords chords;
-    chords.pause = kDefaultPauseChord;
-    for (const bool replaying : {false, true}) {
-        const HotkeyChords inForce = chordsInForce(chords, replaying);
-        EXPECT_EQ(inForce.record, chords.record);
-        EXPECT_EQ(inForce.recordAlt, chords.recordAlt);
-        EXPECT_EQ(inForce.stop, chords.stop);
-        EXPECT_EQ(inForce.pause.empty(), !replaying);
-    }
-}
