@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "script/window_table.h"
+
 const MacroEvent* ScriptDocument::eventAt(size_t index) const
 {
     return index < contents_.events.size() ? &contents_.events[index] : nullptr;
@@ -94,4 +96,9 @@ bool ScriptDocument::edited(bool changed)
         unsaved_ = true;
     }
     return changed;
+}
+
+int32_t ScriptDocument::windowIndexFor(const WindowIdentity& identity)
+{
+    return internWindow(contents_.windows, identity);
 }

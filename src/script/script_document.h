@@ -55,6 +55,9 @@ public:
     bool trimFirstDelay();
     bool insertEvent(size_t at, const MacroEvent& event);
     bool replaceEvent(size_t at, const MacroEvent& event);
+    // The index of a window identity in the script's window table, added when it is not there
+    // (an entry no event uses is never saved, so this is no change of the script).
+    int32_t windowIndexFor(const WindowIdentity& identity);
     bool canUndo() const { return history_.canUndo(); }
     // touched: the positions the undo brought back or changed, ascending.
     bool undo(std::vector<EventRange>& touched);
