@@ -22,6 +22,7 @@ enum class ExitCode : int {
     PlaybackNotStarted = 4,  // the playback could not start
     InputRefused = 5,        // the system refused the injected input
     WindowMissing = 6,       // a followed window did not appear within the wait
+    WaitTimedOut = 7,        // a wait step's time was up and it stops the replay
 };
 
 // Whether a --play run follows windows: as the settings say, or as the command line says.

@@ -127,6 +127,7 @@ int outcomeExitCode(MainWindow::PlaybackOutcome outcome)
     case MainWindow::PlaybackOutcome::Completed: return static_cast<int>(ExitCode::Completed);
     case MainWindow::PlaybackOutcome::Refused: return static_cast<int>(ExitCode::InputRefused);
     case MainWindow::PlaybackOutcome::WindowMissing: return static_cast<int>(ExitCode::WindowMissing);
+    case MainWindow::PlaybackOutcome::WaitTimedOut: return static_cast<int>(ExitCode::WaitTimedOut);
     case MainWindow::PlaybackOutcome::Stopped:
     case MainWindow::PlaybackOutcome::None: break;  // the window was closed during the playback
     }
@@ -251,6 +252,9 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
         return reportFailure(ExitCode::PlaybackNotStarted, L"无法开始回放：" + request.files.front());
     }
     runMessageLoop(mainWindow, recorder);
+    if (unattended && mainWindow.unattendedOutcome() == MainWindow::PlaybackOutcome::WaitTimedOut) {
+        writeToCaller(ConsoleStream::Error, L"等待超时：" + mainWindow.timedOutWait() + L"，回放已停止\r\n");
+    }
     return unattended ? outcomeExitCode(mainWindow.unattendedOutcome()) : 0;
 }
 

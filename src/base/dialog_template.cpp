@@ -64,6 +64,10 @@ INT_PTR CALLBACK formProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     if (message != WM_COMMAND || form == nullptr) {
         return FALSE;
     }
+    if (form->command != nullptr && LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL &&
+        form->command(dialog, form->data, wParam)) {
+        return TRUE;
+    }
     if (LOWORD(wParam) == IDOK) {
         if (form->accept(dialog, form->data)) {
             EndDialog(dialog, IDOK);

@@ -14,6 +14,9 @@ struct DialogForm {
     void* data = nullptr;
     void (*fill)(HWND dialog, void* data) = nullptr;
     bool (*accept)(HWND dialog, void* data) = nullptr;
+    // Optional: any other WM_COMMAND of the form (a button of its own, a list's new choice);
+    // true when it took it.
+    bool (*command)(HWND dialog, void* data, WPARAM wParam) = nullptr;
 };
 
 class DialogTemplate {
@@ -22,6 +25,7 @@ public:
     static constexpr WORD kButtonClass = 0x0080;
     static constexpr WORD kEditClass = 0x0081;
     static constexpr WORD kStaticClass = 0x0082;
+    static constexpr WORD kComboBoxClass = 0x0085;
 
     // windowClass: a registered class whose window procedure is DefDlgProcW (cbWndExtra
     // DLGWINDOWEXTRA), or null for the system's dialog class.

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <bcrypt.h>
+#include <objbase.h>
 #include <shellapi.h>
 #include <winhttp.h>
 
@@ -13,6 +14,11 @@ namespace OwnedClose {
 inline void closeAlgorithm(BCRYPT_ALG_HANDLE algorithm)
 {
     BCryptCloseAlgorithmProvider(algorithm, 0);
+}
+template <typename T>
+void releaseCom(T* object)
+{
+    object->Release();
 }
 }  // namespace OwnedClose
 
@@ -37,6 +43,28 @@ using MemoryDc = Owned<HDC, &DeleteDC>;
 using AlgorithmHandle = Owned<BCRYPT_ALG_HANDLE, &OwnedClose::closeAlgorithm>;
 using HashHandle = Owned<BCRYPT_HASH_HANDLE, &BCryptDestroyHash>;
 using KeyHandle = Owned<BCRYPT_KEY_HANDLE, &BCryptDestroyKey>;
+// A reference to a COM object (WIC's factory, decoders, streams), released once.
+template <typename T>
+using ComRef = Owned<T*, &OwnedClose::releaseCom<T>>;
+
+// COM on the calling thread for one scope: uninitialised again only when this scope initialised
+// it (a thread that already has COM in another mode keeps it and may still use WIC).
+class ComScope {
+public:
+    ComScope() : result_(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+    ~ComScope()
+    {
+        if (SUCCEEDED(result_)) {
+            CoUninitialize();
+        }
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    HRESULT result_;
+};
+
 // Files dropped on a window (WM_DROPFILES), given back with DragFinish.
 using DropHandle = Owned<HDROP, &DragFinish>;
 

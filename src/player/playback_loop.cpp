@@ -5,6 +5,7 @@
 #include "player/click_fidelity.h"
 #include "player/pass_gap.h"
 #include "player/window_follow.h"
+#include "script/screen_wait.h"
 #include "script/window_table.h"
 
 namespace {
@@ -172,7 +173,58 @@ struct PlaybackRun {
     RecentShifts shifts;
     SendResult sent;             // the last injection's result
     uint32_t missingWindow = 0;  // the window table entry a WindowMissing end waited for
+    uint32_t timedOutStep = 0;   // the wait step a WaitTimedOut end waited in
 };
+
+// The click on a found picture: the pointer goes there, then one press and release (two for a
+// double click), each through the injection as recorded clicks go.
+SendResult clickFoundPicture(const PlaybackSeams& seams, FoundClick click, int32_t x, int32_t y)
+{
+    MacroEvent event;
+    event.x = x;
+    event.y = y;
+    SendResult sent = seams.inject(seams.context, event);
+    event.kind = EventKind::Click;
+    event.button = click == FoundClick::Right ? MouseButton::Right : MouseButton::Left;
+    for (int press = 0; press < (click == FoundClick::Double ? 4 : 2) && !sent.refused; ++press) {
+        event.pressed = press % 2 == 0;
+        sent = seams.inject(seams.context, event);
+    }
+    return sent;
+}
+
+// A wait step, once it is due: Completed when what it waits for came (and a found picture was
+// clicked), or when its time was up and it goes on; else how the playback ends. Like a window's
+// wait, it does not eat the script's timing.
+PlaybackEnd playScreenWait(PlaybackRun& run, size_t index, double& target)
+{
+    const PlaybackSeams& seams = run.seams;
+    const MacroEvent& step = run.job.events[index];
+    if (seams.screen.capture == nullptr || step.wait == nullptr) {
+        return PlaybackEnd::Completed;
+    }
+    const double waitStart = seams.clock.now(seams.clock.context);
+    const ScreenWaitResult waited = runScreenWait(step, static_cast<int32_t>(index), seams.clock, seams.screen,
+                                                  run.job.followWindows, run.stopRequested);
+    target += seams.clock.now(seams.clock.context) - waitStart;
+    switch (waited.end) {
+    case ScreenWaitEnd::Stopped: return PlaybackEnd::Stopped;
+    case ScreenWaitEnd::TimedOut:
+        if (step.wait->onTimeout == TimeoutAction::Go) {
+            return PlaybackEnd::Completed;
+        }
+        run.timedOutStep = static_cast<uint32_t>(index);
+        return PlaybackEnd::WaitTimedOut;
+    case ScreenWaitEnd::Met: break;
+    }
+    if (waited.click) {
+        run.sent = clickFoundPicture(seams, step.wait->click, waited.x, waited.y);
+        if (run.sent.refused) {
+            return PlaybackEnd::Refused;
+        }
+    }
+    return PlaybackEnd::Completed;
+}
 
 // The wait, once an event is due, for the window it waits for (see FollowStep): Completed when
 // the window is there, with target moved on by the wait and the shift of a press or wheel turn
@@ -236,6 +288,13 @@ PlaybackEnd playPass(PlaybackRun& run)
             if (waited != PlaybackEnd::Completed) {
                 return waited;
             }
+        }
+        if (isScreenWait(run.job.events[i].kind)) {
+            const PlaybackEnd waited = playScreenWait(run, i, target);
+            if (waited != PlaybackEnd::Completed) {
+                return waited;
+            }
+            continue;
         }
         bool stopped = false;
         if (step.anchor >= 0) {
@@ -313,8 +372,10 @@ PlaybackEnd runPlayback(const PlaybackJob& job, const PlaybackSeams& seams, std:
     seams.releaseHeld(seams.context);
     seams.clock.setPriority(seams.clock.context, PlaybackPriority::Normal);
     playing.exchange(false);
-    const uint32_t detail =
-        end == PlaybackEnd::Refused ? run.sent.error : (end == PlaybackEnd::WindowMissing ? run.missingWindow : 0);
+    const uint32_t detail = end == PlaybackEnd::Refused         ? run.sent.error
+                            : end == PlaybackEnd::WindowMissing ? run.missingWindow
+                            : end == PlaybackEnd::WaitTimedOut  ? run.timedOutStep
+                                                                : 0;
     seams.ended(seams.context, end, detail);
     return end;
 }

@@ -9,6 +9,7 @@
 #include "player/input_injection.h"
 #include "player/pause_gate.h"
 #include "player/playback_clock.h"
+#include "player/screen_waits.h"
 #include "player/text_typing.h"
 #include "player/window_seam.h"
 #include "script/event_window.h"
@@ -26,6 +27,7 @@ enum class PlaybackEnd : uint32_t {
     Stopped = 1,        // a stop request ended it
     Refused = 2,        // the system refused injected input; the rest of the script was not played
     WindowMissing = 3,  // a followed window did not appear within the wait; the rest was not played
+    WaitTimedOut = 4,   // a wait step's time was up and it stops the replay; the rest was not played
 };
 
 // How far a playback has come, written by the playback thread and read by any thread.
@@ -50,7 +52,8 @@ struct PlaybackSeams {
     SendResult (*releaseModifiers)(void* context) = nullptr;
     void (*passStarted)(void* context, int pass, int limit) = nullptr;  // limit 0 means endless
     // error: the refused SendInput's GetLastError when end is Refused, the window table index of
-    // the missing window when end is WindowMissing, else 0.
+    // the missing window when end is WindowMissing, the index of the wait step in the job's events
+    // when end is WaitTimedOut, else 0.
     void (*ended)(void* context, PlaybackEnd end, uint32_t error) = nullptr;
     // The desktop, for a playback that follows windows; unused otherwise.
     WindowSeam windows;
@@ -60,6 +63,8 @@ struct PlaybackSeams {
     void (*passGap)(void* context, int nextPass, int secondsLeft) = nullptr;
     // Where the pass and step reached are kept for the window; null: nowhere.
     PlaybackProgress* progress = nullptr;
+    // The screen, for wait steps; without a capture the wait steps are passed over.
+    ScreenSeam screen;
 };
 
 // What one playback plays, with speed and loop count already made valid.

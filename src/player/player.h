@@ -4,6 +4,7 @@
 // the end.
 
 #include <atomic>
+#include <string>
 #include <vector>
 #include <windows.h>
 
@@ -51,6 +52,9 @@ public:
     // The entry of the current (or last) playback's window table that a WM_APP_WINDOW_WAIT or a
     // WindowMissing end names; false for an index outside it. User-interface thread.
     bool playbackWindow(int32_t index, WindowIdentity& identity) const;
+    // What the wait step whose time was up waited for ("颜色 #1E90FF @ (640, 400)"), after a
+    // WaitTimedOut end; empty after any other. User-interface thread.
+    const std::wstring& timedOutWait() const { return timedOutWait_; }
 
 private:
     void playbackThread(PlaybackJob job);
@@ -68,4 +72,6 @@ private:
     std::atomic<int> passGapSeconds_{0};
     // Written by startPlayback while no playback runs, read by the playback thread.
     std::vector<WindowIdentity> windows_;
+    std::wstring timedOutWait_;                               // written by the playback thread before it posts its end
+    const std::vector<MacroEvent>* playingEvents_ = nullptr;  // the playback thread's job
 };

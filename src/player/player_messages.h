@@ -12,6 +12,8 @@
 //     at the refused event and a log line says so.
 //   3 window missing: a followed window did not appear within the wait; lParam is its index in
 //     the playback's window table (Player::playbackWindow). A log line says so.
+//   4 wait timed out: a wait step's time was up and it stops the replay; lParam is its index in the
+//     events played (Player::timedOutWait names it). A log line says so.
 // lParam is 0 for the other two.
 constexpr UINT WM_APP_PLAYBACK_ENDED = WM_APP + 5;
 constexpr UINT WM_APP_PLAYBACK_LOOP = WM_APP + 7;  // wParam: pass from 1, lParam: limit or 0
@@ -20,3 +22,6 @@ constexpr UINT WM_APP_PLAYBACK_LOOP = WM_APP + 7;  // wParam: pass from 1, lPara
 constexpr UINT WM_APP_WINDOW_WAIT = WM_APP + 40;
 // The wait between two passes counts down: wParam the pass that follows, lParam the whole seconds left.
 constexpr UINT WM_APP_PASS_GAP = WM_APP + 361;
+// A wait step is being waited in (wParam: its index in the events played), or the wait is over
+// (wParam: -1).
+constexpr UINT WM_APP_SCREEN_WAIT = WM_APP + 47;

@@ -6,9 +6,11 @@
 #include "base/text_encoding.h"
 #include "player/pass_gap.h"
 #include "player/player_messages.h"
+#include "player/screen_reader_win.h"
 #include "player/system_clock.h"
 #include "player/system_seams.h"
 #include "player/window_finder_win.h"
+#include "script/event_description.h"
 
 Player::~Player()
 {
@@ -132,6 +134,18 @@ void Player::playbackThread(PlaybackJob job)
             PostMessageW(window, WM_APP_WINDOW_WAIT, static_cast<WPARAM>(static_cast<intptr_t>(index)), 0);
         }
     };
+    // The screen, for wait steps.
+    ScreenReader screen(windows_);
+    seams.screen = screen.seam(
+        [](void* context, int32_t step) {
+            HWND window = static_cast<Player*>(context)->mainWindow_.load();
+            if (window != nullptr) {
+                PostMessageW(window, WM_APP_SCREEN_WAIT, static_cast<WPARAM>(static_cast<intptr_t>(step)), 0);
+            }
+        },
+        this);
+    timedOutWait_.clear();
+    playingEvents_ = &job.events;
     seams.doubleClickSeconds = &systemDoubleClickSeconds;
     seams.inject = [](void* context, const MacroEvent& event) {
         Player& player = *static_cast<Player*>(context);
@@ -200,6 +214,11 @@ void Player::playbackThread(PlaybackJob job)
             static_cast<Player*>(context)->playbackWindow(static_cast<int32_t>(error), missing)) {
             ErrorLog::write(L"找不到窗口，回放已停止 title=%ls exe=%ls class=%ls", utf8ToWide(missing.title).c_str(),
                             utf8ToWide(missing.exe).c_str(), utf8ToWide(missing.windowClass).c_str());
+        }
+        Player& player = *static_cast<Player*>(context);
+        if (end == PlaybackEnd::WaitTimedOut && error < player.playingEvents_->size()) {
+            player.timedOutWait_ = waitedForText((*player.playingEvents_)[error], player.windows_);
+            ErrorLog::write(L"等待超时，回放已停止：%ls", player.timedOutWait_.c_str());
         }
         HWND window = static_cast<Player*>(context)->mainWindow_.load();
         if (window != nullptr) {

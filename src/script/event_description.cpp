@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/text_encoding.h"
+#include "script/screen_wait.h"
 #include "script/text_step.h"
 
 namespace {
@@ -61,9 +62,62 @@ std::wstring textOnOneLine(const std::string& text)
     return line;
 }
 
+const wchar_t* conditionWord(WindowCondition until)
+{
+    switch (until) {
+    case WindowCondition::Front: return L"在前";
+    case WindowCondition::Gone: return L"消失";
+    default: return L"出现";
+    }
+}
+
+const wchar_t* clickWord(FoundClick click)
+{
+    switch (click) {
+    case FoundClick::Left: return L" 后 单击";
+    case FoundClick::Right: return L" 后 右击";
+    case FoundClick::Double: return L" 后 双击";
+    default: return L"";
+    }
+}
+
+std::wstring point(int32_t x, int32_t y)
+{
+    return L"(" + decimal(x) + L", " + decimal(y) + L")";
+}
+
+// "等待 窗口 「记事本」 出现", "等待 颜色 #1E90FF @ (640, 400)", "等待 图像 48×32 于 (0, 0, 1280, 1024) 后 单击".
+std::wstring describeWait(const MacroEvent& event, const std::vector<WindowIdentity>* windows)
+{
+    static const ScreenWait kDefaults;
+    const ScreenWait& wait = event.wait != nullptr ? *event.wait : kDefaults;
+    const size_t index = static_cast<size_t>(event.window.index);
+    const bool named = windows != nullptr && event.window.index >= 0 && index < windows->size();
+    switch (event.kind) {
+    case EventKind::WaitWindow: {
+        const std::wstring title = named ? utf8ToWide((*windows)[index].title) : std::wstring(L"?");
+        return L"等待 窗口 「" + title + L"」 " + conditionWord(wait.until);
+    }
+    case EventKind::WaitColour:
+        return std::wstring(L"等待 颜色 ") + (wait.absent ? L"不再是 " : L"") + utf8ToWide(colourText(wait.rgb)) +
+               L" @ " + point(event.x, event.y);
+    default: {
+        std::wstring area = L"全屏";
+        if (wait.areaWidth > 0) {
+            area = L"(" + decimal(event.x) + L", " + decimal(event.y) + L", " + decimal(wait.areaWidth) + L", " +
+                   decimal(wait.areaHeight) + L")";
+        } else if (event.window.index != kNoWindow) {
+            area = L"窗口";
+        }
+        return L"等待 图像 " + decimal(wait.pictureWidth) + L"×" + decimal(wait.pictureHeight) + L" 于 " + area +
+               clickWord(wait.click);
+    }
+    }
+}
+
 }  // namespace
 
-std::wstring describeEvent(const MacroEvent& event)
+std::wstring describeEvent(const MacroEvent& event, const std::vector<WindowIdentity>* windows)
 {
     std::wstring text;
     switch (event.kind) {
@@ -75,15 +129,25 @@ std::wstring describeEvent(const MacroEvent& event)
     case EventKind::KeyDown: text = L"按键 [" + utf8ToWide(event.keyOrText) + L"]"; break;
     case EventKind::KeyUp: text = L"释放 [" + utf8ToWide(event.keyOrText) + L"]"; break;
     case EventKind::Text: text = L"文字 「" + textOnOneLine(event.keyOrText) + L"」"; break;
+    case EventKind::WaitWindow:
+    case EventKind::WaitColour:
+    case EventKind::WaitPicture: text = describeWait(event, windows); break;
     default: text = L"?"; break;
     }
     limitLength(text);
     return text;
 }
 
-std::wstring formatEventRow(uint32_t index, const MacroEvent& event)
+std::wstring formatEventRow(uint32_t index, const MacroEvent& event, const std::vector<WindowIdentity>* windows)
 {
     char number[16];
     std::snprintf(number, sizeof number, "%04u", static_cast<unsigned>(index) + 1u);
-    return L"  #" + fromAscii(number) + L"  " + describeEvent(event);
+    return L"  #" + fromAscii(number) + L"  " + describeEvent(event, windows);
+}
+
+std::wstring waitedForText(const MacroEvent& event, const std::vector<WindowIdentity>& windows)
+{
+    const std::wstring row = describeEvent(event, &windows);
+    const std::wstring lead = L"等待 ";
+    return row.compare(0, lead.size(), lead) == 0 ? row.substr(lead.size()) : row;
 }

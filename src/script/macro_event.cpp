@@ -122,14 +122,18 @@ const char* kindToken(EventKind kind)
     case EventKind::KeyDown: return "kd";
     case EventKind::KeyUp: return "ku";
     case EventKind::Text: return "tx";
+    case EventKind::WaitWindow: return "ww";
+    case EventKind::WaitColour: return "wp";
+    case EventKind::WaitPicture: return "wi";
     default: return "m";
     }
 }
 
 bool kindFromToken(const std::string& token, EventKind& kind)
 {
-    static constexpr EventKind kinds[] = {EventKind::Move,    EventKind::Click, EventKind::Scroll,
-                                          EventKind::KeyDown, EventKind::KeyUp, EventKind::Text};
+    static constexpr EventKind kinds[] = {EventKind::Move,       EventKind::Click,      EventKind::Scroll,
+                                          EventKind::KeyDown,    EventKind::KeyUp,      EventKind::Text,
+                                          EventKind::WaitWindow, EventKind::WaitColour, EventKind::WaitPicture};
     for (EventKind k : kinds) {
         if (token == kindToken(k)) {
             kind = k;

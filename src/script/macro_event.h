@@ -2,9 +2,12 @@
 // The one event record of a macro, its kinds, button names and key-name vocabulary.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "script/event_window.h"
+
+struct ScreenWait;
 
 enum class EventKind : int32_t {
     Move = 0,
@@ -13,6 +16,10 @@ enum class EventKind : int32_t {
     KeyDown = 3,
     KeyUp = 4,
     Text = 5,  // types its text as characters, whatever the input method
+    // Wait for what the screen shows (script/screen_wait.h): the point is x, y.
+    WaitWindow = 6,
+    WaitColour = 7,
+    WaitPicture = 8,
 };
 
 enum class MouseButton : int32_t {
@@ -38,6 +45,8 @@ struct MacroEvent {
     // text of a text step (always valid UTF-8).
     std::string keyOrText;
     EventWindow window;  // the window it was recorded in, if any
+    // The members of a wait step (set for the three wait kinds, null for every other event).
+    std::shared_ptr<const ScreenWait> wait;
 };
 
 // Key names: the 37-row table, single characters, or "VK:<code>".
@@ -47,7 +56,7 @@ bool isExtendedKey(uint32_t virtualKey);
 
 const char* buttonName(MouseButton button);                         // "左", "右" or "中"
 bool buttonFromName(const std::string& name, MouseButton& button);  // false for anything else
-const char* kindToken(EventKind kind);                              // "m", "c", "s", "kd", "ku", "tx"
+const char* kindToken(EventKind kind);                              // "m", "c", "s", "kd", "ku", "tx", "ww", "wp", "wi"
 bool kindFromToken(const std::string& token, EventKind& kind);
 
 // Seam for one-character key names: maps a character to a virtual key under the current

@@ -152,3 +152,8 @@ bool ScriptDocument::edited(bool changed)
     }
     return changed;
 }
+
+int32_t ScriptDocument::windowIndexFor(const WindowIdentity& identity)
+{
+    return internWindow(contents_.windows, identity);
+}

@@ -77,6 +77,9 @@ public:
     // The events of the ranges with the document's window table: what a copy takes along (a
     // saved copy writes only the windows its events use).
     ScriptContents copyRanges(const std::vector<EventRange>& ranges) const;
+    // The index of a window identity in the script's window table, added when it is not there
+    // (an entry no event uses is never saved, so this is no change of the script).
+    int32_t windowIndexFor(const WindowIdentity& identity);
     bool canUndo() const { return history_.canUndo(); }
     bool canRedo() const { return history_.canRedo(); }
     // touched: the positions the undo brought back or changed, ascending.

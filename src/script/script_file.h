@@ -30,7 +30,7 @@ bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::
 bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::wstring& error,
                 const LoadProgress& progress);
 // The same, also reading the window table into windows. Without a windows argument the events
-// come without window information.
+// come without window information (and without window waits, which need it).
 bool loadScript(const std::wstring& path, std::vector<MacroEvent>& events, std::vector<WindowIdentity>& windows,
                 std::wstring& error, const LoadProgress& progress);
 

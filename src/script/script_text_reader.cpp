@@ -9,6 +9,7 @@
 // events and nothing that grows with the input: not a tree, and no list grown by doubling.
 #include "script/script_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -18,6 +19,7 @@
 #include "base/text_encoding.h"
 #include "script/json_cursor.h"
 #include "script/json_number.h"
+#include "script/screen_wait.h"
 #include "script/text_step.h"
 #include "script/window_table.h"
 
@@ -64,7 +66,36 @@ struct ShortBytes {
 };
 
 // The members of an event object that the loader reads.
-enum class Field : unsigned { T, D, X, Y, Dx, Dy, P, B, K, S, W, Wx, Wy, Wdpi, Other };
+enum class Field : unsigned {
+    T,
+    D,
+    X,
+    Y,
+    Dx,
+    Dy,
+    P,
+    B,
+    K,
+    S,
+    W,
+    Wx,
+    Wy,
+    Wdpi,
+    // The members of the wait steps (script/screen_wait.h).
+    Until,
+    To,
+    Else,
+    Rgb,
+    Tol,
+    Not,
+    Cx,
+    Cy,
+    Png,
+    Click,
+    Px,
+    Py,
+    Other
+};
 
 Field fieldOf(const ShortBytes& name)
 {
@@ -86,7 +117,19 @@ Field fieldOf(const ShortBytes& name)
                                       {"dy", Field::Dy},
                                       {"wx", Field::Wx},
                                       {"wy", Field::Wy},
-                                      {"wdpi", Field::Wdpi}}) {
+                                      {"wdpi", Field::Wdpi},
+                                      {"until", Field::Until},
+                                      {"to", Field::To},
+                                      {"else", Field::Else},
+                                      {"rgb", Field::Rgb},
+                                      {"tol", Field::Tol},
+                                      {"not", Field::Not},
+                                      {"cx", Field::Cx},
+                                      {"cy", Field::Cy},
+                                      {"png", Field::Png},
+                                      {"click", Field::Click},
+                                      {"px", Field::Px},
+                                      {"py", Field::Py}}) {
         if (name.equals(text)) {
             return field;
         }
@@ -97,7 +140,7 @@ Field fieldOf(const ShortBytes& name)
 bool kindOf(const ShortBytes& token, EventKind& kind)
 {
     for (EventKind k : {EventKind::Move, EventKind::Click, EventKind::Scroll, EventKind::KeyDown, EventKind::KeyUp,
-                        EventKind::Text}) {
+                        EventKind::Text, EventKind::WaitWindow, EventKind::WaitColour, EventKind::WaitPicture}) {
         if (token.equals(kindToken(k))) {
             kind = k;
             return true;
@@ -114,6 +157,16 @@ MouseButton buttonOf(const ShortBytes& name)
         }
     }
     return MouseButton::Left;
+}
+
+// A window wait is only usable with its window: one whose "w" was missing or unusable is skipped.
+void dropWindowWaitsWithoutWindow(std::vector<MacroEvent>& events)
+{
+    events.erase(std::remove_if(events.begin(), events.end(),
+                                [](const MacroEvent& event) {
+                                    return event.kind == EventKind::WaitWindow && event.window.index == kNoWindow;
+                                }),
+                 events.end());
 }
 
 class ScriptTextReader {
@@ -327,6 +380,7 @@ private:
             text_.shrink_to_fit();
         }
         event_.window = EventWindow{};
+        event_.wait.reset();
     }
 
     // True when the object makes an event: its first "t" is a string that names a kind. While
@@ -340,6 +394,7 @@ private:
         unsigned seen = 0;
         bool known = false;
         windowMembers_ = WindowMembers{};
+        resetWaitMembers();
         do {
             ShortBytes name;
             cursor_.readMemberName(name);
@@ -363,7 +418,54 @@ private:
         if (known && events_ != nullptr && (seen & kWindowFieldBits) != 0) {
             event_.window = eventWindowFromMembers(windowMembers_, event_.kind, event_.pressed);
         }
+        if (known && events_ != nullptr && isScreenWait(event_.kind)) {
+            // A wait without what it waits for is skipped, as an element of no known kind is.
+            event_.wait = screenWaitFromMembers(event_.kind, waitMembers_);
+            known = event_.wait != nullptr;
+        }
         return known;
+    }
+
+    void resetWaitMembers()
+    {
+        std::string png = std::move(waitMembers_.png);
+        png.clear();
+        if (png.capacity() > 64) {
+            png.shrink_to_fit();
+        }
+        waitMembers_ = WaitMembers{};
+        waitMembers_.png = std::move(png);
+    }
+
+    // The short string members of a wait step ("until", "else", "rgb", "click"): longer ones are
+    // no usable value and stay empty.
+    std::string* waitText(Field field)
+    {
+        switch (field) {
+        case Field::Until: return &waitMembers_.until;
+        case Field::Else: return &waitMembers_.onTimeout;
+        case Field::Rgb: return &waitMembers_.rgb;
+        case Field::Click: return &waitMembers_.click;
+        default: return nullptr;
+        }
+    }
+
+    bool readWaitNumber(Field field, double value)
+    {
+        const auto set = [value](bool& present, double& member) {
+            present = true;
+            member = value;
+            return true;
+        };
+        switch (field) {
+        case Field::To: return set(waitMembers_.hasTimeout, waitMembers_.timeoutSeconds);
+        case Field::Tol: return set(waitMembers_.hasTolerance, waitMembers_.tolerance);
+        case Field::Cx: return set(waitMembers_.hasAreaWidth, waitMembers_.areaWidth);
+        case Field::Cy: return set(waitMembers_.hasAreaHeight, waitMembers_.areaHeight);
+        case Field::Px: return set(waitMembers_.hasClickX, waitMembers_.clickX);
+        case Field::Py: return set(waitMembers_.hasClickY, waitMembers_.clickY);
+        default: return false;
+        }
     }
 
     static constexpr unsigned kWindowFieldBits =
@@ -411,6 +513,15 @@ private:
                 ShortBytes name;
                 cursor_.readString(name);
                 event_.button = buttonOf(name);
+            } else if (field == Field::Png) {
+                AllJsonBytes png{waitMembers_.png};
+                cursor_.readString(png);
+            } else if (std::string* text = waitText(field)) {
+                ShortBytes value;
+                cursor_.readString(value);
+                if (value.length <= ShortBytes::kKept) {
+                    text->assign(value.bytes, value.length);
+                }
             } else {
                 DiscardedJsonBytes ignored;
                 cursor_.readString(ignored);
@@ -420,6 +531,8 @@ private:
             const bool value = cursor_.readBool();
             if (field == Field::P) {
                 event_.pressed = value;
+            } else if (field == Field::Not) {
+                waitMembers_.absent = value;
             }
             return;
         }
@@ -433,6 +546,9 @@ private:
         if (member != nullptr) {
             member->number = true;
             member->value = value;
+            return;
+        }
+        if (readWaitNumber(field, value)) {
             return;
         }
         switch (field) {
@@ -501,6 +617,7 @@ private:
     std::vector<MacroEvent>* events_ = nullptr;  // set while converting
     MacroEvent event_;
     WindowMembers windowMembers_;
+    WaitMembers waitMembers_;
     std::vector<WindowIdentity> windows_;
     std::vector<bool> usableWindows_;
     std::string text_;  // the "s" of the element being converted
@@ -530,6 +647,7 @@ bool parseScriptText(const std::string& text, std::vector<MacroEvent>& events, s
     for (MacroEvent& event : events) {
         event.window = EventWindow{};
     }
+    dropWindowWaitsWithoutWindow(events);
     return true;
 }
 
@@ -547,6 +665,7 @@ bool parseScriptText(const std::string& text, std::vector<MacroEvent>& events, s
         loaded.reserve(reader.eventCount());
         reader.convert(loaded);
         dropUnknownWindows(loaded, reader.usableWindows());
+        dropWindowWaitsWithoutWindow(loaded);
         events.swap(loaded);
         windows.swap(reader.windows());
         if (progress.report != nullptr) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "script/json_number.h"
+#include "script/screen_wait.h"
 #include "script/window_table.h"
 
 namespace {
@@ -85,6 +86,9 @@ size_t eventLengthBound(const MacroEvent& event)
     case EventKind::KeyDown:
     case EventKind::KeyUp:
     case EventKind::Text: length += 7 + quotedLength(event.keyOrText); break;
+    case EventKind::WaitWindow:
+    case EventKind::WaitColour:
+    case EventKind::WaitPicture: length += screenWaitTextBound(event); break;
     }
     return length;
 }
@@ -119,6 +123,16 @@ void appendEvent(std::string& out, const MacroEvent& event, bool first, int32_t 
         out.append(line, static_cast<size_t>(p - line));
         appendJsonString(out, event.keyOrText);
         p = writeEventWindow(line, event, savedWindow);
+        *p++ = '}';
+        out.append(line, static_cast<size_t>(p - line));
+        return;
+    case EventKind::WaitWindow:
+    case EventKind::WaitColour:
+    case EventKind::WaitPicture:
+        out.append(line, static_cast<size_t>(p - line));
+        appendScreenWaitMembers(out, event, savedWindow);
+        // A window wait names its window first, among its own members.
+        p = event.kind == EventKind::WaitWindow ? line : writeEventWindow(line, event, savedWindow);
         *p++ = '}';
         out.append(line, static_cast<size_t>(p - line));
         return;

@@ -44,7 +44,10 @@ WindowInfo windowInfoFor(EventKind kind, bool pressed)
     case EventKind::Click: return pressed ? WindowInfo::WithPlace : WindowInfo::None;
     case EventKind::Scroll: return WindowInfo::WithPlace;
     case EventKind::KeyDown:
-    case EventKind::Text: return WindowInfo::Identity;
+    case EventKind::Text:
+    case EventKind::WaitWindow: return WindowInfo::Identity;
+    case EventKind::WaitColour:
+    case EventKind::WaitPicture: return WindowInfo::WithPlace;
     default: return WindowInfo::None;
     }
 }

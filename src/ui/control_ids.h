@@ -44,3 +44,7 @@ constexpr int IDM_EDIT_PLAY_FROM = 3004;
 constexpr int IDM_EDIT_UNDO = 3005;
 constexpr int IDM_EDIT_INSERT_TEXT = 3006;
 constexpr int IDM_EDIT_TEXT = 3007;
+// 插入等待 ▸ of the list's context menu (wait_step_commands.cpp).
+constexpr int IDM_WAIT_WINDOW = 3101;
+constexpr int IDM_WAIT_COLOUR = 3102;
+constexpr int IDM_WAIT_PICTURE = 3103;

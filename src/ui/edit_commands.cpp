@@ -60,6 +60,7 @@ MenuHandle MainWindow::makeListMenu() const
     AppendMenuW(menu.get(), enabledIf(selected), IDM_EDIT_PLAY_FROM, L"从此处回放");
     AppendMenuW(menu.get(), enabledIf(editable), IDM_EDIT_INSERT_TEXT, L"插入文字...");
     AppendMenuW(menu.get(), enabledIf(selected && firstSelectedTextRow() != kNoRow), IDM_EDIT_TEXT, L"编辑文字...");
+    appendWaitStepItems(menu.get());
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), enabledIf(editable && document_.canUndo()), IDM_EDIT_UNDO, L"撤销\tCtrl+Z");
     return menu;
@@ -75,7 +76,7 @@ bool MainWindow::onEditCommand(int id)
     case IDM_EDIT_UNDO: undoCommand(); return true;
     case IDM_EDIT_INSERT_TEXT: insertTextCommand(); return true;
     case IDM_EDIT_TEXT: editTextCommand(kNoRow); return true;
-    default: return false;
+    default: return onWaitStepCommand(id);
     }
 }
 
@@ -212,7 +213,9 @@ void MainWindow::onListDoubleClick()
 {
     // The first click of the double-click put the caret on the row (below the last row, on the
     // last one, as the list box selects it).
-    editTextCommand(eventList_.caretRow());  // only a text step's row has something to open
+    if (!editWaitStepCommand(eventList_.caretRow())) {
+        editTextCommand(eventList_.caretRow());  // only a text step's row has something to open
+    }
 }
 
 void MainWindow::eventsEdited(const std::vector<EventRange>& select)

@@ -119,7 +119,7 @@ std::wstring EventListView::rowText(size_t index) const
     if (event == nullptr) {
         return std::wstring();
     }
-    return formatEventRow(static_cast<uint32_t>(index), *event);
+    return formatEventRow(static_cast<uint32_t>(index), *event, &document_.windows());
 }
 
 LRESULT CALLBACK EventListView::SubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

@@ -89,6 +89,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_APP_USER_TAKEOVER: onUserTakeover(); return 0;
     case WM_APP_PLAYBACK_ENDED: onPlaybackEnded(static_cast<int>(wParam), lParam); return 0;
     case WM_APP_WINDOW_WAIT: onWindowWait(static_cast<int>(static_cast<intptr_t>(wParam))); return 0;
+    case WM_APP_SCREEN_WAIT: onScreenWait(static_cast<int>(static_cast<intptr_t>(wParam))); return 0;
     case WM_APP_LOAD_DONE: onLoadDone(); return 0;
     case WM_APP_LOAD_PROGRESS: onLoadProgress(static_cast<int>(wParam)); return 0;
     case WM_CONTEXTMENU:

@@ -99,9 +99,11 @@ public:
         int passGapSeconds = -1;    // the wait between passes; -1: as the settings say
     };
     bool startUnattendedPlayback(const UnattendedPlayback& request);
-    enum class PlaybackOutcome { None, Completed, Stopped, Refused, WindowMissing };
+    enum class PlaybackOutcome { None, Completed, Stopped, Refused, WindowMissing, WaitTimedOut };
     // How the unattended playback ended (None while it runs or when there was none).
     PlaybackOutcome unattendedOutcome() const { return outcome_; }
+    // What the wait step whose time was up waited for, after a WaitTimedOut end.
+    const std::wstring& timedOutWait() const { return player_.timedOutWait(); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -244,6 +246,14 @@ private:
     size_t firstSelectedTextRow() const;
     void onListDoubleClick();
     static constexpr size_t kNoRow = static_cast<size_t>(-1);
+    // The wait steps (wait_step_commands.cpp): 插入等待 ▸ in the list's menu, their dialogs, the
+    // status while a playback waits in one.
+    void appendWaitStepItems(HMENU menu) const;
+    bool onWaitStepCommand(int id);
+    void insertWaitStepCommand(EventKind kind);
+    // Opens the wait step at row; false when the row holds no wait step.
+    bool editWaitStepCommand(size_t row);
+    void onScreenWait(int step);
     // After an edit: unsaved, rows renumbered in place, the given rows selected.
     void eventsEdited(const std::vector<EventRange>& select);
 

@@ -101,9 +101,11 @@ void MainWindow::onPlaybackEnded(int reason, LPARAM detail)
     constexpr int kStopped = 1;
     constexpr int kRefused = 2;
     constexpr int kWindowMissing = 3;
+    constexpr int kWaitTimedOut = 4;
     const PlaybackOutcome outcome = reason == kRefused         ? PlaybackOutcome::Refused
                                     : reason == kStopped       ? PlaybackOutcome::Stopped
                                     : reason == kWindowMissing ? PlaybackOutcome::WindowMissing
+                                    : reason == kWaitTimedOut  ? PlaybackOutcome::WaitTimedOut
                                                                : PlaybackOutcome::Completed;
     statusBeforeWait_.clear();
     statusBeforePause_.clear();
@@ -117,6 +119,8 @@ void MainWindow::onPlaybackEnded(int reason, LPARAM detail)
     if (currentActivity() == Activity::Idle && !takenOver) {
         if (outcome == PlaybackOutcome::WindowMissing) {
             setStatus(L"⚠ 找不到窗口：" + windowNaming(missing) + L"，回放已停止");
+        } else if (outcome == PlaybackOutcome::WaitTimedOut) {
+            setStatus(L"⚠ 等待超时：" + player_.timedOutWait());
         } else {
             setStatus(outcome == PlaybackOutcome::Refused ? L"⚠ 回放被系统拒绝（目标程序可能以管理员身份运行）"
                       : outcome == PlaybackOutcome::Stopped ? L"⏹ 停止"

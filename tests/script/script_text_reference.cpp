@@ -7,6 +7,7 @@
 
 #include "base/text_encoding.h"
 #include "script/json_reader.h"
+#include "script/screen_wait.h"
 
 namespace {
 
@@ -139,6 +140,9 @@ std::string formatScriptTextWithPrintf(const std::vector<MacroEvent>& events)
             out += ", \"s\": ";
             appendJsonStringWithPrintf(out, event.keyOrText);
             break;
+        case EventKind::WaitWindow:
+        case EventKind::WaitColour:
+        case EventKind::WaitPicture: break;  // the first implementation knew no wait steps
         }
         out += "}";
     }
@@ -168,7 +172,9 @@ bool parseScriptTextWithTree(const std::string& text, std::vector<MacroEvent>& e
             }
             const JsonValue* token = findMember(item, "t");
             EventKind kind = EventKind::Move;
-            if (token == nullptr || token->kind != JsonKind::String || !kindFromToken(token->text, kind)) {
+            // The first implementation knew no wait steps: their elements are skipped here.
+            if (token == nullptr || token->kind != JsonKind::String || !kindFromToken(token->text, kind) ||
+                isScreenWait(kind)) {
                 continue;
             }
             MacroEvent event;

@@ -163,6 +163,9 @@ TEST_F(EditCommandsTest, DelaysAreSetThroughTheDialogAndTheFirstWaitIsRemoved)
     EXPECT_DOUBLE_EQ(delayOf(5), 0.6);
 }
 
+// What GetMenuItemID says of an item that opens a submenu (插入等待 ▸).
+constexpr int kSubmenu = -1;
+
 struct MenuItem {
     int id;
     const wchar_t* text;
@@ -200,6 +203,7 @@ TEST_F(EditCommandsTest, TheListMenuOffersWhatTheStateAndSelectionAllow)
                                     {IDM_EDIT_PLAY_FROM, L"从此处回放", false},
                                     {IDM_EDIT_INSERT_TEXT, L"插入文字...", true},
                                     {IDM_EDIT_TEXT, L"编辑文字...", false},
+                                    {kSubmenu, L"插入等待", true},
                                     {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", false}});
     select({1});
     command(IDM_EDIT_DELETE);
@@ -209,6 +213,7 @@ TEST_F(EditCommandsTest, TheListMenuOffersWhatTheStateAndSelectionAllow)
                                                 {IDM_EDIT_PLAY_FROM, L"从此处回放", true},
                                                 {IDM_EDIT_INSERT_TEXT, L"插入文字...", true},
                                                 {IDM_EDIT_TEXT, L"编辑文字...", false},
+                                                {kSubmenu, L"插入等待", true},
                                                 {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", true}});
     startHooks();
     messageBoxes.answers = {IDNO};
@@ -221,6 +226,7 @@ TEST_F(EditCommandsTest, TheListMenuOffersWhatTheStateAndSelectionAllow)
                              {IDM_EDIT_PLAY_FROM, L"从此处回放", false},
                              {IDM_EDIT_INSERT_TEXT, L"插入文字...", false},
                              {IDM_EDIT_TEXT, L"编辑文字...", false},
+                             {kSubmenu, L"插入等待", false},
                              {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", false}});
     SendMessageW(window, WM_APP_STOP_HOTKEY, 0, 0);
 }
@@ -335,6 +341,7 @@ TEST_F(EditCommandsTest, TheFirstSelectedTextStepIsEditedAndTheEditUndone)
                                        {IDM_EDIT_PLAY_FROM, L"从此处回放", true},
                                        {IDM_EDIT_INSERT_TEXT, L"插入文字...", true},
                                        {IDM_EDIT_TEXT, L"编辑文字...", true},
+                                       {kSubmenu, L"插入等待", true},
                                        {IDM_EDIT_UNDO, L"撤销\tCtrl+Z", true}});
     answeredStep = TextStepInput{"changed\tline\r\n", 2.0};
     command(IDM_EDIT_TEXT);
