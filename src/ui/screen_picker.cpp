@@ -294,6 +294,7 @@ public:
 private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     PickerPoint screenPoint(LPARAM lParam) const;
+    void onMove(LPARAM lParam);
     void onKey(WPARAM key, LPARAM lParam);
     void finish(PickerSession::Outcome outcome);
     void refresh();
@@ -417,10 +418,7 @@ LRESULT Overlay::handle(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_PAINT: paint(); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_MOUSEMOVE:
-        session_.moved(screenPoint(lParam));
-        refresh();
-        return 0;
+    case WM_MOUSEMOVE: onMove(lParam); return 0;
     case WM_LBUTTONDOWN:
         session_.pressed(screenPoint(lParam));
         refresh();
@@ -451,25 +449,32 @@ PickerPoint Overlay::screenPoint(LPARAM lParam) const
     return PickerPoint{static_cast<short>(LOWORD(lParam)) + origin_.x, static_cast<short>(HIWORD(lParam)) + origin_.y};
 }
 
+void Overlay::onMove(LPARAM lParam)
+{
+    if (session_.moved(screenPoint(lParam), GetTickCount64())) {
+        refresh();
+    }
+}
+
 void Overlay::onKey(WPARAM key, LPARAM lParam)
 {
     const bool repeat = (lParam & (1 << 30)) != 0;
     const bool fast = GetKeyState(VK_SHIFT) < 0;
     PickerSession::Outcome outcome = PickerSession::Outcome::Going;
     switch (key) {
-    case VK_LEFT: outcome = session_.key(PickerKey::Left, fast); break;
-    case VK_RIGHT: outcome = session_.key(PickerKey::Right, fast); break;
-    case VK_UP: outcome = session_.key(PickerKey::Up, fast); break;
-    case VK_DOWN: outcome = session_.key(PickerKey::Down, fast); break;
+    case VK_LEFT: outcome = session_.key(PickerKey::Left, fast, GetTickCount64()); break;
+    case VK_RIGHT: outcome = session_.key(PickerKey::Right, fast, GetTickCount64()); break;
+    case VK_UP: outcome = session_.key(PickerKey::Up, fast, GetTickCount64()); break;
+    case VK_DOWN: outcome = session_.key(PickerKey::Down, fast, GetTickCount64()); break;
     // A key held down since before the picker came up (the Enter that opened it) only repeats here.
     case VK_RETURN:
         if (!repeat) {
-            outcome = session_.key(PickerKey::Enter, false);
+            outcome = session_.key(PickerKey::Enter, false, GetTickCount64());
         }
         break;
     case VK_ESCAPE:
         if (!repeat) {
-            outcome = session_.key(PickerKey::Escape, false);
+            outcome = session_.key(PickerKey::Escape, false, GetTickCount64());
         }
         break;
     default: return;

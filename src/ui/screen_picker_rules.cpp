@@ -34,13 +34,24 @@ PickerSession::PickerSession(bool rectangles, const PickerRect& screen, int drag
       press_(pointer)
 {}
 
-void PickerSession::moved(PickerPoint pointer)
+bool PickerSession::moved(PickerPoint pointer, uint64_t nowMs)
 {
+    if (keyMovePending_) {
+        if (nowMs < keyMoveUntil_) {
+            return false;
+        }
+        keyMovePending_ = false;
+    }
+    if (pointer == pointer_) {
+        return false;
+    }
     pointer_ = pointer;
+    return true;
 }
 
 void PickerSession::pressed(PickerPoint pointer)
 {
+    keyMovePending_ = false;
     pointer_ = pointer;
     press_ = pointer;
     held_ = true;
@@ -56,9 +67,9 @@ PickerSession::Outcome PickerSession::released(PickerPoint pointer)
 {
     if (!held_) {
         // The release of a press made before the picker came up.
-        pointer_ = pointer;
         return Outcome::Going;
     }
+    keyMovePending_ = false;
     pointer_ = pointer;
     if (dragging()) {
         held_ = false;
@@ -71,7 +82,7 @@ PickerSession::Outcome PickerSession::released(PickerPoint pointer)
     return pickPoint(rectangles_ ? press_ : pointer);
 }
 
-PickerSession::Outcome PickerSession::key(PickerKey key, bool fast)
+PickerSession::Outcome PickerSession::key(PickerKey key, bool fast, uint64_t nowMs)
 {
     const int step = fast ? 10 : 1;
     switch (key) {
@@ -83,6 +94,8 @@ PickerSession::Outcome PickerSession::key(PickerKey key, bool fast)
     case PickerKey::Escape: return Outcome::Cancelled;
     }
     pointer_ = clampIntoArea(pointer_, screen_);
+    keyMovePending_ = true;
+    keyMoveUntil_ = nowMs + kKeyMoveMs;
     return Outcome::Going;
 }
 

@@ -44,12 +44,17 @@ public:
 
     PickerSession(bool rectangles, const PickerRect& screen, int dragDistance, PickerPoint pointer);
 
-    void moved(PickerPoint pointer);
+    // A move of the pointer; false when it changes nothing. The pointer that an arrow key has
+    // put somewhere stays there for kKeyMoveMs: the moves that the key's own move of the cursor
+    // makes, and those from before it, may come in late and in any order (under wine they do).
+    bool moved(PickerPoint pointer, uint64_t nowMs);
     void pressed(PickerPoint pointer);
     Outcome released(PickerPoint pointer);
     // Arrows move the pointer by one pixel (ten when fast) inside the screen, Enter picks the
     // point under it (not while the button is held), Escape cancels.
-    Outcome key(PickerKey key, bool fast);
+    Outcome key(PickerKey key, bool fast, uint64_t nowMs);
+
+    static constexpr uint64_t kKeyMoveMs = 250;
 
     PickerPoint pointer() const { return pointer_; }
     bool held() const { return held_; }
@@ -71,6 +76,8 @@ private:
     PickerPoint pointer_;
     PickerPoint press_;
     bool held_ = false;
+    bool keyMovePending_ = false;
+    uint64_t keyMoveUntil_ = 0;
     bool pickedRectangle_ = false;
     PickerPoint pickedPoint_;
     PickerRect pickedArea_;

@@ -1,8 +1,9 @@
 // The screen picker's rules: clicks, drags, keys and cancels; the magnifier's place and pixels; its texts.
 #include "ui/screen_picker_rules.h"
 
+#include <cstdint>
+#include <sstream>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -43,143 +44,99 @@ TEST(ScreenPickerRules, DragRectangleAndClamp)
     EXPECT_TRUE(clampIntoArea({7, 8}, PickerRect{}) == (PickerPoint{7, 8}));
 }
 
+namespace {
+
+// Plays steps at a session on a 1280 x 1024 screen with a drag distance of 4: "m x,y" a move,
+// "p x,y" a press, "r x,y" a release, "left" "right" "up" "down" arrows ("Right", "Up" fast),
+// "enter", "esc", "@ms" the time of the steps after it. Says how it ended: "going", "cancelled",
+// "point x,y" or "rectangle x,y in l,t,r,b".
+std::string play(bool rectangles, const std::string& steps)
+{
+    PickerSession session(rectangles, {0, 0, 1280, 1024}, 4, PickerPoint{640, 512});
+    using Outcome = PickerSession::Outcome;
+    Outcome outcome = Outcome::Going;
+    uint64_t ms = 1000;
+    std::istringstream in(steps);
+    std::string word;
+    while (in >> word) {
+        if (outcome != Outcome::Going) {
+            return "a step after the end";
+        }
+        PickerPoint at;
+        if (word == "m" || word == "p" || word == "r") {
+            char comma = 0;
+            in >> at.x >> comma >> at.y;
+        }
+        if (word[0] == '@') {
+            ms = std::stoull(word.substr(1));
+        } else if (word == "m") {
+            session.moved(at, ms);
+        } else if (word == "p") {
+            session.pressed(at);
+        } else if (word == "r") {
+            outcome = session.released(at);
+        } else {
+            const struct {
+                const char* word;
+                PickerKey key;
+                bool fast;
+            } keys[] = {{"left", PickerKey::Left, false},   {"right", PickerKey::Right, false},
+                        {"up", PickerKey::Up, false},       {"down", PickerKey::Down, false},
+                        {"Right", PickerKey::Right, true},  {"Up", PickerKey::Up, true},
+                        {"enter", PickerKey::Enter, false}, {"esc", PickerKey::Escape, false}};
+            for (const auto& k : keys) {
+                if (word == k.word) {
+                    outcome = session.key(k.key, k.fast, ms);
+                }
+            }
+        }
+    }
+    if (outcome != Outcome::Picked) {
+        return outcome == Outcome::Going ? "going" : "cancelled";
+    }
+    const PickerPoint p = session.pickedPoint();
+    const PickerRect a = session.pickedArea();
+    const std::string point = std::to_string(p.x) + "," + std::to_string(p.y);
+    if (!session.pickedRectangle()) {
+        // A point's area is its pixel.
+        return a == PickerRect{p.x, p.y, p.x + 1, p.y + 1} ? "point " + point : "point with " + text(a);
+    }
+    return "rectangle " + point + " in " + std::to_string(a.left) + "," + std::to_string(a.top) + "," +
+           std::to_string(a.right) + "," + std::to_string(a.bottom);
+}
+
+}  // namespace
+
 TEST(ScreenPickerRules, PressesMovesKeysAndTheirPick)
 {
-    enum class Op { Move, Press, Release, Left, Right, Up, Down, FastRight, FastUp, Enter, Escape };
-    using Outcome = PickerSession::Outcome;
-    struct Step {
-        Op op;
-        int x = 0;
-        int y = 0;
-    };
     const struct {
         const char* name;
         bool rectangles;
-        std::vector<Step> steps;
-        Outcome outcome;
-        bool rectangle;
-        PickerPoint point;
-        PickerRect area;
+        const char* steps;
+        const char* result;
     } cases[] = {
-        {"click",
-         true,
-         {{Op::Move, 5, 5}, {Op::Press, 100, 50}, {Op::Release, 100, 50}},
-         Outcome::Picked,
-         false,
-         {100, 50},
-         {100, 50, 101, 51}},
-        {"jitter under the drag distance is a click at the press",
-         true,
-         {{Op::Press, 100, 50}, {Op::Move, 103, 47}, {Op::Release, 103, 53}},
-         Outcome::Picked,
-         false,
-         {100, 50},
-         {100, 50, 101, 51}},
-        {"drag",
-         true,
-         {{Op::Press, 100, 50}, {Op::Move, 130, 60}, {Op::Release, 140, 70}},
-         Outcome::Picked,
-         true,
-         {100, 50},
-         {100, 50, 141, 71}},
-        {"thin drag, far in one direction only",
-         true,
-         {{Op::Press, 100, 50}, {Op::Release, 100, 54}},
-         Outcome::Picked,
-         true,
-         {100, 50},
-         {100, 50, 101, 55}},
-        {"drag up and left",
-         true,
-         {{Op::Press, 100, 50}, {Op::Release, 60, 20}},
-         Outcome::Picked,
-         true,
-         {100, 50},
-         {60, 20, 101, 51}},
-        {"a drag back to the press is a click",
-         true,
-         {{Op::Press, 100, 50}, {Op::Move, 200, 200}, {Op::Release, 101, 50}},
-         Outcome::Picked,
-         false,
-         {100, 50},
-         {100, 50, 101, 51}},
-        {"points only: a drag picks where it ends",
-         false,
-         {{Op::Press, 100, 50}, {Op::Release, 140, 70}},
-         Outcome::Picked,
-         false,
-         {140, 70},
-         {140, 70, 141, 71}},
-        {"a release without a press (the button that opened the picker) picks nothing",
-         true,
-         {{Op::Release, 100, 50}},
-         Outcome::Going,
-         false,
-         {},
-         {}},
-        {"arrows and Enter",
-         true,
-         {{Op::Move, 100, 50}, {Op::Right}, {Op::Right}, {Op::Down}, {Op::Left}, {Op::Up}, {Op::Up}, {Op::Enter}},
-         Outcome::Picked,
-         false,
-         {101, 49},
-         {101, 49, 102, 50}},
-        {"fast arrows, held at the screen's edge",
-         true,
-         {{Op::Move, 1275, 3}, {Op::FastRight}, {Op::FastUp}, {Op::Enter}},
-         Outcome::Picked,
-         false,
-         {1279, 0},
-         {1279, 0, 1280, 1}},
-        {"Enter while the button is held does nothing",
-         true,
-         {{Op::Press, 100, 50}, {Op::Enter}},
-         Outcome::Going,
-         false,
-         {},
-         {}},
-        {"arrows while held extend the drag",
-         true,
-         {{Op::Press, 100, 50}, {Op::FastRight}, {Op::Down}, {Op::Release, 110, 51}},
-         Outcome::Picked,
-         true,
-         {100, 50},
-         {100, 50, 111, 52}},
-        {"Escape", true, {{Op::Move, 100, 50}, {Op::Escape}}, Outcome::Cancelled, false, {}, {}},
-        {"Escape in a drag",
-         true,
-         {{Op::Press, 100, 50}, {Op::Move, 150, 80}, {Op::Escape}},
-         Outcome::Cancelled,
-         false,
-         {},
-         {}},
+        {"click", true, "m 5,5 p 100,50 r 100,50", "point 100,50"},
+        {"jitter under the drag distance is a click at the press", true, "p 100,50 m 103,47 r 103,53", "point 100,50"},
+        {"drag", true, "p 100,50 m 130,60 r 140,70", "rectangle 100,50 in 100,50,141,71"},
+        {"thin drag, far in one direction only", true, "p 100,50 r 100,54", "rectangle 100,50 in 100,50,101,55"},
+        {"drag up and left", true, "p 100,50 r 60,20", "rectangle 100,50 in 60,20,101,51"},
+        {"a drag back to the press is a click", true, "p 100,50 m 200,200 r 101,50", "point 100,50"},
+        {"points only: a drag picks where it ends", false, "p 100,50 r 140,70", "point 140,70"},
+        {"a release without a press (the button that opened the picker) picks nothing", true, "r 100,50", "going"},
+        {"arrows and Enter", true, "m 100,50 right right down left up up enter", "point 101,49"},
+        {"fast arrows, held at the screen's edge", true, "m 1275,3 Right Up enter", "point 1279,0"},
+        {"Enter while the button is held does nothing", true, "p 100,50 enter", "going"},
+        {"arrows while held extend the drag", true, "p 100,50 Right down r 110,51",
+         "rectangle 100,50 in 100,50,111,52"},
+        {"moves that come in late after an arrow key are passed over", true,
+         "m 100,50 right @1010 m 100,50 @1020 right @1030 m 101,50 m 100,50 @1040 down enter", "point 102,51"},
+        {"a while after a key the mouse moves the pointer again", true,
+         "m 1279,50 Right @1249 m 1200,40 @1250 m 1200,30 enter", "point 1200,30"},
+        {"Escape", true, "m 100,50 esc", "cancelled"},
+        {"Escape in a drag", true, "p 100,50 m 150,80 esc", "cancelled"},
     };
-    const PickerRect screen{0, 0, 1280, 1024};
     for (const auto& c : cases) {
-        PickerSession session(c.rectangles, screen, 4, PickerPoint{640, 512});
-        Outcome outcome = Outcome::Going;
-        for (const Step& s : c.steps) {
-            ASSERT_EQ(outcome, Outcome::Going) << c.name << ": a step after the end";
-            switch (s.op) {
-            case Op::Move: session.moved({s.x, s.y}); break;
-            case Op::Press: session.pressed({s.x, s.y}); break;
-            case Op::Release: outcome = session.released({s.x, s.y}); break;
-            case Op::Left: outcome = session.key(PickerKey::Left, false); break;
-            case Op::Right: outcome = session.key(PickerKey::Right, false); break;
-            case Op::Up: outcome = session.key(PickerKey::Up, false); break;
-            case Op::Down: outcome = session.key(PickerKey::Down, false); break;
-            case Op::FastRight: outcome = session.key(PickerKey::Right, true); break;
-            case Op::FastUp: outcome = session.key(PickerKey::Up, true); break;
-            case Op::Enter: outcome = session.key(PickerKey::Enter, false); break;
-            case Op::Escape: outcome = session.key(PickerKey::Escape, false); break;
-            }
-        }
-        EXPECT_EQ(outcome, c.outcome) << c.name;
-        if (outcome == Outcome::Picked) {
-            EXPECT_EQ(session.pickedRectangle(), c.rectangle) << c.name;
-            EXPECT_TRUE(session.pickedPoint() == c.point) << c.name;
-            EXPECT_EQ(text(session.pickedArea()), text(c.area)) << c.name;
-        }
+        EXPECT_EQ(play(c.rectangles, c.steps), c.result) << c.name;
     }
 }
 
@@ -189,9 +146,9 @@ TEST(ScreenPickerRules, DragShownOnlyPastTheDragDistanceWithRectanglesAllowed)
     PickerSession points(false, {0, 0, 1280, 1024}, 4, {0, 0});
     for (PickerSession* session : {&rectangles, &points}) {
         session->pressed({100, 100});
-        session->moved({103, 97});
+        session->moved({103, 97}, 0);
         EXPECT_FALSE(session->dragging());
-        session->moved({96, 100});
+        session->moved({96, 100}, 0);
         EXPECT_EQ(session->dragging(), session == &rectangles);
     }
     EXPECT_EQ(text(rectangles.dragRectangle()), text({96, 100, 101, 101}));
