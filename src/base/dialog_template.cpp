@@ -74,6 +74,9 @@ INT_PTR CALLBACK formProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         EndDialog(dialog, IDCANCEL);
         return TRUE;
     }
+    if (form->command != nullptr && HIWORD(wParam) == BN_CLICKED) {
+        return form->command(dialog, form->data, LOWORD(wParam)) ? TRUE : FALSE;
+    }
     return FALSE;
 }
 

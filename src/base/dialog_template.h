@@ -9,11 +9,13 @@
 
 // What a small form does besides Tab, Enter and Esc: fill sets its fields and the focus when it
 // opens; accept reads them on OK and says whether they can be kept (when not, it has told the
-// user why, and the form stays open). Cancel closes it.
+// user why, and the form stays open); command answers the form's other buttons. Cancel closes it.
 struct DialogForm {
     void* data = nullptr;
     void (*fill)(HWND dialog, void* data) = nullptr;
     bool (*accept)(HWND dialog, void* data) = nullptr;
+    // A click of another button of the form (null: none does anything); true when handled.
+    bool (*command)(HWND dialog, void* data, int id) = nullptr;
 };
 
 class DialogTemplate {

@@ -42,3 +42,16 @@ constexpr int IDM_EDIT_PLAY_FROM = 3004;
 constexpr int IDM_EDIT_UNDO = 3005;
 constexpr int IDM_EDIT_INSERT_TEXT = 3006;
 constexpr int IDM_EDIT_TEXT = 3007;
+// The editor's commands (numbered apart from the ones above).
+constexpr int IDM_EDIT_MOVE_UP = 3101;
+constexpr int IDM_EDIT_MOVE_DOWN = 3102;
+constexpr int IDM_EDIT_CUT = 3103;
+constexpr int IDM_EDIT_COPY = 3104;
+constexpr int IDM_EDIT_PASTE = 3105;
+constexpr int IDM_EDIT_REDO = 3106;
+constexpr int IDM_EDIT_GO_TO = 3107;
+constexpr int IDM_EDIT_INSERT_KEY = 3108;
+constexpr int IDM_EDIT_INSERT_CLICK = 3109;
+constexpr int IDM_EDIT_INSERT_DELAY = 3110;
+constexpr int IDM_EDIT_INSERT_SCRIPT = 3111;
+constexpr int IDM_EDIT_STEP = 3112;

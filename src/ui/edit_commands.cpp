@@ -60,8 +60,10 @@ MenuHandle MainWindow::makeListMenu() const
     AppendMenuW(menu.get(), enabledIf(selected), IDM_EDIT_PLAY_FROM, L"从此处回放");
     AppendMenuW(menu.get(), enabledIf(editable), IDM_EDIT_INSERT_TEXT, L"插入文字...");
     AppendMenuW(menu.get(), enabledIf(selected && firstSelectedTextRow() != kNoRow), IDM_EDIT_TEXT, L"编辑文字...");
+    addEditorMenuItems(menu.get());
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), enabledIf(editable && document_.canUndo()), IDM_EDIT_UNDO, L"撤销\tCtrl+Z");
+    addRedoMenuItem(menu.get());
     return menu;
 }
 
@@ -75,7 +77,7 @@ bool MainWindow::onEditCommand(int id)
     case IDM_EDIT_UNDO: undoCommand(); return true;
     case IDM_EDIT_INSERT_TEXT: insertTextCommand(); return true;
     case IDM_EDIT_TEXT: editTextCommand(kNoRow); return true;
-    default: return false;
+    default: return onEditorCommand(id);
     }
 }
 
@@ -212,7 +214,7 @@ void MainWindow::onListDoubleClick()
 {
     // The first click of the double-click put the caret on the row (below the last row, on the
     // last one, as the list box selects it).
-    editTextCommand(eventList_.caretRow());  // only a text step's row has something to open
+    editStepCommand(eventList_.caretRow());  // the dialog of the step's kind
 }
 
 void MainWindow::eventsEdited(const std::vector<EventRange>& select)
