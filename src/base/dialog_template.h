@@ -9,7 +9,7 @@
 
 // What a small form does besides Tab, Enter and Esc: fill sets its fields and the focus when it
 // opens; accept reads them on OK and says whether they can be kept (when not, it has told the
-// user why, and the form stays open). Cancel closes it.
+// user why, and the form stays open); command answers the form's other buttons. Cancel closes it.
 struct DialogForm {
     void* data = nullptr;
     void (*fill)(HWND dialog, void* data) = nullptr;

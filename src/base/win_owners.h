@@ -68,6 +68,46 @@ private:
 // Files dropped on a window (WM_DROPFILES), given back with DragFinish.
 using DropHandle = Owned<HDROP, &DragFinish>;
 
+// Global memory (the clipboard's data before SetClipboardData takes it over).
+using GlobalMemory = Owned<HGLOBAL, &GlobalFree>;
+
+// The clipboard, open for one scope (OpenClipboard), closed with CloseClipboard.
+class OpenedClipboard {
+public:
+    explicit OpenedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+    ~OpenedClipboard()
+    {
+        if (open_) {
+            CloseClipboard();
+        }
+    }
+    OpenedClipboard(const OpenedClipboard&) = delete;
+    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+    explicit operator bool() const { return open_; }
+
+private:
+    bool open_;
+};
+
+// Locked global memory (GlobalLock), unlocked with GlobalUnlock.
+class LockedMemory {
+public:
+    explicit LockedMemory(HGLOBAL memory) : memory_(memory), data_(memory != nullptr ? GlobalLock(memory) : nullptr) {}
+    ~LockedMemory()
+    {
+        if (data_ != nullptr) {
+            GlobalUnlock(memory_);
+        }
+    }
+    LockedMemory(const LockedMemory&) = delete;
+    LockedMemory& operator=(const LockedMemory&) = delete;
+    void* get() const { return data_; }
+
+private:
+    HGLOBAL memory_;
+    void* data_;
+};
+
 // The device context of a window (GetDC), given back with ReleaseDC.
 class WindowDc {
 public:

@@ -45,6 +45,19 @@ constexpr int IDM_EDIT_UNDO = 3005;
 constexpr int IDM_EDIT_INSERT_TEXT = 3006;
 constexpr int IDM_EDIT_TEXT = 3007;
 // 插入等待 ▸ of the list's context menu (wait_step_commands.cpp).
-constexpr int IDM_WAIT_WINDOW = 3101;
-constexpr int IDM_WAIT_COLOUR = 3102;
-constexpr int IDM_WAIT_PICTURE = 3103;
+constexpr int IDM_WAIT_WINDOW = 3121;
+constexpr int IDM_WAIT_COLOUR = 3122;
+constexpr int IDM_WAIT_PICTURE = 3123;
+// The editor's commands (numbered apart from the ones above).
+constexpr int IDM_EDIT_MOVE_UP = 3101;
+constexpr int IDM_EDIT_MOVE_DOWN = 3102;
+constexpr int IDM_EDIT_CUT = 3103;
+constexpr int IDM_EDIT_COPY = 3104;
+constexpr int IDM_EDIT_PASTE = 3105;
+constexpr int IDM_EDIT_REDO = 3106;
+constexpr int IDM_EDIT_GO_TO = 3107;
+constexpr int IDM_EDIT_INSERT_KEY = 3108;
+constexpr int IDM_EDIT_INSERT_CLICK = 3109;
+constexpr int IDM_EDIT_INSERT_DELAY = 3110;
+constexpr int IDM_EDIT_INSERT_SCRIPT = 3111;
+constexpr int IDM_EDIT_STEP = 3112;

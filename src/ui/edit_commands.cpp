@@ -61,8 +61,10 @@ MenuHandle MainWindow::makeListMenu() const
     AppendMenuW(menu.get(), enabledIf(editable), IDM_EDIT_INSERT_TEXT, L"插入文字...");
     AppendMenuW(menu.get(), enabledIf(selected && firstSelectedTextRow() != kNoRow), IDM_EDIT_TEXT, L"编辑文字...");
     appendWaitStepItems(menu.get());
+    addEditorMenuItems(menu.get());
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), enabledIf(editable && document_.canUndo()), IDM_EDIT_UNDO, L"撤销\tCtrl+Z");
+    addRedoMenuItem(menu.get());
     return menu;
 }
 
@@ -76,7 +78,7 @@ bool MainWindow::onEditCommand(int id)
     case IDM_EDIT_UNDO: undoCommand(); return true;
     case IDM_EDIT_INSERT_TEXT: insertTextCommand(); return true;
     case IDM_EDIT_TEXT: editTextCommand(kNoRow); return true;
-    default: return onWaitStepCommand(id);
+    default: return onWaitStepCommand(id) || onEditorCommand(id);
     }
 }
 
@@ -214,7 +216,7 @@ void MainWindow::onListDoubleClick()
     // The first click of the double-click put the caret on the row (below the last row, on the
     // last one, as the list box selects it).
     if (!editWaitStepCommand(eventList_.caretRow())) {
-        editTextCommand(eventList_.caretRow());  // only a text step's row has something to open
+        editStepCommand(eventList_.caretRow());  // the dialog of the step's kind
     }
 }
 

@@ -37,6 +37,7 @@ bool EventListView::onKey(UINT key)
 {
     const bool control = GetKeyState(VK_CONTROL) < 0;
     const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const bool alt = GetKeyState(VK_MENU) < 0;
     HWND parent = GetParent(list_);
     const auto command = [&](int id) {
         SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(list_));
@@ -47,6 +48,22 @@ bool EventListView::onKey(UINT key)
     }
     if (key == 'Z' && control && !shift) {
         return command(IDM_EDIT_UNDO);
+    }
+    if ((key == VK_UP || key == VK_DOWN) && alt && !control && !shift) {
+        return command(key == VK_UP ? IDM_EDIT_MOVE_UP : IDM_EDIT_MOVE_DOWN);
+    }
+    if (control && !alt) {
+        const struct {
+            UINT key;
+            bool shift;
+            int id;
+        } kEditorKeys[] = {{'X', false, IDM_EDIT_CUT},  {'C', false, IDM_EDIT_COPY}, {'V', false, IDM_EDIT_PASTE},
+                           {'Y', false, IDM_EDIT_REDO}, {'Z', true, IDM_EDIT_REDO},  {'G', false, IDM_EDIT_GO_TO}};
+        for (const auto& editorKey : kEditorKeys) {
+            if (key == editorKey.key && shift == editorKey.shift) {
+                return command(editorKey.id);
+            }
+        }
     }
     if (key == 'A' && control && !shift) {
         selectAll();
@@ -139,6 +156,7 @@ LRESULT CALLBACK EventListView::SubclassProc(HWND list, UINT message, WPARAM wPa
         return static_cast<LRESULT>(text.size());
     }
     case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:  // Alt+↑ and Alt+↓
         if (self->onKey(static_cast<UINT>(wParam))) {
             return 0;
         }

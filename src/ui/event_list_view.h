@@ -54,7 +54,8 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR self);
 
-    // Del, Ctrl+Z and Ctrl+A in the list; true when the key was one of them.
+    // Del, Ctrl+Z, Ctrl+A and the editor's keys (Alt+↑/↓, Ctrl+X/C/V/Y/G, Ctrl+Shift+Z) in the
+    // list; true when the key was one of them.
     bool onKey(UINT key);
 
     const ScriptDocument& document_;

@@ -257,6 +257,35 @@ private:
     // After an edit: unsaved, rows renumbered in place, the given rows selected.
     void eventsEdited(const std::vector<EventRange>& select);
 
+    // The editor (step_editor_commands.cpp): move rows, cut, copy, paste, redo, go to a row,
+    // insert a key, a click, a pause or a script, change a step with the dialog of its kind.
+    void addEditorMenuItems(HMENU menu) const;
+    void addRedoMenuItem(HMENU menu) const;
+    bool onEditorCommand(int id);
+    void moveSelectionCommand(bool up);
+    bool copySelectionCommand();
+    void cutSelectionCommand();
+    void pasteCommand();
+    void redoCommand();
+    void goToRowCommand();
+    void insertKeyCommand();
+    void insertClickCommand();
+    void insertPauseCommand();
+    void insertScriptCommand();
+    // Changes the step at row (the first selected one when kNoRow) with the dialog of its kind.
+    void editStepCommand(size_t row);
+    void editPositionStep(size_t row);
+    void editKeyStep(size_t row);
+    size_t insertionRow() const;
+    void insertSteps(size_t at, ScriptContents&& steps);
+    // The dialog that changes a step of a kind.
+    struct StepEditor {
+        EventKind kind;
+        void (MainWindow::*edit)(size_t row);
+    };
+    static const StepEditor kStepEditors[];
+    const StepEditor* stepEditorAt(size_t row) const;
+
     // Script commands (script_commands.cpp).
     bool saveScriptCommand();
     void loadScriptCommand();
