@@ -33,6 +33,7 @@ constexpr int IDC_GROUP_EVENTS = 2006;
 constexpr unsigned IDM_CHECK_UPDATE = 0x0BC0;
 // System-menu command "设置(&S)...", above the update item.
 constexpr unsigned IDM_SETTINGS = 0x0BD0;
+constexpr unsigned IDM_LIBRARY = 0x0C40;
 
 // Commands of the event list's context menu and keys.
 constexpr int IDM_EDIT_DELETE = 3001;

@@ -59,7 +59,8 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == IDM_CHECK_UPDATE || (wParam & 0xFFF0) == IDM_SETTINGS) {
+        if ((wParam & 0xFFF0) == IDM_CHECK_UPDATE || (wParam & 0xFFF0) == IDM_SETTINGS ||
+            (wParam & 0xFFF0) == IDM_LIBRARY) {
             onSystemCommand(wParam & 0xFFF0);
             return 0;
         }
@@ -85,6 +86,19 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COPYDATA: return onCopyData(lParam);
     case WM_APP_HANDED_OVER: openHandedOver(); return 0;
     case WM_APP_PLAYBACK_LOOP: onPlaybackLoop(static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
+    case WM_APP_ENTRY_KEY: onEntryKey(wParam, lParam); return 0;
+    case WM_TIMER:
+        if (wParam == kLibraryTimerId) {
+            onLibraryTimer();
+            return 0;
+        }
+        break;
+    case WM_TIMECHANGE: onClockChanged(); return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+            onClockChanged();
+        }
+        return TRUE;
     default: break;
     }
     return DefWindowProcW(window_, message, wParam, lParam);
@@ -157,6 +171,8 @@ void MainWindow::onSystemCommand(WPARAM command)
 {
     if (command == IDM_SETTINGS) {
         settingsCommand();
+    } else if (command == IDM_LIBRARY) {
+        libraryCommand();
     } else {
         // The system menu runs the check without the button's refusal.
         checkForUpdates(window_);
