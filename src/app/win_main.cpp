@@ -178,11 +178,12 @@ void initCommonControls()
     InitCommonControlsEx(&controls);
 }
 
-// The settings and the update check live in the window's system menu.
+// The script library, the settings and the update check live in the window's system menu.
 void addSystemMenuItems(HWND window)
 {
     if (HMENU systemMenu = GetSystemMenu(window, FALSE)) {
         AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(systemMenu, MF_STRING, IDM_LIBRARY, L"脚本库(&L)...");
         AppendMenuW(systemMenu, MF_STRING, IDM_SETTINGS, L"设置(&S)...");
         AppendMenuW(systemMenu, MF_STRING, IDM_CHECK_UPDATE, L"在线更新(&U)...");
         AppendMenuW(systemMenu, MF_STRING | MF_GRAYED, IDM_PAUSE_PLAYBACK, L"暂停回放");
@@ -239,10 +240,12 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
     mainWindow.setStatus(readyStatusText(facts));
 
     if (!unattended) {
-        // The window instance of the session: later starts hand their scripts over to it.
+        // The window instance of the session: later starts hand their scripts over to it, and it
+        // alone answers the library's keys and schedules.
         mainWindow.takeHandOvers();
         // Before a script named on the command line opens (which asks about them as any open does).
         mainWindow.recoverUnsavedWork();
+        mainWindow.useLibrary();
     }
     if (request.mode == StartMode::Open) {
         mainWindow.openScriptFiles(request.files);

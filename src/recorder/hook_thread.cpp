@@ -264,6 +264,37 @@ HotkeyDecision Recorder::hotkeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& in
     return decision;
 }
 
+void Recorder::setEntryKeys(std::vector<EntryKey> keys)
+{
+    auto shared = std::make_shared<const std::vector<EntryKey>>(std::move(keys));
+    std::lock_guard<std::mutex> lock(entryKeysLock_);
+    entryKeys_ = std::move(shared);
+}
+
+bool Recorder::entryKeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info)
+{
+    std::shared_ptr<const std::vector<EntryKey>> keys;
+    {
+        std::lock_guard<std::mutex> lock(entryKeysLock_);
+        keys = entryKeys_;
+    }
+    if (!keys || keys->empty()) {
+        return false;
+    }
+    const auto msg = static_cast<uint32_t>(message);
+    // The system is asked only for a real press of an entry's key.
+    const bool askSystem =
+        (info.flags & LLKHF_INJECTED) == 0 && isKeyDownMessage(msg) && isEntryKey(*keys, info.vkCode);
+    const uint32_t modifiers = askSystem ? trackedModifierKeys(hotkeys_) & systemModifierKeys() : 0;
+    const EntryKeyDecision decision = entryKeyStep(entryKeyTracker_, *keys, hotkeysPaused_.load(), msg, info.vkCode,
+                                                   info.flags, info.time, modifiers);
+    if (decision.event != EntryKeyEvent::None && mainWindow_ != nullptr) {
+        PostMessageW(mainWindow_, WM_APP_ENTRY_KEY, static_cast<WPARAM>(decision.entry),
+                     static_cast<LPARAM>(static_cast<uint32_t>(decision.event) | decision.modifierKeys << 8));
+    }
+    return decision.swallow;
+}
+
 void Recorder::removeChordModifierPresses(uint32_t modifierKeys)
 {
     std::vector<std::string> names;
@@ -296,6 +327,9 @@ LRESULT CALLBACK Recorder::keyboardHookProc(int code, WPARAM wParam, LPARAM lPar
             const auto& info = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
             const HotkeyDecision decision = recorder->hotkeyStepFor(wParam, info);
             if (!decision.consumed) {
+                if (recorder->entryKeyStepFor(wParam, info)) {
+                    return 1;  // a library entry's key belongs to the library alone
+                }
                 recorder->onKeyboardHook(wParam, info);
             }
             if (decision.swallowed) {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 #include <windows.h>
@@ -16,6 +17,7 @@
 #include "base/thread.h"
 #include "base/win_owners.h"
 #include "recorder/capture_rules.h"
+#include "recorder/entry_key_rules.h"
 #include "recorder/hotkey_rules.h"
 #include "recorder/window_capture_win.h"
 #include "script/event_window.h"
@@ -52,6 +54,9 @@ public:
     void pauseHotkeys(bool paused);
     // Where the playback placed the cursor (the object the player writes); null: none.
     void setPlaybackPointer(PlaybackPointer* pointer);
+    // The keys of the script library's entries, one per entry (WM_APP_ENTRY_KEY names the entry
+    // by its place here); their notifications are swallowed.
+    void setEntryKeys(std::vector<EntryKey> keys);
 
     // The capture buffer (any thread; each holds the lock for one copy or swap at most). It holds
     // the events of the running or the last recording, and is emptied when a recording starts.
@@ -78,6 +83,8 @@ private:
     // Posts the hotkey's message if this is one; consumed: the notification is no event,
     // swallowed: it reaches no other program either.
     HotkeyDecision hotkeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info);
+    // Posts an entry key's message if this is one; true when the notification is swallowed.
+    bool entryKeyStepFor(WPARAM message, const KBDLLHOOKSTRUCT& info);
     // Posts WM_APP_USER_TAKEOVER once per playback when the user takes it over.
     void takeoverStepFor(WPARAM message, const MSLLHOOKSTRUCT& info);
     HotkeyChords chords() const;
@@ -107,6 +114,10 @@ private:
     std::atomic<uint32_t> pauseChord_{kDefaultPauseChord.key};
     std::atomic<bool> hotkeysPaused_{false};
     HotkeyTracker hotkeys_;  // hook thread only
+    // The library's entry keys: replaced whole by setEntryKeys, read by the hook under the lock.
+    std::mutex entryKeysLock_;
+    std::shared_ptr<const std::vector<EntryKey>> entryKeys_;
+    EntryKeyTracker entryKeyTracker_;  // hook thread only
     std::atomic<bool> stopOnUserInput_{false};
     std::atomic<PlaybackPointer*> playbackPointer_{nullptr};
 

@@ -15,6 +15,10 @@ constexpr UINT WM_APP_RECORD_HOTKEY = WM_APP + 6;      // the record chord went 
 // The user moved the mouse away from where the playback put it, or pressed a mouse button,
 // during a playback, with "stop on user input" set; posted once per playback.
 constexpr UINT WM_APP_USER_TAKEOVER = WM_APP + 8;
+// A script library entry's key (recorder/entry_key_rules.h): wParam the entry's place in the keys
+// given to Recorder::setEntryKeys; lParam the EntryKeyEvent, with the modifier keys the user holds
+// (for a held-mode press) in bits 8 to 15.
+constexpr UINT WM_APP_ENTRY_KEY = WM_APP + 50;
 
 // Thread messages of the input hook thread.
 constexpr UINT WM_APP_HOOK_INSTALL = WM_APP + 10;

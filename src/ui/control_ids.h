@@ -35,6 +35,8 @@ constexpr unsigned IDM_CHECK_UPDATE = 0x0BC0;
 constexpr unsigned IDM_SETTINGS = 0x0BD0;
 // The system menu's 暂停回放 / 继续回放.
 constexpr unsigned IDM_PAUSE_PLAYBACK = 0x0BE0;
+// The system menu's 脚本库(&L)....
+constexpr unsigned IDM_LIBRARY = 0x0C40;
 
 // Commands of the event list's context menu and keys.
 constexpr int IDM_EDIT_DELETE = 3001;

@@ -67,7 +67,8 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             onPauseHotkey();
             return 0;
         }
-        if ((wParam & 0xFFF0) == IDM_CHECK_UPDATE || (wParam & 0xFFF0) == IDM_SETTINGS) {
+        if ((wParam & 0xFFF0) == IDM_CHECK_UPDATE || (wParam & 0xFFF0) == IDM_SETTINGS ||
+            (wParam & 0xFFF0) == IDM_LIBRARY) {
             onSystemCommand(wParam & 0xFFF0);
             return 0;
         }
@@ -82,6 +83,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_APP_PASS_GAP: onPassGap(static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
     case WM_APP_TRAY_ICON: onTrayIcon(wParam, lParam); return 0;
     case WM_TIMER:
+        if (wParam == kLibraryTimerId) {
+            onLibraryTimer();
+            return 0;
+        }
         if (onTimer(wParam)) {
             return 0;
         }
@@ -102,6 +107,13 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COPYDATA: return onCopyData(lParam);
     case WM_APP_HANDED_OVER: openHandedOver(); return 0;
     case WM_APP_PLAYBACK_LOOP: onPlaybackLoop(static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
+    case WM_APP_ENTRY_KEY: onEntryKey(wParam, lParam); return 0;
+    case WM_TIMECHANGE: onClockChanged(); return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+            onClockChanged();
+        }
+        return TRUE;
     default:
         if (message == TrayIcon::taskbarCreatedMessage()) {
             onTaskbarCreated();
@@ -179,6 +191,8 @@ void MainWindow::onSystemCommand(WPARAM command)
 {
     if (command == IDM_SETTINGS) {
         settingsCommand();
+    } else if (command == IDM_LIBRARY) {
+        libraryCommand();
     } else {
         // The system menu runs the check without the button's refusal.
         updateCommand();

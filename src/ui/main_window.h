@@ -25,6 +25,7 @@
 #include "ui/hand_over_message.h"
 #include "ui/tray_icon.h"
 #include "ui/recovery_journal.h"
+#include "ui/library_runs.h"
 #include "ui/ui_fonts.h"
 #include "ui/window_state.h"
 
@@ -105,6 +106,13 @@ public:
     // What the wait step whose time was up waited for, after a WaitTimedOut end.
     const std::wstring& timedOutWait() const { return player_.timedOutWait(); }
 
+    // The script library (library_commands.cpp). Start-up of the window instance: reads
+    // library.json (a file that cannot be used is named in one box), arms the entries' keys and
+    // schedules. Never called for an unattended playback.
+    void useLibrary();
+    // The library dialog (the system menu's 脚本库...; the notification-area menu's too).
+    void libraryCommand();
+
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -151,6 +159,18 @@ private:
     static bool mayCloseForUpdate(void* self, HWND boxOwner);
     void onSystemCommand(WPARAM command);
 
+    // The script library (library_commands.cpp).
+    // The entries' keys into the hook and their schedules re-armed, after any change.
+    void applyLibrary();
+    void armLibraryTimer(std::optional<int64_t> wake);
+    void onEntryKey(WPARAM entry, LPARAM event);
+    void onLibraryTimer();
+    // The clock was set or the machine woke: missed runs are logged, due times follow the clock.
+    void onClockChanged();
+    void runLibraryEntry(size_t index, LibraryOrigin origin, uint32_t modifierKeys);
+    // Logs how a library run ended and forgets it.
+    void endLibraryRun(PlaybackOutcome outcome);
+
     // Settings (settings_commands.cpp).
     void settingsCommand();
     void onUserTakeover();
@@ -183,6 +203,18 @@ private:
     // Plays the events from fromRow on (0: the whole script); every pass starts there. True when
     // the playback started (it may have ended already: a short one, or one the system refused).
     bool startPlaybackCommand(size_t fromRow = 0);
+    // The one way into the player, for the window's script and the library's alike: starts the
+    // playback and says so in the status line. libraryName: the library entry that plays (empty:
+    // the window's script from fromRow).
+    struct PlaybackRequest {
+        std::vector<MacroEvent> events;
+        double speed = 1.0;
+        bool endless = false;
+        int loops = 1;
+        bool fidelity = true;
+        WindowFollowing following;
+    };
+    bool beginPlayback(const PlaybackRequest& request, size_t fromRow, const std::wstring& libraryName);
     void stopPlaybackCommand();
     // reason: the WM_APP_PLAYBACK_ENDED wParam (0 completed, 1 stopped, 2 refused by the system).
     // detail: the WM_APP_PLAYBACK_ENDED lParam.
@@ -190,7 +222,7 @@ private:
     // A followed window is waited for (index into the playback's window table), or no longer (-1).
     void onWindowWait(int index);
     void onPlaybackLoop(int pass, int limit);
-    // "▶ 回放中", or "▶ 从第 N 条回放中" when the playback starts at row N.
+    // "▶ 回放中", or "▶ 从第 N 条回放中" when the playback starts at row N, or "▶ 脚本库：<name>".
     std::wstring playbackLead() const;
     double readSpeed() const;
     int readLoopCount() const;
@@ -342,4 +374,5 @@ private:
     HWND speedSpin_ = nullptr;
     HWND count_ = nullptr;
     HWND countSpin_ = nullptr;
+    LibraryRuns library_;
 };

@@ -45,23 +45,33 @@ bool MainWindow::startPlaybackCommand(size_t fromRow)
     const double speed = readSpeed();
     const bool endless = isChecked(IDC_LOOP);
     const int loops = endless ? 1 : readLoopCount();
-    const bool fidelity = isChecked(IDC_CLICK_FIDELITY);
-    WindowFollowing following;
-    following.windows = document_.windows();
-    following.follow = unattendedFollow_.value_or(settings_.followWindows);
-    following.waitSeconds = unattendedWindowWait_ > 0 ? unattendedWindowWait_ : settings_.windowWaitSeconds;
+    PlaybackRequest request;
+    request.events = std::move(events);
+    request.speed = speed;
+    request.endless = endless;
+    request.loops = loops;
+    request.fidelity = isChecked(IDC_CLICK_FIDELITY);
+    request.following.windows = document_.windows();
+    request.following.follow = unattendedFollow_.value_or(settings_.followWindows);
+    request.following.waitSeconds = unattendedWindowWait_ > 0 ? unattendedWindowWait_ : settings_.windowWaitSeconds;
+    return beginPlayback(request, fromRow, std::wstring());
+}
+
+bool MainWindow::beginPlayback(const PlaybackRequest& request, size_t fromRow, const std::wstring& libraryName)
+{
     player_.setPassGap(unattendedPassGap_ >= 0 ? unattendedPassGap_ : settings_.passGapSeconds);
-    if (!player_.startPlayback(events, speed, endless, loops, fidelity, following)) {
+    if (!player_.startPlayback(request.events, request.speed, request.endless, request.loops, request.fidelity,
+                               request.following)) {
         return false;
     }
     playFrom_ = fromRow;
-    wchar_t status[64];
-    if (endless) {
-        std::swprintf(status, 64, L"%ls...（无限循环）", playbackLead().c_str());
-    } else if (loops > 1) {
-        std::swprintf(status, 64, L"%ls...（共 %d 次）", playbackLead().c_str(), loops);
-    } else {
-        std::swprintf(status, 64, L"%ls...", playbackLead().c_str());
+    library_.runningName = libraryName;
+    // Built whole: a library entry's name has no length limit.
+    std::wstring status = playbackLead() + L"...";
+    if (request.endless) {
+        status += L"（无限循环）";
+    } else if (request.loops > 1) {
+        status += L"（共 " + std::to_wstring(request.loops) + L" 次）";
     }
     setStatus(status);
     refreshControls();
@@ -109,6 +119,7 @@ void MainWindow::onPlaybackEnded(int reason, LPARAM detail)
                                                                : PlaybackOutcome::Completed;
     statusBeforeWait_.clear();
     statusBeforePause_.clear();
+    endLibraryRun(outcome);
     WindowIdentity missing;
     if (outcome == PlaybackOutcome::WindowMissing) {
         player_.playbackWindow(static_cast<int>(detail), missing);
@@ -140,17 +151,16 @@ void MainWindow::onPlaybackLoop(int pass, int limit)
     if (currentActivity() != Activity::Playing || player_.isPaused()) {
         return;
     }
-    wchar_t status[64];
-    if (limit > 0) {
-        std::swprintf(status, 64, L"%ls...（第 %d/%d 次）", playbackLead().c_str(), pass, limit);
-    } else {
-        std::swprintf(status, 64, L"%ls...（第 %d 次，无限循环）", playbackLead().c_str(), pass);
-    }
-    setStatus(status);
+    const std::wstring count =
+        limit > 0 ? std::to_wstring(pass) + L"/" + std::to_wstring(limit) : std::to_wstring(pass) + L" 次，无限循环";
+    setStatus(playbackLead() + L"...（第 " + count + (limit > 0 ? L" 次）" : L"）"));
 }
 
 std::wstring MainWindow::playbackLead() const
 {
+    if (!library_.runningName.empty()) {
+        return L"▶ 脚本库：" + library_.runningName;
+    }
     if (playFrom_ == 0) {
         return L"▶ 回放中";
     }

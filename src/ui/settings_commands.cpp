@@ -19,6 +19,7 @@ void MainWindow::useSettings(const UserSettings& settings)
     settings_ = settings;
     applyUserSettings(recorder_, settings_);
     pauseKeyName_ = utf8ToWide(chordText(settings_.pause));
+    applyLibrary();  // an entry's key may clash with a new hotkey
     setHotkeyNames(utf8ToWide(chordText(settings_.record)), utf8ToWide(chordText(settings_.stop)));
 }
 
