@@ -6,8 +6,10 @@
 osslsigncode accepts the signed file against the certificate it was signed with (and not against
 another), version.json carries the signed file's digest and a publisher signature that still
 verifies, a signature already there is replaced, and the password of a PFX file never appears on a
-command line (a stand-in osslsigncode on PATH notes every command line it is given)."""
+command line (a stand-in osslsigncode on PATH notes every command line it is given). A timestamp
+comes from a loopback RFC 3161 server that answers with openssl ts."""
 import hashlib
+import http.server
 import json
 import os
 import shutil
@@ -15,6 +17,7 @@ import stat
 import subprocess
 import sys
 import tempfile
+import threading
 import unittest
 
 SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "make-release")
@@ -22,8 +25,8 @@ EXE = None
 PASSWORD = "pfx secret 7f3a"
 
 
-def run(*arguments, env=None, check=True):
-    done = subprocess.run(list(arguments), capture_output=True, text=True, env=env)
+def run(*arguments, env=None, check=True, cwd=None):
+    done = subprocess.run(list(arguments), capture_output=True, text=True, env=env, cwd=cwd)
     if check and done.returncode != 0:
         raise AssertionError("%s failed:\n%s%s" % (" ".join(arguments), done.stdout, done.stderr))
     return done
@@ -32,6 +35,57 @@ def run(*arguments, env=None, check=True):
 def read_bytes(path):
     with open(path, "rb") as f:
         return f.read()
+
+
+TSA_CONFIG = """[ tsa ]
+default_tsa = tsa_config
+[ tsa_config ]
+serial = ./serial
+crypto_device = builtin
+signer_digest = sha256
+default_policy = 1.2.3.4.1
+digests = sha256, sha1
+accuracy = secs:1
+ordering = no
+tsa_name = no
+ess_cert_id_chain = no
+ess_cert_id_alg = sha256
+"""
+
+
+def start_timestamp_server(folder):
+    """A loopback RFC 3161 time-stamp authority with a certificate of its own; (server, certificate)."""
+    os.makedirs(folder)
+    cert = os.path.join(folder, "tsa_cert.pem")
+    key = os.path.join(folder, "tsa_key.pem")
+    run("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert, "-days", "30",
+        "-subj", "/CN=Loopback TSA", "-addext", "extendedKeyUsage=critical,timeStamping")
+    with open(os.path.join(folder, "tsa.cnf"), "w") as f:
+        f.write(TSA_CONFIG)
+    with open(os.path.join(folder, "serial"), "w") as f:
+        f.write("01\n")
+
+    class Handler(http.server.BaseHTTPRequestHandler):
+        def do_POST(self):
+            query = os.path.join(folder, "query.tsq")
+            reply = os.path.join(folder, "reply.tsr")
+            with open(query, "wb") as f:
+                f.write(self.rfile.read(int(self.headers["Content-Length"])))
+            run("openssl", "ts", "-reply", "-config", "tsa.cnf", "-queryfile", query, "-signer", cert, "-inkey", key,
+                "-out", reply, cwd=folder)
+            body = read_bytes(reply)
+            self.send_response(200)
+            self.send_header("Content-Type", "application/timestamp-reply")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+
+        def log_message(self, *arguments):
+            pass
+
+    server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, cert
 
 
 def der_signature(hex_rs):
@@ -140,6 +194,18 @@ class MakeReleaseSigning(unittest.TestCase):
         self.assertEqual(self.verify(exe, os.path.join(self.stranger, "lormin_codesign_cert.pem")).returncode, 0)
         self.assertNotEqual(self.verify(exe, self.cert).returncode, 0, "the first signature is still there")
 
+    def test_a_timestamp_from_the_given_server_is_in_the_signature(self):
+        server, tsa_cert = start_timestamp_server(os.path.join(self.scratch, "tsa"))
+        try:
+            exe = self.release_folder("timestamped")
+            url = "http://127.0.0.1:%d/" % server.server_address[1]
+            run(SCRIPT, exe, "--cert", self.cert, "--cert-key", self.key, "--timestamp", url, env=self.environment())
+        finally:
+            server.shutdown()
+        done = run("osslsigncode", "verify", "-in", exe, "-CAfile", self.cert, "-TSA-CAfile", tsa_cert, check=False)
+        self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
+        self.assertIn("Timestamp Server Signature verification: ok", done.stdout)
+
     def test_refusals_leave_the_build_and_version_json_alone(self):
         exe = self.release_folder("refused")
         original = read_bytes(exe)
@@ -147,7 +213,8 @@ class MakeReleaseSigning(unittest.TestCase):
                 (["--pfx", self.pfx], "wrong password"),
                 (["--cert", self.cert], None),
                 (["--pfx", self.pfx, "--cert", self.cert, "--cert-key", self.key], PASSWORD),
-                (["--timestamp", "http://127.0.0.1:9/"], None)]:
+                (["--timestamp", "http://127.0.0.1:9/"], None),
+                (["--cert", self.cert, "--cert-key", self.key, "--timestamp", "http://127.0.0.1:9/"], None)]:
             with self.subTest(options=options):
                 done = run(SCRIPT, exe, *options, env=self.environment(password), check=False)
                 self.assertNotEqual(done.returncode, 0)
