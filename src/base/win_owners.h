@@ -67,27 +67,6 @@ private:
 
 // Files dropped on a window (WM_DROPFILES), given back with DragFinish.
 using DropHandle = Owned<HDROP, &DragFinish>;
-// Movable memory of GlobalAlloc (until the clipboard takes it: release() it then).
-using GlobalMemory = Owned<HGLOBAL, &GlobalFree>;
-
-// The clipboard, open for one scope (held() tells whether OpenClipboard succeeded).
-class OpenedClipboard {
-public:
-    explicit OpenedClipboard(HWND owner) : held_(OpenClipboard(owner) != FALSE) {}
-    ~OpenedClipboard()
-    {
-        if (held_) {
-            CloseClipboard();
-        }
-    }
-    OpenedClipboard(const OpenedClipboard&) = delete;
-    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
-    bool held() const { return held_; }
-
-private:
-    bool held_;
-};
-
 // Global memory (the clipboard's data before SetClipboardData takes it over).
 using GlobalMemory = Owned<HGLOBAL, &GlobalFree>;
 

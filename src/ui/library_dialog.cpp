@@ -1,6 +1,5 @@
 #include "ui/library_dialog.h"
 
-#include <cstring>
 #include <commctrl.h>
 
 #include "base/dialog_template.h"
@@ -8,6 +7,7 @@
 #include "base/text_encoding.h"
 #include "base/win_owners.h"
 #include "library/schtasks_line.h"
+#include "ui/clipboard_text.h"
 #include "ui/library_rows.h"
 
 namespace {
@@ -183,27 +183,6 @@ void onRunNow(HWND dialog, LibraryDialogState& state)
     }
 }
 
-bool putOnClipboard(HWND owner, const std::wstring& text)
-{
-    const OpenedClipboard clipboard(owner);
-    if (!clipboard.held() || !EmptyClipboard()) {
-        return false;
-    }
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
-    void* target = memory ? GlobalLock(memory.get()) : nullptr;
-    if (target == nullptr) {
-        return false;
-    }
-    std::memcpy(target, text.c_str(), bytes);
-    GlobalUnlock(memory.get());
-    if (SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr) {
-        return false;
-    }
-    memory.release();  // the clipboard owns it now
-    return true;
-}
-
 void onExport(HWND dialog, LibraryDialogState& state)
 {
     const int row = selectedRow(dialog);
@@ -217,7 +196,7 @@ void onExport(HWND dialog, LibraryDialogState& state)
     if (line.empty()) {
         return;
     }
-    const bool copied = putOnClipboard(dialog, line);
+    const bool copied = putClipboardText(dialog, line);
     const std::wstring text =
         (copied ? L"已复制到剪贴板。在命令提示符中运行这一行，程序未运行时也会按计划回放：\n\n"
                 : L"无法复制到剪贴板。在命令提示符中运行这一行，程序未运行时也会按计划回放：\n\n") +
