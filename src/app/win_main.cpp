@@ -174,14 +174,16 @@ void initCommonControls()
     InitCommonControlsEx(&controls);
 }
 
-// The settings and the update check live in the window's system menu.
+// Pausing a playback, the settings and the update check live in the window's system menu.
 void addSystemMenuItems(HWND window)
 {
     if (HMENU systemMenu = GetSystemMenu(window, FALSE)) {
         AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+        // Above the two earlier items, which stay the last two (the keyboard reaches them from
+        // the bottom).
+        AppendMenuW(systemMenu, MF_STRING | MF_GRAYED, IDM_PAUSE_PLAYBACK, L"暂停回放");
         AppendMenuW(systemMenu, MF_STRING, IDM_SETTINGS, L"设置(&S)...");
         AppendMenuW(systemMenu, MF_STRING, IDM_CHECK_UPDATE, L"在线更新(&U)...");
-        AppendMenuW(systemMenu, MF_STRING | MF_GRAYED, IDM_PAUSE_PLAYBACK, L"暂停回放");
     }
 }
 
