@@ -178,15 +178,18 @@ void initCommonControls()
     InitCommonControlsEx(&controls);
 }
 
-// The script library, the settings and the update check live in the window's system menu.
+// Pausing a playback, the script library, the settings and the update check live in the window's
+// system menu.
 void addSystemMenuItems(HWND window)
 {
     if (HMENU systemMenu = GetSystemMenu(window, FALSE)) {
         AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+        // Above the library, the settings and the update items, which stay the last three (the keyboard reaches them from
+        // the bottom).
+        AppendMenuW(systemMenu, MF_STRING | MF_GRAYED, IDM_PAUSE_PLAYBACK, L"暂停回放");
         AppendMenuW(systemMenu, MF_STRING, IDM_LIBRARY, L"脚本库(&L)...");
         AppendMenuW(systemMenu, MF_STRING, IDM_SETTINGS, L"设置(&S)...");
         AppendMenuW(systemMenu, MF_STRING, IDM_CHECK_UPDATE, L"在线更新(&U)...");
-        AppendMenuW(systemMenu, MF_STRING | MF_GRAYED, IDM_PAUSE_PLAYBACK, L"暂停回放");
     }
 }
 

@@ -425,7 +425,8 @@ TEST_F(E2e, TheSettingsDialogCapturesAChordFromARealKeyPressAndWritesTheFile)
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 3000));
     EXPECT_EQ(readFileBytes(settings.file()),
               "HOTKEY_RECORD=Ctrl+F11\r\nHOTKEY_RECORD_ALT=F7\r\nHOTKEY_STOP=F9\r\nSTOP_ON_USER_INPUT=0\r\n"
-              "FOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\n");
+              "FOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\nHOTKEY_PAUSE=F10\r\nTRAY_ICON=1\r\nMINIMIZE_TO_TRAY=0\r\n"
+              "PASS_GAP_SECONDS=0\r\n");
 
     // The chosen chord works at once.
     TargetWindow target;
