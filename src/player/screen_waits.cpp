@@ -198,11 +198,10 @@ ScreenWaitResult runScreenWait(const MacroEvent& step, int32_t stepIndex, const 
             screen.waiting(screen.context, stepIndex);
             told = true;
         }
-        // A costly look (a picture in a large area) spaces the looks out, within the latest time.
+        // A costly look (a picture in a large area, a slow screen) spaces the looks out.
         const double cost = now - lookStart;
-        double interval = cost / kLookShareOfTime;
-        interval = interval > kLatestLookSeconds - cost ? kLatestLookSeconds - cost : interval;
-        interval = interval < kLookIntervalSeconds ? kLookIntervalSeconds : interval;
+        const double interval =
+            cost / kLookShareOfTime > kLookIntervalSeconds ? cost / kLookShareOfTime : kLookIntervalSeconds;
         // The last look may come up to one interval after the time is up: never two looks closer.
         if (!restBeforeNextLook(clock, lookStart + interval, stopRequested)) {
             result.end = ScreenWaitEnd::Stopped;

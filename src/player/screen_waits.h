@@ -12,11 +12,10 @@
 #include "screen_match/screen_area.h"
 #include "script/macro_event.h"
 
-// Looks are at least this far apart (a change is seen within about twice this), and further
-// apart when a look costs much: a look takes at most a quarter of the time (the wait's share of
-// a core), as long as the next look still comes within kLatestLookMilliseconds of the last.
+// Looks are at least this far apart (a change is seen within 100 ms while a look costs at most
+// 20 ms), and further apart when a look costs more: looking takes at most a quarter of the time,
+// so a wait never takes more than a quarter of a core, however slow the screen is to copy.
 constexpr double kLookIntervalSeconds = 0.05;
-constexpr double kLatestLookSeconds = 0.1;
 constexpr double kLookShareOfTime = 0.25;
 
 // Whether a window of a table entry's program is there, and in front.

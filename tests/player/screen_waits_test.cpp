@@ -203,16 +203,17 @@ TEST(ScreenWaits, AStopEndsAWaitAtOnceAndCostlyLooksAreSpacedOut)
               ScreenWaitEnd::Stopped);
     EXPECT_LT(screen.time - start, 1.01);
 
-    // A look of 20 ms: 80 ms apart (a quarter of the time); of 40 ms: 60 ms, within 100 ms of the last.
-    for (const double cost : {0.02, 0.04}) {
+    // A look of 10 ms: 50 ms apart; of 20 ms: 80 ms (a quarter of the time); of 40 ms: 160 ms.
+    for (const double cost : {0.01, 0.02, 0.04}) {
         Screen slow;
         slow.lookCost = cost;
         runScreenWait(waitStep(EventKind::WaitColour, 10, 20, colour(false, 2)), 0, slow.clock(), slow.seam(), false,
                       slow.stop);
         ASSERT_GT(slow.looks.size(), 10u);
         const double gap = slow.looks[5] - slow.looks[4];
-        EXPECT_GE(gap, (cost == 0.02 ? 0.08 : 0.06) - 1e-9) << cost;
-        EXPECT_LE(gap, 0.1 + 0.006) << cost;
+        const double expected = cost < 0.0125 ? 0.05 : cost * 4;
+        EXPECT_GE(gap, expected - 1e-9) << cost;
+        EXPECT_LE(gap, expected + 0.006) << cost;
     }
 }
 
