@@ -140,7 +140,9 @@ void MainWindow::onClockChanged()
     }
     // Runs that came due meanwhile are missed (logged once); the others follow the new clock.
     onLibraryTimer();
-    applyLibrary();
+    library_.schedule =
+        startSchedules(library_.library.entries, currentUtcMilliseconds() / 1000, systemTimeZone()).state;
+    armLibraryTimer(earliestDue(library_.schedule));
 }
 
 void MainWindow::onEntryKey(WPARAM entry, LPARAM event)

@@ -36,10 +36,10 @@ DialogTemplate entryTemplate()
     dialog.add(kButtonClass, kEntryBrowse, L"浏览(&B)...", BS_PUSHBUTTON | WS_TABSTOP, 246, 28, 44, 14);
     dialog.add(kStaticClass, -1, L"按键(&K)：", SS_LEFT, 10, 49, 56, 10);
     dialog.add(kEditClass, kEntryKey, L"", field, 68, 46, 110, 14);
-    dialog.add(kStaticClass, -1, L"在框中按下按键；Backspace 表示不用", SS_LEFT, 182, 49, 108, 10);
+    dialog.add(kStaticClass, -1, L"在框中按下按键；Backspace 表示不用", SS_LEFT, 182, 45, 108, 20);
     dialog.add(kButtonClass, kEntryToggle, L"按一次开始，再按停止(&T)", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 68,
-               64, 110, 12);
-    dialog.add(kButtonClass, kEntryHeld, L"按住时回放(&H)", BS_AUTORADIOBUTTON, 182, 64, 108, 12);
+               66, 110, 12);
+    dialog.add(kButtonClass, kEntryHeld, L"按住时回放(&H)", BS_AUTORADIOBUTTON, 182, 66, 108, 12);
     dialog.add(kStaticClass, -1, L"次数(&L)：", SS_LEFT, 10, 84, 56, 10);
     dialog.add(kEditClass, kEntryLoops, L"", field | ES_NUMBER | WS_GROUP, 68, 82, 40, 14);
     dialog.add(kButtonClass, kEntryEndless, L"循环(&O)", box, 114, 83, 60, 12);
