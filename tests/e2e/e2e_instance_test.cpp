@@ -1,5 +1,6 @@
 // One recorder per session: later starts hand over to the running window, opening never loses a
 // recording, and a recording and an unattended playback never overlap.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -282,26 +283,35 @@ TEST_F(Instance, AStartWhileTheInstanceClosesOpensItsWindowOnceTheGuardIsFree)
     EXPECT_EQ(code, 0u);
 }
 
-// Each start right after the previous instance exited is the session's window: it shows its
-// window (never a hand-over to the instance that just went, nor nothing at all).
+// Twenty closes and starts in a row: each start comes as soon as the previous window is gone,
+// while that process may still be ending, and shows its window (never a hand-over to the instance
+// that is going, nor nothing at all).
 TEST_F(Instance, TwentyClosesAndStartsInARowEachOpenTheWindow)
 {
     const std::wstring appData = folderFor(L"appdata_instance_restarts");
     removeFileIfPresent(appData + L"\\ScriptRecorder\\error.log");
+    std::unique_ptr<ChildProcess> previous;
     for (int round = 1; round <= 20; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        ChildProcess app;
-        ASSERT_TRUE(app.start(appExe(), L"", {{L"LOCALAPPDATA", appData}})) << "CreateProcess err=" << GetLastError();
-        const HWND window = waitForTopLevel(app.id(), appClass, nullptr, 30000);
+        auto app = std::make_unique<ChildProcess>();
+        ASSERT_TRUE(app->start(appExe(), L"", {{L"LOCALAPPDATA", appData}})) << "CreateProcess err=" << GetLastError();
+        const HWND window = waitForTopLevel(app->id(), appClass, nullptr, 30000);
         DWORD code = 1234;
-        const bool ended = app.waitForExit(0, code);
+        const bool ended = app->waitForExit(0, code);
         ASSERT_NE(window, nullptr) << (ended ? "ended with code " + std::to_string(code) : std::string("still running"))
                                    << "; log:\n"
                                    << logOf(appData);
+        if (previous != nullptr) {
+            ASSERT_TRUE(previous->waitForExit(15000, code));
+            EXPECT_EQ(code, 0u);
+        }
         ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
-        ASSERT_TRUE(app.waitForExit(15000, code));
-        EXPECT_EQ(code, 0u);
+        ASSERT_TRUE(waitUntil([&] { return !IsWindow(window); }, 15000));
+        previous = std::move(app);
     }
+    DWORD code = 1234;
+    ASSERT_TRUE(previous->waitForExit(15000, code));
+    EXPECT_EQ(code, 0u);
 }
 
 }  // namespace
