@@ -110,11 +110,6 @@ bool ScriptDocument::insertContents(size_t at, ScriptContents&& added)
     return edited(history_.insertEvents(contents_.events, at, std::move(added.events)));
 }
 
-int32_t ScriptDocument::adoptWindow(const WindowIdentity& identity)
-{
-    return internWindow(contents_.windows, identity);
-}
-
 bool ScriptDocument::moveRanges(const std::vector<EventRange>& ranges, bool up, std::vector<EventRange>& selection)
 {
     return edited(history_.moveRanges(contents_.events, ranges, up, selection));

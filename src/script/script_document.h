@@ -70,8 +70,6 @@ public:
     // The steps of another script (a pasted block, a script file) go in at position at with
     // their windows, which join the document's table (the same window is one entry).
     bool insertContents(size_t at, ScriptContents&& added);
-    // The index of a window in the document's table, added when new (the table only grows).
-    int32_t adoptWindow(const WindowIdentity& identity);
     // selection: where the moved rows (and any that could not move) stand afterwards.
     bool moveRanges(const std::vector<EventRange>& ranges, bool up, std::vector<EventRange>& selection);
     // The events of the ranges with the document's window table: what a copy takes along (a

@@ -353,7 +353,7 @@ void MainWindow::editPositionStep(size_t row)
     }
     EventWindow place = point.place;
     if (point.picked) {
-        place.index = document_.adoptWindow(point.identity);
+        place.index = document_.windowIndexFor(point.identity);
     }
     StepChange change = positionChange(document_.events(), row, point.x, point.y, point.picked ? &place : nullptr);
     const size_t first = change.ranges.front().first;
