@@ -205,7 +205,7 @@ PlaybackEnd playScreenWait(PlaybackRun& run, size_t index, double& target)
     }
     const double waitStart = seams.clock.now(seams.clock.context);
     const ScreenWaitResult waited = runScreenWait(step, static_cast<int32_t>(index), seams.clock, seams.screen,
-                                                  run.job.followWindows, run.stopRequested);
+                                                  run.job.followWindows, run.stopRequested, seams.pause);
     target += seams.clock.now(seams.clock.context) - waitStart;
     switch (waited.end) {
     case ScreenWaitEnd::Stopped: return PlaybackEnd::Stopped;

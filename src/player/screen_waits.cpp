@@ -152,27 +152,32 @@ ScreenRect screenWaitArea(const MacroEvent& step, const ScreenSeam& screen, bool
     return desktop;
 }
 
-bool restBeforeNextLook(const PlaybackClockSeam& clock, double lookAt, const std::atomic<bool>& stopRequested)
+bool restBeforeNextLook(const PlaybackClockSeam& clock, double lookAt, const std::atomic<bool>& stopRequested,
+                        PauseGate* pause, double& pausedSeconds)
 {
-    // The pause of a replay is to hold here too, between two looks.
     do {
-        if (stopRequested.load()) {
+        // A refusal to press held input again shows at the next injection.
+        const PauseHold held = holdIfPaused(pause);
+        if (stopRequested.load() || held.stopped) {
             return false;
         }
+        pausedSeconds += held.pausedSeconds;
+        lookAt += held.pausedSeconds;
         clock.sleepMilliseconds(clock.context, kRestStepMilliseconds);
     } while (clock.now(clock.context) < lookAt);
     return !stopRequested.load();
 }
 
 ScreenWaitResult runScreenWait(const MacroEvent& step, int32_t stepIndex, const PlaybackClockSeam& clock,
-                               const ScreenSeam& screen, bool followWindows, const std::atomic<bool>& stopRequested)
+                               const ScreenSeam& screen, bool followWindows, const std::atomic<bool>& stopRequested,
+                               PauseGate* pause)
 {
     ScreenWaitResult result;
     if (step.wait == nullptr) {
         return result;
     }
     const ScreenWait& wait = *step.wait;
-    const double start = clock.now(clock.context);
+    double start = clock.now(clock.context);  // moved on by the time paused
     ScreenLook look(step, screen, followWindows);
     bool told = false;
     for (;;) {
@@ -203,7 +208,7 @@ ScreenWaitResult runScreenWait(const MacroEvent& step, int32_t stepIndex, const 
         const double interval =
             cost / kLookShareOfTime > kLookIntervalSeconds ? cost / kLookShareOfTime : kLookIntervalSeconds;
         // The last look may come up to one interval after the time is up: never two looks closer.
-        if (!restBeforeNextLook(clock, lookStart + interval, stopRequested)) {
+        if (!restBeforeNextLook(clock, lookStart + interval, stopRequested, pause, start)) {
             result.end = ScreenWaitEnd::Stopped;
             break;
         }

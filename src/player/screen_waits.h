@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "player/pause_gate.h"
 #include "player/playback_clock.h"
 #include "screen_match/pixels.h"
 #include "screen_match/screen_area.h"
@@ -56,10 +57,13 @@ struct ScreenWaitResult {
 ScreenRect screenWaitArea(const MacroEvent& step, const ScreenSeam& screen, bool followWindows);
 
 // The rest between two looks: false when a stop came (looked at every few milliseconds).
-// Every wait of a wait step passes here between its looks.
-bool restBeforeNextLook(const PlaybackClockSeam& clock, double lookAt, const std::atomic<bool>& stopRequested);
+// Every wait of a wait step passes here between its looks. A pause (pause may be null) holds it;
+// pausedSeconds grows by the time paused, which the step's time does not count.
+bool restBeforeNextLook(const PlaybackClockSeam& clock, double lookAt, const std::atomic<bool>& stopRequested,
+                        PauseGate* pause, double& pausedSeconds);
 
 // Runs the wait of one wait step: looks at once, then again until what it waits for is there,
 // a stop is requested, or the step's time is up.
 ScreenWaitResult runScreenWait(const MacroEvent& step, int32_t stepIndex, const PlaybackClockSeam& clock,
-                               const ScreenSeam& screen, bool followWindows, const std::atomic<bool>& stopRequested);
+                               const ScreenSeam& screen, bool followWindows, const std::atomic<bool>& stopRequested,
+                               PauseGate* pause = nullptr);

@@ -20,8 +20,6 @@
 
 namespace {
 
-void noScheduleNotice(HWND, const std::wstring&) {}
-
 // Lets the modifier keys go that the user holds with a held-mode entry's key: the replay types
 // as if they were up (the hook keeps their repeats from pressing them again).
 void releaseModifierKeys(uint32_t modifierKeys)
@@ -63,7 +61,7 @@ std::wstring entryName(const LibraryEntry& entry)
 
 }  // namespace
 
-ScheduleRefusalFn scheduleRefusalSeam = &noScheduleNotice;
+ScheduleRefusalFn scheduleRefusalSeam = &showTrayBalloon;
 
 void MainWindow::useLibrary()
 {

@@ -23,7 +23,7 @@ struct LibraryRuns {
 };
 
 // Tells the user that a scheduled run was refused (another replay or a recording was on). The
-// notification-area icon shows it as a balloon; until there is one, only the log says it.
+// notification-area icon shows it as a balloon (when the icon is on; the log says it always).
 using ScheduleRefusalFn = void (*)(HWND window, const std::wstring& text);
 extern ScheduleRefusalFn scheduleRefusalSeam;
 

@@ -98,6 +98,7 @@ void MainWindow::runTrayCommand(TrayCommand command)
             stopPlaybackCommand();
         }
         break;
+    case TrayCommand::Library: libraryCommand(); break;
     case TrayCommand::ShowWindow: showFromTray(); break;
     case TrayCommand::Exit: PostMessageW(window_, WM_CLOSE, 0, 0); break;
     case TrayCommand::Separator: break;

@@ -163,6 +163,22 @@ std::optional<TrayCommand> TrayIcon::runMenu(int x, int y) const
     return look_.menu[chosen - 1].command;
 }
 
+void showTrayBalloon(HWND owner, const std::wstring& text)
+{
+    if (owner == nullptr || shownIconOwner.load() != owner) {
+        return;
+    }
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_INFO;
+    data.dwInfoFlags = NIIF_WARNING;
+    lstrcpynW(data.szInfoTitle, L"岚溪脚本录制软件", ARRAYSIZE(data.szInfoTitle));
+    lstrcpynW(data.szInfo, text.c_str(), ARRAYSIZE(data.szInfo));
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
 void removeTrayIconAfterCrash()
 {
     HWND owner = shownIconOwner.exchange(nullptr);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <windows.h>
 
 #include "base/win_owners.h"
@@ -47,6 +48,9 @@ private:
     TrayState iconState_ = TrayState::Idle;
     int iconSize_ = 0;
 };
+
+// A balloon from the window's icon, if it shows one (a scheduled run that was refused).
+void showTrayBalloon(HWND owner, const std::wstring& text);
 
 // The crash path: removes the icon of the process, if one is shown, without touching the heap.
 void removeTrayIconAfterCrash();

@@ -93,6 +93,7 @@ TrayLook deriveTrayLook(const WindowFacts& facts, const std::wstring& status, co
                  item(facts, TrayCommand::Resume, L"继续", WindowCommand::ResumePlayback),
                  item(facts, TrayCommand::StopPlayback, L"停止", WindowCommand::StopPlayback),
                  separator,
+                 TrayMenuItem{TrayCommand::Library, L"脚本库...", true},
                  TrayMenuItem{TrayCommand::ShowWindow, L"显示窗口", true},
                  TrayMenuItem{TrayCommand::Exit, L"退出", true}};
     return look;

@@ -10,7 +10,7 @@
 
 enum class TrayState { Idle, Recording, Playing, Paused };
 
-enum class TrayCommand { Record, StopRecording, Play, Pause, Resume, StopPlayback, ShowWindow, Exit, Separator };
+enum class TrayCommand { Record, StopRecording, Play, Pause, Resume, StopPlayback, Library, ShowWindow, Exit, Separator };
 
 struct TrayMenuItem {
     TrayCommand command = TrayCommand::Separator;

@@ -27,6 +27,7 @@ TEST(KeyClash, RefusalsNameTheReason)
 {
     HotkeyChords program;
     program.stop = chord("Ctrl+F9");
+    program.pause = chord("Pause");
     const std::vector<OwnKey> own = ownKeysOf(program);
     const std::vector<LibraryEntry> entries = {entryWithKey("晨报", "Ctrl+Alt+1"), entryWithKey("周报", "F10")};
     struct Case {
@@ -39,6 +40,7 @@ TEST(KeyClash, RefusalsNameTheReason)
         {"Shift+F7", 2, "与备用录制键（F7）冲突"},
         {"F9", 2, "与停止键（Ctrl+F9）冲突"},  // a key without modifiers would take Ctrl+F9
         {"Alt+F9", 2, ""},
+        {"Ctrl+Pause", 2, "与暂停键（Pause）冲突"},
         {"Ctrl+Alt+1", 2, "与脚本库中「晨报」的按键（Ctrl+Alt+1）冲突"},
         {"Ctrl+Alt+1", 0, ""},  // its own key
         {"Shift+F10", 2, "「周报」"},

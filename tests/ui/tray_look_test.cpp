@@ -40,12 +40,12 @@ TEST(TrayLook, TheStateAndTheMenuFollowTheWindowsFacts)
         TrayState state;
         const wchar_t* enabled;
     } cases[] = {
-        {facts(Activity::Idle, 0, false), false, TrayState::Idle, L"录制|显示窗口|退出"},
-        {facts(Activity::Idle, 3, false), false, TrayState::Idle, L"录制|回放|显示窗口|退出"},
-        {facts(Activity::Recording, 3, false), false, TrayState::Recording, L"停止录制|显示窗口|退出"},
-        {facts(Activity::Playing, 3, false), false, TrayState::Playing, L"暂停|停止|显示窗口|退出"},
-        {facts(Activity::Playing, 3, true), false, TrayState::Paused, L"继续|停止|显示窗口|退出"},
-        {facts(Activity::Loading, 3, false), false, TrayState::Idle, L"显示窗口|退出"},
+        {facts(Activity::Idle, 0, false), false, TrayState::Idle, L"录制|脚本库...|显示窗口|退出"},
+        {facts(Activity::Idle, 3, false), false, TrayState::Idle, L"录制|回放|脚本库...|显示窗口|退出"},
+        {facts(Activity::Recording, 3, false), false, TrayState::Recording, L"停止录制|脚本库...|显示窗口|退出"},
+        {facts(Activity::Playing, 3, false), false, TrayState::Playing, L"暂停|停止|脚本库...|显示窗口|退出"},
+        {facts(Activity::Playing, 3, true), false, TrayState::Paused, L"继续|停止|脚本库...|显示窗口|退出"},
+        {facts(Activity::Loading, 3, false), false, TrayState::Idle, L"脚本库...|显示窗口|退出"},
         {facts(Activity::Playing, 3, false), true, TrayState::Playing, L"暂停|停止"},
         {facts(Activity::Playing, 3, true), true, TrayState::Paused, L"继续|停止"},
         {facts(Activity::Idle, 3, false), true, TrayState::Idle, L""},
