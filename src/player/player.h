@@ -41,6 +41,8 @@ public:
     // The entry of the current (or last) playback's window table that a WM_APP_WINDOW_WAIT or a
     // WindowMissing end names; false for an index outside it. User-interface thread.
     bool playbackWindow(int32_t index, WindowIdentity& identity) const;
+    // What kept the input from the window that a WindowMissing end names (Missing: none came).
+    WindowProblem windowProblem() const;
 
 private:
     void playbackThread(PlaybackJob job);
@@ -54,4 +56,5 @@ private:
     HeldInput held_;
     // Written by startPlayback while no playback runs, read by the playback thread.
     std::vector<WindowIdentity> windows_;
+    std::atomic<WindowProblem> windowProblem_{WindowProblem::None};
 };

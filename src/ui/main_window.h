@@ -94,6 +94,8 @@ public:
     enum class PlaybackOutcome { None, Completed, Stopped, Refused, WindowMissing };
     // How the unattended playback ended (None while it runs or when there was none).
     PlaybackOutcome unattendedOutcome() const { return outcome_; }
+    // Why the last playback did not complete, for the caller's console ("" when it completed).
+    const std::wstring& playbackEndText() const { return endText_; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -233,6 +235,7 @@ private:
     std::wstring stopKeyName_ = L"F9";
     bool unattended_ = false;
     PlaybackOutcome outcome_ = PlaybackOutcome::None;
+    std::wstring endText_;
     // An unattended playback's own choice about following windows (the command line's).
     std::optional<bool> unattendedFollow_;
     int unattendedWindowWait_ = 0;
