@@ -9,19 +9,11 @@ namespace {
 
 // How long a window may take to answer WM_NULL before it counts as not responding for now; a
 // wait asks again at its next look.
-constexpr UINT kRespondMilliseconds = 50;
+constexpr UINT kRespondMilliseconds = 100;
 
 HWND handleOf(uintptr_t window)
 {
     return reinterpret_cast<HWND>(window);
-}
-
-BOOL CALLBACK collectVisible(HWND window, LPARAM context)
-{
-    if (IsWindowVisible(window)) {
-        reinterpret_cast<std::vector<uintptr_t>*>(context)->push_back(reinterpret_cast<uintptr_t>(window));
-    }
-    return TRUE;
 }
 
 std::string lowerFileName(const std::string& name)
@@ -67,9 +59,16 @@ DesktopSeam WindowFinder::desktopSeam(WindowFinder* finder)
 {
     DesktopSeam seam;
     seam.context = finder;
-    seam.topWindows = [](void*, std::vector<uintptr_t>& windows) {
-        // EnumWindows walks the top-level windows topmost first.
-        EnumWindows(collectVisible, reinterpret_cast<LPARAM>(&windows));
+    seam.topWindows = [](void*, const std::string& windowClass, std::vector<uintptr_t>& windows) {
+        // FindWindowExW walks the top-level windows of the class topmost first, without asking
+        // about every other window of the desktop.
+        const std::wstring name = utf8ToWide(windowClass);
+        HWND window = nullptr;
+        while ((window = FindWindowExW(nullptr, window, name.c_str(), nullptr)) != nullptr) {
+            if (IsWindowVisible(window)) {
+                windows.push_back(reinterpret_cast<uintptr_t>(window));
+            }
+        }
     };
     seam.programOf = [](void* context, uintptr_t window, std::string& exe, std::string& windowClass) {
         WindowFactsCache& facts = static_cast<WindowFinder*>(context)->facts_;

@@ -1,7 +1,7 @@
 #pragma once
 // The desktop for a playback that follows windows: fills the rules of window_target.h from the
 // system, on the playback thread. The only message it sends to another program is WM_NULL, to see
-// whether it responds, with a short time-out that a hung program ends at once; a minimised match
+// whether it responds, with a time-out of 100 ms that a hung program ends at once; a minimised match
 // is restored with ShowWindowAsync and a covered one brought forward with SetForegroundWindow,
 // neither of which waits on the window's program.
 

@@ -85,7 +85,7 @@ bool WindowTargets::candidatesOf(const WindowIdentity& wanted, std::vector<uintp
                                  std::vector<WindowCandidate>& candidates)
 {
     std::vector<uintptr_t> all;
-    desktop_.topWindows(desktop_.context, all);
+    desktop_.topWindows(desktop_.context, wanted.windowClass, all);
     std::string exe;
     std::string windowClass;
     for (uintptr_t window : all) {

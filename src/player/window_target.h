@@ -49,8 +49,8 @@ WindowChoice chooseWindow(const WindowIdentity& wanted, const std::vector<Window
 // The desktop as the rules ask about it; a window is a number that stands for its handle (0: none).
 struct DesktopSeam {
     void* context = nullptr;
-    // The visible top-level windows, topmost first.
-    void (*topWindows)(void* context, std::vector<uintptr_t>& windows) = nullptr;
+    // The visible top-level windows of a class, topmost first.
+    void (*topWindows)(void* context, const std::string& windowClass, std::vector<uintptr_t>& windows) = nullptr;
     // The executable name (lower case, "" when unknown) and class of a window; false when it is gone.
     bool (*programOf)(void* context, uintptr_t window, std::string& exe, std::string& windowClass) = nullptr;
     // Its title, minimised state, place and frame; false when it is gone.

@@ -50,9 +50,11 @@ struct FakeDesktop {
     {
         DesktopSeam s;
         s.context = this;
-        s.topWindows = [](void* c, std::vector<uintptr_t>& out) {
+        s.topWindows = [](void* c, const std::string& windowClass, std::vector<uintptr_t>& out) {
             for (const FakeWindow& w : of(c).windows) {
-                out.push_back(w.id);
+                if (w.windowClass == windowClass) {
+                    out.push_back(w.id);
+                }
             }
         };
         s.programOf = [](void* c, uintptr_t n, std::string& exe, std::string& windowClass) {
