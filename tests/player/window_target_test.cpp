@@ -3,6 +3,7 @@
 // responding or hung, monitors, and a front that some windows cannot be lifted over.
 #include "player/window_target.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,106 +20,82 @@ struct FakeWindow {
     bool minimised = false;
     bool hung = false;
     bool onTop = false;  // stays always on top: the front cannot be lifted over it
-    uintptr_t id = 0;    // given by the desktop: its place in the first z-order, from 1
 };
 
-// Windows topmost first.
+// Window n is windows[n - 1]; at first topmost first. One monitor of 1280 x 1024.
 struct FakeDesktop {
     explicit FakeDesktop(std::vector<FakeWindow> all) : windows(std::move(all))
     {
         for (size_t i = 0; i < windows.size(); ++i) {
-            windows[i].id = i + 1;
+            order.push_back(i + 1);
         }
     }
     std::vector<FakeWindow> windows;
-    std::vector<ScreenRect> monitors{{0, 0, 1280, 1024}};
-    uintptr_t front = 1;  // the foreground window
+    std::vector<uintptr_t> order;  // topmost first
+    uintptr_t front = 1;           // the foreground window
     std::vector<std::string> asked;
 
     static FakeDesktop& of(void* context) { return *static_cast<FakeDesktop*>(context); }
-    FakeWindow* window(uintptr_t id)
-    {
-        for (FakeWindow& w : windows) {
-            if (w.id == id) {
-                return &w;
-            }
-        }
-        return nullptr;
-    }
+    static FakeWindow& at(void* context, uintptr_t n) { return of(context).windows[n - 1]; }
 
     DesktopSeam seam()
     {
         DesktopSeam s;
         s.context = this;
         s.topWindows = [](void* c, const std::string& windowClass, std::vector<uintptr_t>& out) {
-            for (const FakeWindow& w : of(c).windows) {
-                if (w.windowClass == windowClass) {
-                    out.push_back(w.id);
+            for (uintptr_t n : of(c).order) {
+                if (at(c, n).windowClass == windowClass) {
+                    out.push_back(n);
                 }
             }
         };
         s.programOf = [](void* c, uintptr_t n, std::string& exe, std::string& windowClass) {
-            const FakeWindow* w = of(c).window(n);
-            if (w != nullptr) {
-                exe = w->exe;
-                windowClass = w->windowClass;
-            }
-            return w != nullptr;
+            exe = at(c, n).exe;
+            windowClass = at(c, n).windowClass;
+            return true;
         };
         s.stateOf = [](void* c, uintptr_t n, WindowCandidate& state) {
-            const FakeWindow* w = of(c).window(n);
-            if (w != nullptr) {
-                // The client area starts 8 right of and 30 below the frame's corner.
-                state = WindowCandidate{w->title, w->minimised, WindowPlace{w->frame.left + 8, w->frame.top + 30, 96},
-                                        w->frame};
-            }
-            return w != nullptr;
+            const FakeWindow& w = at(c, n);  // the client area starts 8 right of and 30 below the frame's corner
+            state = WindowCandidate{w.title, w.minimised, WindowPlace{w.frame.left + 8, w.frame.top + 30, 96}, w.frame};
+            return true;
         };
         s.foreground = [](void* c) { return of(c).front; };
         s.topLevelAt = [](void* c, int32_t x, int32_t y) -> uintptr_t {
-            for (const FakeWindow& w : of(c).windows) {
-                if (!w.minimised && rectHolds(w.frame, x, y)) {
-                    return w.id;
+            for (uintptr_t n : of(c).order) {
+                if (!at(c, n).minimised && rectHolds(at(c, n).frame, x, y)) {
+                    return n;
                 }
             }
             return 0;
         };
-        s.onMonitor = [](void* c, int32_t x, int32_t y) {
-            for (const ScreenRect& m : of(c).monitors) {
-                if (rectHolds(m, x, y)) {
-                    return true;
-                }
-            }
-            return false;
-        };
-        s.responding = [](void* c, uintptr_t n) { return !of(c).window(n)->hung; };
+        s.onMonitor = [](void*, int32_t x, int32_t y) { return rectHolds(ScreenRect{0, 0, 1280, 1024}, x, y); };
+        s.responding = [](void* c, uintptr_t n) { return !at(c, n).hung; };
         s.restore = [](void* c, uintptr_t n) {
             of(c).asked.push_back("restore " + std::to_string(n));
-            of(c).window(n)->minimised = false;
+            at(c, n).minimised = false;
         };
         s.bringToFront = [](void* c, uintptr_t n) {
             FakeDesktop& d = of(c);
             d.asked.push_back("front " + std::to_string(n));
-            // Lifted above every window but those that stay on top.
-            size_t to = 0;
-            while (to < d.windows.size() && d.windows[to].onTop) {
+            d.order.erase(std::find(d.order.begin(), d.order.end(), n));
+            auto to = d.order.begin();  // above every window but those that stay on top
+            while (to != d.order.end() && at(c, *to).onTop) {
                 ++to;
             }
-            const FakeWindow lifted = *d.window(n);
-            d.windows.erase(d.windows.begin() + (d.window(n) - d.windows.data()));
-            d.windows.insert(d.windows.begin() + static_cast<std::ptrdiff_t>(to), lifted);
+            d.order.insert(to, n);
             d.front = n;
         };
         return s;
     }
 };
 
-FakeWindow doc(const char* title, ScreenRect frame, bool minimised = false)
+FakeWindow doc(const char* title, ScreenRect frame, bool minimised = false, bool hung = false)
 {
     FakeWindow w;
     w.title = title;
     w.frame = frame;
     w.minimised = minimised;
+    w.hung = hung;
     return w;
 }
 
@@ -156,12 +133,8 @@ TEST(WindowTarget, ChoiceTakesTitleThenShownThenRecordedPlaceThenTopmost)
 {
     const WindowIdentity wanted{"x.exe", "X", "doc"};
     const WindowOrigin at{108, 130};
-    auto shown = [](const char* title, int32_t x = 0) {
-        return WindowCandidate{title, false, WindowPlace{x, 130, 96}, ScreenRect{}};
-    };
-    auto minimised = [](const char* title) {
-        return WindowCandidate{title, true, WindowPlace{-32000, -32000, 96}, {}};
-    };
+    auto shown = [](const char* title, int32_t x = 0) { return WindowCandidate{title, false, {x, 130, 96}, {}}; };
+    auto minimised = [](const char* title) { return WindowCandidate{title, true, {-32000, -32000, 96}, {}}; };
     struct Case {
         const char* name;
         std::vector<WindowCandidate> candidates;  // topmost first
@@ -188,110 +161,50 @@ TEST(WindowTarget, ChoiceTakesTitleThenShownThenRecordedPlaceThenTopmost)
     }
 }
 
-// A click at a screen point into the window recorded as "Beta" of editor.exe, on desktops that
-// make it hard: what the first check finds, what the system was asked, and what a second
-// check (after the asks took effect) finds.
+// A click at a screen point into the window recorded as "Beta" of editor.exe (in capitals in the
+// script), on desktops that make it hard: what the look and the first check find, what the system
+// was asked, and what a look and check after the asks took effect find.
 TEST(WindowTarget, ClickPointMustBelongToTheChosenWindowOnAMonitor)
 {
-    const ScreenRect betaFrame{100, 100, 500, 400};
+    using P = WindowProblem;
+    const ScreenRect at{100, 100, 500, 400};
+    const FakeWindow beta = doc("Beta", at);
+    const std::vector<FakeWindow> alone{beta}, sameProgramOver{doc("Alpha", {150, 150, 600, 500}), beta},
+        otherOver{other("chat.exe", {0, 0, 300, 300}), beta},
+        onTopOver{other("clock.exe", {150, 150, 300, 300}, true), beta},
+        besideOther{doc("Alpha", {300, 300, 600, 500}), beta},
+        offScreen{doc("Beta", {2000, 100, 2400, 400}), other("chat.exe", {0, 0, 1280, 1024})},
+        partlyOff{doc("Beta", {1100, 100, 1500, 400})}, small{doc("Beta", {100, 100, 200, 150})},
+        minimisedBeta{doc("Alpha", {600, 100, 1000, 400}), doc("Beta", at, true)}, hung{doc("Beta", at, false, true)},
+        noProgram{other("chat.exe", at)};
     struct Case {
         const char* name;
         std::vector<FakeWindow> windows;
         int32_t x, y;
-        WindowProblem look;
-        WindowProblem first;
+        P look, first;
         std::vector<std::string> asked;
-        WindowProblem second;
+        P second;
     };
     const Case cases[] = {
-        {"visible: at once",
-         {doc("Beta", betaFrame)},
+        {"visible: at once", alone, 200, 200, P::None, P::None, {}, P::None},
+        {"under a document of the program", sameProgramOver, 200, 200, P::None, P::Covered, {"front 2"}, P::None},
+        {"under another program's window", otherOver, 200, 200, P::None, P::Covered, {"front 2"}, P::None},
+        {"under one that stays on top", onTopOver, 200, 200, P::None, P::Covered, {"front 2"}, P::Covered},
+        {"covered elsewhere, not at the point", besideOther, 200, 200, P::None, P::None, {}, P::None},
+        {"wholly off every monitor", offScreen, 2100, 200, P::None, P::OffScreen, {}, P::OffScreen},
+        {"partly off: a point off the screen", partlyOff, 1300, 200, P::None, P::OffScreen, {}, P::OffScreen},
+        {"partly off: a point on the screen", partlyOff, 1200, 200, P::None, P::None, {}, P::None},
+        {"beyond a window that became smaller", small, 300, 300, P::None, P::OutsideWindow, {}, P::OutsideWindow},
+        {"minimised, beside Alpha: restored",
+         minimisedBeta,
          200,
          200,
-         WindowProblem::None,
-         WindowProblem::None,
-         {},
-         WindowProblem::None},
-        {"covered by a document of the same program: brought to the front",
-         {doc("Alpha", {150, 150, 600, 500}), doc("Beta", betaFrame)},
-         200,
-         200,
-         WindowProblem::None,
-         WindowProblem::Covered,
-         {"front 2"},
-         WindowProblem::None},
-        {"covered by another program's window",
-         {other("chat.exe", {0, 0, 300, 300}), doc("Beta", betaFrame)},
-         200,
-         200,
-         WindowProblem::None,
-         WindowProblem::Covered,
-         {"front 2"},
-         WindowProblem::None},
-        {"covered by a window that stays on top: asked once, still covered",
-         {other("clock.exe", {150, 150, 300, 300}, true), doc("Beta", betaFrame)},
-         200,
-         200,
-         WindowProblem::None,
-         WindowProblem::Covered,
-         {"front 2"},
-         WindowProblem::Covered},
-        {"covered elsewhere, not at the point: nothing asked",
-         {doc("Alpha", {300, 300, 600, 500}), doc("Beta", betaFrame)},
-         200,
-         200,
-         WindowProblem::None,
-         WindowProblem::None,
-         {},
-         WindowProblem::None},
-        {"wholly off every monitor",
-         {doc("Beta", {2000, 100, 2400, 400}), other("chat.exe", {0, 0, 1280, 1024})},
-         2100,
-         200,
-         WindowProblem::None,
-         WindowProblem::OffScreen,
-         {},
-         WindowProblem::OffScreen},
-        {"partly off: a point off the screen",
-         {doc("Beta", {1100, 100, 1500, 400})},
-         1300,
-         200,
-         WindowProblem::None,
-         WindowProblem::OffScreen,
-         {},
-         WindowProblem::OffScreen},
-        {"partly off: a point on the screen",
-         {doc("Beta", {1100, 100, 1500, 400})},
-         1200,
-         200,
-         WindowProblem::None,
-         WindowProblem::None,
-         {},
-         WindowProblem::None},
-        {"point beyond a window that became smaller",
-         {doc("Beta", {100, 100, 200, 150})},
-         300,
-         300,
-         WindowProblem::None,
-         WindowProblem::OutsideWindow,
-         {},
-         WindowProblem::OutsideWindow},
-        {"minimised Beta beside a shown Alpha: Beta is restored",
-         {doc("Alpha", {600, 100, 1000, 400}), doc("Beta", betaFrame, true)},
-         200,
-         200,
-         WindowProblem::Minimised,
-         WindowProblem::Missing,
+         P::Minimised,
+         P::Missing,
          {"restore 2"},
-         WindowProblem::None},
-        {"no window of the program",
-         {other("chat.exe", betaFrame)},
-         200,
-         200,
-         WindowProblem::Missing,
-         WindowProblem::Missing,
-         {},
-         WindowProblem::Missing},
+         P::None},
+        {"hung: nothing goes to it", hung, 200, 200, P::Hung, P::Hung, {}, P::Hung},
+        {"no window of the program", noProgram, 200, 200, P::Missing, P::Missing, {}, P::Missing},
     };
     for (const Case& c : cases) {
         FakeDesktop desktop(c.windows);
@@ -307,55 +220,27 @@ TEST(WindowTarget, ClickPointMustBelongToTheChosenWindowOnAMonitor)
     }
 }
 
-TEST(WindowTarget, TwinWindowsEachGetTheClicksRecordedAtTheirPlace)
-{
-    FakeDesktop desktop({doc("Doc", {600, 100, 1000, 400}), doc("Doc", {100, 100, 500, 400})});
-    const std::vector<WindowIdentity> table{{"editor.exe", "Doc", "Doc"}};
-    WindowTargets targets(table, desktop.seam());
-    for (const int32_t left : {100, 600}) {
-        const WindowOrigin recorded{left + 8, 130};
-        WindowPlace place;
-        ASSERT_EQ(targets.look(0, &recorded, place), WindowProblem::None);
-        EXPECT_EQ(place.originX, left + 8);
-        EXPECT_EQ(targets.checkPoint(0, left + 50, 200), WindowProblem::None);
-    }
-}
-
-TEST(WindowTarget, HungWindowKeepsClicksAndKeysAway)
-{
-    FakeDesktop desktop({doc("Beta", {100, 100, 500, 400})});
-    desktop.windows[0].hung = true;
-    const std::vector<WindowIdentity> table{{"editor.exe", "Doc", "Beta"}};
-    WindowTargets targets(table, desktop.seam());
-    WindowPlace place;
-    EXPECT_EQ(targets.look(0, nullptr, place), WindowProblem::Hung);
-    EXPECT_EQ(targets.checkPoint(0, 200, 200), WindowProblem::Hung);
-    EXPECT_EQ(targets.checkFront(0), WindowProblem::Hung);
-    EXPECT_TRUE(desktop.asked.empty());
-    EXPECT_STREQ(windowProblemText(WindowProblem::Hung), L"窗口无响应");
-}
-
-TEST(WindowTarget, KeysNeedTheWindowOfTheSameTitleInFront)
+TEST(WindowTarget, KeysNeedTheWindowOfTheSameTitleInFrontAndResponding)
 {
     struct Case {
         const char* name;
-        std::vector<FakeWindow> windows;
-        uintptr_t front;
+        std::vector<FakeWindow> windows;  // the first is in front
         WindowProblem problem;
     };
     const Case cases[] = {
-        {"Beta in front", {doc("Beta", {}), doc("Alpha", {})}, 1, WindowProblem::None},
-        {"Alpha of the same program in front", {doc("Alpha", {}), doc("Beta", {})}, 1, WindowProblem::NotInFront},
-        {"Alpha in front, no Beta", {doc("Alpha", {})}, 1, WindowProblem::Missing},
-        {"another program in front", {other("chat.exe", {}), doc("Beta", {})}, 1, WindowProblem::NotInFront},
+        {"Beta in front", {doc("Beta", {}), doc("Alpha", {})}, WindowProblem::None},
+        {"Alpha of the same program in front", {doc("Alpha", {}), doc("Beta", {})}, WindowProblem::NotInFront},
+        {"Alpha in front, no Beta", {doc("Alpha", {})}, WindowProblem::Missing},
+        {"another program in front", {other("chat.exe", {}), doc("Beta", {})}, WindowProblem::NotInFront},
+        {"Beta in front, hung", {doc("Beta", {}, false, true)}, WindowProblem::Hung},
     };
     for (const Case& c : cases) {
         FakeDesktop desktop(c.windows);
-        desktop.front = c.front;
         const std::vector<WindowIdentity> table{{"editor.exe", "Doc", "Beta"}};
         WindowTargets targets(table, desktop.seam());
         EXPECT_EQ(targets.checkFront(0), c.problem) << c.name;
     }
+    EXPECT_STREQ(windowProblemText(WindowProblem::Hung), L"窗口无响应");
 }
 
 }  // namespace
