@@ -400,16 +400,16 @@ TEST_F(PlayerTest, APlaybackTellsWhereItPutsTheCursor)
     MacroEvent second = event(EventKind::Move, 0.01);
     second.x = 430;
     second.y = 440;
-    // The press of a click places the cursor too; the long wait keeps the playback running.
+    // The press and the release of a click place the cursor too; the long wait keeps the playback running.
     ASSERT_TRUE(player_.startPlayback({first, second, click(MouseButton::Right, true, 450, 460, 0.01),
-                                       click(MouseButton::Right, false, 0, 0), event(EventKind::Move, 30.0)},
+                                       click(MouseButton::Right, false, 470, 480), event(EventKind::Move, 30.0)},
                                       1.0, false, 1, false));
-    ASSERT_TRUE(pumpMessagesUntil([&] { return pointer.read().lastX == 450; }, 5000));
+    ASSERT_TRUE(pumpMessagesUntil([&] { return pointer.read().lastX == 470; }, 5000));
     const PlaybackPointer::Places places = pointer.read();
     EXPECT_TRUE(places.active);
-    EXPECT_EQ(places.lastY, 460);
-    EXPECT_EQ(places.previousX, 430);
-    EXPECT_EQ(places.previousY, 440);
+    EXPECT_EQ(places.lastY, 480);
+    EXPECT_EQ(places.previousX, 450);
+    EXPECT_EQ(places.previousY, 460);
     player_.stopPlayback();
     EXPECT_FALSE(pointer.read().active) << "the playback has ended";
 
