@@ -1,7 +1,8 @@
 // Cost of following windows during a playback, with 50 top-level windows of another program open
 // (each question about them is a round trip to the window manager, as during a real replay): looking up a
-// window for the first time (a walk over every top-level window), looking again at a window
-// matched before (what every later wait point pays), and asking whether a window is in front.
+// window for the first time (a walk over every top-level window), looking again (every look
+// chooses anew, with the classes known), checking a click's point (WindowFromPoint and whether the
+// window responds), and asking whether the window is in front.
 // Yardstick in the same run: one SetCursorPos, which every replayed mouse event pays anyway.
 // Prints median and 99th percentile in microseconds and the ratio of the medians to it.
 //
@@ -111,7 +112,7 @@ int wmain(int argc, wchar_t** argv)
            measure(
                [&](int) {
                    WindowFinder finder(table);
-                   if (finder.look(0, place) != WindowLook::Found) {
+                   if (finder.look(0, nullptr, place) != WindowProblem::None) {
                        std::printf("not found\n");
                    }
                },
@@ -120,14 +121,17 @@ int wmain(int argc, wchar_t** argv)
     // A later entry's first look in the same playback: the classes of the windows met are known.
     const std::vector<WindowIdentity> entries(kFirstLookCalls + 1, table[0]);
     WindowFinder warm(entries);
-    warm.look(0, place);
-    report("first look, window classes known", measure([&](int i) { warm.look(i + 1, place); }, kFirstLookCalls),
-           yardstick.median);
+    warm.look(0, nullptr, place);
+    report("first look, window classes known",
+           measure([&](int i) { warm.look(i + 1, nullptr, place); }, kFirstLookCalls), yardstick.median);
     WindowFinder kept(table);
-    kept.look(0, place);
-    report("look again at the window matched before", measure([&](int) { kept.look(0, place); }), yardstick.median);
+    kept.look(0, nullptr, place);
+    report("look again (chosen anew each time)", measure([&](int) { kept.look(0, nullptr, place); }), yardstick.median);
+    const POINT inside{place.originX + 20, place.originY + 20};
+    report("check of a click's point (it responds, it is there)",
+           measure([&](int) { kept.checkPoint(0, inside.x, inside.y); }), yardstick.median);
     SetForegroundWindow(FindWindowW(L"LrFollowBench9", L"window 49"));
     Sleep(300);
-    report("is the window in front (asked again)", measure([&](int) { kept.isForeground(0); }), yardstick.median);
+    report("is the window in front (asked again)", measure([&](int) { kept.checkFront(0); }), yardstick.median);
     return 0;
 }

@@ -258,10 +258,16 @@ int runApplication(HINSTANCE instance, const StartRequest& request)
         return reportFailure(ExitCode::PlaybackNotStarted, L"无法开始回放：" + request.files.front());
     }
     runMessageLoop(mainWindow, recorder);
-    if (unattended && mainWindow.unattendedOutcome() == MainWindow::PlaybackOutcome::WaitTimedOut) {
-        writeToCaller(ConsoleStream::Error, L"等待超时：" + mainWindow.timedOutWait() + L"，回放已停止\r\n");
+    if (!unattended) {
+        return 0;
     }
-    return unattended ? outcomeExitCode(mainWindow.unattendedOutcome()) : 0;
+    const int exitCode = outcomeExitCode(mainWindow.unattendedOutcome());
+    if (exitCode == static_cast<int>(ExitCode::Completed)) {
+        return exitCode;
+    }
+    // Every end other than a completed one tells the caller why, as the failures before the start do.
+    const std::wstring& why = mainWindow.playbackEndText();
+    return reportFailure(static_cast<ExitCode>(exitCode), why.empty() ? L"回放未完成：窗口已关闭" : why);
 }
 
 // A later start: the running window comes to the front or opens the scripts and this start

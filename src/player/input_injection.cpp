@@ -110,10 +110,9 @@ SendResult injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent&
     switch (event.kind) {
     case EventKind::Move: seam.setCursorPos(seam.context, event.x, event.y); return SendResult{};
     case EventKind::Click:
-        // Only a press is positioned: a release acts wherever the moves of a drag left the cursor.
-        if (event.pressed) {
-            seam.setCursorPos(seam.context, event.x, event.y);
-        }
+        // A release is positioned as well: the recorder keeps at most 50 moves a second, so the
+        // last move of a drag is often a few pixels short of where the button went up.
+        seam.setCursorPos(seam.context, event.x, event.y);
         return sendAndTrack(seam, held, event, buttonRecord(event.button, event.pressed));
     case EventKind::Scroll: {
         InputRecord record;

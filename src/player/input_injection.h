@@ -77,7 +77,8 @@ struct SendResult {
     uint32_t error = 0;
 };
 
-// Performs one event: positions the cursor and/or sends one record, then tracks held input.
+// Performs one event: positions the cursor (moves, presses and releases at their own points)
+// and/or sends one record, then tracks held input.
 // A refused record changes nothing in the held lists: a press that never happened holds
 // nothing, and a release that never happened leaves its key held.
 SendResult injectEvent(const InputSeam& seam, HeldInput& held, const MacroEvent& event);

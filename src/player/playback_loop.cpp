@@ -23,10 +23,10 @@ constexpr double kYieldAboveMilliseconds = 0.3;
 enum class WaitResult { Due, Stopped, Refused };
 
 // A pause moves target on by the time it lasted: the part of the gap waited before it counts, and
-// the events after it keep their gaps. paused tells whether one came (the windows followed are
-// looked up afresh then); sent has the refusal of pressing held input again after it.
+// the events after it keep their gaps (followed windows are looked up at each event anyway); sent
+// has the refusal of pressing held input again after it.
 WaitResult waitUntil(const PlaybackClockSeam& clock, double& target, const std::atomic<bool>& stopRequested,
-                     PauseGate* pause, bool& paused, SendResult& sent)
+                     PauseGate* pause, SendResult& sent)
 {
     for (;;) {
         const PauseHold held = holdIfPaused(pause);
@@ -37,10 +37,7 @@ WaitResult waitUntil(const PlaybackClockSeam& clock, double& target, const std::
             sent = held.sent;
             return WaitResult::Refused;
         }
-        if (held.pausedSeconds > 0.0) {
-            target += held.pausedSeconds;
-            paused = true;
-        }
+        target += held.pausedSeconds;
         const double remaining = target - clock.now(clock.context);
         if (!(remaining > 0.0)) {
             return WaitResult::Due;
@@ -62,6 +59,13 @@ class RecentShifts {
 public:
     void remember(int32_t anchor, PointShift shift)
     {
+        // An anchor looked for again (its press, after the way to it) keeps one slot, the latest shift.
+        for (Slot& slot : slots_) {
+            if (slot.anchor == anchor) {
+                slot.shift = shift;
+                return;
+            }
+        }
         slots_[next_] = Slot{anchor, shift};
         next_ = (next_ + 1) % kSlots;
     }
@@ -226,26 +230,52 @@ PlaybackEnd playScreenWait(PlaybackRun& run, size_t index, double& target)
     return PlaybackEnd::Completed;
 }
 
-// The wait, once an event is due, for the window it waits for (see FollowStep): Completed when
-// the window is there, with target moved on by the wait and the shift of a press or wheel turn
-// remembered; else how the playback ends.
-PlaybackEnd waitForEventWindow(PlaybackRun& run, int32_t waitFor, bool foreground, WindowPlace& place, double& target)
+// The wait, once an event is due, for the window of the event waitFor (see FollowStep and
+// FollowCheck): Completed when nothing keeps the input from it, with target moved on by the wait
+// and the shift of a press or wheel turn remembered; else how the playback ends.
+PlaybackEnd waitForFollowedWindow(PlaybackRun& run, int32_t waitFor, FollowCheck check, double& target)
 {
     const PlaybackClockSeam& clock = run.seams.clock;
     const MacroEvent& waitedFor = run.job.events[static_cast<size_t>(waitFor)];
     const double waitStart = clock.now(clock.context);
-    const WindowWaitEnd found = waitForWindow(clock, run.seams.windows, waitedFor.window.index, foreground,
-                                              run.job.windowWaitSeconds, run.stopRequested, place, run.seams.pause);
-    if (found != WindowWaitEnd::Found) {
+    const FollowWait wait =
+        waitForEventWindow(clock, run.seams.windows, waitedFor, check, run.job.windowWaitSeconds, run.stopRequested,
+                           run.seams.pause);
+    if (wait.end != WindowWaitEnd::Found) {
         run.missingWindow = static_cast<uint32_t>(waitedFor.window.index);
-        return found == WindowWaitEnd::Stopped ? PlaybackEnd::Stopped : PlaybackEnd::WindowMissing;
+        if (wait.end == WindowWaitEnd::Stopped) {
+            return PlaybackEnd::Stopped;
+        }
+        if (run.seams.windows.gaveUp != nullptr) {
+            run.seams.windows.gaveUp(run.seams.windows.context, waitedFor.window.index, wait.problem);
+        }
+        return PlaybackEnd::WindowMissing;
     }
     // The wait does not eat the script's timing: the events after it keep their gaps.
     target += clock.now(clock.context) - waitStart;
-    if (!foreground) {
-        run.shifts.remember(waitFor, shiftFor(waitedFor, place));
+    if (check != FollowCheck::Front) {
+        run.shifts.remember(waitFor, wait.shift);
     }
     return PlaybackEnd::Completed;
+}
+
+// The waits before event i when windows are followed: for the window it waits for, then, at a
+// press or wheel turn of a followed window, for its point to reach that window.
+PlaybackEnd waitForWindows(PlaybackRun& run, size_t i, double& target)
+{
+    const FollowStep step = run.steps[i];
+    const auto self = static_cast<int32_t>(i);
+    const bool atPress = step.anchor == self;
+    if (step.waitFor >= 0 && !(atPress && step.waitFor == self)) {
+        const MacroEvent& waitedFor = run.job.events[static_cast<size_t>(step.waitFor)];
+        const bool foreground = windowInfoFor(waitedFor.kind, waitedFor.pressed) == WindowInfo::Identity;
+        const PlaybackEnd waited =
+            waitForFollowedWindow(run, step.waitFor, foreground ? FollowCheck::Front : FollowCheck::Find, target);
+        if (waited != PlaybackEnd::Completed) {
+            return waited;
+        }
+    }
+    return atPress ? waitForFollowedWindow(run, self, FollowCheck::Point, target) : PlaybackEnd::Completed;
 }
 
 // One pass over the events. Targets accumulate from the pass start, not from each injection, so
@@ -259,32 +289,15 @@ PlaybackEnd playPass(PlaybackRun& run)
             return PlaybackEnd::Stopped;
         }
         target += run.scaledDelays[i];
-        const FollowStep step = run.follow ? run.steps[i] : FollowStep{};
-        const MacroEvent* waitedFor = step.waitFor >= 0 ? &run.job.events[static_cast<size_t>(step.waitFor)] : nullptr;
-        const bool foreground =
-            waitedFor != nullptr && windowInfoFor(waitedFor->kind, waitedFor->pressed) == WindowInfo::Identity;
-        WindowPlace place;
-        if (waitedFor != nullptr && !foreground) {
-            // Matched ahead of time: at the due time the window is only asked where it is.
-            seams.windows.look(seams.windows.context, waitedFor->window.index, place);
-        }
-        if (run.stopRequested.load()) {
-            return PlaybackEnd::Stopped;
-        }
-        bool paused = false;
-        const WaitResult due = waitUntil(seams.clock, target, run.stopRequested, seams.pause, paused, run.sent);
+        const WaitResult due = waitUntil(seams.clock, target, run.stopRequested, seams.pause, run.sent);
         if (due != WaitResult::Due) {
             return due == WaitResult::Refused ? PlaybackEnd::Refused : PlaybackEnd::Stopped;
-        }
-        if (paused && waitedFor != nullptr && !foreground) {
-            // The person may have moved or closed the window meanwhile.
-            seams.windows.look(seams.windows.context, waitedFor->window.index, place);
         }
         if (seams.progress != nullptr) {
             seams.progress->step.store(static_cast<uint32_t>(i + 1));
         }
-        if (waitedFor != nullptr) {
-            const PlaybackEnd waited = waitForEventWindow(run, step.waitFor, foreground, place, target);
+        if (run.follow) {
+            const PlaybackEnd waited = waitForWindows(run, i, target);
             if (waited != PlaybackEnd::Completed) {
                 return waited;
             }
@@ -297,8 +310,9 @@ PlaybackEnd playPass(PlaybackRun& run)
             continue;
         }
         bool stopped = false;
-        if (step.anchor >= 0) {
-            run.sent = seams.inject(seams.context, shiftedEvent(run.job.events[i], run.shifts.of(step.anchor)));
+        const int32_t anchor = run.follow ? run.steps[i].anchor : -1;
+        if (anchor >= 0) {
+            run.sent = seams.inject(seams.context, shiftedEvent(run.job.events[i], run.shifts.of(anchor)));
         } else {
             run.sent = playEvent(seams, run.job.events[i], run.stopRequested, target, stopped);
         }

@@ -55,6 +55,8 @@ public:
     // What the wait step whose time was up waited for ("颜色 #1E90FF @ (640, 400)"), after a
     // WaitTimedOut end; empty after any other. User-interface thread.
     const std::wstring& timedOutWait() const { return timedOutWait_; }
+    // What kept the input from the window that a WindowMissing end names (Missing: none came).
+    WindowProblem windowProblem() const;
 
 private:
     void playbackThread(PlaybackJob job);
@@ -74,4 +76,5 @@ private:
     std::vector<WindowIdentity> windows_;
     std::wstring timedOutWait_;                               // written by the playback thread before it posts its end
     const std::vector<MacroEvent>* playingEvents_ = nullptr;  // the playback thread's job
+    std::atomic<WindowProblem> windowProblem_{WindowProblem::None};
 };

@@ -11,6 +11,7 @@
 #include "player/system_seams.h"
 #include "player/window_finder_win.h"
 #include "script/event_description.h"
+#include "player/window_follow.h"
 
 Player::~Player()
 {
@@ -70,6 +71,11 @@ bool Player::playbackWindow(int32_t index, WindowIdentity& identity) const
     return true;
 }
 
+WindowProblem Player::windowProblem() const
+{
+    return windowProblem_.load();
+}
+
 bool Player::startPlayback(const std::vector<MacroEvent>& events, double speed, bool infinite, int loops,
                            bool clickFidelity, const WindowFollowing& following)
 {
@@ -120,13 +126,21 @@ void Player::playbackThread(PlaybackJob job)
     struct Following {
         Player& player;
         WindowFinder finder;
-    } following{*this, WindowFinder(windows_)};
+        Following(Player& owner, const std::vector<WindowIdentity>& table) : player(owner), finder(table) {}
+    } following(*this, windows_);
+    windowProblem_.store(WindowProblem::None);
     seams.windows.context = &following;
-    seams.windows.look = [](void* context, int32_t index, WindowPlace& place) {
-        return static_cast<Following*>(context)->finder.look(index, place);
+    seams.windows.look = [](void* context, int32_t index, const WindowOrigin* recorded, WindowPlace& place) {
+        return static_cast<Following*>(context)->finder.look(index, recorded, place);
     };
-    seams.windows.isForeground = [](void* context, int32_t index) {
-        return static_cast<Following*>(context)->finder.isForeground(index);
+    seams.windows.checkPoint = [](void* context, int32_t index, int32_t x, int32_t y) {
+        return static_cast<Following*>(context)->finder.checkPoint(index, x, y);
+    };
+    seams.windows.checkFront = [](void* context, int32_t index) {
+        return static_cast<Following*>(context)->finder.checkFront(index);
+    };
+    seams.windows.gaveUp = [](void* context, int32_t, WindowProblem problem) {
+        static_cast<Following*>(context)->player.windowProblem_.store(problem);
     };
     seams.windows.waiting = [](void* context, int32_t index) {
         HWND window = static_cast<Following*>(context)->player.mainWindow_.load();
@@ -151,8 +165,7 @@ void Player::playbackThread(PlaybackJob job)
         Player& player = *static_cast<Player*>(context);
         // Told before the cursor moves: a real move that the jump itself causes is then near.
         PlaybackPointer* pointer = player.pointer_.load();
-        if (pointer != nullptr &&
-            (event.kind == EventKind::Move || (event.kind == EventKind::Click && event.pressed))) {
+        if (pointer != nullptr && (event.kind == EventKind::Move || event.kind == EventKind::Click)) {
             pointer->place(event.x, event.y);
         }
         return injectEvent(playbackInputSeam, player.held_, event);
@@ -212,8 +225,10 @@ void Player::playbackThread(PlaybackJob job)
         WindowIdentity missing;
         if (end == PlaybackEnd::WindowMissing &&
             static_cast<Player*>(context)->playbackWindow(static_cast<int32_t>(error), missing)) {
-            ErrorLog::write(L"找不到窗口，回放已停止 title=%ls exe=%ls class=%ls", utf8ToWide(missing.title).c_str(),
-                            utf8ToWide(missing.exe).c_str(), utf8ToWide(missing.windowClass).c_str());
+            const WindowProblem problem = static_cast<Player*>(context)->windowProblem();
+            ErrorLog::write(L"%ls，回放已停止 title=%ls exe=%ls class=%ls", windowProblemText(problem),
+                            utf8ToWide(missing.title).c_str(), utf8ToWide(missing.exe).c_str(),
+                            utf8ToWide(missing.windowClass).c_str());
         }
         Player& player = *static_cast<Player*>(context);
         if (end == PlaybackEnd::WaitTimedOut && error < player.playingEvents_->size()) {

@@ -1,113 +1,117 @@
 #include "player/window_finder_win.h"
 
+#include <string>
+
+#include "base/text_encoding.h"
 #include "base/top_window_win.h"
 
 namespace {
 
-bool isShownWindow(HWND window)
+// How long a window may take to answer WM_NULL before it counts as not responding for now; a
+// wait asks again at its next look.
+constexpr UINT kRespondMilliseconds = 100;
+
+HWND handleOf(uintptr_t window)
 {
-    return window != nullptr && IsWindow(window) && IsWindowVisible(window) && !IsIconic(window);
+    return reinterpret_cast<HWND>(window);
 }
 
-struct Enumeration {
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK collectVisible(HWND window, LPARAM context)
+std::string lowerFileName(const std::string& name)
 {
-    if (IsWindowVisible(window)) {
-        reinterpret_cast<Enumeration*>(context)->windows.push_back(window);
+    std::wstring wide = utf8ToWide(name);
+    if (!wide.empty()) {
+        CharLowerBuffW(&wide[0], static_cast<DWORD>(wide.size()));  // as processExeName lowers the system's
     }
-    return TRUE;
+    return wideToUtf8(wide);
+}
+
+std::vector<WindowIdentity> withLowerExeNames(std::vector<WindowIdentity> table)
+{
+    for (WindowIdentity& identity : table) {
+        identity.exe = lowerFileName(identity.exe);
+    }
+    return table;
+}
+
+bool respondsNow(HWND window)
+{
+    if (IsHungAppWindow(window)) {
+        return false;
+    }
+    DWORD_PTR result = 0;
+    SetLastError(ERROR_SUCCESS);
+    if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK | SMTO_ERRORONEXIT,
+                            kRespondMilliseconds, &result) != 0) {
+        return true;
+    }
+    // A window of a program with higher rights may refuse the message: that says nothing about it.
+    const DWORD error = GetLastError();
+    return error != ERROR_TIMEOUT && error != ERROR_SUCCESS && IsWindow(window);
 }
 
 }  // namespace
 
 WindowFinder::WindowFinder(const std::vector<WindowIdentity>& table)
-    : table_(table), matched_(table.size(), nullptr), foreground_(table.size(), nullptr),
-      restoring_(table.size(), nullptr), facts_(systemWindowFacts())
+    : table_(withLowerExeNames(table)), facts_(systemWindowFacts()), targets_(table_, desktopSeam(this))
 {}
 
-bool WindowFinder::isProgramWindow(HWND window, const WindowIdentity& wanted)
+DesktopSeam WindowFinder::desktopSeam(WindowFinder* finder)
 {
-    const uint32_t processId = windowProcessId(window);
-    if (processId == 0) {
-        return false;  // gone
-    }
-    const auto key = reinterpret_cast<uintptr_t>(window);
-    // The class first: it rules out most windows without opening their processes.
-    return facts_.windowClass(key, processId) == wanted.windowClass &&
-           sameProgram(wanted, wanted.exe.empty() ? std::string() : facts_.exeName(key, processId), wanted.windowClass);
-}
-
-WindowLook WindowFinder::placeOf(HWND window, WindowPlace& place)
-{
-    POINT origin{};
-    const uint32_t processId = windowProcessId(window);
-    if (processId == 0 || !clientOriginOf(window, origin)) {
-        return WindowLook::Missing;
-    }
-    place.originX = origin.x;
-    place.originY = origin.y;
-    place.dpi = facts_.monitorDpi(reinterpret_cast<uintptr_t>(window), processId, origin.x, origin.y);
-    return WindowLook::Found;
-}
-
-WindowLook WindowFinder::look(int32_t index, WindowPlace& place)
-{
-    if (index < 0 || static_cast<size_t>(index) >= table_.size()) {
-        return WindowLook::Missing;
-    }
-    const auto slot = static_cast<size_t>(index);
-    if (isShownWindow(matched_[slot]) && placeOf(matched_[slot], place) == WindowLook::Found) {
-        return WindowLook::Found;
-    }
-    matched_[slot] = nullptr;
-    const WindowIdentity& wanted = table_[slot];
-    // EnumWindows walks the top-level windows topmost first.
-    Enumeration all;
-    EnumWindows(collectVisible, reinterpret_cast<LPARAM>(&all));
-    std::vector<HWND> windows;
-    std::vector<WindowCandidate> candidates;
-    for (HWND window : all.windows) {
-        if (isProgramWindow(window, wanted)) {
-            windows.push_back(window);
-            candidates.push_back(WindowCandidate{windowTitleUtf8(window), IsIconic(window) != FALSE});
+    DesktopSeam seam;
+    seam.context = finder;
+    seam.topWindows = [](void*, const std::string& windowClass, std::vector<uintptr_t>& windows) {
+        // FindWindowExW walks the top-level windows of the class topmost first, without asking
+        // about every other window of the desktop.
+        const std::wstring name = utf8ToWide(windowClass);
+        HWND window = nullptr;
+        while ((window = FindWindowExW(nullptr, window, name.c_str(), nullptr)) != nullptr) {
+            if (IsWindowVisible(window)) {
+                windows.push_back(reinterpret_cast<uintptr_t>(window));
+            }
         }
-    }
-    const WindowChoice choice = chooseWindow(wanted, candidates);
-    if (choice.use >= 0) {
-        matched_[slot] = windows[static_cast<size_t>(choice.use)];
-        restoring_[slot] = nullptr;
-        return placeOf(matched_[slot], place);
-    }
-    if (choice.restore >= 0) {
-        HWND window = windows[static_cast<size_t>(choice.restore)];
-        if (restoring_[slot] != window) {
-            restoring_[slot] = window;
-            ShowWindowAsync(window, SW_RESTORE);  // asks; never waits on the window's program
+    };
+    seam.programOf = [](void* context, uintptr_t window, std::string& exe, std::string& windowClass) {
+        WindowFactsCache& facts = static_cast<WindowFinder*>(context)->facts_;
+        const uint32_t processId = windowProcessId(handleOf(window));
+        if (processId == 0) {
+            return false;  // gone
         }
-        return WindowLook::Restoring;
-    }
-    return WindowLook::Missing;
-}
-
-bool WindowFinder::isForeground(int32_t index)
-{
-    if (index < 0 || static_cast<size_t>(index) >= table_.size()) {
-        return false;
-    }
-    const auto slot = static_cast<size_t>(index);
-    HWND front = topLevelWindowOf(GetForegroundWindow());
-    if (front == nullptr) {
-        return false;
-    }
-    if (front == foreground_[slot] && IsWindow(front)) {
+        windowClass = facts.windowClass(window, processId);
+        exe = facts.exeName(window, processId);
         return true;
-    }
-    if (!isProgramWindow(front, table_[slot])) {
-        return false;
-    }
-    foreground_[slot] = front;
-    return true;
+    };
+    seam.stateOf = [](void* context, uintptr_t window, WindowCandidate& state) {
+        WindowFactsCache& facts = static_cast<WindowFinder*>(context)->facts_;
+        const HWND handle = handleOf(window);
+        const uint32_t processId = windowProcessId(handle);
+        POINT origin{};
+        RECT frame{};
+        if (processId == 0 || !clientOriginOf(handle, origin) || !GetWindowRect(handle, &frame)) {
+            return false;
+        }
+        state.title = windowTitleUtf8(handle);
+        state.minimised = IsIconic(handle) != FALSE;
+        state.place.originX = origin.x;
+        state.place.originY = origin.y;
+        state.place.dpi = facts.monitorDpi(window, processId, origin.x, origin.y);
+        state.frame = ScreenRect{frame.left, frame.top, frame.right, frame.bottom};
+        return true;
+    };
+    seam.foreground = [](void*) { return reinterpret_cast<uintptr_t>(topLevelWindowOf(GetForegroundWindow())); };
+    seam.topLevelAt = [](void*, int32_t x, int32_t y) {
+        return reinterpret_cast<uintptr_t>(topLevelWindowOf(WindowFromPoint(POINT{x, y})));
+    };
+    seam.onMonitor = [](void*, int32_t x, int32_t y) {
+        return MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONULL) != nullptr;
+    };
+    seam.responding = [](void*, uintptr_t window) { return respondsNow(handleOf(window)); };
+    seam.restore = [](void*, uintptr_t window) {
+        ShowWindowAsync(handleOf(window), SW_RESTORE);  // asks; never waits on the window's program
+    };
+    seam.bringToFront = [](void*, uintptr_t window) {
+        // Allowed while the playback sent the last input; else the system only flashes the
+        // window's taskbar button, and the check that follows finds it still covered.
+        SetForegroundWindow(handleOf(window));
+    };
+    return seam;
 }

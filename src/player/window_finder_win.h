@@ -1,33 +1,37 @@
 #pragma once
-// The desktop for a playback that follows windows: finds the top-level windows that stand for
-// the entries of a script's window table, on the playback thread. Nothing here sends a message
-// to another program or waits on one; a minimised match is restored with ShowWindowAsync.
+// The desktop for a playback that follows windows: fills the rules of window_target.h from the
+// system, on the playback thread. The only message it sends to another program is WM_NULL, to see
+// whether it responds, with a time-out of 100 ms that a hung program ends at once; a minimised match
+// is restored with ShowWindowAsync and a covered one brought forward with SetForegroundWindow,
+// neither of which waits on the window's program.
 
 #include <cstdint>
 #include <vector>
 #include <windows.h>
 
 #include "base/window_facts_cache.h"
-#include "player/window_follow.h"
+#include "player/window_seam.h"
+#include "player/window_target.h"
 #include "script/event_window.h"
 
 class WindowFinder {
 public:
     explicit WindowFinder(const std::vector<WindowIdentity>& table);
+    WindowFinder(const WindowFinder&) = delete;
+    WindowFinder& operator=(const WindowFinder&) = delete;
 
-    // A visible, not minimised window of the entry's program (see chooseWindow); the window
-    // matched before is kept while it exists and stays usable.
-    WindowLook look(int32_t index, WindowPlace& place);
-    // Whether the foreground window is one of the entry's program.
-    bool isForeground(int32_t index);
+    WindowProblem look(int32_t index, const WindowOrigin* recorded, WindowPlace& place)
+    {
+        return targets_.look(index, recorded, place);
+    }
+    WindowProblem checkPoint(int32_t index, int32_t x, int32_t y) { return targets_.checkPoint(index, x, y); }
+    WindowProblem checkFront(int32_t index) { return targets_.checkFront(index); }
 
 private:
-    bool isProgramWindow(HWND window, const WindowIdentity& wanted);
-    WindowLook placeOf(HWND window, WindowPlace& place);
+    static DesktopSeam desktopSeam(WindowFinder* finder);
 
-    const std::vector<WindowIdentity>& table_;
-    std::vector<HWND> matched_;     // per entry: the window it was matched to, or null
-    std::vector<HWND> foreground_;  // per entry: the last foreground window found to be of its program
-    std::vector<HWND> restoring_;   // per entry: the minimised window asked to restore, or null
-    WindowFactsCache facts_;        // class, executable name and monitor DPI of the windows met
+    // The table with each executable name in lower case as the system's are (any letters).
+    std::vector<WindowIdentity> table_;
+    WindowFactsCache facts_;  // class, executable name and monitor DPI of the windows met
+    WindowTargets targets_;
 };

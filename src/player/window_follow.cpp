@@ -14,23 +14,6 @@ bool hasWindow(const MacroEvent& event)
     return event.window.index != kNoWindow && windowInfoFor(event.kind, event.pressed) != WindowInfo::None;
 }
 
-int32_t choosePreferred(const WindowIdentity& wanted, const std::vector<WindowCandidate>& candidates, bool minimised)
-{
-    int32_t first = -1;
-    for (size_t i = 0; i < candidates.size(); ++i) {
-        if (candidates[i].minimised != minimised) {
-            continue;
-        }
-        if (candidates[i].title == wanted.title) {
-            return static_cast<int32_t>(i);
-        }
-        if (first < 0) {
-            first = static_cast<int32_t>(i);
-        }
-    }
-    return first;
-}
-
 bool isButtonDown(const bool (&down)[3])
 {
     return down[0] || down[1] || down[2];
@@ -46,21 +29,6 @@ size_t buttonSlot(MouseButton button)
 }
 
 }  // namespace
-
-bool sameProgram(const WindowIdentity& wanted, const std::string& exe, const std::string& windowClass)
-{
-    return windowClass == wanted.windowClass && (wanted.exe.empty() || exe == wanted.exe);
-}
-
-WindowChoice chooseWindow(const WindowIdentity& wanted, const std::vector<WindowCandidate>& candidates)
-{
-    WindowChoice choice;
-    choice.use = choosePreferred(wanted, candidates, false);
-    if (choice.use < 0) {
-        choice.restore = choosePreferred(wanted, candidates, true);
-    }
-    return choice;
-}
 
 std::vector<FollowStep> planFollow(const std::vector<MacroEvent>& events)
 {
@@ -81,6 +49,7 @@ std::vector<FollowStep> planFollow(const std::vector<MacroEvent>& events)
             break;
         case EventKind::Click:
             if (!event.pressed) {
+                steps[i].anchor = dragAnchor;  // the release of a drag ends where its moves go
                 down[buttonSlot(event.button)] = false;
                 if (!isButtonDown(down)) {
                     dragAnchor = -1;
@@ -156,15 +125,18 @@ PointShift shiftFor(const MacroEvent& anchor, const WindowPlace& place)
     return PointShift{clampTo32(x - anchor.x), clampTo32(y - anchor.y)};
 }
 
-WindowWaitEnd waitForWindow(const PlaybackClockSeam& clock, const WindowSeam& windows, int32_t index, bool foreground,
-                            double limitSeconds, const std::atomic<bool>& stopRequested, WindowPlace& place,
-                            PauseGate* pause)
+WindowOrigin recordedOrigin(const MacroEvent& anchor)
 {
-    auto lookOnce = [&] {
-        return foreground ? windows.isForeground(windows.context, index)
-                          : windows.look(windows.context, index, place) == WindowLook::Found;
-    };
-    if (lookOnce()) {
+    return WindowOrigin{clampTo32(static_cast<int64_t>(anchor.x) - anchor.window.x),
+                        clampTo32(static_cast<int64_t>(anchor.y) - anchor.window.y)};
+}
+
+WindowWaitEnd waitForWindow(const PlaybackClockSeam& clock, const WindowSeam& windows, int32_t index,
+                            const WindowAttempt& attempt, double limitSeconds, const std::atomic<bool>& stopRequested,
+                            WindowProblem& problem, PauseGate* pause)
+{
+    problem = attempt.attempt(attempt.context);
+    if (problem == WindowProblem::None) {
         return WindowWaitEnd::Found;
     }
     windows.waiting(windows.context, index);
@@ -183,7 +155,8 @@ WindowWaitEnd waitForWindow(const PlaybackClockSeam& clock, const WindowSeam& wi
         if (stopRequested.load()) {
             return WindowWaitEnd::Stopped;
         }
-        if (lookOnce()) {
+        problem = attempt.attempt(attempt.context);
+        if (problem == WindowProblem::None) {
             windows.waiting(windows.context, kNoWindow);
             return WindowWaitEnd::Found;
         }
@@ -191,4 +164,49 @@ WindowWaitEnd waitForWindow(const PlaybackClockSeam& clock, const WindowSeam& wi
             return WindowWaitEnd::TimedOut;
         }
     }
+}
+
+namespace {
+
+struct EventAttempt {
+    const WindowSeam& windows;
+    const MacroEvent& event;
+    FollowCheck check;
+    PointShift shift;
+};
+
+WindowProblem attemptEvent(void* context)
+{
+    EventAttempt& a = *static_cast<EventAttempt*>(context);
+    const int32_t index = a.event.window.index;
+    if (a.check == FollowCheck::Front) {
+        return a.windows.checkFront(a.windows.context, index);
+    }
+    const WindowOrigin origin = recordedOrigin(a.event);
+    WindowPlace place;
+    const WindowProblem found = a.windows.look(a.windows.context, index, &origin, place);
+    if (found != WindowProblem::None) {
+        return found;
+    }
+    a.shift = shiftFor(a.event, place);
+    if (a.check == FollowCheck::Find) {
+        return WindowProblem::None;
+    }
+    // The point is checked where the click will go, never at another one.
+    const MacroEvent moved = shiftedEvent(a.event, a.shift);
+    return a.windows.checkPoint(a.windows.context, index, moved.x, moved.y);
+}
+
+}  // namespace
+
+FollowWait waitForEventWindow(const PlaybackClockSeam& clock, const WindowSeam& windows, const MacroEvent& event,
+                              FollowCheck check, double limitSeconds, const std::atomic<bool>& stopRequested,
+                              PauseGate* pause)
+{
+    EventAttempt attempt{windows, event, check, PointShift{}};
+    FollowWait wait;
+    wait.end = waitForWindow(clock, windows, event.window.index, WindowAttempt{&attempt, &attemptEvent}, limitSeconds,
+                             stopRequested, wait.problem, pause);
+    wait.shift = attempt.shift;
+    return wait;
 }

@@ -21,29 +21,10 @@ constexpr int kDefaultWindowWaitSeconds = 10;
 // A wait looks for its window at least this often.
 constexpr uint32_t kWindowLookIntervalMilliseconds = 20;
 
-// Whether a window of the given executable name and class may stand for the recorded one: the
-// same class and the same executable name, or any executable when the recorded one is empty.
-bool sameProgram(const WindowIdentity& wanted, const std::string& exe, const std::string& windowClass);
-
-// A visible top-level window of the wanted program, as the finder met it.
-struct WindowCandidate {
-    std::string title;
-    bool minimised = false;
-};
-
-// Which candidate to use (candidates topmost first): of those not minimised the first with the
-// recorded title, else the topmost. When every candidate is minimised, none is used and the
-// one to restore is chosen by the same preference. -1 where there is none.
-struct WindowChoice {
-    int32_t use = -1;
-    int32_t restore = -1;
-};
-WindowChoice chooseWindow(const WindowIdentity& wanted, const std::vector<WindowCandidate>& candidates);
-
 // How each event of a script is played when windows are followed.
 struct FollowStep {
     // The press or wheel turn whose offset moves this event (itself for a press or wheel turn);
-    // -1: the event is played where it was recorded (or, a release, where the cursor is).
+    // -1: the event is played where it was recorded.
     int32_t anchor = -1;
     // The event whose window is looked for just before this one is played: for a key press or
     // text step itself (its window must be in front), for the first move of the way to a press or wheel
@@ -52,7 +33,7 @@ struct FollowStep {
 };
 // Events without window information get neither anchor nor wait. The moves before a press or
 // wheel turn, since the previous press, release or wheel turn, take its anchor; the moves while
-// a button is down take the anchor of the latest press.
+// a button is down, and the releases, take the anchor of the latest press.
 std::vector<FollowStep> planFollow(const std::vector<MacroEvent>& events);
 
 // A client-relative distance recorded at one DPI, at another: value * dpiNow / dpiRecorded,
@@ -75,11 +56,37 @@ enum class WindowWaitEnd {
     TimedOut,
 };
 
-// Looks for the entry's window (foreground: waits for it to be in front instead) until it is
-// there, a stop is requested or limitSeconds pass, looking every kWindowLookIntervalMilliseconds
-// and noticing a stop within a few milliseconds. The status is told only when the first look
-// finds nothing. On Found a place is filled (unless foreground). A pause (pause may be null)
-// stops the clock of the wait: it goes on with the time it had left.
-WindowWaitEnd waitForWindow(const PlaybackClockSeam& clock, const WindowSeam& windows, int32_t index, bool foreground,
-                            double limitSeconds, const std::atomic<bool>& stopRequested, WindowPlace& place,
-                            PauseGate* pause = nullptr);
+// One attempt of a wait: None when the input may go on, else what keeps it from its window.
+struct WindowAttempt {
+    void* context = nullptr;
+    WindowProblem (*attempt)(void* context) = nullptr;
+};
+
+// Makes attempts for the entry's window until one succeeds, a stop is requested or limitSeconds
+// pass, one every kWindowLookIntervalMilliseconds, noticing a stop within a few milliseconds.
+// The status is told only when the first attempt fails. problem: what the last attempt met. A
+// pause (pause may be null) stops the clock of the wait: it goes on with the time it had left.
+WindowWaitEnd waitForWindow(const PlaybackClockSeam& clock, const WindowSeam& windows, int32_t index,
+                            const WindowAttempt& attempt, double limitSeconds, const std::atomic<bool>& stopRequested,
+                            WindowProblem& problem, PauseGate* pause = nullptr);
+
+// Where the client area of the press's or wheel turn's window was when it was recorded.
+WindowOrigin recordedOrigin(const MacroEvent& anchor);
+
+// What the wait before an event makes sure of: its press's window is there (before the way to
+// it), the press's point reaches the window (at the press itself), or its window is in front (a
+// key press or text step).
+enum class FollowCheck {
+    Find,
+    Point,
+    Front,
+};
+struct FollowWait {
+    WindowWaitEnd end = WindowWaitEnd::Found;
+    WindowProblem problem = WindowProblem::None;  // what the last attempt met
+    PointShift shift;                             // Find and Point: how far the event moves
+};
+// The wait for the window of the event (the one waited for), with waitForWindow.
+FollowWait waitForEventWindow(const PlaybackClockSeam& clock, const WindowSeam& windows, const MacroEvent& event,
+                              FollowCheck check, double limitSeconds, const std::atomic<bool>& stopRequested,
+                              PauseGate* pause = nullptr);

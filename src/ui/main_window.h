@@ -112,6 +112,8 @@ public:
     void useLibrary();
     // The library dialog (the system menu's 脚本库...; the notification-area menu's too).
     void libraryCommand();
+    // Why the last playback did not complete, for the caller's console ("" when it completed).
+    const std::wstring& playbackEndText() const { return endText_; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -343,6 +345,7 @@ private:
     std::wstring stopKeyName_ = L"F9";
     bool unattended_ = false;
     PlaybackOutcome outcome_ = PlaybackOutcome::None;
+    std::wstring endText_;
     // An unattended playback's own choice about following windows (the command line's).
     std::optional<bool> unattendedFollow_;
     int unattendedWindowWait_ = 0;

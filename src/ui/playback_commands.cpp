@@ -7,6 +7,7 @@
 
 #include "base/message_box.h"
 #include "base/text_encoding.h"
+#include "player/window_target.h"
 #include "ui/control_ids.h"
 #include "ui/number_fields.h"
 
@@ -121,15 +122,25 @@ void MainWindow::onPlaybackEnded(int reason, LPARAM detail)
     statusBeforePause_.clear();
     endLibraryRun(outcome);
     WindowIdentity missing;
+    std::wstring windowEnd;
     if (outcome == PlaybackOutcome::WindowMissing) {
         player_.playbackWindow(static_cast<int>(detail), missing);
+        windowEnd =
+            std::wstring(windowProblemText(player_.windowProblem())) + L"：" + windowNaming(missing) + L"，回放已停止";
     }
     // After a stop from the window this repeats "⏹ 停止"; a recording started since keeps its text,
     // and so does a stop for a takeover.
     const bool takenOver = std::exchange(stoppedByTakeover_, false);
+    // The line the caller of an unattended playback gets for an end other than a completed one.
+    endText_ = outcome == PlaybackOutcome::WindowMissing ? windowEnd
+               : outcome == PlaybackOutcome::WaitTimedOut ? L"等待超时：" + player_.timedOutWait() + L"，回放已停止"
+               : outcome == PlaybackOutcome::Refused ? L"回放被系统拒绝（目标程序可能以管理员身份运行）"
+               : outcome != PlaybackOutcome::Stopped ? L""
+               : takenOver                           ? L"检测到人工操作，已停止回放"
+                                                     : L"回放已被停止（停止键或停止按钮）";
     if (currentActivity() == Activity::Idle && !takenOver) {
         if (outcome == PlaybackOutcome::WindowMissing) {
-            setStatus(L"⚠ 找不到窗口：" + windowNaming(missing) + L"，回放已停止");
+            setStatus(L"⚠ " + windowEnd);
         } else if (outcome == PlaybackOutcome::WaitTimedOut) {
             setStatus(L"⚠ 等待超时：" + player_.timedOutWait());
         } else {

@@ -1,6 +1,7 @@
 // Replays that follow windows, through the real program started with --play: a click recorded in
-// the target window lands in it after the window moved, a late window is waited for, and a window
-// that never comes ends the run with exit code 6.
+// the target window lands in it after the window moved, a late window is waited for, a window
+// that never comes ends the run with exit code 6, and of two windows of one program the input goes
+// only to the recorded one, covered or hung.
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "e2e/e2e_support.h"
 #include "e2e/target_protocol.h"
 #include "script/script_file.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -265,6 +267,80 @@ TEST_F(FollowWindows, ARecordingInTheRealWindowFollowsTheMovedTargetOnlyWithTheO
         }
     }
     target.close();
+}
+
+// Input the target got from its log entry from on: presses and typed units.
+size_t pressesAndTyping(const TargetWindow& target, size_t from)
+{
+    size_t count = 0;
+    const std::vector<TargetEntry> entries = target.entries();
+    for (size_t i = from; i < entries.size(); ++i) {
+        count += entries[i].name == "ldown" || entries[i].name == "char" ? 1 : 0;
+    }
+    return count;
+}
+
+// Two windows of the test program with the same title, the recorded one covered by the other:
+// the replay brings the recorded one forward and all its input arrives there. Then the recorded
+// one hangs: the replay stops with exit code 6, says why on the caller's console, and leaves
+// nothing for the window to find once it takes its messages again.
+TEST_F(FollowWindows, InputGoesOnlyToTheRecordedOfTwoWindowsAndAHungOneEndsWithItsLine)
+{
+    TargetWindow recorded;
+    ASSERT_TRUE(recorded.start(folderFor(L"follow") + L"\\recorded_of_two.log", RECT{100, 100, 500, 400}));
+    const RECT client = clientScreenRect(recorded.window());
+    const std::wstring script =
+        writeScript(L"two.json", clickAndType(POINT{client.left, client.top}), {targetIdentity()});
+    TargetWindow cover;
+    ASSERT_TRUE(cover.start(folderFor(L"follow") + L"\\cover.log", RECT{60, 60, 600, 500}));
+    ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == cover.window(); }, 5000));
+
+    App app;
+    ASSERT_TRUE(app.start(folderFor(L"appdata_follow_two"), appExe(), L"--play \"" + script + L"\" --follow-windows"));
+    DWORD code = 1234;
+    ASSERT_TRUE(app.waitForExit(20000, code));
+    EXPECT_EQ(code, 0u);
+    POINT point{};
+    ASSERT_TRUE(firstPressInClient(recorded, point)) << "the press went to the covering window";
+    EXPECT_EQ(point.x, kClientX);
+    EXPECT_EQ(point.y, kClientY);
+    EXPECT_TRUE(typed(recorded, 'q'));
+    EXPECT_EQ(pressesAndTyping(cover, 0), 0u);
+
+    const size_t from = recorded.entries().size();
+    PostMessageW(recorded.window(), WM_APP_HANG, 15000, 0);
+    const std::wstring folder = folderFor(L"follow");
+    const std::wstring batch = folder + L"\\hung.bat";
+    const std::wstring output = folder + L"\\hung.txt";
+    removeFileIfPresent(output);
+    ASSERT_TRUE(writeTextFile(batch, "@echo off\r\n\"" + wideToUtf8(appExe()) + "\" --play \"" + wideToUtf8(script) +
+                                         "\" --follow-windows --window-wait 2 > \"" + wideToUtf8(output) +
+                                         "\" 2>&1\r\necho code=%ERRORLEVEL% >> \"" + wideToUtf8(output) + "\"\r\n"));
+    ChildProcess shell;
+    ASSERT_TRUE(shell.start(L"C:\\windows\\system32\\cmd.exe", L"/c \"" + batch + L"\"",
+                            {{L"LOCALAPPDATA", folderFor(L"appdata_follow_hung")}}));
+    ASSERT_TRUE(shell.waitForExit(30000, code));
+    const std::string printed = readFileBytes(output);
+    EXPECT_NE(printed.find("窗口无响应：" + targetIdentity().title + "（" + targetIdentity().exe + "），回放已停止"),
+              std::string::npos)
+        << printed;
+    EXPECT_NE(printed.find("code=6"), std::string::npos) << printed;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const std::vector<TargetEntry> entries = recorded.entries();
+            for (size_t i = from; i < entries.size(); ++i) {
+                if (entries[i].name == "awake") {
+                    return true;
+                }
+            }
+            return false;
+        },
+        20000));
+    Sleep(500);  // whatever was queued for it is handled by now
+    EXPECT_EQ(pressesAndTyping(recorded, from), 0u);
+    EXPECT_EQ(pressesAndTyping(cover, 0), 0u);
+    recorded.close();
+    cover.close();
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 // every virtual key that GetAsyncKeyState reports down, mouse buttons included, then "/" and the
 // keys that GetKeyState reports down. Two more posted
 // messages open a message box and a save dialog, so that the checks can try their dialog
-// handling on standard windows.
+// handling on standard windows, and one makes the program hang for a while ("awake" after it).
 #include "e2e/target_protocol.h"
 
 #include <cstdio>
@@ -157,6 +157,10 @@ LRESULT CALLBACK targetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         logLine("msgbox", MessageBoxW(window, L"测试消息", L"提示", MB_YESNO | MB_ICONQUESTION), 0, 0);
         return 0;
     case WM_APP_SHOW_SAVE_DIALOG: showSaveDialog(window); return 0;
+    case WM_APP_HANG:
+        Sleep(static_cast<DWORD>(wParam));
+        logLine("awake", 0, 0, 0);
+        return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: break;
     }

@@ -13,3 +13,5 @@ constexpr UINT WM_APP_SHOW_MESSAGE = WM_APP + 101;
 // Posted to the target window: show the save dialog (default extension "json") and write
 // "savedialog <ok>" followed by a "path <UTF-8 path>" line.
 constexpr UINT WM_APP_SHOW_SAVE_DIALOG = WM_APP + 102;
+// Posted to the target window: stop taking messages for wParam milliseconds (a hung program).
+constexpr UINT WM_APP_HANG = WM_APP + 103;

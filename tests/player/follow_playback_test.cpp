@@ -18,7 +18,9 @@ struct Desktop {
     WindowPlace places[2] = {{1000, 500, 96}, {0, 0, 144}};
     double appearsAt[2] = {0.0, 0.0};
     double frontAt = 0.0;
+    double coveredUntil = 0.0;  // the click points are covered until then
     double stopAt = 1e9;
+    WindowProblem problem = WindowProblem::None;  // what a wait that ran out met
     std::atomic<bool> playing{true};
     std::atomic<bool> stop{false};
     struct Injected {
@@ -61,16 +63,22 @@ struct Desktop {
             self(c).detail = what;
         };
         s.windows.context = this;
-        s.windows.look = [](void* c, int32_t index, WindowPlace& place) {
+        s.windows.look = [](void* c, int32_t index, const WindowOrigin*, WindowPlace& place) {
             Desktop& d = self(c);
             if (index < 0 || index > 1 || d.time < d.appearsAt[index]) {
-                return WindowLook::Missing;
+                return WindowProblem::Missing;
             }
             place = d.places[index];
-            return WindowLook::Found;
+            return WindowProblem::None;
         };
-        s.windows.isForeground = [](void* c, int32_t index) { return index == 1 && self(c).time >= self(c).frontAt; };
+        s.windows.checkFront = [](void* c, int32_t index) {
+            return index == 1 && self(c).time >= self(c).frontAt ? WindowProblem::None : WindowProblem::NotInFront;
+        };
+        s.windows.checkPoint = [](void* c, int32_t, int32_t, int32_t) {
+            return self(c).time >= self(c).coveredUntil ? WindowProblem::None : WindowProblem::Covered;
+        };
         s.windows.waiting = [](void* c, int32_t index) { self(c).statuses.push_back(index); };
+        s.windows.gaveUp = [](void* c, int32_t, WindowProblem met) { self(c).problem = met; };
         return s;
     }
 
@@ -126,7 +134,7 @@ std::vector<MacroEvent> dragScript()
     };
 }
 
-TEST(FollowPlayback, ApproachPressAndDragMoveWithTheWindowWhileReleasesAndLaterMovesStay)
+TEST(FollowPlayback, ApproachPressDragAndReleaseMoveWithTheWindowWhileLaterMovesStay)
 {
     struct Case {
         const char* name;
@@ -143,7 +151,7 @@ TEST(FollowPlayback, ApproachPressAndDragMoveWithTheWindowWhileReleasesAndLaterM
         const std::vector<MacroEvent> script = dragScript();
         ASSERT_EQ(desktop.injected.size(), script.size()) << c.name;
         for (size_t i = 0; i < script.size(); ++i) {
-            const bool moves = i <= 3;  // approach, press, drag
+            const bool moves = i <= 4;  // approach, press, drag, release
             EXPECT_EQ(desktop.injected[i].x, script[i].x + (moves ? c.dx : 0)) << c.name << " event " << i;
             EXPECT_EQ(desktop.injected[i].y, script[i].y + (moves ? c.dy : 0)) << c.name << " event " << i;
         }
@@ -181,6 +189,23 @@ TEST(FollowPlayback, WaitForALateWindowHappensBeforeTheApproachAndShiftsEveryLat
     EXPECT_NEAR(desktop.injected[7].at - desktop.injected[6].at, 0.1, 0.002);
 }
 
+TEST(FollowPlayback, APressWaitsUntilItsPointReachesTheWindowAndLaterEventsKeepTheirGaps)
+{
+    Desktop desktop;
+    const double start = desktop.time;
+    desktop.coveredUntil = start + 1.5;  // the press is due at 0.3 s
+    ASSERT_EQ(desktop.run(dragScript(), true), PlaybackEnd::Completed);
+    ASSERT_EQ(desktop.injected.size(), 8u);
+    EXPECT_EQ(desktop.statuses, (std::vector<int32_t>{0, kNoWindow}));
+    EXPECT_NEAR(desktop.injected[1].at - start, 0.2, 0.002) << "the way to the press does not wait";
+    EXPECT_GE(desktop.injected[2].at - start, 1.5);
+    EXPECT_LT(desktop.injected[2].at - start, 1.56);
+    EXPECT_EQ(desktop.injected[2].x, 110 + 900) << "the press lands at its computed point";
+    for (size_t i = 3; i < 8; ++i) {
+        EXPECT_NEAR(desktop.injected[i].at - desktop.injected[i - 1].at, 0.1, 0.002) << i;
+    }
+}
+
 TEST(FollowPlayback, EndsAfterTheLimitOrAtAStopOrPlaysOlderEventsWhereTheyWere)
 {
     struct Case {
@@ -190,7 +215,9 @@ TEST(FollowPlayback, EndsAfterTheLimitOrAtAStopOrPlaysOlderEventsWhereTheyWere)
         PlaybackEnd end;
         size_t injected;
         uint32_t detail;
+        WindowProblem problem;
         bool windowBehind = false;  // the window is there, but never in front
+        bool covered = false;       // the click points are covered for good
     };
     MacroEvent text = inWindow(at(EventKind::Text, 0, 0), 1);
     text.keyOrText = "hi";
@@ -201,30 +228,50 @@ TEST(FollowPlayback, EndsAfterTheLimitOrAtAStopOrPlaysOlderEventsWhereTheyWere)
          PlaybackEnd::WindowMissing,
          1,
          1,
+         WindowProblem::NotInFront,
          true},
         {"no window: stop after the wait",
          {at(EventKind::Move, 1, 1), inWindow(at(EventKind::KeyDown, 0, 0), 1, 0, 0)},
          1e9,
          PlaybackEnd::WindowMissing,
          1,
-         1},
-        {"stop key during the wait", {inWindow(at(EventKind::Click, 1, 1), 1, 0, 0)}, 1.0, PlaybackEnd::Stopped, 0, 0},
+         1,
+         WindowProblem::NotInFront},
+        {"a press whose point stays covered",
+         {at(EventKind::Move, 1, 1), inWindow(at(EventKind::Click, 1, 1), 1, 0, 0)},
+         1e9,
+         PlaybackEnd::WindowMissing,
+         1,
+         1,
+         WindowProblem::Covered,
+         true,
+         true},
+        {"stop key during the wait",
+         {inWindow(at(EventKind::Click, 1, 1), 1, 0, 0)},
+         1.0,
+         PlaybackEnd::Stopped,
+         0,
+         0,
+         WindowProblem::None},
         {"events without window information",
          {at(EventKind::Click, 7, 7), released(7, 7)},
          1e9,
          PlaybackEnd::Completed,
          2,
-         0},
+         0,
+         WindowProblem::None},
     };
     for (const Case& c : cases) {
         Desktop desktop;
         const double start = desktop.time;
         desktop.appearsAt[1] = c.windowBehind ? 0.0 : 1e9;
         desktop.frontAt = 1e9;
+        desktop.coveredUntil = c.covered ? 1e9 : 0.0;
         desktop.stopAt = start + c.stopAfter;
         EXPECT_EQ(desktop.run(c.events, true, 3.0), c.end) << c.name;
         EXPECT_EQ(desktop.end, c.end) << c.name;
         EXPECT_EQ(desktop.detail, c.detail) << c.name;
+        EXPECT_EQ(desktop.problem, c.problem) << c.name;
         EXPECT_EQ(desktop.injected.size(), c.injected) << c.name;
         const double ran = desktop.time - start;
         if (c.end == PlaybackEnd::WindowMissing) {

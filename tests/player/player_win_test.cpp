@@ -180,13 +180,13 @@ TEST(InputInjectionWin, InjectedInputReachesTheHooksWithItsCodesAndFlags)
     } cases[] = {
         {"left press positions the cursor", click(MouseButton::Left, true, 100, 200),
          mouseSeen(WM_LBUTTONDOWN, 100, 200)},
-        {"left release where the cursor is", click(MouseButton::Left, false, 5, 5), mouseSeen(WM_LBUTTONUP, 100, 200)},
+        {"left release at its own point", click(MouseButton::Left, false, 130, 210), mouseSeen(WM_LBUTTONUP, 130, 210)},
         {"right press", click(MouseButton::Right, true, 300, 250), mouseSeen(WM_RBUTTONDOWN, 300, 250)},
-        {"right release", click(MouseButton::Right, false, 0, 0), mouseSeen(WM_RBUTTONUP, 300, 250)},
+        {"right release", click(MouseButton::Right, false, 300, 250), mouseSeen(WM_RBUTTONUP, 300, 250)},
         {"middle press", click(MouseButton::Middle, true, 320, 260), mouseSeen(WM_MBUTTONDOWN, 320, 260)},
-        {"middle release", click(MouseButton::Middle, false, 0, 0), mouseSeen(WM_MBUTTONUP, 320, 260)},
-        {"wheel down two notches", wheelDown, mouseSeen(WM_MOUSEWHEEL, 320, 260, -240)},
-        {"horizontal wheel", wheelRight, mouseSeen(WM_MOUSEHWHEEL, 320, 260, 120)},
+        {"middle release", click(MouseButton::Middle, false, 330, 270), mouseSeen(WM_MBUTTONUP, 330, 270)},
+        {"wheel down two notches", wheelDown, mouseSeen(WM_MOUSEWHEEL, 330, 270, -240)},
+        {"horizontal wheel", wheelRight, mouseSeen(WM_MOUSEHWHEEL, 330, 270, 120)},
         {"key A down", key(EventKind::KeyDown, "A"), keySeen(false, 'A', false)},
         {"key A up", key(EventKind::KeyUp, "A"), keySeen(true, 'A', false)},
         {"Home is extended", key(EventKind::KeyDown, "Home"), keySeen(false, VK_HOME, true)},
@@ -400,16 +400,16 @@ TEST_F(PlayerTest, APlaybackTellsWhereItPutsTheCursor)
     MacroEvent second = event(EventKind::Move, 0.01);
     second.x = 430;
     second.y = 440;
-    // The press of a click places the cursor too; the long wait keeps the playback running.
+    // The press and the release of a click place the cursor too; the long wait keeps the playback running.
     ASSERT_TRUE(player_.startPlayback({first, second, click(MouseButton::Right, true, 450, 460, 0.01),
-                                       click(MouseButton::Right, false, 0, 0), event(EventKind::Move, 30.0)},
+                                       click(MouseButton::Right, false, 470, 480), event(EventKind::Move, 30.0)},
                                       1.0, false, 1, false));
-    ASSERT_TRUE(pumpMessagesUntil([&] { return pointer.read().lastX == 450; }, 5000));
+    ASSERT_TRUE(pumpMessagesUntil([&] { return pointer.read().lastX == 470; }, 5000));
     const PlaybackPointer::Places places = pointer.read();
     EXPECT_TRUE(places.active);
-    EXPECT_EQ(places.lastY, 460);
-    EXPECT_EQ(places.previousX, 430);
-    EXPECT_EQ(places.previousY, 440);
+    EXPECT_EQ(places.lastY, 480);
+    EXPECT_EQ(places.previousX, 450);
+    EXPECT_EQ(places.previousY, 460);
     player_.stopPlayback();
     EXPECT_FALSE(pointer.read().active) << "the playback has ended";
 

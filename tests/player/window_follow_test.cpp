@@ -55,53 +55,7 @@ MacroEvent text(int32_t window)
     return e;
 }
 
-TEST(WindowFollow, ProgramMatchesOnClassAndExecutableOrAnyExecutableWhenUnknown)
-{
-    struct Case {
-        WindowIdentity wanted;
-        const char* exe;
-        const char* windowClass;
-        bool matches;
-    };
-    const Case cases[] = {
-        {{"notepad.exe", "Notepad", "a"}, "notepad.exe", "Notepad", true},
-        {{"notepad.exe", "Notepad", "a"}, "notepad.exe", "Edit", false},
-        {{"notepad.exe", "Notepad", "a"}, "wordpad.exe", "Notepad", false},
-        {{"", "Notepad", "a"}, "anything.exe", "Notepad", true},
-        {{"", "Notepad", "a"}, "", "Other", false},
-        {{"notepad.exe", "Notepad", "a"}, "", "Notepad", false},  // an elevated process of another program
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(sameProgram(c.wanted, c.exe, c.windowClass), c.matches) << c.exe << " " << c.windowClass;
-    }
-}
-
-TEST(WindowFollow, ChoicePrefersTheRecordedTitleThenTheTopmostAndRestoresOnlyWhenAllAreMinimised)
-{
-    const WindowIdentity wanted{"x.exe", "X", "doc"};
-    struct Case {
-        const char* name;
-        std::vector<WindowCandidate> candidates;  // topmost first
-        int32_t use;
-        int32_t restore;
-    };
-    const Case cases[] = {
-        {"none", {}, -1, -1},
-        {"one with another title", {{"other", false}}, 0, -1},
-        {"same title below the topmost", {{"other", false}, {"doc", false}}, 1, -1},
-        {"topmost of two strangers", {{"p", false}, {"q", false}}, 0, -1},
-        {"minimised same title loses to a shown stranger", {{"doc", true}, {"p", false}}, 1, -1},
-        {"all minimised: restore the same title", {{"p", true}, {"doc", true}}, -1, 1},
-        {"all minimised: restore the topmost", {{"p", true}, {"q", true}}, -1, 0},
-    };
-    for (const Case& c : cases) {
-        const WindowChoice choice = chooseWindow(wanted, c.candidates);
-        EXPECT_EQ(choice.use, c.use) << c.name;
-        EXPECT_EQ(choice.restore, c.restore) << c.name;
-    }
-}
-
-TEST(WindowFollow, PlanGivesApproachMovesDragsAndReleasesTheirAnchors)
+TEST(WindowFollow, PlanGivesApproachMovesDragsAndTheirReleasesTheirAnchors)
 {
     struct Case {
         const char* name;
@@ -112,9 +66,9 @@ TEST(WindowFollow, PlanGivesApproachMovesDragsAndReleasesTheirAnchors)
     const Case cases[] = {
         {"approach, press, drag, release, moves after",
          {move(1, 1), move(2, 2), button(true, 0), move(3, 3), button(false, 0), move(4, 4)},
-         {2, 2, 2, 2, -1, -1},
+         {2, 2, 2, 2, 2, -1},
          {2, -1, -1, -1, -1, -1}},
-        {"press without moves waits at itself", {button(true, 0), button(false, 0)}, {0, -1}, {0, -1}},
+        {"press without moves waits at itself", {button(true, 0), button(false, 0)}, {0, 0}, {0, -1}},
         {"moves end at a release: they stay",
          {move(1, 1), button(false, 0), move(2, 2), wheel(1)},
          {-1, -1, 3, 3},
@@ -130,11 +84,11 @@ TEST(WindowFollow, PlanGivesApproachMovesDragsAndReleasesTheirAnchors)
         {"second button during a drag takes over the drag",
          {button(true, 0), move(1, 1), button(true, 1, MouseButton::Right), move(2, 2),
           button(false, 0, MouseButton::Right), move(3, 3), button(false, 0), move(4, 4)},
-         {0, 0, 2, 2, -1, 2, -1, -1},
+         {0, 0, 2, 2, 2, 2, 2, -1},
          {0, -1, 2, -1, -1, -1, -1, -1}},
         {"text step waits for its window like a key press",
          {button(true, 0), button(false, 0), text(3), text(kNoWindow)},
-         {0, -1, -1, -1},
+         {0, 0, -1, -1},
          {0, -1, 2, -1}},
         {"key press without window and a stray move at the end",
          {key(true, kNoWindow), wheel(0), move(5, 5)},
@@ -181,24 +135,34 @@ TEST(WindowFollow, ShiftPutsThePressAtTheClientOriginPlusItsScaledOffset)
     EXPECT_EQ(scaleForMonitor(7, 96, 0), 7);
 }
 
-// A desktop whose window appears at a chosen time, and a clock that moves only when slept.
+// A desktop whose window appears (and comes to the front) at a chosen time and whose click
+// point is covered until another, and a clock that moves only when slept.
 struct FakeDesktop {
     double time = 10.0;
     double appearsAt = 1e9;   // when the window is there (and in front)
     double restoredAt = 1e9;  // a minimised match, restored from then on
+    double coveredUntil = 0.0;
     int looks = 0;
     std::vector<double> lookTimes;
     std::vector<int32_t> statuses;
+    std::vector<int32_t> checkedX;
     std::atomic<bool> stop{false};
     double stopAt = 1e9;
+
+    static FakeDesktop& of(void* c) { return *static_cast<FakeDesktop*>(c); }
+    void looked()
+    {
+        looks++;
+        lookTimes.push_back(time);
+    }
 
     PlaybackClockSeam clock()
     {
         PlaybackClockSeam s;
         s.context = this;
-        s.now = [](void* c) { return static_cast<FakeDesktop*>(c)->time; };
+        s.now = [](void* c) { return of(c).time; };
         s.sleepMilliseconds = [](void* c, uint32_t ms) {
-            FakeDesktop& d = *static_cast<FakeDesktop*>(c);
+            FakeDesktop& d = of(c);
             d.time += ms == 0 ? 0.0001 : ms / 1000.0;
             if (d.time >= d.stopAt) {
                 d.stop.store(true);
@@ -211,23 +175,26 @@ struct FakeDesktop {
     {
         WindowSeam s;
         s.context = this;
-        s.look = [](void* c, int32_t, WindowPlace& place) {
-            FakeDesktop& d = *static_cast<FakeDesktop*>(c);
-            d.looks++;
-            d.lookTimes.push_back(d.time);
+        s.look = [](void* c, int32_t, const WindowOrigin*, WindowPlace& place) {
+            FakeDesktop& d = of(c);
+            d.looked();
             if (d.time >= d.appearsAt) {
                 place = WindowPlace{30, 40, 96};
-                return WindowLook::Found;
+                return WindowProblem::None;
             }
-            return d.restoredAt < 1e9 ? WindowLook::Restoring : WindowLook::Missing;
+            return d.restoredAt < 1e9 ? WindowProblem::Minimised : WindowProblem::Missing;
         };
-        s.isForeground = [](void* c, int32_t) {
-            FakeDesktop& d = *static_cast<FakeDesktop*>(c);
-            d.looks++;
-            d.lookTimes.push_back(d.time);
-            return d.time >= d.appearsAt;
+        s.checkFront = [](void* c, int32_t) {
+            FakeDesktop& d = of(c);
+            d.looked();
+            return d.time >= d.appearsAt ? WindowProblem::None : WindowProblem::NotInFront;
         };
-        s.waiting = [](void* c, int32_t index) { static_cast<FakeDesktop*>(c)->statuses.push_back(index); };
+        s.checkPoint = [](void* c, int32_t, int32_t x, int32_t) {
+            FakeDesktop& d = of(c);
+            d.checkedX.push_back(x);
+            return d.time >= d.coveredUntil ? WindowProblem::None : WindowProblem::Covered;
+        };
+        s.waiting = [](void* c, int32_t index) { of(c).statuses.push_back(index); };
         return s;
     }
 };
@@ -237,37 +204,83 @@ TEST(WindowFollow, WaitLooksOftenTellsTheStatusAndEndsAsItShould)
     struct Case {
         const char* name;
         double appearsAfter;
+        double coveredFor;
         double stopAfter;
-        bool foreground;
+        FollowCheck check;
         WindowWaitEnd end;
+        WindowProblem problem;
         std::vector<int32_t> statuses;
     };
     const Case cases[] = {
-        {"there at once: no status", 0.0, 1e9, false, WindowWaitEnd::Found, {}},
-        {"appears after 2 s", 2.0, 1e9, false, WindowWaitEnd::Found, {7, kNoWindow}},
-        {"comes to the front after 1 s", 1.0, 1e9, true, WindowWaitEnd::Found, {7, kNoWindow}},
-        {"never: times out", 1e9, 1e9, false, WindowWaitEnd::TimedOut, {7}},
-        {"stop during the wait", 1e9, 1.0, false, WindowWaitEnd::Stopped, {7}},
+        {"there at once: no status", 0.0, 0.0, 1e9, FollowCheck::Find, WindowWaitEnd::Found, WindowProblem::None, {}},
+        {"appears after 2 s",
+         2.0,
+         0.0,
+         1e9,
+         FollowCheck::Find,
+         WindowWaitEnd::Found,
+         WindowProblem::None,
+         {7, kNoWindow}},
+        {"comes to the front after 1 s",
+         1.0,
+         0.0,
+         1e9,
+         FollowCheck::Front,
+         WindowWaitEnd::Found,
+         WindowProblem::None,
+         {7, kNoWindow}},
+        {"point uncovered after 1 s",
+         0.0,
+         1.0,
+         1e9,
+         FollowCheck::Point,
+         WindowWaitEnd::Found,
+         WindowProblem::None,
+         {7, kNoWindow}},
+        {"never: times out", 1e9, 0.0, 1e9, FollowCheck::Find, WindowWaitEnd::TimedOut, WindowProblem::Missing, {7}},
+        {"covered for good: times out",
+         0.0,
+         1e9,
+         1e9,
+         FollowCheck::Point,
+         WindowWaitEnd::TimedOut,
+         WindowProblem::Covered,
+         {7}},
+        {"stop during the wait",
+         1e9,
+         0.0,
+         1.0,
+         FollowCheck::Front,
+         WindowWaitEnd::Stopped,
+         WindowProblem::NotInFront,
+         {7}},
     };
     for (const Case& c : cases) {
         FakeDesktop desktop;
         desktop.appearsAt = desktop.time + c.appearsAfter;
+        desktop.coveredUntil = desktop.time + c.coveredFor;
         desktop.stopAt = desktop.time + c.stopAfter;
         const double start = desktop.time;
-        WindowPlace place;
-        const WindowWaitEnd end =
-            waitForWindow(desktop.clock(), desktop.windows(), 7, c.foreground, 3.0, desktop.stop, place);
-        EXPECT_EQ(end, c.end) << c.name;
+        MacroEvent press = button(true, 7);
+        press.x = 115;  // recorded at client (5, 0) of a window then at (110, 0); it is at (30, 40) now
+        press.window.x = 5;
+        const FollowWait wait =
+            waitForEventWindow(desktop.clock(), desktop.windows(), press, c.check, 3.0, desktop.stop);
+        EXPECT_EQ(wait.end, c.end) << c.name;
+        EXPECT_EQ(wait.problem, c.problem) << c.name;
         EXPECT_EQ(desktop.statuses, c.statuses) << c.name;
         for (size_t i = 1; i < desktop.lookTimes.size(); ++i) {
             EXPECT_LE(desktop.lookTimes[i] - desktop.lookTimes[i - 1], 0.05 + 1e-9) << c.name;
         }
+        for (int32_t x : desktop.checkedX) {
+            EXPECT_EQ(x, 35) << c.name << ": the point is checked where the click goes";
+        }
         const double waited = desktop.time - start;
         switch (c.end) {
         case WindowWaitEnd::Found:
-            EXPECT_LT(waited, c.appearsAfter + 0.05) << c.name;
-            if (!c.foreground) {
-                EXPECT_EQ(place.originX, 30) << c.name;
+            EXPECT_LT(waited, c.appearsAfter + c.coveredFor + 0.05) << c.name;
+            if (c.check != FollowCheck::Front) {
+                EXPECT_EQ(wait.shift.dx, 35 - 115) << c.name;
             }
             break;
         case WindowWaitEnd::TimedOut:
@@ -284,9 +297,10 @@ TEST(WindowFollow, MinimisedMatchIsWaitedForUntilRestored)
     FakeDesktop desktop;
     desktop.restoredAt = desktop.time;
     desktop.appearsAt = desktop.time + 0.3;
-    WindowPlace place;
-    EXPECT_EQ(waitForWindow(desktop.clock(), desktop.windows(), 0, false, 10.0, desktop.stop, place),
-              WindowWaitEnd::Found);
+    EXPECT_EQ(
+        waitForEventWindow(desktop.clock(), desktop.windows(), button(true, 0), FollowCheck::Find, 10.0, desktop.stop)
+            .end,
+        WindowWaitEnd::Found);
     EXPECT_GT(desktop.looks, 2);
 }
 
