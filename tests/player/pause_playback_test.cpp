@@ -205,7 +205,8 @@ TEST(PausePlayback, APauseLetsGoOfWhatIsHeldAndPressesItAgainWhereThePointerWas)
         describe(cursorCall(50, 0)),
         describe(recordCall(mouseRecord(kMouseFlagLeftDown))),
         describe(recordCall(keyboardRecord(0xA2, 0))),
-        // The pause: the button, then the key, let go of.
+        // The pause: the button (where the pointer is), then the key, let go of.
+        describe(cursorCall(7, 8)),
         describe(recordCall(mouseRecord(kMouseFlagLeftUp))),
         describe(recordCall(keyboardRecord(0xA2, kKeyFlagUp))),
         // The resume: the pointer back, then both pressed again in their order.
@@ -216,12 +217,13 @@ TEST(PausePlayback, APauseLetsGoOfWhatIsHeldAndPressesItAgainWhereThePointerWas)
         // The rest of the script.
         describe(cursorCall(60, 0)),
         describe(recordCall(keyboardRecord(0xA2, kKeyFlagUp))),
+        describe(cursorCall(60, 0)),  // a release goes up at its own point
         describe(recordCall(mouseRecord(kMouseFlagLeftUp))),
         // The end: what the (fake) system still reports down.
         describe(recordCall(mouseRecord(kMouseFlagLeftUp))),
         describe(recordCall(keyboardRecord(0xA2, kKeyFlagUp))),
     };
-    EXPECT_EQ(callsAtPause, 5u) << "nothing is sent while paused";
+    EXPECT_EQ(callsAtPause, 6u) << "nothing is sent while paused";
     EXPECT_EQ(calls, expected);
 }
 
@@ -346,13 +348,13 @@ TEST(PausePlayback, AWindowWaitGoesOnWithTheTimeItHadLeft)
     PauseWorld w;
     WindowSeam windows;
     windows.context = &w;
-    windows.look = [](void*, int32_t, WindowPlace&) { return WindowLook::Missing; };
-    windows.isForeground = [](void*, int32_t) { return false; };
     windows.waiting = [](void*, int32_t) {};
+    const WindowAttempt missing{nullptr, [](void*) { return WindowProblem::Missing; }};
     w.gate.arm(w.clock(), w.stop, w.pauseActions());
     w.pauseBetween(0.5, 10.5);
-    WindowPlace place;
-    EXPECT_EQ(waitForWindow(w.clock(), windows, 0, false, 2.0, w.stop, place, &w.gate), WindowWaitEnd::TimedOut);
+    WindowProblem problem = WindowProblem::None;
+    EXPECT_EQ(waitForWindow(w.clock(), windows, 0, missing, 2.0, w.stop, problem, &w.gate), WindowWaitEnd::TimedOut);
+    EXPECT_EQ(problem, WindowProblem::Missing);
     // Two seconds of looking plus the ten paused, to within one look.
     EXPECT_NEAR(w.time, 12.0, 0.03);
 }
