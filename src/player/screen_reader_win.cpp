@@ -4,7 +4,7 @@
 
 #include "base/top_window_win.h"
 #include "player/png_codec_win.h"
-#include "player/window_follow.h"
+#include "player/window_target.h"
 
 namespace {
 
@@ -122,13 +122,20 @@ WindowPresence ScreenReader::presence(int32_t index)
     if (windows.empty()) {
         return WindowPresence::Missing;
     }
+    // A window of the program with another title is another document: it does not count.
+    const std::string& title = table_[static_cast<size_t>(index)].title;
     HWND front = topLevelWindowOf(GetForegroundWindow());
+    WindowPresence presence = WindowPresence::Missing;
     for (HWND window : windows) {
+        if (!title.empty() && windowTitleUtf8(window) != title) {
+            continue;
+        }
         if (window == front) {
             return WindowPresence::Front;
         }
+        presence = WindowPresence::Shown;
     }
-    return WindowPresence::Shown;
+    return presence;
 }
 
 bool ScreenReader::clientArea(int32_t index, ScreenRect& area, int32_t& dpi)
@@ -139,7 +146,10 @@ bool ScreenReader::clientArea(int32_t index, ScreenRect& area, int32_t& dpi)
     }
     std::vector<WindowCandidate> candidates;
     for (HWND window : windows) {
-        candidates.push_back(WindowCandidate{windowTitleUtf8(window), IsIconic(window) != FALSE});
+        WindowCandidate candidate;
+        candidate.title = windowTitleUtf8(window);
+        candidate.minimised = IsIconic(window) != FALSE;
+        candidates.push_back(candidate);
     }
     const WindowChoice choice = chooseWindow(table_[static_cast<size_t>(index)], candidates);
     if (choice.use < 0) {

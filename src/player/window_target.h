@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "player/window_seam.h"
+#include "screen_match/screen_area.h"
 #include "script/event_window.h"
 
 // Whether a window of the given executable name and class may stand for the recorded one: the
@@ -19,12 +20,7 @@ bool sameProgram(const WindowIdentity& wanted, const std::string& exe, const std
 // What keeps the input from its window, as the status line, the console and the log name it.
 const wchar_t* windowProblemText(WindowProblem problem);
 
-struct ScreenRect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-};
+// Whether the point lies in the rectangle (right and bottom exclusive).
 bool rectHolds(const ScreenRect& rect, int32_t x, int32_t y);
 
 // A top-level window of the wanted program as the desktop shows it now.

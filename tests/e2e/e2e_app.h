@@ -262,6 +262,7 @@ protected:
         ASSERT_TRUE(pointerMatchesScreen()) << "xdotool and the wine desktop disagree about positions";
     }
 
+public:
     // A place for the target window beside the main window, so that replayed clicks never land
     // on LorminRecorder itself.
     static RECT besideOf(HWND window)
@@ -272,4 +273,6 @@ protected:
         }
         return RECT{40, app.bottom + 10, 1240, std::min<LONG>(app.bottom + 420, 1010)};
     }
+
+protected:
 };
