@@ -2,7 +2,8 @@
 
 std::vector<OwnKey> ownKeysOf(const HotkeyChords& chords)
 {
-    return {{"录制键", chords.record}, {"备用录制键", chords.recordAlt}, {"停止键", chords.stop}, {"暂停键", chords.pause}};
+    return {
+        {"录制键", chords.record}, {"备用录制键", chords.recordAlt}, {"停止键", chords.stop}, {"暂停键", chords.pause}};
 }
 
 bool chordsClash(const HotkeyChord& a, const HotkeyChord& b)

@@ -238,9 +238,8 @@ PlaybackEnd waitForFollowedWindow(PlaybackRun& run, int32_t waitFor, FollowCheck
     const PlaybackClockSeam& clock = run.seams.clock;
     const MacroEvent& waitedFor = run.job.events[static_cast<size_t>(waitFor)];
     const double waitStart = clock.now(clock.context);
-    const FollowWait wait =
-        waitForEventWindow(clock, run.seams.windows, waitedFor, check, run.job.windowWaitSeconds, run.stopRequested,
-                           run.seams.pause);
+    const FollowWait wait = waitForEventWindow(clock, run.seams.windows, waitedFor, check, run.job.windowWaitSeconds,
+                                               run.stopRequested, run.seams.pause);
     if (wait.end != WindowWaitEnd::Found) {
         run.missingWindow = static_cast<uint32_t>(waitedFor.window.index);
         if (wait.end == WindowWaitEnd::Stopped) {

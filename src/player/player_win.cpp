@@ -10,8 +10,8 @@
 #include "player/system_clock.h"
 #include "player/system_seams.h"
 #include "player/window_finder_win.h"
-#include "script/event_description.h"
 #include "player/window_follow.h"
+#include "script/event_description.h"
 
 Player::~Player()
 {

@@ -23,9 +23,9 @@
 #include "settings/user_settings.h"
 #include "ui/event_list_view.h"
 #include "ui/hand_over_message.h"
-#include "ui/tray_icon.h"
-#include "ui/recovery_journal.h"
 #include "ui/library_runs.h"
+#include "ui/recovery_journal.h"
+#include "ui/tray_icon.h"
 #include "ui/ui_fonts.h"
 #include "ui/window_state.h"
 

@@ -10,7 +10,18 @@
 
 enum class TrayState { Idle, Recording, Playing, Paused };
 
-enum class TrayCommand { Record, StopRecording, Play, Pause, Resume, StopPlayback, Library, ShowWindow, Exit, Separator };
+enum class TrayCommand {
+    Record,
+    StopRecording,
+    Play,
+    Pause,
+    Resume,
+    StopPlayback,
+    Library,
+    ShowWindow,
+    Exit,
+    Separator
+};
 
 struct TrayMenuItem {
     TrayCommand command = TrayCommand::Separator;
