@@ -179,10 +179,21 @@ void expectMenu(const char* state, std::initializer_list<MenuItem> expected)
 {
     const MenuHandle menu = testWindow().makeListMenu();
     for (const MenuItem& item : expected) {
+        // A submenu has no command: it is found by its text.
+        UINT where = static_cast<UINT>(item.id);
+        UINT by = MF_BYCOMMAND;
+        for (int i = 0; item.id == kSubmenu && i < GetMenuItemCount(menu.get()); ++i) {
+            wchar_t text[64] = L"";
+            GetMenuStringW(menu.get(), static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+            if (GetSubMenu(menu.get(), i) != nullptr && std::wstring(text) == item.text) {
+                where = static_cast<UINT>(i);
+                by = MF_BYPOSITION;
+            }
+        }
         wchar_t text[64] = L"";
-        GetMenuStringW(menu.get(), static_cast<UINT>(item.id), text, 64, MF_BYCOMMAND);
+        GetMenuStringW(menu.get(), where, text, 64, by);
         EXPECT_EQ(std::wstring(text), item.text) << state;
-        const UINT itemState = GetMenuState(menu.get(), static_cast<UINT>(item.id), MF_BYCOMMAND);
+        const UINT itemState = GetMenuState(menu.get(), where, by);
         EXPECT_EQ((itemState & MF_GRAYED) == 0, item.enabled) << state << " item " << item.id;
     }
 }
