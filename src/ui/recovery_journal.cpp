@@ -51,6 +51,7 @@ void DocumentJournal::follow(bool recording)
             wasRecording_ = true;
             disarm();
             encoding_ = false;
+            dueAtOnce_ = false;
             writer_->beginRecording(RecordingSource{&recorder_, &DocumentJournal::pullRecorded});
             hasJournal_ = true;
         }
@@ -63,6 +64,7 @@ void DocumentJournal::follow(bool recording)
         writer_->endRecording();
         journalled_ = document_.generation() - 1;
         if (worthKeeping()) {
+            dueAtOnce_ = true;
             arm(1);
             return;
         }
@@ -70,11 +72,13 @@ void DocumentJournal::follow(bool recording)
     if (!worthKeeping()) {
         disarm();
         encoding_ = false;
+        dueAtOnce_ = false;
         removeJournal();
         journalled_ = document_.generation();
         return;
     }
-    if (document_.generation() == journalled_ || (encoding_ && document_.generation() == encodingGeneration_)) {
+    if (dueAtOnce_ || document_.generation() == journalled_ ||
+        (encoding_ && document_.generation() == encodingGeneration_)) {
         return;
     }
     const ULONGLONG now = GetTickCount64();
@@ -107,6 +111,7 @@ void DocumentJournal::adoptRecovered(const std::wstring& oldJournal)
     }
     removeAfter_ = oldJournal;
     journalled_ = document_.generation() - 1;
+    dueAtOnce_ = true;
     if (!writer_) {
         writer_ = std::make_unique<JournalWriter>(folder_, stem_);
     }
@@ -185,12 +190,14 @@ void DocumentJournal::onTimer()
     if (closed_ || wasRecording_ || !worthKeeping()) {
         disarm();
         encoding_ = false;
+        dueAtOnce_ = false;
         return;
     }
     if (encoding_ && document_.generation() != encodingGeneration_) {
-        // Changed between two slices: start again once it is quiet.
+        // Changed between two slices: start again at once (after a recording, a recovery) or
+        // once it is quiet.
         encoding_ = false;
-        arm(kQuietMs);
+        arm(dueAtOnce_ ? 1 : kQuietMs);
         return;
     }
     if (!encoding_) {
@@ -209,6 +216,7 @@ void DocumentJournal::onTimer()
     }
     disarm();
     encoding_ = false;
+    dueAtOnce_ = false;
     journalled_ = encodingGeneration_;
     writer_->writeSnapshot(std::move(body_), removeAfter_);
     body_ = std::string();
@@ -220,7 +228,7 @@ bool DocumentJournal::encodeSlice()
 {
     const double start = performanceSeconds();
     const std::vector<MacroEvent>& events = document_.events();
-    constexpr size_t kEventsBetweenClockReads = 4096;
+    constexpr size_t kEventsBetweenClockReads = 512;
     while (encoded_ < events.size()) {
         const size_t end = std::min(events.size(), encoded_ + kEventsBetweenClockReads);
         for (; encoded_ < end; ++encoded_) {

@@ -68,6 +68,7 @@ private:
     std::wstring removeAfter_;  // the journal recovered events came from
     uint64_t journalled_ = 0;   // the generation the journal holds (or is being written)
     bool armed_ = false;
+    bool dueAtOnce_ = false;      // after a recording or a recovery: written without the quiet wait
     ULONGLONG pendingSince_ = 0;  // when the first change not yet journalled was seen
     // The snapshot being encoded.
     bool encoding_ = false;

@@ -26,10 +26,10 @@ std::vector<std::wstring> journalsIn(const std::wstring& folder)
 
 // Records clicks and keys into a target window, waits until the journal has had time to take
 // them, and kills the program; returns the rows the window showed.
-std::vector<std::wstring> recordAndKill(App& app, const std::wstring& logName)
+std::vector<std::wstring> recordAndKill(App& app, const std::wstring& logName, const RECT& place)
 {
     TargetWindow target;
-    EXPECT_TRUE(target.start(outputFolder() + L"\\" + logName, E2e::besideOf(app.window)));
+    EXPECT_TRUE(target.start(outputFolder() + L"\\" + logName, place));
     const POINT a = target.pointAt(0.3, 0.3);
     const POINT b = target.pointAt(0.6, 0.6);
     EXPECT_TRUE(beginRecordingAt(app, a));
@@ -59,7 +59,7 @@ TEST_F(E2e, AKilledRecordingComesBackOnYesAndIsSetAsideOnNo)
     App first;
     ASSERT_TRUE(first.start(appData));
     ASSERT_TRUE(first.waitStatus(readyStatus, 10000));
-    const std::vector<std::wstring> recorded = recordAndKill(first, L"recovery_target.log");
+    const std::vector<std::wstring> recorded = recordAndKill(first, L"recovery_target.log", besideOf(first.window));
     ASSERT_GE(recorded.size(), 6u);
     const std::vector<std::wstring> killed = journalsIn(recovery);
     ASSERT_EQ(1u, killed.size());
@@ -72,9 +72,9 @@ TEST_F(E2e, AKilledRecordingComesBackOnYesAndIsSetAsideOnNo)
     ASSERT_TRUE(waitForMessageBox(second.processId(), L"确认", question, 10000));
     wchar_t expected[96];
     std::swprintf(expected, 96, L"上次未保存的 %u 条事件已找回。是否恢复？", static_cast<unsigned>(recorded.size()));
-    EXPECT_EQ(expected, question.text);
+    EXPECT_TRUE(question.text == expected) << wideToUtf8(question.text);
     ASSERT_TRUE(answerMessageBox(question, IDYES));
-    EXPECT_EQ(recorded, second.rows());
+    EXPECT_TRUE(second.rows() == recorded) << second.rows().size() << " rows back of " << recorded.size();
     // The old journal goes once the new one holds the events.
     EXPECT_TRUE(waitUntil(
         [&] {
@@ -90,14 +90,14 @@ TEST_F(E2e, AKilledRecordingComesBackOnYesAndIsSetAsideOnNo)
     third.keepRecoveryJournals = true;
     ASSERT_TRUE(third.start(appData));
     ASSERT_TRUE(waitForMessageBox(third.processId(), L"确认", question, 10000));
-    EXPECT_EQ(expected, question.text);
+    EXPECT_TRUE(question.text == expected) << wideToUtf8(question.text);
     ASSERT_TRUE(answerMessageBox(question, IDNO));
     EXPECT_TRUE(third.rows().empty());
     EXPECT_TRUE(journalsIn(recovery).empty());
     const std::vector<std::wstring> discarded = journalsIn(recovery + L"\\discarded");
     EXPECT_EQ(std::min<size_t>(discardedBefore + 1, 10), discarded.size());
     ASSERT_FALSE(adopted.empty());
-    EXPECT_NE(std::find(discarded.begin(), discarded.end(), adopted.front()), discarded.end());
+    EXPECT_TRUE(std::find(discarded.begin(), discarded.end(), adopted.front()) != discarded.end());
     ASSERT_TRUE(third.closeWithKeyboard());
     DWORD code = 1234;
     EXPECT_TRUE(third.waitForExit(10000, code));

@@ -33,6 +33,7 @@ int answerMessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT typ
 bool answerFileDialog(HWND, ScriptDialog, std::wstring& path)
 {
     ++fileDialogs.shown;
+    fileDialogs.proposed = path;
     if (fileDialogs.onShow != nullptr) {
         fileDialogs.onShow();
     }

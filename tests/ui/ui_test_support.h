@@ -37,6 +37,7 @@ extern MessageBoxScript messageBoxes;
 struct FileDialogScript {
     std::deque<std::wstring> paths;
     int shown = 0;
+    std::wstring proposed;       // the path the last dialog was opened with
     void (*onShow)() = nullptr;  // runs inside the dialog, before it is answered
 };
 extern FileDialogScript fileDialogs;
