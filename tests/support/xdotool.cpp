@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/win_owners.h"
 #include "support/file_bytes.h"
 #include "support/message_pump.h"
 
@@ -132,4 +133,32 @@ bool startXdotool(const std::wstring& arguments)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return true;
+}
+
+namespace {
+
+bool keySeen = false;
+
+LRESULT CALLBACK watchKeys(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION) {
+        keySeen = true;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+bool waitForRealKeys(unsigned timeoutMs)
+{
+    const HookHandle hook(SetWindowsHookExW(WH_KEYBOARD_LL, &watchKeys, nullptr, 0));
+    if (!hook) {
+        return false;
+    }
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!keySeen && GetTickCount64() < end) {
+        runXdotool(L"key shift");
+        pumpMessagesFor(300);
+    }
+    return keySeen;
 }
