@@ -8,6 +8,7 @@
 #include "base/text_encoding.h"
 #include "library/library_file.h"
 #include "script/script_file.h"
+#include "ui/chord_keys_win.h"
 #include "ui/file_dialog.h"
 
 namespace {
@@ -81,34 +82,6 @@ struct EntryDialogState {
 
 // ---- the key field: a chord is chosen by pressing it --------------------------------------
 
-bool isDown(int virtualKey)
-{
-    return (GetKeyState(virtualKey) & 0x8000) != 0;
-}
-
-uint8_t heldModifiers()
-{
-    uint8_t modifiers = 0;
-    modifiers |= isDown(VK_CONTROL) ? kChordCtrl : 0;
-    modifiers |= isDown(VK_MENU) ? kChordAlt : 0;
-    modifiers |= isDown(VK_SHIFT) ? kChordShift : 0;
-    modifiers |= isDown(VK_LWIN) || isDown(VK_RWIN) ? kChordWin : 0;
-    return modifiers;
-}
-
-bool isModifierKey(UINT key)
-{
-    return key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU || (key >= VK_LSHIFT && key <= VK_RMENU) ||
-           key == VK_LWIN || key == VK_RWIN;
-}
-
-// A plain Tab, Enter or Esc moves the focus or closes the dialog as everywhere.
-bool isDialogKey(UINT key)
-{
-    return (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE) &&
-           (heldModifiers() & (kChordCtrl | kChordAlt | kChordWin)) == 0;
-}
-
 void showKey(HWND field, const HotkeyChord& chord)
 {
     SetWindowTextW(field, chord.empty() ? L"（无）" : utf8ToWide(chordText(chord)).c_str());
@@ -146,9 +119,7 @@ LRESULT CALLBACK keyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lP
             showKey(field, state.key);
         }
         // The characters of the key would type, beep or choose a mnemonic.
-        MSG pendingChar;
-        while (PeekMessageW(&pendingChar, field, WM_CHAR, WM_SYSDEADCHAR, PM_REMOVE)) {
-        }
+        dropCharacterMessages(field);
         return 0;
     }
     case WM_KEYUP:

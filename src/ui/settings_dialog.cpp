@@ -8,6 +8,7 @@
 
 #include "base/dialog_template.h"
 #include "base/text_encoding.h"
+#include "ui/chord_keys_win.h"
 
 namespace {
 
@@ -118,56 +119,6 @@ std::wstring faultText(const HotkeyCheck& check, const UserSettings& settings)
     }
 }
 
-bool isModifierKey(UINT virtualKey)
-{
-    switch (virtualKey) {
-    case VK_SHIFT:
-    case VK_CONTROL:
-    case VK_MENU:
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-    case VK_LMENU:
-    case VK_RMENU:
-    case VK_LWIN:
-    case VK_RWIN: return true;
-    default: return false;
-    }
-}
-
-bool isDown(int virtualKey)
-{
-    return (GetKeyState(virtualKey) & 0x8000) != 0;
-}
-
-// The modifiers held now, as the keyboard state of this thread has them.
-uint8_t heldModifiers()
-{
-    uint8_t modifiers = 0;
-    if (isDown(VK_CONTROL)) {
-        modifiers |= kChordCtrl;
-    }
-    if (isDown(VK_MENU)) {
-        modifiers |= kChordAlt;
-    }
-    if (isDown(VK_SHIFT)) {
-        modifiers |= kChordShift;
-    }
-    if (isDown(VK_LWIN) || isDown(VK_RWIN)) {
-        modifiers |= kChordWin;
-    }
-    return modifiers;
-}
-
-// A plain Tab, Enter or Esc (Shift may be down) moves the focus or closes the dialog as in every
-// dialog; the chord fields take every other key.
-bool isDialogKey(UINT virtualKey)
-{
-    return (virtualKey == VK_TAB || virtualKey == VK_RETURN || virtualKey == VK_ESCAPE) &&
-           (heldModifiers() & (kChordCtrl | kChordAlt | kChordWin)) == 0;
-}
-
 void showChord(HWND field, const HotkeyChord& chord)
 {
     SetWindowTextW(field, chordDisplay(chord).c_str());
@@ -197,15 +148,6 @@ void onFieldKey(HWND field, SettingsDialogState& state, UINT virtualKey)
         chord = HotkeyChord{static_cast<uint8_t>(virtualKey), modifiers};
     }
     showChord(field, chord);
-}
-
-// The character messages that TranslateMessage made of the key just taken: they would type into
-// the field, beep, or choose a mnemonic (Alt+R would jump to the record field).
-void dropCharacterMessages(HWND field)
-{
-    MSG pending;
-    while (PeekMessageW(&pending, field, WM_CHAR, WM_SYSDEADCHAR, PM_REMOVE)) {
-    }
 }
 
 LRESULT CALLBACK chordFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)

@@ -1,0 +1,18 @@
+#pragma once
+// The keys of a field that takes a hotkey chord by pressing it (the settings dialog, the script
+// library's entry dialog): which keys are modifiers, which modifiers are held now, and which
+// keys keep their meaning in a dialog.
+
+#include <cstdint>
+#include <windows.h>
+
+bool isModifierKey(UINT virtualKey);
+// The modifiers held now (kChordCtrl, kChordAlt, kChordShift, kChordWin), as the keyboard state of
+// this thread has them.
+uint8_t heldModifiers();
+// A plain Tab, Enter or Esc (Shift may be down) moves the focus or closes the dialog as in every
+// dialog; a chord field takes every other key.
+bool isDialogKey(UINT virtualKey);
+// The character messages that TranslateMessage made of the key just taken: they would type into
+// the field, beep, or choose a mnemonic (Alt+R would jump to another field).
+void dropCharacterMessages(HWND field);
