@@ -1,6 +1,7 @@
 // Edits of a 1 000 000-event list: deleting a selection of 500 000 events and undoing it, for
 // selections of many ranges and of one; moving 1 000 scattered rows, copying 100 000 rows to
-// clipboard text, pasting that text back, each undone and redone; all against the yardstick of
+// clipboard text, pasting that text back into the loaded script, each undone and redone, and a
+// paste into a list without room; all against the yardstick of
 // copying the whole list once (what an undo history of whole copies would pay per edit, in time
 // and in memory).
 // Usage: script_edits_bench   (run by hand)
@@ -13,6 +14,7 @@
 
 #include "script/script_document.h"
 #include "script/script_edits.h"
+#include "script/script_file.h"
 #include "script/step_clipboard.h"
 
 namespace {
@@ -73,11 +75,21 @@ void report(const char* what, double seconds, double copySeconds, bool ok)
                 ok ? "" : "  FAILED");
 }
 
-// The editor's operations on a document of 1 000 000 events, each against the copy.
+// The editor's operations on a document of 1 000 000 events loaded as a script file is (with
+// room for edits), each against the copy.
 void measureEditor(double copySeconds)
 {
     ScriptDocument document;
-    document.replace(ScriptContents{makeEvents(1000000), {{"notepad.exe", "Notepad", "a"}}});
+    {
+        ScriptContents loaded;
+        std::wstring error;
+        const std::string text = formatScriptText(makeEvents(1000000), {{"notepad.exe", "Notepad", "a"}});
+        if (!parseScriptText(text, loaded.events, loaded.windows, error, LoadProgress{})) {
+            std::printf("the script text does not load\n");
+            return;
+        }
+        document.replace(std::move(loaded));
+    }
     std::vector<EventRange> touched;
     std::mt19937_64 random(7);
     std::vector<size_t> rows;
@@ -122,6 +134,16 @@ void measureEditor(double copySeconds)
     start = std::chrono::steady_clock::now();
     ok = document.redo(touched);
     report("  redo", secondsSince(start), copySeconds, ok && document.eventCount() == 1100000);
+
+    // A list without room (held exactly, as a list built elsewhere may be): the paste moves every
+    // event to a bigger block, which then has room for the next.
+    ScriptDocument full;
+    full.replace(ScriptContents{makeEvents(1000000), {}});
+    ScriptContents again;
+    readStepsClipboardText(text, again, error);
+    start = std::chrono::steady_clock::now();
+    ok = full.insertContents(500000, std::move(again));
+    report("paste: insert into a list without room", secondsSince(start), copySeconds, ok);
 }
 
 }  // namespace

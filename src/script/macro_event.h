@@ -1,6 +1,7 @@
 #pragma once
 // The one event record of a macro, its kinds, button names and key-name vocabulary.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,6 +32,14 @@ enum class MouseButton : int32_t {
 // The longest delay an event can have (about 11.6 days): a loaded delay is cut to it, an edited
 // one refused beyond it. Bounded and finite, every delay saves as "%.4f" and loads back.
 constexpr double kMaxDelaySeconds = 1000000.0;
+
+// Room for a script's events: a quarter more than it holds, so that a paste or an insert into a
+// big script finds its place without moving every event to a new block. Room never used costs
+// address space and no memory, as no page of it is touched.
+constexpr size_t eventRoomFor(size_t count)
+{
+    return count + count / 4;
+}
 
 struct MacroEvent {
     EventKind kind = EventKind::Move;

@@ -145,7 +145,7 @@ EditHistory::Edit EditHistory::apply(std::vector<MacroEvent>& events, Edit&& edi
             // The list must move to a bigger block anyway: one pass forward puts every event
             // straight in its new place (and leaves room for the next paste).
             std::vector<MacroEvent> grown;
-            grown.reserve(kept + edit.events.size() + kept / 4);
+            grown.reserve(eventRoomFor(kept + edit.events.size()));
             size_t read = 0;
             size_t next = 0;
             for (const EventRange& range : edit.ranges) {

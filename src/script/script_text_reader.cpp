@@ -5,8 +5,9 @@
 // delays bounded).
 //
 // The text is read twice: the first pass checks all of it and counts the events, the second
-// converts the event array into a list reserved to that count. A load thus holds the text, the
-// events and nothing that grows with the input: not a tree, and no list grown by doubling.
+// converts the event array into a list reserved to that count (and room for edits). A load thus
+// holds the text, the events and nothing that grows with the input: not a tree, and no list grown
+// by doubling.
 #include "script/script_file.h"
 
 #include <algorithm>
@@ -662,7 +663,7 @@ bool parseScriptText(const std::string& text, std::vector<MacroEvent>& events, s
             return false;
         }
         std::vector<MacroEvent> loaded;
-        loaded.reserve(reader.eventCount());
+        loaded.reserve(eventRoomFor(reader.eventCount()));
         reader.convert(loaded);
         dropUnknownWindows(loaded, reader.usableWindows());
         dropWindowWaitsWithoutWindow(loaded);
