@@ -1,15 +1,106 @@
 #include "ui/chord_keys_win.h"
 
-#include "recorder/hotkey_chord.h"
+#include <commctrl.h>
+
+#include "base/text_encoding.h"
 
 namespace {
+
+constexpr UINT_PTR kChordFieldSubclass = 0x43484f52;  // "CHOR"
 
 bool isDown(int virtualKey)
 {
     return (GetKeyState(virtualKey) & 0x8000) != 0;
 }
 
+void showChord(HWND field, const HotkeyChord& chord)
+{
+    SetWindowTextW(field, chordDisplay(chord).c_str());
+}
+
+// The modifiers held so far, while the key of the chord has not come yet ("Ctrl+Shift+").
+void showModifiers(HWND field, uint8_t modifiers)
+{
+    std::string text = chordText(HotkeyChord{0x41, modifiers});
+    text.pop_back();  // the placeholder key
+    SetWindowTextW(field, utf8ToWide(text).c_str());
+}
+
+void onFieldKey(HWND field, ChordField& target, UINT virtualKey)
+{
+    const uint8_t modifiers = heldModifiers();
+    if (isModifierKey(virtualKey)) {
+        showModifiers(field, modifiers);
+        return;
+    }
+    if (virtualKey == VK_BACK && modifiers == 0 && target.clearable) {
+        *target.chord = HotkeyChord{};
+    } else if (isHotkeyKey(virtualKey)) {
+        *target.chord = HotkeyChord{static_cast<uint8_t>(virtualKey), modifiers};
+    }
+    showChord(field, *target.chord);
+}
+
+LRESULT CALLBACK chordFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    auto& target = *reinterpret_cast<ChordField*>(data);
+    switch (message) {
+    case WM_GETDLGCODE: {
+        const auto* pending = reinterpret_cast<const MSG*>(lParam);
+        if (pending != nullptr && (pending->message == WM_KEYDOWN || pending->message == WM_SYSKEYDOWN) &&
+            !isDialogKey(static_cast<UINT>(pending->wParam))) {
+            return DLGC_WANTALLKEYS | DLGC_WANTMESSAGE;
+        }
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    }
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (isDialogKey(static_cast<UINT>(wParam))) {
+            break;
+        }
+        onFieldKey(field, target, static_cast<UINT>(wParam));
+        dropCharacterMessages(field);
+        return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        // A modifier let go without a key: the field shows its chord again. A lone Alt release
+        // must not reach the default handling either, which would open the system menu.
+        if (isModifierKey(static_cast<UINT>(wParam)) && heldModifiers() == 0) {
+            showChord(field, *target.chord);
+        }
+        return 0;
+    case WM_CHAR:
+    case WM_SYSCHAR:
+    case WM_DEADCHAR:
+    case WM_SYSDEADCHAR:
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case WM_CONTEXTMENU: return 0;
+    case WM_SETFOCUS: {
+        const LRESULT result = DefSubclassProc(field, message, wParam, lParam);
+        SendMessageW(field, EM_SETSEL, 0, -1);
+        return result;
+    }
+    case WM_NCDESTROY: RemoveWindowSubclass(field, &chordFieldProc, kChordFieldSubclass); break;
+    default: break;
+    }
+    return DefSubclassProc(field, message, wParam, lParam);
+}
+
 }  // namespace
+
+void makeChordField(HWND field, ChordField& target)
+{
+    showChord(field, *target.chord);
+    SetWindowSubclass(field, &chordFieldProc, kChordFieldSubclass, reinterpret_cast<DWORD_PTR>(&target));
+}
+
+std::wstring chordDisplay(const HotkeyChord& chord)
+{
+    return chord.empty() ? std::wstring(L"（无）") : utf8ToWide(chordText(chord));
+}
 
 bool isModifierKey(UINT virtualKey)
 {

@@ -4,7 +4,10 @@
 // keys keep their meaning in a dialog.
 
 #include <cstdint>
+#include <string>
 #include <windows.h>
+
+#include "recorder/hotkey_chord.h"
 
 bool isModifierKey(UINT virtualKey);
 // The modifiers held now (kChordCtrl, kChordAlt, kChordShift, kChordWin), as the keyboard state of
@@ -16,3 +19,15 @@ bool isDialogKey(UINT virtualKey);
 // The character messages that TranslateMessage made of the key just taken: they would type into
 // the field, beep, or choose a mnemonic (Alt+R would jump to another field).
 void dropCharacterMessages(HWND field);
+
+// A field where a chord is chosen by pressing it: it shows the chord ("（无）" for none), the
+// modifiers alone while only they are held, and takes no characters, pastes, undo or menu; the
+// dialog keys keep their meaning. chord: where the chosen chord goes, which outlives the field.
+// clearable: a lone Backspace clears the chord (otherwise it is a key like another).
+struct ChordField {
+    HotkeyChord* chord = nullptr;
+    bool clearable = false;
+};
+void makeChordField(HWND field, ChordField& target);
+// "（无）" for no chord, otherwise its text ("Ctrl+F10").
+std::wstring chordDisplay(const HotkeyChord& chord);

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr UINT_PTR kKeyFieldSubclass = 1;
 constexpr COLORREF kErrorColour = RGB(198, 40, 40);
 constexpr WORD kButtonClass = DialogTemplate::kButtonClass;
 constexpr WORD kEditClass = DialogTemplate::kEditClass;
@@ -75,73 +74,11 @@ DialogTemplate entryTemplate()
 struct EntryDialogState {
     LibraryEntry entry;
     HotkeyChord key;  // what the key field shows
+    ChordField keyField{&key, true};
     size_t self = 0;
     const std::vector<LibraryEntry>* entries = nullptr;
     const LibraryDialogCalls* calls = nullptr;
 };
-
-// ---- the key field: a chord is chosen by pressing it --------------------------------------
-
-void showKey(HWND field, const HotkeyChord& chord)
-{
-    SetWindowTextW(field, chord.empty() ? L"（无）" : utf8ToWide(chordText(chord)).c_str());
-}
-
-LRESULT CALLBACK keyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
-{
-    auto& state = *reinterpret_cast<EntryDialogState*>(data);
-    switch (message) {
-    case WM_GETDLGCODE: {
-        const auto* pending = reinterpret_cast<const MSG*>(lParam);
-        if (pending != nullptr && (pending->message == WM_KEYDOWN || pending->message == WM_SYSKEYDOWN) &&
-            !isDialogKey(static_cast<UINT>(pending->wParam))) {
-            return DLGC_WANTALLKEYS | DLGC_WANTMESSAGE;
-        }
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    }
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: {
-        const auto key = static_cast<UINT>(wParam);
-        if (isDialogKey(key)) {
-            break;
-        }
-        const uint8_t modifiers = heldModifiers();
-        if (isModifierKey(key)) {
-            std::string text = chordText(HotkeyChord{0x41, modifiers});
-            text.pop_back();
-            SetWindowTextW(field, utf8ToWide(text).c_str());
-        } else {
-            if (key == VK_BACK && modifiers == 0) {
-                state.key = HotkeyChord{};
-            } else if (isHotkeyKey(key)) {
-                state.key = HotkeyChord{static_cast<uint8_t>(key), modifiers};
-            }
-            showKey(field, state.key);
-        }
-        // The characters of the key would type, beep or choose a mnemonic.
-        dropCharacterMessages(field);
-        return 0;
-    }
-    case WM_KEYUP:
-    case WM_SYSKEYUP:
-        if (isModifierKey(static_cast<UINT>(wParam)) && heldModifiers() == 0) {
-            showKey(field, state.key);
-        }
-        return 0;
-    case WM_CHAR:
-    case WM_SYSCHAR:
-    case WM_DEADCHAR:
-    case WM_SYSDEADCHAR:
-    case WM_PASTE:
-    case WM_CUT:
-    case WM_CLEAR:
-    case WM_UNDO:
-    case WM_CONTEXTMENU: return 0;
-    case WM_NCDESTROY: RemoveWindowSubclass(field, &keyFieldProc, kKeyFieldSubclass); break;
-    default: break;
-    }
-    return DefSubclassProc(field, message, wParam, lParam);
-}
 
 // ---- filling and reading the fields -------------------------------------------------------
 
@@ -197,9 +134,7 @@ void onInit(HWND dialog, EntryDialogState& state)
     const LibraryEntry& entry = state.entry;
     SetDlgItemTextW(dialog, kEntryName, utf8ToWide(entry.name).c_str());
     SetDlgItemTextW(dialog, kEntryFile, utf8ToWide(entry.file).c_str());
-    HWND keyField = GetDlgItem(dialog, kEntryKey);
-    showKey(keyField, state.key);
-    SetWindowSubclass(keyField, &keyFieldProc, kKeyFieldSubclass, reinterpret_cast<DWORD_PTR>(&state));
+    makeChordField(GetDlgItem(dialog, kEntryKey), state.keyField);
     check(dialog, entry.mode == KeyMode::Held ? kEntryHeld : kEntryToggle, true);
     SetDlgItemTextW(dialog, kEntryLoops, std::to_wstring(entry.loops).c_str());
     check(dialog, kEntryEndless, entry.endless);

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr UINT_PTR kChordFieldSubclass = 1;
 constexpr COLORREF kErrorColour = RGB(198, 40, 40);
 
 // ---- the template, in dialog units of the dialog's font --------------------------------------
@@ -61,6 +60,7 @@ DialogTemplate settingsTemplate()
 
 struct SettingsDialogState {
     UserSettings settings;  // what the fields show
+    ChordField chordFields[4];
     const SettingsDialogCalls* calls = nullptr;
     std::wstring error;
 };
@@ -95,11 +95,6 @@ HotkeyChord& chordOfField(UserSettings& settings, int id)
     }
 }
 
-std::wstring chordDisplay(const HotkeyChord& chord)
-{
-    return chord.empty() ? std::wstring(L"（无）") : utf8ToWide(chordText(chord));
-}
-
 // Why OK cannot close the dialog, in the user's words.
 std::wstring faultText(const HotkeyCheck& check, const UserSettings& settings)
 {
@@ -119,85 +114,6 @@ std::wstring faultText(const HotkeyCheck& check, const UserSettings& settings)
     }
 }
 
-void showChord(HWND field, const HotkeyChord& chord)
-{
-    SetWindowTextW(field, chordDisplay(chord).c_str());
-}
-
-// The modifiers held so far, while the key of the chord has not come yet ("Ctrl+Shift+").
-void showModifiers(HWND field, uint8_t modifiers)
-{
-    std::string text = chordText(HotkeyChord{0x41, modifiers});
-    text.pop_back();  // the placeholder key
-    SetWindowTextW(field, utf8ToWide(text).c_str());
-}
-
-// One key press in a chord field.
-void onFieldKey(HWND field, SettingsDialogState& state, UINT virtualKey)
-{
-    const int id = GetDlgCtrlID(field);
-    HotkeyChord& chord = chordOfField(state.settings, id);
-    const uint8_t modifiers = heldModifiers();
-    if (isModifierKey(virtualKey)) {
-        showModifiers(field, modifiers);
-        return;
-    }
-    if (virtualKey == VK_BACK && modifiers == 0 && (id == kRecordAltField || id == kPauseField)) {
-        chord = HotkeyChord{};
-    } else if (isHotkeyKey(virtualKey)) {
-        chord = HotkeyChord{static_cast<uint8_t>(virtualKey), modifiers};
-    }
-    showChord(field, chord);
-}
-
-LRESULT CALLBACK chordFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
-{
-    auto& state = *reinterpret_cast<SettingsDialogState*>(data);
-    switch (message) {
-    case WM_GETDLGCODE: {
-        const auto* pending = reinterpret_cast<const MSG*>(lParam);
-        if (pending != nullptr && (pending->message == WM_KEYDOWN || pending->message == WM_SYSKEYDOWN) &&
-            !isDialogKey(static_cast<UINT>(pending->wParam))) {
-            return DLGC_WANTALLKEYS | DLGC_WANTMESSAGE;
-        }
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    }
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        if (isDialogKey(static_cast<UINT>(wParam))) {
-            break;
-        }
-        onFieldKey(field, state, static_cast<UINT>(wParam));
-        dropCharacterMessages(field);
-        return 0;
-    case WM_KEYUP:
-    case WM_SYSKEYUP:
-        // A modifier let go without a key: the field shows its chord again. A lone Alt release
-        // must not reach the default handling either, which would open the system menu.
-        if (isModifierKey(static_cast<UINT>(wParam)) && heldModifiers() == 0) {
-            showChord(field, chordOfField(state.settings, GetDlgCtrlID(field)));
-        }
-        return 0;
-    case WM_CHAR:
-    case WM_SYSCHAR:
-    case WM_DEADCHAR:
-    case WM_SYSDEADCHAR:
-    case WM_PASTE:
-    case WM_CUT:
-    case WM_CLEAR:
-    case WM_UNDO:
-    case WM_CONTEXTMENU: return 0;
-    case WM_SETFOCUS: {
-        const LRESULT result = DefSubclassProc(field, message, wParam, lParam);
-        SendMessageW(field, EM_SETSEL, 0, -1);
-        return result;
-    }
-    case WM_NCDESTROY: RemoveWindowSubclass(field, &chordFieldProc, kChordFieldSubclass); break;
-    default: break;
-    }
-    return DefSubclassProc(field, message, wParam, lParam);
-}
-
 void showError(HWND dialog, SettingsDialogState& state, const std::wstring& text, int focusId)
 {
     state.error = text;
@@ -210,10 +126,12 @@ void showError(HWND dialog, SettingsDialogState& state, const std::wstring& text
 void onInit(HWND dialog, SettingsDialogState& state)
 {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
-    for (int id : {kRecordField, kRecordAltField, kStopField, kPauseField}) {
-        HWND field = GetDlgItem(dialog, id);
-        showChord(field, chordOfField(state.settings, id));
-        SetWindowSubclass(field, &chordFieldProc, kChordFieldSubclass, reinterpret_cast<DWORD_PTR>(&state));
+    // Backspace means none only where none is allowed.
+    const int ids[] = {kRecordField, kRecordAltField, kStopField, kPauseField};
+    for (size_t i = 0; i < 4; ++i) {
+        state.chordFields[i] = {&chordOfField(state.settings, ids[i]),
+                                ids[i] == kRecordAltField || ids[i] == kPauseField};
+        makeChordField(GetDlgItem(dialog, ids[i]), state.chordFields[i]);
     }
     CheckDlgButton(dialog, kStopOnUserInputBox, state.settings.stopOnUserInput ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, kFollowWindowsBox, state.settings.followWindows ? BST_CHECKED : BST_UNCHECKED);
