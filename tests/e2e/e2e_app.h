@@ -233,6 +233,39 @@ inline bool writeTextFile(const std::wstring& path, const std::string& text)
     return ok;
 }
 
+// APPDATA of the programs started from now on: its LorminRecorder folder holds the given settings
+// file and library.json (none where the text is empty); put back when the guard goes away.
+class AppDataFolder {
+public:
+    AppDataFolder(const std::wstring& name, const std::string& settingsFile, const std::string& library = "")
+    {
+        wchar_t previous[MAX_PATH] = {};
+        hadPrevious_ = GetEnvironmentVariableW(L"APPDATA", previous, MAX_PATH) > 0;
+        previous_ = previous;
+        folder_ = folderFor(name);
+        const std::wstring own = ensureFolder(folder_ + L"\\LorminRecorder");
+        for (const auto& [file, text] :
+             {std::pair{own + L"\\settings.cfg", settingsFile}, std::pair{own + L"\\library.json", library}}) {
+            removeFileIfPresent(file);
+            if (!text.empty()) {
+                writeTextFile(file, text);
+            }
+        }
+        SetEnvironmentVariableW(L"APPDATA", folder_.c_str());
+    }
+    ~AppDataFolder() { SetEnvironmentVariableW(L"APPDATA", hadPrevious_ ? previous_.c_str() : nullptr); }
+    AppDataFolder(const AppDataFolder&) = delete;
+    AppDataFolder& operator=(const AppDataFolder&) = delete;
+
+    const std::wstring& folder() const { return folder_; }
+    std::wstring settingsFile() const { return folder_ + L"\\LorminRecorder\\settings.cfg"; }
+
+private:
+    std::wstring folder_;
+    std::wstring previous_;
+    bool hadPrevious_ = false;
+};
+
 // The pause between the start of a recording and its first click. A replay starts with a click
 // on the play button; under wine the pointer position of that click may still be reported for a
 // moment after the player has moved the cursor, and a replayed press that comes too soon can

@@ -260,40 +260,11 @@ TEST_F(E2e, AStopInTheMiddleOfADragReleasesTheButtonOnce)
 
 // ---- settings of one's own -------------------------------------------------------------------
 
-// APPDATA of the programs started from now on (the per-user settings live there), put back when
-// the guard goes away; the folder starts with the given settings file, or none.
-class SettingsFolder {
-public:
-    SettingsFolder(const std::wstring& name, const std::string& settingsFile)
-    {
-        wchar_t previous[MAX_PATH] = {};
-        hadPrevious_ = GetEnvironmentVariableW(L"APPDATA", previous, MAX_PATH) > 0;
-        previous_ = previous;
-        appData_ = folderFor(name);
-        const std::wstring folder = ensureFolder(appData_ + L"\\LorminRecorder");
-        removeFileIfPresent(file());
-        if (!settingsFile.empty()) {
-            writeTextFile(file(), settingsFile);
-        }
-        SetEnvironmentVariableW(L"APPDATA", appData_.c_str());
-    }
-    ~SettingsFolder() { SetEnvironmentVariableW(L"APPDATA", hadPrevious_ ? previous_.c_str() : nullptr); }
-    SettingsFolder(const SettingsFolder&) = delete;
-    SettingsFolder& operator=(const SettingsFolder&) = delete;
-
-    std::wstring file() const { return appData_ + L"\\LorminRecorder\\settings.cfg"; }
-
-private:
-    std::wstring appData_;
-    std::wstring previous_;
-    bool hadPrevious_ = false;
-};
-
 const char kCtrlF11Settings[] = "HOTKEY_RECORD=Ctrl+F11\r\nHOTKEY_RECORD_ALT=\r\nHOTKEY_STOP=F12\r\n";
 
 TEST_F(E2e, AChosenChordStartsAndStopsARecordingTheOldKeysDoNothingAndOnlyTypedKeysAreRecorded)
 {
-    SettingsFolder settings(L"appdata_input_chords", kCtrlF11Settings);
+    AppDataFolder settings(L"appdata_input_chords", kCtrlF11Settings);
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_input_chords")));
     TargetWindow target;
@@ -332,8 +303,8 @@ TEST_F(E2e, ARealMouseMoveStopsAPlaybackWithTheOptionOnAndNotWithItOff)
 {
     for (const bool optionOn : {true, false}) {
         SCOPED_TRACE(optionOn ? "option on" : "option off");
-        SettingsFolder settings(L"appdata_input_takeover",
-                                optionOn ? "STOP_ON_USER_INPUT=1\r\n" : "STOP_ON_USER_INPUT=0\r\n");
+        AppDataFolder settings(L"appdata_input_takeover",
+                               optionOn ? "STOP_ON_USER_INPUT=1\r\n" : "STOP_ON_USER_INPUT=0\r\n");
         App app;
         ASSERT_TRUE(app.start(folderFor(L"appdata_input_takeover")));
         TargetWindow target;
@@ -368,7 +339,7 @@ TEST_F(E2e, ARealMouseMoveStopsAPlaybackWithTheOptionOnAndNotWithItOff)
 
 TEST_F(E2e, APlaybackThatMovesTheCursorItselfIsNotTakenOver)
 {
-    SettingsFolder settings(L"appdata_input_own_moves", "STOP_ON_USER_INPUT=1\r\n");
+    AppDataFolder settings(L"appdata_input_own_moves", "STOP_ON_USER_INPUT=1\r\n");
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_input_own_moves")));
     TargetWindow target;
@@ -407,7 +378,7 @@ TEST_F(E2e, APlaybackThatMovesTheCursorItselfIsNotTakenOver)
 
 TEST_F(E2e, TheSettingsDialogCapturesAChordFromARealKeyPressAndWritesTheFile)
 {
-    SettingsFolder settings(L"appdata_input_dialog", "");
+    AppDataFolder settings(L"appdata_input_dialog", "");
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_input_dialog")));
     ASSERT_TRUE(app.activate());
@@ -423,7 +394,7 @@ TEST_F(E2e, TheSettingsDialogCapturesAChordFromARealKeyPressAndWritesTheFile)
         << wideToUtf8(controlText(dialog, 101));
     ASSERT_TRUE(pressKeys(L"Return"));
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 3000));
-    EXPECT_EQ(readFileBytes(settings.file()),
+    EXPECT_EQ(readFileBytes(settings.settingsFile()),
               "HOTKEY_RECORD=Ctrl+F11\r\nHOTKEY_RECORD_ALT=F7\r\nHOTKEY_STOP=F9\r\nSTOP_ON_USER_INPUT=0\r\n"
               "FOLLOW_WINDOWS=0\r\nWINDOW_WAIT_SECONDS=10\r\nHOTKEY_PAUSE=F10\r\nTRAY_ICON=1\r\nMINIMIZE_TO_TRAY=0\r\n"
               "PASS_GAP_SECONDS=0\r\n");
@@ -445,7 +416,7 @@ TEST_F(E2e, TheSettingsDialogCapturesAChordFromARealKeyPressAndWritesTheFile)
 
 TEST_F(E2e, TheSettingsDialogFollowsTheScreenScale)
 {
-    SettingsFolder settings(L"appdata_input_dialog_dpi", "");
+    AppDataFolder settings(L"appdata_input_dialog_dpi", "");
     LONG okWidth[2] = {};
     LONG dialogWidth[2] = {};
     const DWORD scales[] = {96, 144};
@@ -468,7 +439,7 @@ TEST_F(E2e, TheSettingsDialogFollowsTheScreenScale)
         EXPECT_TRUE(saveScreenshot(outputFolder() + L"\\settings_dialog_" + std::to_wstring(scales[i]) + L"dpi.png"));
         ASSERT_TRUE(pressKeys(L"Escape"));
         ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 3000));
-        EXPECT_FALSE(fileExists(settings.file())) << "Cancel writes nothing";
+        EXPECT_FALSE(fileExists(settings.settingsFile())) << "Cancel writes nothing";
         ASSERT_TRUE(app.closeWithKeyboard());
         DWORD code = 1234;
         ASSERT_TRUE(app.waitForExit(10000, code));

@@ -16,32 +16,6 @@
 
 namespace {
 
-// APPDATA of the programs started from now on, holding the given library.json; put back when the
-// guard goes away.
-class LibraryFolder {
-public:
-    LibraryFolder(const std::wstring& name, const std::string& library)
-    {
-        wchar_t previous[MAX_PATH] = {};
-        hadPrevious_ = GetEnvironmentVariableW(L"APPDATA", previous, MAX_PATH) > 0;
-        previous_ = previous;
-        folder_ = folderFor(name);
-        const std::wstring own = ensureFolder(folder_ + L"\\LorminRecorder");
-        removeFileIfPresent(own + L"\\settings.cfg");
-        writeTextFile(own + L"\\library.json", library);
-        SetEnvironmentVariableW(L"APPDATA", folder_.c_str());
-    }
-    ~LibraryFolder() { SetEnvironmentVariableW(L"APPDATA", hadPrevious_ ? previous_.c_str() : nullptr); }
-    LibraryFolder(const LibraryFolder&) = delete;
-    LibraryFolder& operator=(const LibraryFolder&) = delete;
-    const std::wstring& folder() const { return folder_; }
-
-private:
-    std::wstring folder_;
-    std::wstring previous_;
-    bool hadPrevious_ = false;
-};
-
 // A script that types each key of keys, gap seconds apart.
 std::string typingScript(const std::string& keys, double gap)
 {
@@ -94,13 +68,13 @@ TEST_F(E2e, AnEntryKeyPlaysItsScriptBesideTheWindowsUnsavedOneAndAHeldKeyStopsOn
     const std::wstring long_ = folder + L"\\long.json";
     ASSERT_TRUE(writeTextFile(quick, typingScript("XYZ", 0.3)));
     ASSERT_TRUE(writeTextFile(long_, typingScript("ABABABABABABABABABABABABABABAB", 0.2)));
-    LibraryFolder library(L"appdata_library_keys", "{\"v\": 1, \"entries\": [\r\n"
-                                                   "  {\"name\": \"quick\", \"file\": \"" +
-                                                       jsonPath(quick) +
-                                                       "\", \"key\": \"F11\"},\r\n"
-                                                       "  {\"name\": \"long\", \"file\": \"" +
-                                                       jsonPath(long_) +
-                                                       "\", \"key\": \"F6\", \"mode\": \"held\"}]}\r\n");
+    AppDataFolder library(L"appdata_library_keys", "",
+                          "{\"v\": 1, \"entries\": [\r\n"
+                          "  {\"name\": \"quick\", \"file\": \"" +
+                              jsonPath(quick) +
+                              "\", \"key\": \"F11\"},\r\n"
+                              "  {\"name\": \"long\", \"file\": \"" +
+                              jsonPath(long_) + "\", \"key\": \"F6\", \"mode\": \"held\"}]}\r\n");
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_library_keys")));
     ASSERT_TRUE(app.waitStatus(readyStatus, 10000));
@@ -185,7 +159,7 @@ TEST_F(E2e, AOnceScheduleAFewSecondsAheadPlaysByItself)
     char at[32];
     std::snprintf(at, sizeof at, "%04u-%02u-%02uT%02u:%02u:%02u", local.wYear, local.wMonth, local.wDay, local.wHour,
                   local.wMinute, local.wSecond);
-    LibraryFolder library(L"appdata_library_once",
+    AppDataFolder library(L"appdata_library_once", "",
                           "{\"v\": 1, \"entries\": [{\"name\": \"soon\", \"file\": \"" + jsonPath(script) +
                               "\", \"schedule\": {\"kind\": \"once\", \"at\": \"" + at + "\"}}]}");
     App app;
