@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr UINT_PTR kChordFieldSubclass = 0x43484f52;  // "CHOR"
+constexpr UINT_PTR kKeyTakingSubclass = 0x4b455953;  // "KEYS"
 
 bool isDown(int virtualKey)
 {
@@ -26,8 +26,9 @@ void showModifiers(HWND field, uint8_t modifiers)
     SetWindowTextW(field, utf8ToWide(text).c_str());
 }
 
-void onFieldKey(HWND field, ChordField& target, UINT virtualKey)
+void onChordKeyDown(HWND field, void* context, UINT virtualKey, LPARAM)
 {
+    ChordField& target = *static_cast<ChordField*>(context);
     const uint8_t modifiers = heldModifiers();
     if (isModifierKey(virtualKey)) {
         showModifiers(field, modifiers);
@@ -41,33 +42,38 @@ void onFieldKey(HWND field, ChordField& target, UINT virtualKey)
     showChord(field, *target.chord);
 }
 
-LRESULT CALLBACK chordFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+// A modifier let go without a key: the field shows its chord again.
+void onChordKeyUp(HWND field, void* context, UINT virtualKey, LPARAM)
 {
-    auto& target = *reinterpret_cast<ChordField*>(data);
+    if (isModifierKey(virtualKey) && heldModifiers() == 0) {
+        showChord(field, *static_cast<ChordField*>(context)->chord);
+    }
+}
+
+LRESULT CALLBACK keyTakingProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    const auto& calls = *reinterpret_cast<const KeyTakingField*>(data);
     switch (message) {
     case WM_GETDLGCODE: {
         const auto* pending = reinterpret_cast<const MSG*>(lParam);
         if (pending != nullptr && (pending->message == WM_KEYDOWN || pending->message == WM_SYSKEYDOWN) &&
-            !isDialogKey(static_cast<UINT>(pending->wParam))) {
+            !calls.isDialogKey(static_cast<UINT>(pending->wParam))) {
             return DLGC_WANTALLKEYS | DLGC_WANTMESSAGE;
         }
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
     }
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        if (isDialogKey(static_cast<UINT>(wParam))) {
+        if (calls.isDialogKey(static_cast<UINT>(wParam))) {
             break;
         }
-        onFieldKey(field, target, static_cast<UINT>(wParam));
+        calls.keyDown(field, calls.context, static_cast<UINT>(wParam), lParam);
         dropCharacterMessages(field);
         return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:
-        // A modifier let go without a key: the field shows its chord again. A lone Alt release
-        // must not reach the default handling either, which would open the system menu.
-        if (isModifierKey(static_cast<UINT>(wParam)) && heldModifiers() == 0) {
-            showChord(field, *target.chord);
-        }
+        // A lone Alt release must not reach the default handling, which would open the system menu.
+        calls.keyUp(field, calls.context, static_cast<UINT>(wParam), lParam);
         return 0;
     case WM_CHAR:
     case WM_SYSCHAR:
@@ -83,7 +89,7 @@ LRESULT CALLBACK chordFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM 
         SendMessageW(field, EM_SETSEL, 0, -1);
         return result;
     }
-    case WM_NCDESTROY: RemoveWindowSubclass(field, &chordFieldProc, kChordFieldSubclass); break;
+    case WM_NCDESTROY: RemoveWindowSubclass(field, &keyTakingProc, kKeyTakingSubclass); break;
     default: break;
     }
     return DefSubclassProc(field, message, wParam, lParam);
@@ -91,10 +97,16 @@ LRESULT CALLBACK chordFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
+void takeKeysInField(HWND field, KeyTakingField& calls)
+{
+    SetWindowSubclass(field, &keyTakingProc, kKeyTakingSubclass, reinterpret_cast<DWORD_PTR>(&calls));
+}
+
 void makeChordField(HWND field, ChordField& target)
 {
+    target.keys = KeyTakingField{&onChordKeyDown, &onChordKeyUp, &isDialogKey, &target};
     showChord(field, *target.chord);
-    SetWindowSubclass(field, &chordFieldProc, kChordFieldSubclass, reinterpret_cast<DWORD_PTR>(&target));
+    takeKeysInField(field, target.keys);
 }
 
 std::wstring chordDisplay(const HotkeyChord& chord)

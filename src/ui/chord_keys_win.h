@@ -20,13 +20,25 @@ bool isDialogKey(UINT virtualKey);
 // the field, beep, or choose a mnemonic (Alt+R would jump to another field).
 void dropCharacterMessages(HWND field);
 
+// A field that takes key presses instead of text: every key that is not one of the dialog's goes to
+// keyDown and keyUp (with the message's key data); nothing typed, pasted or undone reaches the
+// field, a lone Alt opens no menu, and no context menu opens on it. The calls outlive the field.
+struct KeyTakingField {
+    void (*keyDown)(HWND field, void* context, UINT virtualKey, LPARAM keyData) = nullptr;
+    void (*keyUp)(HWND field, void* context, UINT virtualKey, LPARAM keyData) = nullptr;
+    bool (*isDialogKey)(UINT virtualKey) = nullptr;  // the keys left to the dialog
+    void* context = nullptr;
+};
+void takeKeysInField(HWND field, KeyTakingField& calls);
+
 // A field where a chord is chosen by pressing it: it shows the chord ("（无）" for none), the
-// modifiers alone while only they are held, and takes no characters, pastes, undo or menu; the
-// dialog keys keep their meaning. chord: where the chosen chord goes, which outlives the field.
-// clearable: a lone Backspace clears the chord (otherwise it is a key like another).
+// modifiers alone while only they are held; the dialog keys (isDialogKey) keep their meaning.
+// chord: where the chosen chord goes, which outlives the field. clearable: a lone Backspace clears
+// the chord (otherwise it is a key like another).
 struct ChordField {
     HotkeyChord* chord = nullptr;
     bool clearable = false;
+    KeyTakingField keys;  // set by makeChordField
 };
 void makeChordField(HWND field, ChordField& target);
 // "（无）" for no chord, otherwise its text ("Ctrl+F10").

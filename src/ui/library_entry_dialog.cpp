@@ -74,7 +74,7 @@ DialogTemplate entryTemplate()
 struct EntryDialogState {
     LibraryEntry entry;
     HotkeyChord key;  // what the key field shows
-    ChordField keyField{&key, true};
+    ChordField keyField{&key, true, {}};
     size_t self = 0;
     const std::vector<LibraryEntry>* entries = nullptr;
     const LibraryDialogCalls* calls = nullptr;

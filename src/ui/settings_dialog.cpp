@@ -129,8 +129,8 @@ void onInit(HWND dialog, SettingsDialogState& state)
     // Backspace means none only where none is allowed.
     const int ids[] = {kRecordField, kRecordAltField, kStopField, kPauseField};
     for (size_t i = 0; i < 4; ++i) {
-        state.chordFields[i] = {&chordOfField(state.settings, ids[i]),
-                                ids[i] == kRecordAltField || ids[i] == kPauseField};
+        state.chordFields[i] = {
+            &chordOfField(state.settings, ids[i]), ids[i] == kRecordAltField || ids[i] == kPauseField, {}};
         makeChordField(GetDlgItem(dialog, ids[i]), state.chordFields[i]);
     }
     CheckDlgButton(dialog, kStopOnUserInputBox, state.settings.stopOnUserInput ? BST_CHECKED : BST_UNCHECKED);

@@ -11,6 +11,7 @@
 #include "script/script_edits.h"
 #include "script/script_file.h"
 #include "script/step_changes.h"
+#include "ui/chord_keys_win.h"
 #include "ui/screen_picker.h"
 #include "ui/step_fields.h"
 
@@ -24,7 +25,6 @@ namespace {
 constexpr WORD kButtonClass = DialogTemplate::kButtonClass;
 constexpr WORD kEditClass = DialogTemplate::kEditClass;
 constexpr WORD kStaticClass = DialogTemplate::kStaticClass;
-constexpr UINT_PTR kKeyFieldSubclass = 1;
 constexpr DWORD kFieldStyle = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
 
 // The one shape of the editor's dialogs: a frame of the given height in dialog units, with the
@@ -84,6 +84,7 @@ struct KeyDialogState {
     uint8_t held = 0;       // the modifiers down now, while a chord is being pressed
     uint32_t lastHeld = 0;  // the last modifier pressed, for a modifier let go alone
     bool keySince = false;  // a key other than a modifier came since the first modifier
+    KeyTakingField keys;
 };
 
 bool isDown(int virtualKey)
@@ -91,7 +92,7 @@ bool isDown(int virtualKey)
     return (GetKeyState(virtualKey) & 0x8000) != 0;
 }
 
-uint8_t heldModifiers()
+uint8_t heldStepModifiers()
 {
     return static_cast<uint8_t>((isDown(VK_CONTROL) ? kStepCtrl : 0) | (isDown(VK_MENU) ? kStepAlt : 0) |
                                 (isDown(VK_SHIFT) ? kStepShift : 0) |
@@ -141,14 +142,15 @@ std::wstring keyText(uint32_t key, uint8_t modifiers)
 }
 
 // Plain Tab (with or without Shift) and Esc move on and cancel as in every dialog.
-bool isDialogKey(UINT virtualKey)
+bool isStepDialogKey(UINT virtualKey)
 {
     return (virtualKey == VK_TAB || virtualKey == VK_ESCAPE) &&
-           (heldModifiers() & (kStepCtrl | kStepAlt | kStepWin)) == 0;
+           (heldStepModifiers() & (kStepCtrl | kStepAlt | kStepWin)) == 0;
 }
 
-void onKeyDown(HWND field, KeyDialogState& state, UINT virtualKey, LPARAM keyData)
+void onKeyDown(HWND field, void* context, UINT virtualKey, LPARAM keyData)
 {
+    KeyDialogState& state = *static_cast<KeyDialogState*>(context);
     KeyStepInput& step = state.step;
     const uint32_t key = sidedKey(virtualKey, keyData);
     if (!step.chord) {
@@ -158,24 +160,25 @@ void onKeyDown(HWND field, KeyDialogState& state, UINT virtualKey, LPARAM keyDat
         if (state.held == 0) {
             state.keySince = false;
         }
-        state.held = heldModifiers();
+        state.held = heldStepModifiers();
         state.lastHeld = key;
         SetWindowTextW(field, keyText(0, state.held).c_str());
         return;
     } else {
         step.virtualKey = key;
-        step.modifiers = heldModifiers();
+        step.modifiers = heldStepModifiers();
         state.keySince = true;
     }
     SetWindowTextW(field, keyText(step.virtualKey, step.modifiers).c_str());
 }
 
-void onKeyUp(HWND field, KeyDialogState& state, UINT virtualKey, LPARAM keyData)
+void onKeyUp(HWND field, void* context, UINT virtualKey, LPARAM keyData)
 {
+    KeyDialogState& state = *static_cast<KeyDialogState*>(context);
     if (!state.step.chord || !isModifier(sidedKey(virtualKey, keyData))) {
         return;
     }
-    state.held = heldModifiers();
+    state.held = heldStepModifiers();
     if (state.held == 0) {
         if (!state.keySince && state.lastHeld != 0) {
             state.step.virtualKey = state.lastHeld;  // a modifier pressed and let go alone
@@ -186,57 +189,13 @@ void onKeyUp(HWND field, KeyDialogState& state, UINT virtualKey, LPARAM keyData)
     }
 }
 
-LRESULT CALLBACK keyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
-{
-    auto& state = *reinterpret_cast<KeyDialogState*>(data);
-    switch (message) {
-    case WM_GETDLGCODE: {
-        const auto* pending = reinterpret_cast<const MSG*>(lParam);
-        if (pending != nullptr && (pending->message == WM_KEYDOWN || pending->message == WM_SYSKEYDOWN) &&
-            !isDialogKey(static_cast<UINT>(pending->wParam))) {
-            return DLGC_WANTALLKEYS | DLGC_WANTMESSAGE;
-        }
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    }
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        if (isDialogKey(static_cast<UINT>(wParam))) {
-            break;
-        }
-        onKeyDown(field, state, static_cast<UINT>(wParam), lParam);
-        {
-            // The characters made of the key would type into the field or pick a mnemonic.
-            MSG pending;
-            while (PeekMessageW(&pending, field, WM_CHAR, WM_SYSDEADCHAR, PM_REMOVE)) {
-            }
-        }
-        return 0;
-    case WM_KEYUP:
-    case WM_SYSKEYUP:
-        // A lone Alt release must not reach the default handling, which would open the system menu.
-        onKeyUp(field, state, static_cast<UINT>(wParam), lParam);
-        return 0;
-    case WM_CHAR:
-    case WM_SYSCHAR:
-    case WM_DEADCHAR:
-    case WM_SYSDEADCHAR:
-    case WM_PASTE:
-    case WM_CUT:
-    case WM_CLEAR:
-    case WM_UNDO:
-    case WM_CONTEXTMENU: return 0;
-    case WM_NCDESTROY: RemoveWindowSubclass(field, &keyFieldProc, kKeyFieldSubclass); break;
-    default: break;
-    }
-    return DefSubclassProc(field, message, wParam, lParam);
-}
-
 void fillKey(HWND dialog, void* data)
 {
     auto& state = *static_cast<KeyDialogState*>(data);
     HWND field = GetDlgItem(dialog, IDC_STEP_KEY);
     SetWindowTextW(field, keyText(state.step.virtualKey, state.step.modifiers).c_str());
-    SetWindowSubclass(field, &keyFieldProc, kKeyFieldSubclass, reinterpret_cast<DWORD_PTR>(&state));
+    state.keys = KeyTakingField{&onKeyDown, &onKeyUp, &isStepDialogKey, &state};
+    takeKeysInField(field, state.keys);
     showSeconds(dialog, IDC_STEP_DELAY, state.step.delay);
     SetFocus(field);
 }

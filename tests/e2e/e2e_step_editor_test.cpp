@@ -1,6 +1,6 @@
 // The editor in the real window with real keys: a recording, a row moved with Alt+↓, two rows
 // copied and pasted at the end, undone and redone, saved; the file holds the new order and the
-// pasted block plays.
+// pasted block plays; a chord pressed into the key dialog is inserted.
 #include <string>
 #include <vector>
 
@@ -144,6 +144,19 @@ TEST_F(E2e, StepsAreMovedCopiedPastedUndoneRedoneAndSaved)
     ASSERT_EQ(played.size(), 2u) << "the copied click and the pasted one; the target got" << seen;
     EXPECT_EQ(played[1].a, saved[n].x) << "the pasted click played where it was recorded";
     EXPECT_EQ(played[1].b, saved[n].y);
+
+    // A chord pressed into 插入按键...'s field goes in as its downs and ups.
+    const size_t rowsBefore = app.rows().size();
+    constexpr WPARAM kInsertKeyCommand = 3108;  // the list menu's 插入按键...
+    ASSERT_TRUE(PostMessageW(app.window, WM_COMMAND, kInsertKeyCommand, 0));
+    HWND keyDialog = waitForTopLevel(app.processId(), L"#32770", L"插入按键", 5000);
+    ASSERT_NE(keyDialog, nullptr);
+    constexpr int kKeyField = 100;
+    ASSERT_TRUE(pressKeys(L"ctrl+shift+F5"));
+    ASSERT_TRUE(waitUntil([&] { return controlText(keyDialog, kKeyField) == L"Ctrl+Shift+F5"; }, 3000))
+        << wideToUtf8(controlText(keyDialog, kKeyField));
+    ASSERT_TRUE(pressKeys(L"Tab Return"));
+    ASSERT_TRUE(waitUntil([&] { return app.rows().size() == rowsBefore + 6; }, 3000)) << "Ctrl, Shift, F5 down and up";
     target.close();
 }
 
