@@ -7,6 +7,7 @@
 
 #include "base/text_encoding.h"
 #include "e2e/e2e_app.h"
+#include "e2e/e2e_scripts.h"
 #include "e2e/e2e_support.h"
 #include "script/event_description.h"
 #include "script/script_file.h"
@@ -14,33 +15,16 @@
 
 namespace {
 
-MacroEvent keyEvent(EventKind kind, const char* key, double delay)
-{
-    MacroEvent event;
-    event.kind = kind;
-    event.keyOrText = key;
-    event.delay = delay;
-    return event;
-}
-
 // Types the word with key-downs and key-ups of its capital letters (the keys' names).
 std::vector<MacroEvent> typingScript(const char* word, double firstDelay)
 {
     std::vector<MacroEvent> events;
     for (const char* c = word; *c != '\0'; ++c) {
         const char key[2] = {*c, '\0'};
-        events.push_back(keyEvent(EventKind::KeyDown, key, events.empty() ? firstDelay : 0.04));
-        events.push_back(keyEvent(EventKind::KeyUp, key, 0.03));
+        events.push_back(keyStep(EventKind::KeyDown, key, events.empty() ? firstDelay : 0.04));
+        events.push_back(keyStep(EventKind::KeyUp, key, 0.03));
     }
     return events;
-}
-
-std::wstring writeScript(const std::wstring& name, const std::vector<MacroEvent>& events)
-{
-    const std::wstring path = folderFor(L"command_line") + L"\\" + name;
-    std::wstring error;
-    EXPECT_TRUE(saveScript(path, events, error)) << wideToUtf8(error);
-    return path;
 }
 
 class CommandLine : public E2e {};
@@ -53,7 +37,7 @@ TEST_F(CommandLine, PlayTypesIntoTheProgramInFrontWhileTheWindowStaysMinimisedAn
     ASSERT_TRUE(clickAt(inside.x, inside.y));
     ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == notepad.window; }, 3000));
 
-    const std::wstring script = writeScript(L"typing.json", typingScript("LORMIN", 1.0));
+    const std::wstring script = writeScriptIn(L"command_line", L"typing.json", typingScript("LORMIN", 1.0));
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_play"), appExe(), L"--play \"" + script + L"\" --speed 2"));
     EXPECT_TRUE(IsIconic(app.window)) << "the window is shown minimised";
@@ -71,7 +55,7 @@ TEST_F(CommandLine, PlayTypesIntoTheProgramInFrontWhileTheWindowStaysMinimisedAn
 TEST_F(CommandLine, TheStopKeyEndsALongPlaybackWithExitCodeOne)
 {
     std::vector<MacroEvent> events = typingScript("A", 300.0);
-    const std::wstring script = writeScript(L"long.json", events);
+    const std::wstring script = writeScriptIn(L"command_line", L"long.json", events);
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_play_stop"), appExe(), L"--play \"" + script + L"\" --endless"));
     ASSERT_TRUE(app.waitStatus(L"▶ 回放中...（第 1 次，无限循环）", 10000)) << wideToUtf8(app.status());
@@ -130,7 +114,7 @@ TEST_F(CommandLine, BadArgumentsExitTwoWithTheUsageOnTheConsole)
 TEST_F(CommandLine, AScriptNamedAsTheOnlyArgumentIsShownLoaded)
 {
     std::vector<MacroEvent> events = typingScript("OK", 0.5);
-    const std::wstring script = writeScript(L"open me.json", events);
+    const std::wstring script = writeScriptIn(L"command_line", L"open me.json", events);
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_open"), appExe(), L"\"" + script + L"\""));
     ASSERT_TRUE(app.waitStatus(L"已加载脚本", 10000)) << wideToUtf8(app.status());

@@ -8,32 +8,12 @@
 
 #include "base/text_encoding.h"
 #include "e2e/e2e_app.h"
+#include "e2e/e2e_scripts.h"
 #include "e2e/e2e_support.h"
 #include "script/script_file.h"
 #include "support/xdotool.h"
 
 namespace {
-
-MacroEvent moveTo(POINT at, double delay)
-{
-    MacroEvent event;
-    event.kind = EventKind::Move;
-    event.x = at.x;
-    event.y = at.y;
-    event.delay = delay;
-    return event;
-}
-
-MacroEvent press(POINT at, bool down, double delay)
-{
-    MacroEvent event;
-    event.kind = EventKind::Click;
-    event.x = at.x;
-    event.y = at.y;
-    event.pressed = down;
-    event.delay = delay;
-    return event;
-}
 
 // Waits for the popup menu of the process. Its items cannot be read from here: a menu handle of
 // another process gives nothing under wine (notepad's context menu does the same), so the window
@@ -65,9 +45,9 @@ TEST_F(E2e, StepsAreEditedInTheListAndPlayedFromASelectedRow)
     // Each click comes after a move to its place, as a recording has it: under wine a press right
     // after the player sets the cursor may still land where the real pointer rests.
     for (const POINT& spot : spots) {
-        events.push_back(moveTo(spot, 0.3));
-        events.push_back(press(spot, true, 0.1));
-        events.push_back(press(spot, false, 0.1));
+        events.push_back(moveStep(spot, 0.3));
+        events.push_back(pressStep(spot, true, 0.1));
+        events.push_back(pressStep(spot, false, 0.1));
     }
     const std::wstring script = folder + L"\\clicks.json";
     std::wstring error;

@@ -10,6 +10,7 @@
 #include "base/text_encoding.h"
 #include "base/window_facts_cache.h"
 #include "e2e/e2e_app.h"
+#include "e2e/e2e_scripts.h"
 #include "e2e/e2e_support.h"
 #include "e2e/target_protocol.h"
 #include "script/script_file.h"
@@ -52,15 +53,6 @@ std::vector<MacroEvent> clickAndType(POINT origin)
     return events;
 }
 
-std::wstring writeScript(const std::wstring& name, const std::vector<MacroEvent>& events,
-                         const std::vector<WindowIdentity>& windows)
-{
-    const std::wstring path = folderFor(L"follow") + L"\\" + name;
-    std::wstring error;
-    EXPECT_TRUE(saveScript(path, events, windows, error)) << wideToUtf8(error);
-    return path;
-}
-
 // The first button press the target saw (from its log entry from on), relative to its client
 // area now; false when none.
 bool firstPressInClient(const TargetWindow& target, POINT& point, size_t from = 0)
@@ -97,7 +89,7 @@ TEST_F(FollowWindows, AClickGoesToTheMovedWindowOnlyWithTheOption)
     ASSERT_TRUE(target.start(folderFor(L"follow") + L"\\moved.log", RECT{100, 100, 500, 400}));
     const RECT recorded = clientScreenRect(target.window());
     const std::wstring script =
-        writeScript(L"moved.json", clickAndType(POINT{recorded.left, recorded.top}), {targetIdentity()});
+        writeScriptIn(L"follow", L"moved.json", clickAndType(POINT{recorded.left, recorded.top}), {targetIdentity()});
     MoveWindow(target.window(), 600, 450, 400, 300, TRUE);
     ASSERT_TRUE(waitUntil([&] { return clientScreenRect(target.window()).left > 600; }, 3000));
 
@@ -124,7 +116,8 @@ TEST_F(FollowWindows, AClickGoesToTheMovedWindowOnlyWithTheOption)
 
 TEST_F(FollowWindows, ALateWindowIsWaitedForAndAMissingOneEndsWithExitCodeSix)
 {
-    const std::wstring script = writeScript(L"late.json", clickAndType(POINT{100, 100}), {targetIdentity()});
+    const std::wstring script =
+        writeScriptIn(L"follow", L"late.json", clickAndType(POINT{100, 100}), {targetIdentity()});
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_follow_late"), appExe(),
                           L"--play \"" + script + L"\" --follow-windows --window-wait 30"));
@@ -159,7 +152,8 @@ TEST_F(FollowWindows, ALateWindowIsWaitedForAndAMissingOneEndsWithExitCodeSix)
 
 TEST_F(FollowWindows, TheStopKeyEndsAWaitAtOnce)
 {
-    const std::wstring script = writeScript(L"stop.json", clickAndType(POINT{100, 100}), {targetIdentity()});
+    const std::wstring script =
+        writeScriptIn(L"follow", L"stop.json", clickAndType(POINT{100, 100}), {targetIdentity()});
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_follow_stop"), appExe(),
                           L"--play \"" + script + L"\" --follow-windows --window-wait 600"));
@@ -290,7 +284,7 @@ TEST_F(FollowWindows, InputGoesOnlyToTheRecordedOfTwoWindowsAndAHungOneEndsWithI
     ASSERT_TRUE(recorded.start(folderFor(L"follow") + L"\\recorded_of_two.log", RECT{100, 100, 500, 400}));
     const RECT client = clientScreenRect(recorded.window());
     const std::wstring script =
-        writeScript(L"two.json", clickAndType(POINT{client.left, client.top}), {targetIdentity()});
+        writeScriptIn(L"follow", L"two.json", clickAndType(POINT{client.left, client.top}), {targetIdentity()});
     TargetWindow cover;
     ASSERT_TRUE(cover.start(folderFor(L"follow") + L"\\cover.log", RECT{60, 60, 600, 500}));
     ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == cover.window(); }, 5000));

@@ -9,6 +9,7 @@
 #include "base/text_encoding.h"
 #include "base/win_owners.h"
 #include "e2e/e2e_app.h"
+#include "e2e/e2e_scripts.h"
 #include "e2e/e2e_support.h"
 #include "script/event_description.h"
 #include "script/script_file.h"
@@ -37,14 +38,6 @@ MacroEvent moveTo(int x, int y, double delay)
     event.y = y;
     event.delay = delay;
     return event;
-}
-
-std::wstring writeScript(const std::wstring& name, const std::vector<MacroEvent>& events)
-{
-    const std::wstring path = folderFor(L"instance") + L"\\" + name;
-    std::wstring error;
-    EXPECT_TRUE(saveScript(path, events, error)) << wideToUtf8(error);
-    return path;
 }
 
 std::vector<std::wstring> rowsOf(const std::vector<MacroEvent>& events)
@@ -139,7 +132,7 @@ TEST_F(Instance, LaterStartsHandOverToTheRunningWindowWhichAsksBeforeUnsavedEven
 
     // A script from a later start: the question first; Cancel keeps the recording, No opens it.
     const std::vector<MacroEvent> events = {moveTo(100, 100, 0.5), moveTo(120, 130, 0.1)};
-    const std::wstring script = writeScript(L"handed over.json", events);
+    const std::wstring script = writeScriptIn(L"instance", L"handed over.json", events);
     for (int answer : {IDCANCEL, IDNO}) {
         ASSERT_TRUE(startAgain(L"\"" + script + L"\"", laterData, code));
         EXPECT_EQ(code, 0u) << "the running window answers before it asks";
@@ -162,7 +155,7 @@ TEST_F(Instance, LaterStartsHandOverToTheRunningWindowWhichAsksBeforeUnsavedEven
 TEST_F(Instance, AHandOverWhileABoxIsOpenOpensTheScriptOnceTheBoxCloses)
 {
     const std::vector<MacroEvent> events = {moveTo(30, 40, 0.3), moveTo(50, 60, 0.1)};
-    const std::wstring script = writeScript(L"after the box.json", events);
+    const std::wstring script = writeScriptIn(L"instance", L"after the box.json", events);
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_instance_box")));
     ASSERT_TRUE(app.waitStatus(readyStatus, 10000));
@@ -183,7 +176,8 @@ TEST_F(Instance, AHandOverWhileABoxIsOpenOpensTheScriptOnceTheBoxCloses)
 
 TEST_F(Instance, APlayNextToTheWindowRunsWhenIdleAndIsRefusedDuringARecording)
 {
-    const std::wstring script = writeScript(L"short.json", {moveTo(700, 700, 0.2), moveTo(710, 705, 0.1)});
+    const std::wstring script =
+        writeScriptIn(L"instance", L"short.json", {moveTo(700, 700, 0.2), moveTo(710, 705, 0.1)});
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_instance_play")));
     ASSERT_TRUE(app.waitStatus(readyStatus, 10000));
@@ -215,7 +209,7 @@ TEST_F(Instance, APlayNextToTheWindowRunsWhenIdleAndIsRefusedDuringARecording)
 TEST_F(Instance, F8IsRefusedWhileAPlayRunsAndAPlainStartThenStillOpensAWindow)
 {
     MacroEvent wait = moveTo(600, 600, 300.0);
-    const std::wstring script = writeScript(L"long wait.json", {wait});
+    const std::wstring script = writeScriptIn(L"instance", L"long wait.json", {wait});
     App play;
     ASSERT_TRUE(play.start(folderFor(L"appdata_instance_long_play"), appExe(), L"--play \"" + script + L"\""));
     ASSERT_TRUE(play.waitStatusPrefix(L"▶ 回放中", 10000)) << wideToUtf8(play.status());

@@ -7,6 +7,7 @@
 
 #include "base/text_encoding.h"
 #include "e2e/e2e_app.h"
+#include "e2e/e2e_scripts.h"
 #include "e2e/e2e_support.h"
 #include "script/script_file.h"
 #include "support/xdotool.h"
@@ -15,23 +16,6 @@ namespace {
 
 constexpr long kVirtualKeyShift = 0x10;
 constexpr long kVirtualKeyF10 = 0x79;
-
-MacroEvent keyEvent(EventKind kind, const char* key, double delay)
-{
-    MacroEvent event;
-    event.kind = kind;
-    event.keyOrText = key;
-    event.delay = delay;
-    return event;
-}
-
-std::wstring writeScript(const std::wstring& name, const std::vector<MacroEvent>& events)
-{
-    const std::wstring path = folderFor(L"pause") + L"\\" + name;
-    std::wstring error;
-    EXPECT_TRUE(saveScript(path, events, error)) << wideToUtf8(error);
-    return path;
-}
 
 // The key entries of the target's log, in order.
 std::vector<TargetEntry> keyEntries(const TargetWindow& target)
@@ -84,9 +68,10 @@ TEST_F(Pause, ARealPauseKeyHoldsTheReplayLetsGoOfShiftAndTheRestComesAfterTheRes
     ASSERT_NO_FATAL_FAILURE(focusTarget(L"pause.log"));
     // Shift held over A, a gap of two seconds, B, then Shift let go.
     const std::wstring script =
-        writeScript(L"pause.json", {keyEvent(EventKind::KeyDown, "Shift", 0.5), keyEvent(EventKind::KeyDown, "A", 0.2),
-                                    keyEvent(EventKind::KeyUp, "A", 0.05), keyEvent(EventKind::KeyDown, "B", 2.0),
-                                    keyEvent(EventKind::KeyUp, "B", 0.05), keyEvent(EventKind::KeyUp, "Shift", 0.2)});
+        writeScriptIn(L"pause", L"pause.json",
+                      {keyStep(EventKind::KeyDown, "Shift", 0.5), keyStep(EventKind::KeyDown, "A", 0.2),
+                       keyStep(EventKind::KeyUp, "A", 0.05), keyStep(EventKind::KeyDown, "B", 2.0),
+                       keyStep(EventKind::KeyUp, "B", 0.05), keyStep(EventKind::KeyUp, "Shift", 0.2)});
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_pause"), appExe(), L"--play \"" + script + L"\""));
     ASSERT_TRUE(waitUntil([&] { return findKey(keyEntries(target), 0, "keyup", 'A') >= 0; }, 10000));
@@ -130,8 +115,8 @@ TEST_F(Pause, ARealPauseKeyHoldsTheReplayLetsGoOfShiftAndTheRestComesAfterTheRes
 TEST_F(Pause, PassGapWaitsBetweenTwoPassesWithACountdown)
 {
     ASSERT_NO_FATAL_FAILURE(focusTarget(L"gap.log"));
-    const std::wstring script =
-        writeScript(L"gap.json", {keyEvent(EventKind::KeyDown, "C", 0.2), keyEvent(EventKind::KeyUp, "C", 0.05)});
+    const std::wstring script = writeScriptIn(
+        L"pause", L"gap.json", {keyStep(EventKind::KeyDown, "C", 0.2), keyStep(EventKind::KeyUp, "C", 0.05)});
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_pause"), appExe(), L"--play \"" + script + L"\" --loops 2 --pass-gap 2"));
     EXPECT_TRUE(app.waitStatusPrefix(L"⏳ 第 2 遍将在 ", 10000)) << wideToUtf8(app.status());
@@ -150,8 +135,8 @@ TEST_F(Pause, PassGapWaitsBetweenTwoPassesWithACountdown)
 
 TEST_F(Pause, TheNotificationAreaMenuStopsAPlayRun)
 {
-    const std::wstring script =
-        writeScript(L"long.json", {keyEvent(EventKind::KeyDown, "A", 300.0), keyEvent(EventKind::KeyUp, "A", 0.05)});
+    const std::wstring script = writeScriptIn(
+        L"pause", L"long.json", {keyStep(EventKind::KeyDown, "A", 300.0), keyStep(EventKind::KeyUp, "A", 0.05)});
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_pause"), appExe(), L"--play \"" + script + L"\" --endless"));
     ASSERT_TRUE(app.waitStatus(L"▶ 回放中...（第 1 次，无限循环）", 10000)) << wideToUtf8(app.status());

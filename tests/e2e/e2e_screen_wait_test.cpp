@@ -14,6 +14,7 @@
 
 #include "base/text_encoding.h"
 #include "e2e/e2e_app.h"
+#include "e2e/e2e_scripts.h"
 #include "e2e/e2e_support.h"
 #include "player/png_codec_win.h"
 #include "screen_match/pixels.h"
@@ -167,25 +168,6 @@ MacroEvent key(EventKind kind, const char* name)
     return event;
 }
 
-MacroEvent press(POINT at, bool down)
-{
-    MacroEvent event;
-    event.kind = EventKind::Click;
-    event.x = at.x;
-    event.y = at.y;
-    event.pressed = down;
-    event.delay = 0.1;
-    return event;
-}
-
-std::wstring writeScript(const std::wstring& name, const std::vector<MacroEvent>& events)
-{
-    const std::wstring path = folderFor(L"screen_wait") + L"\\" + name;
-    std::wstring error;
-    EXPECT_TRUE(saveScript(path, events, error)) << wideToUtf8(error);
-    return path;
-}
-
 bool typed(const TargetWindow& target, long unit)
 {
     for (const TargetEntry& entry : target.entries()) {
@@ -205,10 +187,10 @@ TEST_F(ScreenWaits, AColourWaitHoldsAKeyBackUntilTheWindowTurnsThatColour)
     TargetWindow target;
     ASSERT_TRUE(target.start(folderFor(L"screen_wait") + L"\\colour.log", RECT{500, 100, 900, 400}));
     const POINT inTarget = target.pointAt(0.5, 0.5);
-    const std::wstring script =
-        writeScript(L"colour.json", {press(inTarget, true), press(inTarget, false),
-                                     colourWait(POINT{250, 200}, kBlue, 30, TimeoutAction::Stop),
-                                     key(EventKind::KeyDown, "Q"), key(EventKind::KeyUp, "Q")});
+    const std::wstring script = writeScriptIn(L"screen_wait", L"colour.json",
+                                              {pressStep(inTarget, true, 0.1), pressStep(inTarget, false, 0.1),
+                                               colourWait(POINT{250, 200}, kBlue, 30, TimeoutAction::Stop),
+                                               key(EventKind::KeyDown, "Q"), key(EventKind::KeyUp, "Q")});
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_screen_wait"), appExe(), L"--play \"" + script + L"\""));
     Sleep(3000);
@@ -249,7 +231,7 @@ TEST_F(ScreenWaits, APictureStepClicksAButtonWhereverItWasDrawn)
     wait->click = FoundClick::Left;
     wait->timeoutSeconds = 20;
     step.wait = wait;
-    const std::wstring script = writeScript(L"picture.json", {step});
+    const std::wstring script = writeScriptIn(L"screen_wait", L"picture.json", {step});
 
     App app;
     ASSERT_TRUE(app.start(folderFor(L"appdata_screen_wait"), appExe(), L"--play \"" + script + L"\""));
@@ -272,9 +254,9 @@ TEST_F(ScreenWaits, AWaitWhoseTimeIsUpStopsWithExitCodeSevenOrGoesOn)
     } cases[] = {{TimeoutAction::Stop, 7}, {TimeoutAction::Go, 0}};
     for (const auto& c : cases) {
         // The second wait is met at once: a run that goes on ends completed.
-        const std::wstring script =
-            writeScript(L"timeout.json", {colourWait(POINT{250, 200}, kBlue, 1, c.action),
-                                          colourWait(POINT{250, 200}, kGrey, 5, TimeoutAction::Stop)});
+        const std::wstring script = writeScriptIn(L"screen_wait", L"timeout.json",
+                                                  {colourWait(POINT{250, 200}, kBlue, 1, c.action),
+                                                   colourWait(POINT{250, 200}, kGrey, 5, TimeoutAction::Stop)});
         App app;
         ASSERT_TRUE(app.start(folderFor(L"appdata_screen_wait"), appExe(), L"--play \"" + script + L"\""));
         DWORD code = 1234;
