@@ -121,3 +121,14 @@ void DialogTemplate::addText(const wchar_t* text)
     }
     words_.push_back(0);
 }
+
+INT_PTR colourErrorLine(HWND dialog, int errorId, WPARAM wParam, LPARAM lParam)
+{
+    if (reinterpret_cast<HWND>(lParam) != GetDlgItem(dialog, errorId)) {
+        return FALSE;
+    }
+    const auto dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, RGB(198, 40, 40));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+}

@@ -62,3 +62,7 @@ private:
     std::vector<RECT> rects_;
     size_t countAt_ = 0;
 };
+
+// A dialog's error line, red on the dialog's face: what the dialog procedure answers to
+// WM_CTLCOLORSTATIC (wParam, lParam) for the static control errorId, FALSE for any other control.
+INT_PTR colourErrorLine(HWND dialog, int errorId, WPARAM wParam, LPARAM lParam);

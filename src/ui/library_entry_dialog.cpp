@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr COLORREF kErrorColour = RGB(198, 40, 40);
 constexpr WORD kButtonClass = DialogTemplate::kButtonClass;
 constexpr WORD kEditClass = DialogTemplate::kEditClass;
 constexpr WORD kStaticClass = DialogTemplate::kStaticClass;
@@ -308,14 +307,7 @@ INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             return TRUE;
         default: return FALSE;
         }
-    case WM_CTLCOLORSTATIC:
-        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, kEntryError)) {
-            const auto dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, kErrorColour);
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-        }
-        return FALSE;
+    case WM_CTLCOLORSTATIC: return colourErrorLine(dialog, kEntryError, wParam, lParam);
     default: return FALSE;
     }
 }

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr COLORREF kErrorColour = RGB(198, 40, 40);
-
 // ---- the template, in dialog units of the dialog's font --------------------------------------
 
 constexpr WORD kButtonClass = DialogTemplate::kButtonClass;
@@ -209,14 +207,7 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
             return TRUE;
         }
         return FALSE;
-    case WM_CTLCOLORSTATIC:
-        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, kErrorText)) {
-            const auto dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, kErrorColour);
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-        }
-        return FALSE;
+    case WM_CTLCOLORSTATIC: return colourErrorLine(dialog, kErrorText, wParam, lParam);
     default: return FALSE;
     }
 }

@@ -111,21 +111,6 @@ uint32_t sidedKey(UINT virtualKey, LPARAM keyData)
     }
 }
 
-bool isModifier(uint32_t key)
-{
-    switch (key) {
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-    case VK_LMENU:
-    case VK_RMENU:
-    case VK_LWIN:
-    case VK_RWIN: return true;
-    default: return false;
-    }
-}
-
 std::wstring keyText(uint32_t key, uint8_t modifiers)
 {
     std::string text;
@@ -156,7 +141,7 @@ void onKeyDown(HWND field, void* context, UINT virtualKey, LPARAM keyData)
     if (!step.chord) {
         step.virtualKey = key;
         step.modifiers = 0;
-    } else if (isModifier(key) || virtualKey == VK_LWIN || virtualKey == VK_RWIN) {
+    } else if (isModifierKey(key)) {
         if (state.held == 0) {
             state.keySince = false;
         }
@@ -175,7 +160,7 @@ void onKeyDown(HWND field, void* context, UINT virtualKey, LPARAM keyData)
 void onKeyUp(HWND field, void* context, UINT virtualKey, LPARAM keyData)
 {
     KeyDialogState& state = *static_cast<KeyDialogState*>(context);
-    if (!state.step.chord || !isModifier(sidedKey(virtualKey, keyData))) {
+    if (!state.step.chord || !isModifierKey(sidedKey(virtualKey, keyData))) {
         return;
     }
     state.held = heldStepModifiers();
