@@ -163,7 +163,8 @@ MacroEvent readEvent(BodyReader& reader, size_t windowCount)
 void readEvents(BodyReader& reader, std::vector<MacroEvent>& events, size_t windowCount)
 {
     const size_t count = reader.count(kMinEventBytes);
-    events.reserve(events.size() + count);
+    // A recovered document is edited like a loaded one: with room for pastes.
+    events.reserve(eventRoomFor(events.size() + count));
     for (size_t i = 0; i < count && reader.ok(); ++i) {
         events.push_back(readEvent(reader, windowCount));
     }
