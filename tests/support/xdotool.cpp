@@ -151,6 +151,11 @@ LRESULT CALLBACK watchKeys(int code, WPARAM wParam, LPARAM lParam)
 
 bool waitForRealKeys(unsigned timeoutMs)
 {
+    // xdotool's keys reach wine through its desktop window on the X display. A program that has
+    // no window yet, started after wine's desktop went away (it does a few seconds after the last
+    // program ends), would wait for keys that go to the X root window: asking for the desktop
+    // window brings it up.
+    GetDesktopWindow();
     const HookHandle hook(SetWindowsHookExW(WH_KEYBOARD_LL, &watchKeys, nullptr, 0));
     if (!hook) {
         return false;
