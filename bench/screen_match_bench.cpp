@@ -18,6 +18,7 @@
 
 #include "screen_match/picture_search.h"
 #include "screen_match/pixels.h"
+#include "support/pixel_parts.h"
 
 namespace {
 
@@ -120,19 +121,6 @@ PixelBuffer drawDesktop()
     return canvas.image;
 }
 
-PixelBuffer cut(const PixelBuffer& image, int32_t left, int32_t top, int32_t width, int32_t height)
-{
-    PixelBuffer part;
-    part.width = width;
-    part.height = height;
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            part.pixels.push_back(image.view().at(left + x, top + y));
-        }
-    }
-    return part;
-}
-
 // The best of several runs of the search (a new search each time: it prepares its picture too).
 double searchSeconds(const PixelBuffer& capture, const PixelBuffer& picture, int32_t tolerance, int runs,
                      ScreenPoint& found, bool& any)
@@ -198,7 +186,7 @@ int main(int argc, char** argv)
     // Inside the lower window: part of its text and its page's edge.
     const int32_t placeX = 1234;
     const int32_t placeY = 567;
-    const PixelBuffer picture = cut(desktop, placeX, placeY, 48, 48);
+    const PixelBuffer picture = cutPixels(desktop, placeX, placeY, 48, 48);
     std::printf("capture %dx%d, picture 48x48 cut at (%d, %d), tolerance 24\n", kWidth, kHeight, placeX, placeY);
 
     ScreenPoint found;

@@ -9,6 +9,7 @@
 
 #include "screen_match/pixels.h"
 #include "screen_match/screen_area.h"
+#include "support/pixel_parts.h"
 
 namespace {
 
@@ -32,19 +33,6 @@ PixelBuffer desktop(int32_t width, int32_t height, uint32_t seed)
         }
     }
     return image;
-}
-
-PixelBuffer cut(const PixelBuffer& image, int32_t left, int32_t top, int32_t width, int32_t height)
-{
-    PixelBuffer part;
-    part.width = width;
-    part.height = height;
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            part.pixels.push_back(image.view().at(left + x, top + y));
-        }
-    }
-    return part;
 }
 
 bool search(const PixelBuffer& capture, const PixelBuffer& picture, int32_t tolerance, ScreenPoint& found)
@@ -78,7 +66,7 @@ TEST(ScreenMatch, PicturesCutFromTheCaptureAreFoundWhereTheFullComparisonFindsTh
         int32_t left, top, width, height;
     } cases[] = {{0, 0, 24, 24}, {96, 56, 24, 24}, {50, 30, 24, 24}, {10, 60, 1, 1}, {40, 5, 80, 12}, {70, 40, 20, 30}};
     for (const auto& c : cases) {
-        const PixelBuffer picture = cut(capture, c.left, c.top, c.width, c.height);
+        const PixelBuffer picture = cutPixels(capture, c.left, c.top, c.width, c.height);
         ScreenPoint fast{-1, -1};
         ScreenPoint full{-2, -2};
         ASSERT_TRUE(search(capture, picture, 0, fast)) << c.left << "," << c.top;
@@ -91,7 +79,7 @@ TEST(ScreenMatch, PicturesCutFromTheCaptureAreFoundWhereTheFullComparisonFindsTh
 TEST(ScreenMatch, ToleranceAndTheShareOfMismatchesDecide)
 {
     const PixelBuffer capture = desktop(300, 200, 11);
-    const PixelBuffer original = cut(capture, 120, 40, 40, 30);  // 1200 pixels: 12 may fail
+    const PixelBuffer original = cutPixels(capture, 120, 40, 40, 30);  // 1200 pixels: 12 may fail
     ASSERT_EQ(PictureSearch(original.view(), 0).allowedMismatches(), 12);
     const struct {
         int32_t brighten;  // added to every channel of every picture pixel (clamped at 255)
@@ -155,9 +143,9 @@ TEST(ScreenMatch, OneColourPicturesAndTheFirstOfSeveralPlaces)
     // A colour that is nowhere, and a picture larger than the capture.
     flat.pixels.assign(80, 0x123456);
     EXPECT_FALSE(search(capture, flat, 0, found));
-    EXPECT_FALSE(search(cut(capture, 0, 0, 10, 10), cut(capture, 0, 0, 11, 5), 255, found));
+    EXPECT_FALSE(search(cutPixels(capture, 0, 0, 10, 10), cutPixels(capture, 0, 0, 11, 5), 255, found));
     // Two copies: the one on the upper row wins, then the left one.
-    const PixelBuffer mark = cut(capture, 5, 5, 8, 8);
+    const PixelBuffer mark = cutPixels(capture, 5, 5, 8, 8);
     for (const ScreenPoint at : {ScreenPoint{250, 150}, ScreenPoint{100, 150}}) {
         for (int32_t y = 0; y < 8; ++y) {
             for (int32_t x = 0; x < 8; ++x) {
